@@ -1,0 +1,120 @@
+// The one interface between the engine and the machine.
+//
+// The engine never touches SDL, the OS or any other system library: it asks
+// a TPlatform for time, windows, dialogs and input, and it receives input,
+// paint, activation and timer events through the TPlatformClient it hands
+// to Run(). Two backends implement it: the SDL2 backend that players use
+// and the deterministic headless backend that tests and automation use.
+//
+// All texts passed across this interface are Shift-JIS (code page 932);
+// backends convert at their edge.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Canvas.h"
+
+namespace pelto5 {
+
+enum class TMessageIcon { Error, Warning, None };
+enum class TMessageButtons { Ok, AbortIgnore, YesNo };
+enum class TMessageResult { Ok, Abort, Ignore, Yes, No };
+enum class TMouseButton { Left, Right, Middle };
+
+// Virtual-key codes the engine looks at.
+constexpr int VK_RETURN = 13;
+constexpr int VK_ESCAPE = 27;
+constexpr int VK_SPACE = 32;
+
+// Cursor numbers of the application cursor.
+constexpr int crDefault = 0;
+constexpr int crSelect = 4;
+
+struct TLocalTime {
+  int Year = 2000;
+  int Month = 1;        // 1..12
+  int Day = 1;          // 1..31
+  int Hour = 0;         // 0..23
+  int Minute = 0;
+  int Second = 0;
+  int Millisecond = 0;
+  int DayOfWeek = 6;    // 0 = Sunday .. 6 = Saturday
+};
+
+// Events the platform delivers to the main form. Coordinates are client
+// coordinates of the main screen (already mapped back from any window scale).
+class TPlatformClient {
+ public:
+  virtual ~TPlatformClient() = default;
+  virtual void FormMouseDown(TMouseButton button, int x, int y) = 0;
+  virtual void FormMouseUp(TMouseButton button, int x, int y) = 0;
+  virtual void FormMouseMove(int x, int y) = 0;
+  virtual void FormKeyDown(int key) = 0;
+  virtual void FormKeyUp(int key) = 0;
+  virtual void FormPaint() = 0;
+  // The application's activation; the first one starts execution.
+  virtual void FormActivate() = 0;
+  // One tick of the 200 ms main timer (only while it is enabled).
+  virtual void MainTimerTimer() = 0;
+  // The frame a screenshot shows. The default is whatever the canvas holds.
+  virtual const TCanvas* ScreenshotFrame() { return nullptr; }
+};
+
+class TPlatform {
+ public:
+  virtual ~TPlatform() = default;
+
+  // --- Application services -------------------------------------------
+  // Millisecond tick counter (wraps at 2^32).
+  virtual uint32_t GetTickCount() = 0;
+  virtual TLocalTime GetLocalTime() = 0;
+  // Delivers pending input and paint events to the client.
+  virtual void ProcessMessages() = 0;
+  // Asks the application to end; Run() returns once the current event is done.
+  virtual void Terminate() = 0;
+  virtual bool Terminated() const = 0;
+  // Waits until the tick counter reaches tick, processing messages meanwhile.
+  // Returns early if the application is terminating.
+  virtual void WaitUntil(uint32_t tick) = 0;
+  virtual void SetMainTimerEnabled(bool enabled) = 0;
+  virtual bool MainTimerEnabled() const = 0;
+  // Runs the application's message loop: the first activation, then input,
+  // paint and timer events, until Terminate(). Returns the exit status the
+  // backend decided (0 normally; the headless backend returns 3 when its
+  // time limit stopped the run).
+  virtual int Run(TPlatformClient& client) = 0;
+
+  // --- Dialogs ----------------------------------------------------------
+  virtual TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
+                                    TMessageButtons buttons) = 0;
+  // Modal text input (caption, prompt, initial text in value). True on OK
+  // with the text in value; false on Cancel, value unchanged.
+  virtual bool InputQuery(const std::string& caption, const std::string& prompt,
+                          std::string& value) = 0;
+
+  // --- Main window ------------------------------------------------------
+  // Shows the main window (its first show) with the given client size.
+  virtual void ShowMainWindow() = 0;
+  virtual void SetClientSize(int width, int height) = 0;
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  virtual void SetWindowPosition(int left, int top) = 0;
+  virtual int WindowLeft() const = 0;
+  virtual int WindowTop() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  // The form's canvas: a 32-bit frame of the client size. Draw into it and
+  // call Present() to show it.
+  virtual TCanvas& Canvas() = 0;
+  virtual void Present() = 0;
+  virtual void SetCursor(int cursor) = 0;
+  virtual int Cursor() const = 0;
+
+  // --- Diagnostics ------------------------------------------------------
+  // Writes one line of diagnostics (--trace) to standard error.
+  virtual void TraceLine(const std::string& text) = 0;
+  virtual bool TraceEnabled() const = 0;
+};
+
+}  // namespace pelto5

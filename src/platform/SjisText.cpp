@@ -1,0 +1,156 @@
+#include "platform/SjisText.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace pelto5::sjis {
+
+namespace {
+
+constexpr bool IsAsciiLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+constexpr unsigned char FoldAscii(unsigned char c) {
+  return IsAsciiLower(c) ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
+
+// Converts with iconv; an unconvertible or truncated sequence is replaced by
+// "?" and conversion resumes after one input character.
+std::string Convert(std::string_view in, const char* to, const char* from, bool inputIsSjis) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.reserve(in.size() * 3 / 2 + 4);
+  std::vector<char> buffer(in.size() * 4 + 16);
+  size_t pos = 0;
+  while (pos < in.size()) {
+    char* inPtr = const_cast<char*>(in.data() + pos);
+    size_t inLeft = in.size() - pos;
+    char* outPtr = buffer.data();
+    size_t outLeft = buffer.size();
+    const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    out.append(buffer.data(), outPtr - buffer.data());
+    pos = in.size() - inLeft;
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL: skip one character of the input.
+    out.push_back('?');
+    if (inputIsSjis) {
+      pos += CharLength(in, pos);
+    } else {
+      const unsigned char c = static_cast<unsigned char>(in[pos]);
+      size_t n = 1;
+      if (c >= 0xC0) {
+        n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        size_t k = 1;
+        while (k < n && pos + k < in.size() &&
+               (static_cast<unsigned char>(in[pos + k]) & 0xC0) == 0x80) {
+          ++k;
+        }
+        n = k;
+      }
+      pos += n;
+    }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+size_t CharLength(std::string_view s, size_t pos) {
+  if (pos >= s.size()) return 0;
+  if (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) return 2;
+  return 1;
+}
+
+size_t FindChar(std::string_view s, char c, size_t from) {
+  for (size_t i = from; i < s.size(); i += CharLength(s, i)) {
+    if (s[i] == c) return i;
+  }
+  return std::string_view::npos;
+}
+
+size_t FindLastChar(std::string_view s, char c) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
+    if (s[i] == c) found = i;
+  }
+  return found;
+}
+
+size_t FindText(std::string_view s, std::string_view needle, size_t from) {
+  if (needle.empty()) return from <= s.size() ? from : std::string_view::npos;
+  for (size_t i = from; i + needle.size() <= s.size(); i += CharLength(s, i)) {
+    if (s.compare(i, needle.size(), needle) == 0) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string UpperAscii(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size();) {
+    const size_t n = CharLength(out, i);
+    if (n == 1) out[i] = static_cast<char>(FoldAscii(static_cast<unsigned char>(out[i])));
+    i += n;
+  }
+  return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    const size_t n = CharLength(a, i);
+    if (n != CharLength(b, i)) return false;
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (FoldAscii(static_cast<unsigned char>(a[i])) !=
+               FoldAscii(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+bool StartsWithText(std::string_view s, std::string_view prefix) {
+  if (prefix.size() > s.size()) return false;
+  // The prefix must end on a character boundary of s.
+  size_t i = 0;
+  while (i < prefix.size()) i += CharLength(s, i);
+  if (i != prefix.size()) return false;
+  return SameText(s.substr(0, prefix.size()), prefix);
+}
+
+std::string TrimLeft(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && IsBlank(static_cast<unsigned char>(s[b]))) ++b;
+  return std::string(s.substr(b));
+}
+
+std::string TrimRight(std::string_view s) {
+  size_t e = s.size();
+  // A trail byte is never <= 0x20, so trimming from the end is safe.
+  while (e > 0 && IsBlank(static_cast<unsigned char>(s[e - 1]))) --e;
+  return std::string(s.substr(0, e));
+}
+
+std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+
+std::string ToUtf8(std::string_view s) {
+  bool ascii = true;
+  for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(s);
+  return Convert(s, "UTF-8", "CP932", true);
+}
+
+std::string FromUtf8(std::string_view s) {
+  bool ascii = true;
+  for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(s);
+  return Convert(s, "CP932", "UTF-8", false);
+}
+
+}  // namespace pelto5::sjis

@@ -1,0 +1,49 @@
+// Shift-JIS (code page 932) text helpers. Every scan of script text, name
+// and message in the system goes through these, so that the trail byte of a
+// double-byte character (which may be 0x5C "\" or an ASCII letter) is never
+// taken for a character of its own.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pelto5::sjis {
+
+// True for a byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
+constexpr bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Length in bytes (1 or 2) of the character starting at pos. A lead byte at
+// the very end of the text counts as one byte.
+size_t CharLength(std::string_view s, size_t pos);
+
+// Position of the first single-byte character c at or after from, stepping
+// over double-byte characters; npos if there is none. from must be on a
+// character boundary.
+size_t FindChar(std::string_view s, char c, size_t from = 0);
+// Position of the last single-byte character c, npos if none.
+size_t FindLastChar(std::string_view s, char c);
+// Position of needle at a character boundary at or after from; npos if none.
+size_t FindText(std::string_view s, std::string_view needle, size_t from = 0);
+
+// ASCII upper case of single-byte letters only; double-byte characters are
+// copied unchanged.
+std::string UpperAscii(std::string_view s);
+// Equal when single-byte ASCII letters are folded; nothing else is folded.
+bool SameText(std::string_view a, std::string_view b);
+// s starts with prefix under the SameText rule.
+bool StartsWithText(std::string_view s, std::string_view prefix);
+
+// Removes leading and trailing blanks and control characters (bytes <= 0x20).
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+
+// Conversion at the platform edge. Bytes that do not convert become "?" in
+// either direction; the result is always well formed.
+std::string ToUtf8(std::string_view sjis);
+std::string FromUtf8(std::string_view utf8);
+
+}  // namespace pelto5::sjis
