@@ -118,3 +118,13 @@ class TPlatform {
 };
 
 }  // namespace pelto5
+
+namespace pelto5 {
+
+// The platform instance the engine talks to. main() installs the backend it
+// chose; tests install a headless one. Until one is installed, a quiet
+// headless instance answers.
+TPlatform& Platform();
+void InstallPlatform(TPlatform* platform);
+
+}  // namespace pelto5

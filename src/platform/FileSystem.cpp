@@ -1,0 +1,196 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "platform/SjisText.h"
+
+namespace pelto5 {
+
+namespace {
+
+bool LowerEqual(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Case-insensitive wildcard match of "*" and "?".
+bool MatchMask(const char* mask, const char* name) {
+  if (*mask == '\0') return *name == '\0';
+  if (*mask == '*') {
+    for (const char* n = name;; ++n) {
+      if (MatchMask(mask + 1, n)) return true;
+      if (*n == '\0') return false;
+    }
+  }
+  if (*name == '\0') return false;
+  char m = *mask;
+  char c = *name;
+  if (m >= 'A' && m <= 'Z') m = static_cast<char>(m - 'A' + 'a');
+  if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (m != '?' && m != c) return false;
+  return MatchMask(mask + 1, name + 1);
+}
+
+std::vector<std::string> DirectoryEntries(const std::string& directory) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory.empty() ? "." : directory.c_str()),
+                                          &closedir);
+  if (!dir) return names;
+  while (dirent* e = readdir(dir.get())) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    names.emplace_back(e->d_name);
+  }
+  return names;
+}
+
+}  // namespace
+
+bool TFileSystem::FileExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool TFileSystem::DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool TFileSystem::CreateDirectory(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  if (DirectoryExists(p)) return true;
+  return mkdir(p.c_str(), 0777) == 0 || DirectoryExists(p);
+}
+
+bool TFileSystem::ReadFile(const std::string& path, std::string& data) {
+  if (!FileExists(path)) return false;
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) return false;
+  std::string out;
+  char buffer[65536];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) out.append(buffer, n);
+  if (std::ferror(f.get())) return false;
+  data = std::move(out);
+  return true;
+}
+
+bool TFileSystem::WriteFileAtomic(const std::string& path, const std::string& data) {
+  std::random_device rd;
+  const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);
+  {
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(temp.c_str(), "wb"), &std::fclose);
+    if (!f) return false;
+    const bool ok = std::fwrite(data.data(), 1, data.size(), f.get()) == data.size() &&
+                    std::fflush(f.get()) == 0 && fsync(fileno(f.get())) == 0;
+    if (!ok) {
+      f.reset();
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string TFileSystem::ExecutablePath() {
+  char buffer[4096];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "";
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+std::string TFileSystem::DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string TFileSystem::FileNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string TFileSystem::ChangeExtension(const std::string& path, const std::string& extension) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return path + extension;
+  }
+  return path.substr(0, dot) + extension;
+}
+
+bool TFileSystem::SplitSafeName(const std::string& sjisName, std::vector<std::string>& components) {
+  components.clear();
+  if (sjisName.empty()) return false;
+  if (sjisName[0] == '\\' || sjisName[0] == '/') return false;
+  if (sjisName.size() >= 2 && sjisName[1] == ':') return false;
+  std::string current;
+  for (size_t i = 0; i < sjisName.size();) {
+    const size_t n = sjis::CharLength(sjisName, i);
+    if (n == 1 && (sjisName[i] == '\\' || sjisName[i] == '/')) {
+      if (current.empty() || current == "." || current == "..") return false;
+      components.push_back(current);
+      current.clear();
+    } else {
+      current.append(sjisName, i, n);
+    }
+    i += n;
+  }
+  if (current.empty() || current == "." || current == "..") return false;
+  components.push_back(current);
+  return true;
+}
+
+std::string TFileSystem::ResolveName(const std::string& directory, const std::string& sjisName) {
+  std::vector<std::string> parts;
+  if (!SplitSafeName(sjisName, parts)) return "";
+  std::string path = directory;
+  if (!path.empty() && path.back() != '/') path += '/';
+  for (const std::string& part : parts) {
+    const std::string native = sjis::ToUtf8(part);
+    std::string candidate = path + native;
+    struct stat st {};
+    if (stat(candidate.c_str(), &st) != 0) {
+      for (const std::string& entry : DirectoryEntries(path.empty() ? "." : path)) {
+        if (LowerEqual(entry, native)) {
+          candidate = path + entry;
+          break;
+        }
+      }
+    }
+    path = candidate + "/";
+  }
+  path.pop_back();
+  return path;
+}
+
+std::vector<std::string> TFileSystem::ListFiles(const std::string& directory, const std::string& mask) {
+  std::vector<std::string> result;
+  std::string dir = directory;
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  for (const std::string& name : DirectoryEntries(dir)) {
+    if (MatchMask(mask.c_str(), name.c_str()) && FileExists(dir + name)) result.push_back(name);
+  }
+  std::sort(result.begin(), result.end());
+  return result;
+}
+
+}  // namespace pelto5

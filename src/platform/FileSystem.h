@@ -1,0 +1,46 @@
+// File services of the platform layer. Paths given to and returned by these
+// functions are native paths (UTF-8, "/" separators). Names that come from
+// scripts and containers are Shift-JIS with "\" between folders; ResolveName
+// turns them into native paths under a directory, never outside it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pelto5 {
+
+class TFileSystem {
+ public:
+  static bool FileExists(const std::string& path);
+  static bool DirectoryExists(const std::string& path);
+  // Creates one directory level; true if it exists afterwards.
+  static bool CreateDirectory(const std::string& path);
+  // Reads a whole file; false if it cannot be read.
+  static bool ReadFile(const std::string& path, std::string& data);
+  // Writes a temporary file beside path and renames it over path, so an
+  // existing file is either kept or completely replaced.
+  static bool WriteFileAtomic(const std::string& path, const std::string& data);
+  // Absolute path of the running executable ("" if unknown).
+  static std::string ExecutablePath();
+  // Directory part with a trailing "/" ("" for a bare file name).
+  static std::string DirectoryOf(const std::string& path);
+  // File name part (after the last "/").
+  static std::string FileNameOf(const std::string& path);
+  // path with its extension (from the last "." of the file name) replaced.
+  static std::string ChangeExtension(const std::string& path, const std::string& extension);
+  // Native path of the file named by sjisName (Shift-JIS, "\" or "/"
+  // separated) under directory (native, with or without trailing "/"):
+  // each component is taken as is when it exists, else matched without
+  // regard to letter case. Names with "..", "." components, absolute paths
+  // or drive letters are refused (empty result). The result need not
+  // exist: missing components keep their converted spelling.
+  static std::string ResolveName(const std::string& directory, const std::string& sjisName);
+  // Splits a Shift-JIS name at single-byte "\" and "/" into components;
+  // false if the name is absolute, has a drive letter, or "." / ".." parts.
+  static bool SplitSafeName(const std::string& sjisName, std::vector<std::string>& components);
+  // Files in directory whose names match mask ("*" and "?" wildcards, case
+  // folded), sorted by name.
+  static std::vector<std::string> ListFiles(const std::string& directory, const std::string& mask);
+};
+
+}  // namespace pelto5

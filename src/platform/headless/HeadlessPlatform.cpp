@@ -1,0 +1,388 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/SjisText.h"
+
+namespace pelto5 {
+
+namespace {
+
+const char* IconName(TMessageIcon icon) {
+  switch (icon) {
+    case TMessageIcon::Error: return "error";
+    case TMessageIcon::Warning: return "warning";
+    case TMessageIcon::None: break;
+  }
+  return "none";
+}
+
+const char* AnswerName(TMessageResult answer) {
+  switch (answer) {
+    case TMessageResult::Ok: return "ok";
+    case TMessageResult::Abort: return "abort";
+    case TMessageResult::Ignore: return "ignore";
+    case TMessageResult::Yes: return "yes";
+    case TMessageResult::No: break;
+  }
+  return "no";
+}
+
+// CR LF, lone CR and lone LF all become the two characters "\n".
+std::string EscapeLineBreaks(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      out += "\\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool ParseNumber(const std::string& word, long long max, long long& value) {
+  if (word.empty() || word.size() > 10) return false;
+  value = 0;
+  for (char c : word) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value <= max;
+}
+
+// Splits off the next blank-separated word of rest.
+std::string NextWord(std::string& rest) {
+  size_t b = 0;
+  while (b < rest.size() && (rest[b] == ' ' || rest[b] == '\t')) ++b;
+  size_t e = b;
+  while (e < rest.size() && rest[e] != ' ' && rest[e] != '\t') ++e;
+  std::string word = rest.substr(b, e - b);
+  rest = rest.substr(e);
+  return word;
+}
+
+bool RestIsBlank(const std::string& rest) {
+  for (char c : rest) {
+    if (c != ' ' && c != '\t') return false;
+  }
+  return true;
+}
+
+// Parses one non-comment line into an event; false with a reason otherwise.
+bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string& reason) {
+  std::string rest = line;
+  long long ms = 0;
+  const std::string timeWord = NextWord(rest);
+  if (!ParseNumber(timeWord, 0xFFFFFFFFll, ms)) {
+    reason = "expected a time in milliseconds, found \"" + timeWord + "\"";
+    return false;
+  }
+  event.Time = static_cast<uint32_t>(ms);
+  const std::string kind = NextWord(rest);
+  auto readPoint = [&](THeadlessEvent::TKind k) {
+    long long x = 0;
+    long long y = 0;
+    const std::string xs = NextWord(rest);
+    const std::string ys = NextWord(rest);
+    if (!ParseNumber(xs, 100000, x) || !ParseNumber(ys, 100000, y) || !RestIsBlank(rest)) {
+      reason = "\"" + kind + "\" needs two coordinates X Y";
+      return false;
+    }
+    event.Kind = k;
+    event.X = static_cast<int>(x);
+    event.Y = static_cast<int>(y);
+    return true;
+  };
+  if (kind == "move") return readPoint(THeadlessEvent::TKind::Move);
+  if (kind == "click") return readPoint(THeadlessEvent::TKind::Click);
+  if (kind == "rclick") return readPoint(THeadlessEvent::TKind::RightClick);
+  if (kind == "mclick") return readPoint(THeadlessEvent::TKind::MiddleClick);
+  if (kind == "key") {
+    const std::string name = NextWord(rest);
+    long long code = 0;
+    event.Kind = THeadlessEvent::TKind::Key;
+    if (!RestIsBlank(rest)) {
+      reason = "\"key\" takes one key name";
+      return false;
+    }
+    if (name == "space") {
+      event.Key = VK_SPACE;
+    } else if (name == "enter") {
+      event.Key = VK_RETURN;
+    } else if (name == "escape") {
+      event.Key = VK_ESCAPE;
+    } else if (ParseNumber(name, 255, code) && code > 0) {
+      event.Key = static_cast<int>(code);
+    } else {
+      reason = "unknown key \"" + name + "\"";
+      return false;
+    }
+    return true;
+  }
+  if (kind == "text") {
+    // The rest of the line after one separating blank is the answer.
+    event.Kind = THeadlessEvent::TKind::Text;
+    event.Text = sjis::FromUtf8(rest.empty() ? rest : rest.substr(1));
+    return true;
+  }
+  if (kind == "text-cancel" || kind == "quit") {
+    if (!RestIsBlank(rest)) {
+      reason = "\"" + kind + "\" takes no arguments";
+      return false;
+    }
+    event.Kind = kind == "quit" ? THeadlessEvent::TKind::Quit : THeadlessEvent::TKind::TextCancel;
+    return true;
+  }
+  if (kind == "shot") {
+    size_t b = 0;
+    while (b < rest.size() && (rest[b] == ' ' || rest[b] == '\t')) ++b;
+    event.Kind = THeadlessEvent::TKind::Shot;
+    event.Text = rest.substr(b);
+    if (event.Text.empty()) {
+      reason = "\"shot\" needs a file name";
+      return false;
+    }
+    return true;
+  }
+  reason = kind.empty() ? "missing event kind" : "unknown event \"" + kind + "\"";
+  return false;
+}
+
+}  // namespace
+
+THeadlessPlatform::THeadlessPlatform(THeadlessOptions options) : FOptions(options) {
+  FCanvas.SetSize(640, 480);
+}
+
+bool THeadlessPlatform::LoadEvents(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = path + ": cannot read the events file";
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!ParseEvents(text.str(), error)) {
+    error = path + ":" + error;
+    return false;
+  }
+  return true;
+}
+
+bool THeadlessPlatform::ParseEvents(const std::string& text, std::string& error) {
+  std::vector<THeadlessEvent> parsed;
+  size_t start = 0;
+  int lineNumber = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    ++lineNumber;
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t b = 0;
+    while (b < line.size() && (line[b] == ' ' || line[b] == '\t')) ++b;
+    if (b == line.size() || line[b] == '#') continue;
+    THeadlessEvent event;
+    std::string reason;
+    if (!ParseEventLine(line.substr(b), event, reason)) {
+      error = std::to_string(lineNumber) + ": " + reason + ": " + line;
+      return false;
+    }
+    parsed.push_back(event);
+  }
+  for (const THeadlessEvent& e : parsed) FEvents.push_back(e);
+  return true;
+}
+
+void THeadlessPlatform::AddEvent(const THeadlessEvent& event) { FEvents.push_back(event); }
+
+void THeadlessPlatform::AdvanceClock(uint32_t ms) { FClock += ms; }
+
+TLocalTime THeadlessPlatform::GetLocalTime() {
+  // 2000-01-01 00:00:00 (a Saturday) plus the virtual clock.
+  TLocalTime t;
+  uint64_t ms = FClock;
+  t.Millisecond = static_cast<int>(ms % 1000);
+  uint64_t s = ms / 1000;
+  t.Second = static_cast<int>(s % 60);
+  t.Minute = static_cast<int>((s / 60) % 60);
+  t.Hour = static_cast<int>((s / 3600) % 24);
+  const int days = static_cast<int>(s / 86400);  // at most 49 days
+  t.DayOfWeek = (6 + days) % 7;
+  static const int kMonthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int d = days;
+  int m = 0;
+  while (m < 11 && d >= kMonthDays[m]) d -= kMonthDays[m++];
+  t.Year = 2000;
+  t.Month = m + 1;
+  t.Day = d + 1;
+  return t;
+}
+
+void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
+  using K = THeadlessEvent::TKind;
+  switch (e.Kind) {
+    case K::Move:
+      if (FClient) FClient->FormMouseMove(e.X, e.Y);
+      break;
+    case K::Click:
+    case K::RightClick:
+    case K::MiddleClick: {
+      const TMouseButton b = e.Kind == K::Click        ? TMouseButton::Left
+                             : e.Kind == K::RightClick ? TMouseButton::Right
+                                                       : TMouseButton::Middle;
+      if (FClient) {
+        FClient->FormMouseMove(e.X, e.Y);
+        FClient->FormMouseDown(b, e.X, e.Y);
+        FClient->FormMouseUp(b, e.X, e.Y);
+      }
+      break;
+    }
+    case K::Key:
+      if (FClient) {
+        FClient->FormKeyDown(e.Key);
+        FClient->FormKeyUp(e.Key);
+      }
+      break;
+    case K::Text:
+      FTextAnswers.push_back(e.Text);
+      break;
+    case K::TextCancel:
+      FTextAnswers.push_back(std::nullopt);
+      break;
+    case K::Shot:
+      TakeScreenshot(e.Text);
+      break;
+    case K::Quit:
+      Terminate();
+      break;
+  }
+}
+
+void THeadlessPlatform::TakeScreenshot(const std::string& path) {
+  const TCanvas* frame = FClient ? FClient->ScreenshotFrame() : nullptr;
+  if (!frame) frame = &FCanvas;
+  if (!frame->SavePng(path)) WriteLine("headless: cannot write screenshot " + path);
+}
+
+void THeadlessPlatform::ProcessMessages() {
+  while (!FEvents.empty() && FEvents.front().Time <= FClock) {
+    const THeadlessEvent e = FEvents.front();
+    FEvents.pop_front();
+    Deliver(e);
+  }
+}
+
+void THeadlessPlatform::WaitUntil(uint32_t tick) {
+  if (static_cast<int32_t>(tick - FClock) > 0) {
+    // Deliver events due on the way, each at its own time.
+    while (!FEvents.empty() && static_cast<int32_t>(FEvents.front().Time - tick) <= 0 &&
+           !FTerminated) {
+      if (FEvents.front().Time > FClock) FClock = FEvents.front().Time;
+      ProcessMessages();
+    }
+    if (FTerminated) return;
+    if (static_cast<int32_t>(tick - FClock) > 0) FClock = tick;
+  }
+  ProcessMessages();
+}
+
+void THeadlessPlatform::SetMainTimerEnabled(bool enabled) {
+  if (enabled && !FTimerEnabled) {
+    // The n-th tick of the main timer is at 200·n ms of the virtual clock.
+    FNextTimerTick = (FClock / 200 + 1) * 200;
+  }
+  FTimerEnabled = enabled;
+}
+
+int THeadlessPlatform::Run(TPlatformClient& client) {
+  FClient = &client;
+  ProcessMessages();
+  if (!FTerminated) client.FormActivate();
+  while (!FTerminated) {
+    if (FClock >= FOptions.MaxTime) {
+      FTimedOut = true;
+      break;
+    }
+    uint32_t next = FOptions.MaxTime;
+    if (FTimerEnabled && FNextTimerTick < next) next = FNextTimerTick;
+    if (!FTimerEnabled && !FEvents.empty() && FEvents.front().Time < next) {
+      next = FEvents.front().Time;
+    }
+    if (next > FClock) WaitUntil(next);
+    if (FTerminated) break;
+    if (FClock >= FOptions.MaxTime) {
+      FTimedOut = true;
+      break;
+    }
+    ProcessMessages();
+    if (FTerminated) break;
+    if (FTimerEnabled && FClock >= FNextTimerTick) {
+      // Ticks missed while the program was busy are not queued up.
+      FNextTimerTick = (FClock / 200 + 1) * 200;
+      client.MainTimerTimer();
+    }
+  }
+  FClient = nullptr;
+  return FTimedOut ? 3 : 0;
+}
+
+TMessageResult THeadlessPlatform::MessageBox(const std::string& text, TMessageIcon icon,
+                                             TMessageButtons buttons) {
+  TMessageResult answer = TMessageResult::Ok;
+  if (buttons == TMessageButtons::AbortIgnore) {
+    answer = TMessageResult::Ignore;
+    if (FOptions.Answer == TMessageResult::Abort) answer = TMessageResult::Abort;
+  } else if (buttons == TMessageButtons::YesNo) {
+    answer = TMessageResult::Yes;
+    if (FOptions.Answer == TMessageResult::No) answer = TMessageResult::No;
+  }
+  WriteLine(std::string("message (") + IconName(icon) + ", " + AnswerName(answer) +
+            "): " + EscapeLineBreaks(sjis::ToUtf8(text)));
+  return answer;
+}
+
+bool THeadlessPlatform::InputQuery(const std::string&, const std::string&, std::string& value) {
+  ProcessMessages();
+  if (FTextAnswers.empty()) return false;
+  std::optional<std::string> answer = FTextAnswers.front();
+  FTextAnswers.pop_front();
+  if (!answer) return false;
+  value = *answer;
+  return true;
+}
+
+void THeadlessPlatform::ShowMainWindow() {}
+
+void THeadlessPlatform::SetClientSize(int width, int height) {
+  if (width == FCanvas.Width() && height == FCanvas.Height()) return;
+  FCanvas.SetSize(width, height);
+}
+
+void THeadlessPlatform::SetWindowPosition(int left, int top) {
+  FLeft = left;
+  FTop = top;
+}
+
+void THeadlessPlatform::TraceLine(const std::string& text) {
+  if (FOptions.Trace) WriteLine(sjis::ToUtf8(text));
+}
+
+void THeadlessPlatform::WriteLine(const std::string& utf8) {
+  FOutput.push_back(utf8);
+  if (FOptions.EchoToStderr) {
+    std::fputs(utf8.c_str(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+  }
+}
+
+}  // namespace pelto5

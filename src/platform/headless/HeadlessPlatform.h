@@ -1,0 +1,106 @@
+// The deterministic backend: no window, no audio device, a virtual clock
+// that advances only when the program waits, input from an events file,
+// message boxes written to standard error and answered automatically.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace pelto5 {
+
+struct THeadlessEvent {
+  enum class TKind { Move, Click, RightClick, MiddleClick, Key, Text, TextCancel, Shot, Quit };
+  uint32_t Time = 0;
+  TKind Kind = TKind::Move;
+  int X = 0;
+  int Y = 0;
+  int Key = 0;
+  std::string Text;  // answer (Shift-JIS) or screenshot path (UTF-8)
+};
+
+struct THeadlessOptions {
+  bool Trace = false;
+  uint32_t MaxTime = 3600000;
+  // How Abort/Ignore and Yes/No boxes are answered; unset = Ignore / Yes.
+  std::optional<TMessageResult> Answer;
+  // Write message-box and trace lines to standard error.
+  bool EchoToStderr = true;
+};
+
+class THeadlessPlatform : public TPlatform {
+ public:
+  explicit THeadlessPlatform(THeadlessOptions options = {});
+
+  // Parses an events file (UTF-8). On a malformed line returns false with a
+  // message naming the line in error.
+  bool LoadEvents(const std::string& path, std::string& error);
+  bool ParseEvents(const std::string& text, std::string& error);
+  void AddEvent(const THeadlessEvent& event);
+
+  // Everything written to standard error (message-box and trace lines),
+  // kept for tests.
+  const std::vector<std::string>& OutputLines() const { return FOutput; }
+  // True once --max-time stopped the run.
+  bool TimedOut() const { return FTimedOut; }
+  void AdvanceClock(uint32_t ms);
+
+  uint32_t GetTickCount() override { return FClock; }
+  TLocalTime GetLocalTime() override;
+  void ProcessMessages() override;
+  void Terminate() override { FTerminated = true; }
+  bool Terminated() const override { return FTerminated; }
+  void WaitUntil(uint32_t tick) override;
+  void SetMainTimerEnabled(bool enabled) override;
+  bool MainTimerEnabled() const override { return FTimerEnabled; }
+  int Run(TPlatformClient& client) override;
+
+  TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
+                            TMessageButtons buttons) override;
+  bool InputQuery(const std::string& caption, const std::string& prompt,
+                  std::string& value) override;
+
+  void ShowMainWindow() override;
+  void SetClientSize(int width, int height) override;
+  int ClientWidth() const override { return FCanvas.Width(); }
+  int ClientHeight() const override { return FCanvas.Height(); }
+  void SetWindowPosition(int left, int top) override;
+  int WindowLeft() const override { return FLeft; }
+  int WindowTop() const override { return FTop; }
+  void SetCaption(const std::string& caption) override { FCaption = caption; }
+  std::string Caption() const override { return FCaption; }
+  TCanvas& Canvas() override { return FCanvas; }
+  void Present() override {}
+  void SetCursor(int cursor) override { FCursor = cursor; }
+  int Cursor() const override { return FCursor; }
+
+  void TraceLine(const std::string& text) override;
+  bool TraceEnabled() const override { return FOptions.Trace; }
+
+ private:
+  void Deliver(const THeadlessEvent& event);
+  void WriteLine(const std::string& utf8);
+  void TakeScreenshot(const std::string& path);
+
+  THeadlessOptions FOptions;
+  uint32_t FClock = 0;
+  bool FTerminated = false;
+  bool FTimedOut = false;
+  bool FTimerEnabled = false;
+  uint32_t FNextTimerTick = 200;
+  TPlatformClient* FClient = nullptr;
+  std::deque<THeadlessEvent> FEvents;
+  std::deque<std::optional<std::string>> FTextAnswers;
+  std::vector<std::string> FOutput;
+  TCanvas FCanvas;
+  std::string FCaption = "Peltoforge 5 Runtime";
+  int FLeft = 0;
+  int FTop = 0;
+  int FCursor = crDefault;
+};
+
+}  // namespace pelto5
