@@ -1,0 +1,72 @@
+// The SDL2 backend: a real window with a streaming texture, SDL message
+// boxes, the 200 ms main timer on SDL's event queue. The loop blocks until
+// the next event or the next tick, so an idle player uses no CPU.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace pelto5 {
+
+struct TSdlOptions {
+  int Scale = 1;
+  bool Trace = false;
+};
+
+// The Windows virtual-key code for an SDL key (keycode first, then the
+// physical key for letters and digits on non-Latin layouts); 0 for keys
+// without one.
+int VirtualKeyFromSdl(int32_t keycode, int scancode);
+
+class TSdlPlatform : public TPlatform {
+ public:
+  explicit TSdlPlatform(TSdlOptions options = {});
+  ~TSdlPlatform() override;
+  // Initialises SDL and creates the (hidden) main window. False with a
+  // message in error when there is no display.
+  bool Initialize(std::string& error);
+  // SDL's id of the main window (0 before Initialize succeeded); lets tests
+  // and tools address the window's events and properties.
+  uint32_t WindowId() const;
+
+  uint32_t GetTickCount() override;
+  TLocalTime GetLocalTime() override;
+  void ProcessMessages() override;
+  void Terminate() override;
+  bool Terminated() const override;
+  void WaitUntil(uint32_t tick) override;
+  void SetMainTimerEnabled(bool enabled) override;
+  bool MainTimerEnabled() const override;
+  int Run(TPlatformClient& client) override;
+
+  TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
+                            TMessageButtons buttons) override;
+  bool InputQuery(const std::string& caption, const std::string& prompt,
+                  std::string& value) override;
+
+  void ShowMainWindow() override;
+  void SetClientSize(int width, int height) override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void SetWindowPosition(int left, int top) override;
+  int WindowLeft() const override;
+  int WindowTop() const override;
+  void SetCaption(const std::string& caption) override;
+  std::string Caption() const override;
+  TCanvas& Canvas() override;
+  void Present() override;
+  void SetCursor(int cursor) override;
+  int Cursor() const override;
+
+  void TraceLine(const std::string& text) override;
+  bool TraceEnabled() const override;
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+}  // namespace pelto5
