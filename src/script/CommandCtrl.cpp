@@ -1,0 +1,149 @@
+#include "script/CommandCtrl.h"
+
+#include <array>
+
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+#include "script/PeltoFile.h"
+
+namespace pelto5 {
+
+namespace {
+
+constexpr const char* kNoFile = "Error : Make_CommandCache()\nCan't access \"PeltoFile\"";
+// "１ページあたりのコマンド数が多すぎます" (too many commands in one page)
+constexpr const char* kTooManyCommands =
+    "\x82\x50\x83\x79\x81\x5B\x83\x57\x82\xA0\x82\xBD\x82\xE8\x82\xCC\x83\x52\x83\x7D\x83\x93"
+    "\x83\x68\x90\x94\x82\xAA\x91\xBD\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
+
+// Command lines by type number; index 0 (unknown) has no line.
+constexpr std::array<std::string_view, TCommandCtrl::kCommandTypeCount> kCommandLines = {
+    "",
+    "@rem",
+    "@if",
+    "@else",
+    "@endif",
+    "@MessageDraw",
+    "@GraphicDraw",
+    "@Effect",
+    "@Music",
+    "@Sound",
+    "@MusicStop",
+    "@ValueCtrl",
+    "@StringCtrl",
+    "@LayerCtrl",
+    "@GraphicCtrl",
+    "@Wait",
+    "@Select",
+    "@Move",
+    "@Call",
+    "@Return",
+    "@DynamicLayer",
+    "@DynamicLayerClear",
+    "@WindowShow",
+    "@StringInput",
+    "@SaveCtrl",
+    "@System",
+};
+
+void ReportError(const char* text) {
+  Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+}  // namespace
+
+int32_t TCommandCtrl::CommandTypeOf(std::string_view text) {
+  for (int32_t type = 1; type < kCommandTypeCount; ++type) {
+    if (text == kCommandLines[type]) return type;
+  }
+  return ctUnknown;
+}
+
+void TCommandCtrl::SetFile(TPeltoFile* file) {
+  if (file == FFile) return;
+  FFile = file;
+  FCacheStale = true;
+}
+
+void TCommandCtrl::SetBookName(std::string_view name) {
+  if (name == FBookName) return;
+  FBookName = name;
+  FCacheStale = true;
+}
+
+void TCommandCtrl::SetPageName(std::string_view name) {
+  if (name == FPageName) return;
+  FPageName = name;
+  FCacheStale = true;
+}
+
+void TCommandCtrl::EnsureCache() {
+  if (FCacheStale) Make_CommandCache();
+}
+
+void TCommandCtrl::Make_CommandCache() {
+  if (FFile == nullptr) {
+    ReportError(kNoFile);
+    return;
+  }
+  const int lineCount = FFile->GetPageLineCount(FBookName, FPageName);
+  FEntries.clear();
+  FEntries.reserve(kMaxCommands);
+  int32_t depth = 0;
+  for (int i = 0; i < lineCount; ++i) {
+    const std::string line = sjis::Trim(FFile->GetPageLine(FBookName, FPageName, i));
+    // Checked before the line is looked at: a full cache may only be
+    // followed by the end of the page.
+    if (FEntries.size() >= static_cast<size_t>(kMaxCommands)) {
+      // The first 500 commands stay usable; the cache stays stale, so every
+      // query reports the page again until the page changes.
+      FCount = static_cast<int>(FEntries.size());
+      ReportError(kTooManyCommands);
+      return;
+    }
+    if (line.empty() || line[0] != '@') continue;
+    TCacheEntry entry;
+    entry.LineIndex = i;
+    entry.CommandType = CommandTypeOf(line);
+    if (entry.CommandType == ctIf) {
+      entry.Level = depth++;
+    } else if (entry.CommandType == ctElse) {
+      entry.Level = depth - 1;
+    } else if (entry.CommandType == ctEndIf) {
+      entry.Level = --depth;
+    } else {
+      entry.Level = depth;
+    }
+    FEntries.push_back(entry);
+  }
+  FCount = static_cast<int>(FEntries.size());
+  FCacheStale = false;
+}
+
+int TCommandCtrl::GetCommandCount() {
+  EnsureCache();
+  return FCount;
+}
+
+bool TCommandCtrl::GetCommand(int index, TPeltoCommand& command) {
+  EnsureCache();
+  if (FFile == nullptr || index < 0 || index >= FCount) return false;
+  const TCacheEntry& entry = FEntries[index];
+  const int first = index == 0 ? 0 : FEntries[index - 1].LineIndex + 1;
+  command.CommandType = entry.CommandType;
+  command.Level = entry.Level;
+  command.Properties.clear();
+  for (int i = first; i < entry.LineIndex; ++i) {
+    command.Properties.push_back(FFile->GetPageLine(FBookName, FPageName, i));
+  }
+  command.CommandLine = sjis::Trim(FFile->GetPageLine(FBookName, FPageName, entry.LineIndex));
+  return true;
+}
+
+int TCommandCtrl::GetCommandLevel(int index) {
+  EnsureCache();
+  if (index < 0 || index >= FCount) return -1;
+  return FEntries[index].Level;
+}
+
+}  // namespace pelto5

@@ -1,0 +1,20 @@
+#include "script/PeltoCommand.h"
+
+#include "script/IntegerConversion.h"
+
+namespace pelto5 {
+
+// Property lines follow the rule of every key=value list.
+std::string TPeltoCommand::ReadString(std::string_view key, std::string_view def) const {
+  return ListReadString(Properties, key, def);
+}
+
+int32_t TPeltoCommand::ReadInteger(std::string_view key, int32_t def) const {
+  return StrToIntDef(ReadString(key, ""), def);
+}
+
+bool TPeltoCommand::ReadBool(std::string_view key, bool def) const {
+  return ReadInteger(key, def ? 1 : 0) != 0;
+}
+
+}  // namespace pelto5

@@ -1,0 +1,313 @@
+#include "script/PeltoFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+#include "script/IntegerConversion.h"
+
+namespace pelto5 {
+
+namespace {
+
+// The two comment lines an empty script consists of.
+constexpr const char* kCommentLine1 = "/// Game Creative Tool - Peltoforge Fifth -";
+constexpr const char* kCommentLine2 = "/// Script file of the Peltoforge 5 authoring tool";
+
+// "ファイルが破損しています\r\n" (the file is damaged)
+#define PELTO5_FILE_DAMAGED \
+  "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\r\n"
+constexpr const char* kHeadMissClose = PELTO5_FILE_DAMAGED "[Header block miss close flag]";
+constexpr const char* kHeadMissStart = PELTO5_FILE_DAMAGED "[Header block miss start flag]";
+constexpr const char* kBookMissClose = PELTO5_FILE_DAMAGED "[Book block miss close flag]";
+constexpr const char* kBookMissStart = PELTO5_FILE_DAMAGED "[Book block miss start flag]";
+constexpr const char* kPageMissClose = PELTO5_FILE_DAMAGED "[Page block miss close flag]";
+constexpr const char* kPageMissStart = PELTO5_FILE_DAMAGED "[Page block miss start flag]";
+#undef PELTO5_FILE_DAMAGED
+// "ファイル内に未知のブロックが存在します\r\nファイル保護のため処理を停止します\r\n"
+// (unknown block in the file; stopping to protect the file), followed by the line.
+constexpr const char* kUnknownBlock =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x93\xE0\x82\xC9\x96\xA2\x92\x6D\x82\xCC\x83\x75\x83\x8D"
+    "\x83\x62\x83\x4E\x82\xAA\x91\xB6\x8D\xDD\x82\xB5\x82\xDC\x82\xB7\r\n"
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x95\xDB\x8C\xEC\x82\xCC\x82\xBD\x82\xDF\x8F\x88\x97\x9D"
+    "\x82\xF0\x92\xE2\x8E\x7E\x82\xB5\x82\xDC\x82\xB7\r\n";
+
+enum class TMarker { None, Unknown, HeadStart, HeadEnd, BookStart, BookEnd, PageStart, PageEnd };
+
+void ReportError(const std::string& text) {
+  Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+// What kind of line this is. Start markers have an "=" and their word runs
+// from after "<" to the "="; end markers have none and their word runs to
+// the first blank (the "End>" after it is not examined).
+TMarker ClassifyLine(std::string_view line) {
+  const std::string trimmed = sjis::Trim(line);
+  if (trimmed.empty() || trimmed[0] != '<') return TMarker::None;
+  const std::string_view text(trimmed);
+  const size_t eq = sjis::FindChar(text, '=');
+  if (eq != std::string_view::npos) {
+    const std::string_view word = text.substr(1, eq - 1);
+    if (word == "Head") return TMarker::HeadStart;
+    if (word == "Book") return TMarker::BookStart;
+    if (word == "Page") return TMarker::PageStart;
+    return TMarker::Unknown;
+  }
+  size_t blank = 1;
+  while (blank < text.size() && static_cast<unsigned char>(text[blank]) > 0x20) {
+    blank += sjis::CharLength(text, blank);
+  }
+  const std::string_view word = text.substr(1, blank - 1);
+  if (word == "Head") return TMarker::HeadEnd;
+  if (word == "Book") return TMarker::BookEnd;
+  if (word == "Page") return TMarker::PageEnd;
+  return TMarker::Unknown;
+}
+
+// The name of a start marker, from the untrimmed line: after the first "=",
+// cut before the first ">"; inside double quotes if there is one.
+std::string BlockName(std::string_view line) {
+  const size_t eq = sjis::FindChar(line, '=');
+  if (eq == std::string_view::npos) return {};
+  const std::string_view rest = line.substr(eq + 1);
+  const size_t gt = sjis::FindChar(rest, '>');
+  if (gt == std::string_view::npos) return {};
+  std::string_view name = rest.substr(0, gt);
+  const size_t open = sjis::FindChar(name, '"');
+  if (open != std::string_view::npos) {
+    name = name.substr(open + 1);
+    const size_t close = sjis::FindChar(name, '"');
+    if (close != std::string_view::npos) name = name.substr(0, close);
+  }
+  return std::string(name);
+}
+
+std::string EntryPosition(int start, int end) {
+  return ":" + IntToStr(start) + "," + IntToStr(end);
+}
+
+}  // namespace
+
+TPeltoFile::TPeltoFile() { Clear(); }
+
+void TPeltoFile::Clear() { ReplaceLines({kCommentLine1, kCommentLine2}); }
+
+bool TPeltoFile::LoadFromFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string bytes;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    bytes.append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  if (in.bad()) return false;
+  LoadFromStream(bytes);
+  return true;
+}
+
+void TPeltoFile::LoadFromStream(std::string_view bytes) { ReplaceLines(TextToStrings(bytes)); }
+
+void TPeltoFile::ReplaceLines(TStringList lines) {
+  FLines = std::move(lines);
+  FIndexStale = true;
+  ForgetLastLookup();
+  Reindex();
+}
+
+void TPeltoFile::ForgetLastLookup() {
+  FLastKey.clear();
+  FLastStart = -1;
+  FLastEnd = -1;
+}
+
+void TPeltoFile::Reindex() {
+  // Until the parse has gone through every line the index is incomplete.
+  FIndexStale = true;
+  FBlockIndex.clear();
+  int headStart = -1;
+  int bookStart = -1;
+  int pageStart = -1;
+  std::string headName;
+  std::string bookName;
+  std::string pageName;
+  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
+  for (int n = 0; n < count; ++n) {
+    const std::string& line = FLines[n];
+    switch (ClassifyLine(line)) {
+      case TMarker::None:
+        break;
+      case TMarker::Unknown:
+        ReportError(kUnknownBlock + line);
+        return;
+      case TMarker::HeadStart:
+        if (headStart >= 0) return ReportError(kHeadMissClose);
+        headStart = n;
+        headName = BlockName(line);
+        break;
+      case TMarker::HeadEnd:
+        if (headStart < 0) return ReportError(kHeadMissStart);
+        FBlockIndex.push_back(headName + "/" + EntryPosition(headStart, n));
+        headStart = -1;
+        break;
+      case TMarker::BookStart:
+        if (bookStart >= 0) return ReportError(kBookMissClose);
+        bookStart = n;
+        bookName = BlockName(line);
+        break;
+      case TMarker::BookEnd:
+        if (bookStart < 0) return ReportError(kBookMissStart);
+        FBlockIndex.push_back(bookName + EntryPosition(bookStart, n));
+        bookStart = -1;
+        break;
+      case TMarker::PageStart:
+        if (pageStart >= 0) return ReportError(kPageMissClose);
+        pageStart = n;
+        pageName = BlockName(line);
+        break;
+      case TMarker::PageEnd:
+        if (pageStart < 0) return ReportError(kPageMissStart);
+        // A page belongs to the book opened last, closed or not.
+        FBlockIndex.push_back(bookName + "/" + pageName + EntryPosition(pageStart, n));
+        pageStart = -1;
+        break;
+    }
+  }
+  ForgetLastLookup();
+  FIndexStale = false;
+}
+
+bool TPeltoFile::ValidBlock(int start, int end) const {
+  return start >= 0 && start < end && static_cast<size_t>(end) < FLines.size();
+}
+
+bool TPeltoFile::FindBlock(const std::string& key, int& start, int& end) {
+  if (!FLastKey.empty() && key == FLastKey) {
+    start = FLastStart;
+    end = FLastEnd;
+    return true;
+  }
+  if (FIndexStale) Reindex();
+  const auto it = std::find_if(FBlockIndex.begin(), FBlockIndex.end(),
+                               [&](const std::string& entry) { return entry.starts_with(key); });
+  if (it == FBlockIndex.end()) return false;
+  const std::string_view rest = std::string_view(*it).substr(key.size());
+  if (rest.empty()) return false;
+  const size_t comma = sjis::FindChar(rest, ',');
+  const int32_t first = StrToIntDef(rest.substr(0, comma), -1);
+  const int32_t last =
+      comma == std::string_view::npos ? -1 : StrToIntDef(rest.substr(comma + 1), -1);
+  // A name holding ":" or "," can make a key meet the wrong entry; such an
+  // entry never yields two line numbers that lie inside the script.
+  if (!ValidBlock(first, last)) return false;
+  FLastKey = key;
+  FLastStart = first;
+  FLastEnd = last;
+  start = first;
+  end = last;
+  return true;
+}
+
+bool TPeltoFile::FindHeaderBlock(std::string_view section, int& start, int& end) {
+  return FindBlock(std::string(section) + "/:", start, end);
+}
+
+bool TPeltoFile::FindBookBlock(std::string_view book, int& start, int& end) {
+  return FindBlock(std::string(book) + ":", start, end);
+}
+
+bool TPeltoFile::FindPageBlock(std::string_view book, std::string_view page, int& start,
+                               int& end) {
+  return FindBlock(std::string(book) + "/" + std::string(page) + ":", start, end);
+}
+
+std::string TPeltoFile::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view def) {
+  int start = 0;
+  int end = 0;
+  if (!FindHeaderBlock(section, start, end)) return std::string(def);
+  const std::string prefix = std::string(key) + "=";
+  for (int i = start + 1; i < end; ++i) {
+    if (FLines[i].starts_with(prefix)) return FLines[i].substr(prefix.size());
+  }
+  return std::string(def);
+}
+
+int32_t TPeltoFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) {
+  return StrToIntDef(ReadString(section, key, IntToStr(def)), def);
+}
+
+bool TPeltoFile::ReadBool(std::string_view section, std::string_view key, bool def) {
+  const int32_t fallback = def ? 1 : 0;
+  return StrToIntDef(ReadString(section, key, BoolToText(def)), fallback) != 0;
+}
+
+std::string TPeltoFile::GetPageLine(std::string_view book, std::string_view page, int index) {
+  int start = 0;
+  int end = 0;
+  if (!FindPageBlock(book, page, start, end)) return {};
+  if (index < 0 || index >= end - start - 1) return {};
+  return FLines[start + 1 + index];
+}
+
+int TPeltoFile::GetPageLineCount(std::string_view book, std::string_view page) {
+  int start = 0;
+  int end = 0;
+  if (!FindPageBlock(book, page, start, end)) return 0;
+  return end - start - 1;
+}
+
+void TPeltoFile::GetBookList(TStringList& list) {
+  list.clear();
+  if (FIndexStale) Reindex();
+  for (const std::string& entry : FBlockIndex) {
+    const std::string_view name = std::string_view(entry).substr(0, sjis::FindChar(entry, ':'));
+    if (sjis::FindChar(name, '/') == std::string_view::npos) list.emplace_back(name);
+  }
+}
+
+void TPeltoFile::GetPageList(std::string_view book, TStringList& list) {
+  list.clear();
+  if (FIndexStale) Reindex();
+  const std::string prefix = std::string(book) + "/";
+  for (const std::string& entry : FBlockIndex) {
+    if (!entry.starts_with(prefix)) continue;
+    const size_t colon = sjis::FindChar(entry, ':', prefix.size());
+    if (colon == std::string::npos || colon == prefix.size()) continue;
+    list.push_back(entry.substr(prefix.size(), colon - prefix.size()));
+  }
+}
+
+bool TPeltoFile::BookExists(std::string_view book) {
+  TStringList books;
+  GetBookList(books);
+  return std::find(books.begin(), books.end(), book) != books.end();
+}
+
+bool TPeltoFile::PageExists(std::string_view book, std::string_view page) {
+  TStringList pages;
+  GetPageList(book, pages);
+  return std::find(pages.begin(), pages.end(), page) != pages.end();
+}
+
+bool TPeltoFile::GetBookLines(std::string_view book, TStringList& list) {
+  int start = 0;
+  int end = 0;
+  if (!FindBookBlock(book, start, end)) return false;
+  list.insert(list.end(), FLines.begin() + start, FLines.begin() + end + 1);
+  return true;
+}
+
+void TPeltoFile::ImportBook(std::string_view book, TPeltoFile& source) {
+  if (&source == this || BookExists(book)) return;
+  TStringList block;
+  if (!source.GetBookLines(book, block)) return;
+  FLines.insert(FLines.end(), block.begin(), block.end());
+  Reindex();
+}
+
+}  // namespace pelto5

@@ -1,0 +1,87 @@
+// The script: a list of Shift-JIS text lines holding header blocks of
+// settings and books of named pages, with an index of its blocks.
+//
+// Block markers are lines that start with "<" once blanks are trimmed:
+// <Head="name"> ... <Head End>, <Book="name"> ... <Book End> and
+// <Page="name"> ... <Page End>. The index holds one text entry per closed
+// block, in the order of the end markers:
+//   header block  name "/:" start "," end
+//   book          name ":" start "," end
+//   page          book "/" page ":" start "," end
+// A lookup takes the first entry that starts with its key (the same texts
+// up to and including the ":"), so duplicates resolve to the block that
+// closes first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "script/KeyValueList.h"
+
+namespace pelto5 {
+
+class TPeltoFile {
+ public:
+  TPeltoFile();
+
+  // Replaces the script by the two comment lines of an empty script.
+  void Clear();
+  // Replaces the script by the lines of the file at path (a UTF-8 path).
+  // False, and the script unchanged, when the file cannot be read.
+  bool LoadFromFile(const std::string& path);
+  // Replaces the script by the lines of bytes (CR LF, lone CR or lone LF
+  // end a line).
+  void LoadFromStream(std::string_view bytes);
+  // Rebuilds the block index. A malformed marker is reported in an error
+  // box and stops the parse; the index then holds the blocks closed before
+  // it and stays stale, so the next query parses (and reports) again.
+  void Reindex();
+
+  // Header values of section (exact, case-sensitive keys).
+  std::string ReadString(std::string_view section, std::string_view key, std::string_view def);
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def);
+  bool ReadBool(std::string_view section, std::string_view key, bool def);
+
+  // Line numbers of the start and end markers of a block.
+  bool FindHeaderBlock(std::string_view section, int& start, int& end);
+  bool FindBookBlock(std::string_view book, int& start, int& end);
+  bool FindPageBlock(std::string_view book, std::string_view page, int& start, int& end);
+
+  // Line index of the page (0 = the line after <Page=...>); "" when the
+  // page does not exist or index is not below GetPageLineCount.
+  std::string GetPageLine(std::string_view book, std::string_view page, int index);
+  // Number of lines strictly between the page's markers; 0 if none.
+  int GetPageLineCount(std::string_view book, std::string_view page);
+
+  bool BookExists(std::string_view book);
+  bool PageExists(std::string_view book, std::string_view page);
+  // Clear list and fill it with the names, in index order.
+  void GetBookList(TStringList& list);
+  void GetPageList(std::string_view book, TStringList& list);
+
+  // Appends the book block, markers included, to list; false if no such book.
+  bool GetBookLines(std::string_view book, TStringList& list);
+  // Copies book from source to the end of this script unless this script
+  // already has a book of that name.
+  void ImportBook(std::string_view book, TPeltoFile& source);
+
+  const TStringList& Lines() const { return FLines; }
+  const TStringList& BlockIndex() const { return FBlockIndex; }
+  bool IndexStale() const { return FIndexStale; }
+
+ private:
+  void ReplaceLines(TStringList lines);
+  void ForgetLastLookup();
+  bool FindBlock(const std::string& key, int& start, int& end);
+  bool ValidBlock(int start, int end) const;
+
+  TStringList FLines;
+  TStringList FBlockIndex;
+  bool FIndexStale = true;
+  std::string FLastKey;
+  int FLastStart = -1;
+  int FLastEnd = -1;
+};
+
+}  // namespace pelto5
