@@ -1,1 +1,81 @@
-int main() { return 0; }
+// Program entry: reads the command line, chooses the backend, runs the main
+// form and reports the exit status.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "shell/FrmMain.h"
+
+using namespace pelto5;
+
+namespace {
+
+int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
+  TFormOptions options;
+  options.ContentPath = cl.ContentPath;
+  options.DumpStatePath = cl.DumpStatePath;
+  options.ScreenshotPath = cl.ScreenshotPath;
+  TfrmMain form(options);
+  if (!form.FormCreate()) {
+    form.FormDestroy();
+    return 1;
+  }
+  form.FormShow();
+  int status = 0;
+  if (!platform.Terminated()) status = platform.Run(form);
+  form.FormDestroy();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  TCommandLine cl;
+  std::string error;
+  if (!cl.Parse(args, error)) {
+    std::fprintf(stderr, "pelto5: %s\n%s", error.c_str(), TCommandLine::Usage().c_str());
+    return 2;
+  }
+  if (cl.Help) {
+    std::fputs(TCommandLine::Usage().c_str(), stdout);
+    return 0;
+  }
+  if (cl.Version) {
+    std::printf("pelto5 %s\n", PELTO5_VERSION);
+    return 0;
+  }
+
+  if (cl.Headless) {
+    THeadlessOptions options;
+    options.Trace = cl.Trace;
+    options.MaxTime = cl.MaxTime;
+    options.Answer = cl.Answer;
+    THeadlessPlatform platform(options);
+    if (!cl.EventsPath.empty() && !platform.LoadEvents(cl.EventsPath, error)) {
+      std::fprintf(stderr, "pelto5: events file %s\n", error.c_str());
+      return 2;
+    }
+    InstallPlatform(&platform);
+    const int status = RunPlayer(platform, cl);
+    InstallPlatform(nullptr);
+    return status;
+  }
+
+  TSdlOptions options;
+  options.Scale = cl.Scale;
+  options.Trace = cl.Trace;
+  TSdlPlatform platform(options);
+  if (!platform.Initialize(error)) {
+    std::fprintf(stderr, "pelto5: %s\n", error.c_str());
+    return 1;
+  }
+  InstallPlatform(&platform);
+  const int status = RunPlayer(platform, cl);
+  InstallPlatform(nullptr);
+  return status;
+}

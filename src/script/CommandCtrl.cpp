@@ -95,9 +95,11 @@ void TCommandCtrl::Make_CommandCache() {
     // Checked before the line is looked at: a full cache may only be
     // followed by the end of the page.
     if (FEntries.size() >= static_cast<size_t>(kMaxCommands)) {
-      // The first 500 commands stay usable; the cache stays stale, so every
+      // A page that does not fit holds no commands: running only part of
+      // it would execute a truncated page. The cache stays stale, so every
       // query reports the page again until the page changes.
-      FCount = static_cast<int>(FEntries.size());
+      FEntries.clear();
+      FCount = 0;
       ReportError(kTooManyCommands);
       return;
     }

@@ -208,21 +208,23 @@ TEST_F(CommandCtrlTest, APageHoldsAtMostFiveHundredCommands) {
   std::vector<std::string> lines = Commands(500);
   lines.push_back("trailing");
   LoadPage(lines);
-  EXPECT_EQ(FCtrl.GetCommandCount(), 500);
+  EXPECT_EQ(FCtrl.GetCommandCount(), 0);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], kTooMany);
   EXPECT_TRUE(FCtrl.CacheStale());
-  // Every query builds again and reports again; the first 500 stay usable.
+  // Every query builds again and reports again; the page holds no commands,
+  // so the run ends instead of executing a truncated page.
   TPeltoCommand command;
-  EXPECT_TRUE(FCtrl.GetCommand(499, command));
-  EXPECT_EQ(command.CommandType, TCommandCtrl::ctWait);
-  EXPECT_FALSE(FCtrl.GetCommand(500, command));
+  command.CommandType = TCommandCtrl::ctRem;
+  EXPECT_FALSE(FCtrl.GetCommand(0, command));
+  EXPECT_EQ(command.CommandType, TCommandCtrl::ctRem);
+  EXPECT_FALSE(FCtrl.GetCommand(499, command));
   EXPECT_EQ(Messages().size(), 3u);
 
   // 501 commands.
   FCtrl.SetPageName("");
   LoadPage(Commands(501));
-  EXPECT_EQ(FCtrl.GetCommandCount(), 500);
+  EXPECT_EQ(FCtrl.GetCommandCount(), 0);
   EXPECT_EQ(Messages().size(), 4u);
 
   // Another page ends it.

@@ -1,0 +1,114 @@
+#include "app/CommandLine.h"
+
+namespace pelto5 {
+
+namespace {
+
+bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value) {
+  if (text.empty() || text.size() > 12) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return value <= max;
+}
+
+}  // namespace
+
+std::string TCommandLine::Usage() {
+  return "usage: pelto5 [options] [CONTENT]\n"
+         "  -h, --help               usage\n"
+         "  --version                version\n"
+         "  --scale N                window scale factor (integer, default 1)\n"
+         "  --headless               run without a window, on a virtual clock\n"
+         "  --events FILE            headless: scripted input\n"
+         "  --max-time MS            headless: stop after MS virtual milliseconds (default 3600000)\n"
+         "  --screenshot FILE        write the main screen as PNG at shutdown\n"
+         "  --dump-state FILE        write the runtime state as UTF-8 text at shutdown\n"
+         "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
+         "  --trace                  write every executed command to standard error\n"
+         "Without CONTENT the content is this program's path with the extension \".pp5\".\n";
+}
+
+bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
+  bool contentSeen = false;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = "option " + a + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+      if (contentSeen) {
+        error = "more than one content file: " + a;
+        return false;
+      }
+      ContentPath = a;
+      contentSeen = true;
+      continue;
+    }
+    std::string v;
+    uint64_t n = 0;
+    if (a == "--") {
+      optionsEnded = true;
+    } else if (a == "-h" || a == "--help") {
+      Help = true;
+    } else if (a == "--version") {
+      Version = true;
+    } else if (a == "--headless") {
+      Headless = true;
+    } else if (a == "--trace") {
+      Trace = true;
+    } else if (a == "--scale") {
+      if (!value(v)) return false;
+      if (!ParseUnsigned(v, 16, n) || n < 1) {
+        error = "--scale needs an integer from 1 to 16, not \"" + v + "\"";
+        return false;
+      }
+      Scale = static_cast<int>(n);
+    } else if (a == "--max-time") {
+      if (!value(v)) return false;
+      if (!ParseUnsigned(v, 0xFFFFFFFFull, n)) {
+        error = "--max-time needs a number of milliseconds, not \"" + v + "\"";
+        return false;
+      }
+      MaxTime = static_cast<uint32_t>(n);
+    } else if (a == "--events") {
+      if (!value(EventsPath)) return false;
+    } else if (a == "--screenshot") {
+      if (!value(ScreenshotPath)) return false;
+    } else if (a == "--dump-state") {
+      if (!value(DumpStatePath)) return false;
+    } else if (a == "--answer") {
+      if (!value(v)) return false;
+      if (v == "abort") {
+        Answer = TMessageResult::Abort;
+      } else if (v == "ignore") {
+        Answer = TMessageResult::Ignore;
+      } else if (v == "yes") {
+        Answer = TMessageResult::Yes;
+      } else if (v == "no") {
+        Answer = TMessageResult::No;
+      } else {
+        error = "--answer takes abort, ignore, yes or no, not \"" + v + "\"";
+        return false;
+      }
+    } else {
+      error = "unknown option " + a;
+      return false;
+    }
+  }
+  if (!EventsPath.empty() && !Headless) {
+    error = "--events needs --headless";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace pelto5

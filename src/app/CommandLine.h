@@ -1,0 +1,31 @@
+// The player's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace pelto5 {
+
+struct TCommandLine {
+  bool Help = false;
+  bool Version = false;
+  int Scale = 1;
+  bool Headless = false;
+  std::string EventsPath;
+  uint32_t MaxTime = 3600000;
+  std::string ScreenshotPath;
+  std::string DumpStatePath;
+  std::optional<TMessageResult> Answer;
+  bool Trace = false;
+  std::string ContentPath;
+
+  // False with a message in error when the arguments are not understood.
+  bool Parse(const std::vector<std::string>& args, std::string& error);
+  static std::string Usage();
+};
+
+}  // namespace pelto5

@@ -1,0 +1,79 @@
+// The main form: creation, first show, first activation, the timer-driven
+// main loop with its dispatch table, input events and shutdown.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace pelto5 {
+
+class TPeltoAccessControl;
+class TPeltoCommand;
+
+// What the command line asks of the form beyond the content path.
+struct TFormOptions {
+  std::string ContentPath;      // "" = the executable's path with ".pp5"
+  std::string DumpStatePath;    // --dump-state
+  std::string ScreenshotPath;   // --screenshot
+};
+
+class TfrmMain : public TPlatformClient {
+ public:
+  // Handler contract: take the fetched command, return true to run the next
+  // command in the same tick, false to yield until the next tick.
+  using TCommandHandler = std::function<bool(TPeltoCommand&)>;
+  static constexpr int kCommandTypeCount = 26;
+
+  explicit TfrmMain(TFormOptions options);
+  ~TfrmMain() override;
+
+  // Builds the objects and opens the content; false if the content could
+  // not be opened (the failure has been reported).
+  bool FormCreate();
+  void FormShow();
+  void StartExecution();
+  void FormDestroy();
+
+  void RunSteps();
+  bool MainLoop_Step();
+
+  // TPlatformClient
+  void FormMouseDown(TMouseButton button, int x, int y) override;
+  void FormMouseUp(TMouseButton button, int x, int y) override;
+  void FormMouseMove(int x, int y) override;
+  void FormKeyDown(int key) override;
+  void FormKeyUp(int key) override;
+  void FormPaint() override;
+  void FormActivate() override { StartExecution(); }
+  void MainTimerTimer() override { RunSteps(); }
+  const TCanvas* ScreenshotFrame() override;
+
+  TPeltoAccessControl& AccessControl() { return *FAccessControl; }
+  bool LegacyMode() const { return FLegacyMode; }
+  const std::string& ContentPath() const { return FContentPath; }
+
+ private:
+  void BuildDispatchTable();
+  void ApplySettings();
+  void StoreWindowPosition();
+  void TraceCommand(int index, const TPeltoCommand& command);
+  void WriteStateDump();
+
+  TFormOptions FOptions;
+  std::unique_ptr<TPeltoAccessControl> FAccessControl;
+  std::array<TCommandHandler, kCommandTypeCount> FHandlers;
+  std::string FContentPath;
+  bool FLegacyMode = false;
+  bool FFirstShow = true;
+  bool FFirstActivate = true;
+  bool FStepping = false;
+  bool FCreated = false;
+  bool FDestroyed = false;
+};
+
+}  // namespace pelto5

@@ -1,0 +1,161 @@
+// End-to-end runs of the player on small scripts, headless.
+#include <gtest/gtest.h>
+
+#include "support/PlayerRun.h"
+
+namespace pelto5::test {
+namespace {
+
+const std::string kPage = "スタートブック/スタートページ";
+
+TPlayerResult RunScript(const std::vector<std::string>& pageLines, std::vector<std::string> extraArgs = {},
+                        const std::vector<std::string>& header = {}) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(ScriptWithPage(pageLines, header)));
+  std::vector<std::string> args = {"--headless", "--trace"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  args.push_back(script);
+  return RunPlayer(args);
+}
+
+TEST(MainLoop, RemRunsOnEffectCostsATickAndThePageEndEndsTheRun) {
+  const TPlayerResult r = RunScript({"@rem", "@rem", "@Effect", "@GraphicCtrl", "@WindowShow", "@rem"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  const std::vector<std::string> expected = {
+      "trace: 200 " + kPage + " #0 @rem",
+      "trace: 200 " + kPage + " #1 @rem",
+      "trace: 200 " + kPage + " #2 @Effect",
+      "trace: 400 " + kPage + " #3 @GraphicCtrl",
+      "trace: 600 " + kPage + " #4 @WindowShow",
+      "trace: 800 " + kPage + " #5 @rem",
+  };
+  EXPECT_EQ(r.ErrorLines, expected);
+}
+
+TEST(MainLoop, UnknownCommandIsReportedOnceAndTheNextRunsAtTheNextTick) {
+  const TPlayerResult r = RunScript({"Bogus.Key=1", "@Bogus", "  @rem  ", "@wait"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  const std::vector<std::string> expected = {
+      "trace: 200 " + kPage + " #0 @Bogus",
+      "message (none, ok): debug error : unknown command - MainLoop_Step()",
+      "trace: 400 " + kPage + " #1 @rem",
+      "trace: 400 " + kPage + " #2 @wait",
+      "message (none, ok): debug error : unknown command - MainLoop_Step()",
+  };
+  EXPECT_EQ(r.ErrorLines, expected);
+}
+
+TEST(MainLoop, MissingStartPageShowsTheBoxAndEnds) {
+  const TPlayerResult r = RunScript({"@rem"}, {}, {"StartPage=どこにもない"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  const std::vector<std::string> expected = {
+      "message (error, ok): 存在しないページへのアクセスが発生しました。\\n「スタートブック」ブック、「どこにもない」ページ"};
+  EXPECT_EQ(r.ErrorLines, expected);
+}
+
+TEST(MainLoop, AnEmptyExistingPageEndsWithoutAMessage) {
+  const TPlayerResult r = RunScript({"no command here"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(r.ErrorLines.empty());
+}
+
+TEST(MainLoop, TooManyCommandsShowsItsMessageAndEndsCleanly) {
+  std::vector<std::string> page(501, "@rem");
+  const TPlayerResult r = RunScript(page);
+  EXPECT_EQ(r.ExitStatus, 0);
+  ASSERT_FALSE(r.ErrorLines.empty());
+  EXPECT_EQ(r.ErrorLines[0], "message (error, ok): １ページあたりのコマンド数が多すぎます");
+  EXPECT_TRUE(r.LinesStartingWith("trace:").empty());
+}
+
+TEST(MainLoop, BrokenBlockStructureIsReportedAndTheRunGoesOn) {
+  TTempDir dir;
+  std::vector<std::string> lines = ScriptWithPage({"@Effect", "@rem"});
+  lines.push_back("<Page End>");
+  const std::string script = dir.Write("broken.pf5", MakeScript(lines));
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", script});
+  EXPECT_EQ(r.ExitStatus, 0);
+  ASSERT_GE(r.ErrorLines.size(), 3u);
+  EXPECT_EQ(r.ErrorLines[0], "message (error, ok): ファイルが破損しています\\n[Page block miss start flag]");
+  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 2u);
+}
+
+TEST(MainLoop, MaxTimeStopsALongRunWithStatus3) {
+  std::vector<std::string> page(400, "@Effect");
+  const TPlayerResult r = RunScript(page, {"--max-time", "1000"});
+  EXPECT_EQ(r.ExitStatus, 3);
+  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 4u);
+}
+
+TEST(MainLoop, QuitEventEndsTheRunNormally) {
+  TTempDir dir;
+  const std::string events = dir.Write("events.txt", "# stop early\n450 quit\n");
+  std::vector<std::string> page(400, "@Effect");
+  const TPlayerResult r = RunScript(page, {"--events", events});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 2u);
+}
+
+TEST(CommandLine, HelpUsageAndBadInput) {
+  const TPlayerResult help = RunPlayer({"--help"});
+  EXPECT_EQ(help.ExitStatus, 0);
+  EXPECT_NE(help.StdOut.find("usage: pelto5"), std::string::npos);
+
+  const TPlayerResult bad = RunPlayer({"--no-such-option"});
+  EXPECT_EQ(bad.ExitStatus, 2);
+  ASSERT_FALSE(bad.ErrorLines.empty());
+  EXPECT_NE(bad.ErrorLines[0].find("--no-such-option"), std::string::npos);
+
+  EXPECT_EQ(RunPlayer({"--headless", "--scale", "0", "x.pf5"}).ExitStatus, 2);
+  EXPECT_EQ(RunPlayer({"--headless", "--answer", "maybe", "x.pf5"}).ExitStatus, 2);
+}
+
+TEST(CommandLine, MalformedEventsFileStopsBeforeTheRun) {
+  TTempDir dir;
+  const std::string script = dir.Write("g.pf5", MakeScript(ScriptWithPage({"@rem"})));
+  const std::string events = dir.Write("events.txt", "100 click 1 2\n200 wiggle\n");
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", "--events", events, script});
+  EXPECT_EQ(r.ExitStatus, 2);
+  ASSERT_EQ(r.ErrorLines.size(), 1u);
+  EXPECT_NE(r.ErrorLines[0].find(":2: "), std::string::npos) << r.ErrorLines[0];
+  EXPECT_NE(r.ErrorLines[0].find("200 wiggle"), std::string::npos) << r.ErrorLines[0];
+}
+
+TEST(ContentOpening, MissingAndForeignFilesAreRefused) {
+  TTempDir dir;
+  const TPlayerResult missing = RunPlayer({"--headless", dir.Path() + "/nothing.pp5"});
+  EXPECT_EQ(missing.ExitStatus, 1);
+  EXPECT_TRUE(missing.HasLine("message (error, ok): " + dir.Path() + "/nothing.pp5が見つかりません"));
+
+  const std::string foreign = dir.Write("abc.pf5", "abc\r\n<Head=\"Pelto\">\r\n");
+  const TPlayerResult r = RunPlayer({"--headless", foreign});
+  EXPECT_EQ(r.ExitStatus, 1);
+  EXPECT_TRUE(r.HasLine("message (error, ok): ファイルのヘッダIDが違います。\\nこのファイルはペルトフォージ５で利用できるファイルではありません"));
+
+  // Random bytes after "///" are a (broken) script: reported, never a crash.
+  std::string junk = "///";
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919 + 13) & 0xFF);
+  const TPlayerResult j = RunPlayer({"--headless", "--answer", "ignore", dir.Write("junk.pf5", junk)});
+  EXPECT_TRUE(j.ExitStatus == 0 || j.ExitStatus == 1) << j.ExitStatus;
+}
+
+TEST(ContentOpening, HeaderChecksAskAbortOrIgnore) {
+  TTempDir dir;
+  const std::string script = dir.Write(
+      "v.pf5", MakeScript({"<Head=\"Pelto\">", "FileType=PV4", "CommandVersion=20", "<Head End>",
+                           "<Book=\"スタートブック\">", "<Page=\"スタートページ\">", "@rem", "<Page End>",
+                           "<Book End>"}));
+  const TPlayerResult ignored = RunPlayer({"--headless", "--trace", script});
+  EXPECT_EQ(ignored.ExitStatus, 0);
+  EXPECT_TRUE(ignored.HasLine("message (error, ignore): ファイルタイプが違います\\nこのファイルは正常に読み込めないかもしれません"));
+  EXPECT_EQ(ignored.LinesStartingWith("message (error, ignore): このファイルには現バージョンで対応していない").size(), 1u);
+  EXPECT_EQ(ignored.LinesStartingWith("trace:").size(), 1u);
+
+  const TPlayerResult aborted = RunPlayer({"--headless", "--answer", "abort", "--trace", script});
+  EXPECT_EQ(aborted.ExitStatus, 1);
+  EXPECT_EQ(aborted.LinesStartingWith("message (error, abort): ").size(), 1u);
+  EXPECT_TRUE(aborted.LinesStartingWith("trace:").empty());
+}
+
+}  // namespace
+}  // namespace pelto5::test

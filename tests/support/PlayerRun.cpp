@@ -1,0 +1,115 @@
+#include "support/PlayerRun.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/SjisText.h"
+
+namespace pelto5::test {
+
+namespace {
+
+std::string ShellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+std::vector<std::string> SplitLf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> TPlayerResult::LinesStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& l : ErrorLines) {
+    if (l.rfind(prefix, 0) == 0) out.push_back(l);
+  }
+  return out;
+}
+
+bool TPlayerResult::HasLine(const std::string& line) const {
+  for (const std::string& l : ErrorLines) {
+    if (l == line) return true;
+  }
+  return false;
+}
+
+TTempDir::TTempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "pelto5-test-XXXXXX").string();
+  if (mkdtemp(templ.data()) != nullptr) FPath = templ;
+}
+
+TTempDir::~TTempDir() {
+  std::error_code ec;
+  if (!FPath.empty()) std::filesystem::remove_all(FPath, ec);
+}
+
+std::string TTempDir::Write(const std::string& name, const std::string& bytes) const {
+  const std::filesystem::path p = std::filesystem::path(FPath) / name;
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary);
+  out << bytes;
+  return p.string();
+}
+
+std::string MakeScript(const std::vector<std::string>& utf8Lines) {
+  std::string text = "/// Game Creative Tool - Peltoforge Fifth -\r\n/// pelto5 test script\r\n";
+  for (const std::string& l : utf8Lines) text += sjis::FromUtf8(l) + "\r\n";
+  return text;
+}
+
+std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLines,
+                                        const std::vector<std::string>& headerLines,
+                                        const std::string& book, const std::string& page) {
+  std::vector<std::string> lines = {"<Head=\"Pelto\">", "FileType=PV5", "CommandVersion=19"};
+  lines.insert(lines.end(), headerLines.begin(), headerLines.end());
+  lines.push_back("<Head End>");
+  lines.push_back("<Book=\"" + book + "\">");
+  lines.push_back("<Page=\"" + page + "\">");
+  lines.insert(lines.end(), pageLines.begin(), pageLines.end());
+  lines.push_back("<Page End>");
+  lines.push_back("<Book End>");
+  return lines;
+}
+
+TPlayerResult RunPlayer(const std::vector<std::string>& args) {
+  TTempDir io;
+  const std::string errPath = io.Path() + "/stderr";
+  const std::string outPath = io.Path() + "/stdout";
+  std::string command = ShellQuote(PELTO5_PLAYER);
+  for (const std::string& a : args) command += " " + ShellQuote(a);
+  command += " </dev/null >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
+  TPlayerResult result;
+  const int status = std::system(command.c_str());
+  result.ExitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+  result.ErrorLines = SplitLf(ReadFileText(errPath));
+  result.StdOut = ReadFileText(outPath);
+  return result;
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace pelto5::test

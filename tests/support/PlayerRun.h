@@ -1,0 +1,50 @@
+// Runs the pelto5 player as a separate process for end-to-end tests and
+// collects its exit status and standard error lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pelto5::test {
+
+struct TPlayerResult {
+  int ExitStatus = -1;
+  std::vector<std::string> ErrorLines;  // standard error, UTF-8
+  std::string StdOut;
+
+  // Lines of standard error starting with prefix.
+  std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+  bool HasLine(const std::string& line) const;
+};
+
+// A fresh temporary directory, removed with the object.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::string& Path() const { return FPath; }
+  // Writes a file under the directory (bytes as given); returns its path.
+  std::string Write(const std::string& name, const std::string& bytes) const;
+
+ private:
+  std::string FPath;
+};
+
+// A script file's text from UTF-8 lines: converted to Shift-JIS and joined
+// with CR LF. The two "///" lines are put in front.
+std::string MakeScript(const std::vector<std::string>& utf8Lines);
+// The script lines of a minimal header with the given extra header lines,
+// followed by the given book (UTF-8 names) holding one page.
+std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLines,
+                                        const std::vector<std::string>& headerLines = {},
+                                        const std::string& book = "スタートブック",
+                                        const std::string& page = "スタートページ");
+
+// Runs the player with the arguments (each passed as one argument).
+TPlayerResult RunPlayer(const std::vector<std::string>& args);
+// Reads a whole file ("" when missing).
+std::string ReadFileText(const std::string& path);
+
+}  // namespace pelto5::test
