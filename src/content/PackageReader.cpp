@@ -261,8 +261,14 @@ bool ExtractSelected(PackageReader& reader, std::string& stream) {
   size_t filled = 0;
   for (;;) {
     if (filled == data.size()) {
-      if (!entry.Compressed && filled >= entry.StoredSize) break;
+      // Usually the size the header gave: see whether the data ends here
+      // before making room for more.
+      char probe[4096];
+      const size_t got = ReadEntryData(reader, probe, sizeof probe);
+      if (got == 0) break;
       data.resize(std::max(data.size() * 2, filled + kExtractStep));
+      std::memcpy(data.data() + filled, probe, got);
+      filled += got;
     }
     const size_t got = ReadEntryData(reader, data.data() + filled, data.size() - filled);
     if (got == 0) break;
@@ -330,6 +336,7 @@ void ClosePackage(PackageReader& reader) {
   reader.Header = PackageHeader{};
   reader.Entries.clear();
   reader.Entries.shrink_to_fit();
+  reader.InputBuffer = std::vector<uint8_t>();
   reader.Current = -1;
   reader.ScrambleCounter = 0;
   reader.StoredRead = 0;
@@ -364,6 +371,7 @@ bool SelectEntry(PackageReader& reader, int index) {
   const PackageEntry& entry = reader.Entries[index];
   if (!SeekTo(reader.File, entry.DataPosition)) return Fail(reader, "cannot seek in the file");
   if (entry.Compressed) {
+    reader.InputBuffer.resize(kPackageReadBufferSize);
     reader.Inflate = z_stream{};
     reader.Inflate.next_in = reader.InputBuffer.data();
     reader.Inflate.avail_in = 0;

@@ -27,7 +27,10 @@ namespace pelto5 {
 // State of a reader's inflate stream.
 enum class TInflateState { Failed = 0, Ready = 1, Inflating = 2 };
 
-constexpr size_t kPackageReadBufferSize = 1024;
+// Input buffer of the inflate stream. Every inflate call copies its output
+// into zlib's 32 KiB window as well, so large pieces of input keep that
+// overhead small.
+constexpr size_t kPackageReadBufferSize = 128 * 1024;
 
 struct PackageReader {
   PackageReader();
@@ -61,7 +64,7 @@ struct PackageReader {
 
   z_stream Inflate{};
   TInflateState InflateState = TInflateState::Ready;
-  std::array<uint8_t, kPackageReadBufferSize> InputBuffer{};
+  std::vector<uint8_t> InputBuffer;  // allocated on the first compressed entry
 
   // Why the last open or read failed, in plain words for tools and tests.
   std::string FailureReason;

@@ -1,0 +1,169 @@
+// Extraction throughput of the package reader against the natural lower
+// bounds: a large compressed entry against zlib's one-shot uncompress of
+// the same stream held in memory, and a large stored entry against a plain
+// read of a file of the same size. Prints the ratios (1.0 = as fast as the
+// bound) after the benchmark table.
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "content/PackageReader.h"
+#include "content/PackageWriter.h"
+
+namespace {
+
+using namespace pelto5;
+
+constexpr size_t kEntrySize = 64 * 1024 * 1024;
+
+// Text-like data that compresses about 3:1, like scripts and uncompressed
+// images.
+std::string MakeData() {
+  std::string data;
+  data.reserve(kEntrySize);
+  std::mt19937 random(42);
+  const char* words[] = {"layer", "window", "message ", "page", "book ", "\r\n", "=", "100", "@Draw"};
+  while (data.size() < kEntrySize) {
+    if (random() % 4 == 0) {
+      data += static_cast<char>(random());
+    } else {
+      data += words[random() % 9];
+    }
+  }
+  data.resize(kEntrySize);
+  return data;
+}
+
+struct TFixture {
+  std::filesystem::path Folder;
+  std::string Archive;
+  std::string PlainFile;
+  std::string Compressed;  // the stored zlib stream of the compressed entry
+  TFixture() {
+    Folder = std::filesystem::temp_directory_path() / ("pelto5-bench-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(Folder);
+    Archive = (Folder / "bench.pp5").string();
+    PlainFile = (Folder / "plain.bin").string();
+    const std::string data = MakeData();
+    PackageWriter writer;
+    SetWriterMagic(writer, "PV5PKG");
+    CreatePackage(writer, Archive);
+    writer.Compressed = true;
+    AddEntryFromStream(writer, data, "compressed.bin");
+    writer.Compressed = false;
+    AddEntryFromStream(writer, data, "stored.bin");
+    if (!FinishPackage(writer)) std::fprintf(stderr, "cannot write %s\n", Archive.c_str());
+    std::ofstream(PlainFile, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+    PackageReader reader;
+    OpenPackage(Archive, reader);
+    SelectEntryByName(reader, "compressed.bin");
+    Compressed.resize(reader.Entries[0].StoredSize);
+    ReadEntryStoredData(reader, Compressed.data(), Compressed.size());
+  }
+  ~TFixture() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder, ignored);
+  }
+};
+
+TFixture& Fixture() {
+  static TFixture fixture;
+  return fixture;
+}
+
+void BM_ExtractCompressedEntry(benchmark::State& state) {
+  PackageReader reader;
+  OpenPackage(Fixture().Archive, reader);
+  for (auto _ : state) {
+    std::string data;
+    if (!ExtractEntry(reader, "compressed.bin", data)) state.SkipWithError("extract failed");
+    benchmark::DoNotOptimize(data.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kEntrySize));
+}
+
+void BM_ZlibUncompress(benchmark::State& state) {
+  const std::string& compressed = Fixture().Compressed;
+  for (auto _ : state) {
+    std::string data(kEntrySize, '\0');
+    uLongf size = data.size();
+    if (uncompress(reinterpret_cast<Bytef*>(data.data()), &size,
+                   reinterpret_cast<const Bytef*>(compressed.data()), compressed.size()) != Z_OK) {
+      state.SkipWithError("uncompress failed");
+    }
+    benchmark::DoNotOptimize(data.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kEntrySize));
+}
+
+void BM_ExtractStoredEntry(benchmark::State& state) {
+  PackageReader reader;
+  OpenPackage(Fixture().Archive, reader);
+  for (auto _ : state) {
+    std::string data;
+    if (!ExtractEntry(reader, "stored.bin", data)) state.SkipWithError("extract failed");
+    benchmark::DoNotOptimize(data.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kEntrySize));
+}
+
+void BM_PlainFileRead(benchmark::State& state) {
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(Fixture().PlainFile.c_str(), "rb");
+    std::string data(kEntrySize, '\0');
+    if (file == nullptr || std::fread(data.data(), 1, data.size(), file) != data.size()) {
+      state.SkipWithError("read failed");
+    }
+    if (file != nullptr) std::fclose(file);
+    benchmark::DoNotOptimize(data.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kEntrySize));
+}
+
+BENCHMARK(BM_ExtractCompressedEntry)->Unit(benchmark::kMillisecond)->MinTime(1.5);
+BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond)->MinTime(1.5);
+BENCHMARK(BM_ExtractStoredEntry)->Unit(benchmark::kMillisecond)->MinTime(1.5);
+BENCHMARK(BM_PlainFileRead)->Unit(benchmark::kMillisecond)->MinTime(1.5);
+
+// Remembers the time per iteration of every run to print the ratios.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      }
+    }
+  }
+  void PrintRatio(const char* what, const std::string& ours, const std::string& bound) const {
+    const auto a = FTimes.find(ours);
+    const auto b = FTimes.find(bound);
+    if (a == FTimes.end() || b == FTimes.end() || a->second <= 0) return;
+    std::printf("%s: %.3f (throughput of %s / %s)\n", what, b->second / a->second, ours.c_str(),
+                bound.c_str());
+  }
+
+ private:
+  std::map<std::string, double> FTimes;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("compressed entry vs zlib uncompress", "BM_ExtractCompressedEntry",
+                      "BM_ZlibUncompress");
+  reporter.PrintRatio("stored entry vs plain file read", "BM_ExtractStoredEntry", "BM_PlainFileRead");
+  benchmark::Shutdown();
+  return 0;
+}

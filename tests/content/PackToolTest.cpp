@@ -1,0 +1,218 @@
+// The pelto5-pack tool, run as users run it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "content/PackageReader.h"
+#include "content/PackageTestSupport.h"
+#include "content/PackageWriter.h"
+
+#ifdef PELTO5_PACK
+
+namespace pelto5 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PackToolTest : public testing::Test {
+ protected:
+  // Runs the tool; its standard output and error land in FOut and FErr.
+  int Pack(const std::string& arguments) {
+    const std::string out = FFolder.File("stdout.txt");
+    const std::string err = FFolder.File("stderr.txt");
+    const std::string command = std::string("\"") + PELTO5_PACK + "\" " + arguments + " >\"" + out +
+                                "\" 2>\"" + err + "\"";
+    const int status = std::system(command.c_str());
+    FOut = test::ReadFileBytes(out);
+    FErr = test::ReadFileBytes(err);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Quoted(const std::string& name) { return "\"" + FFolder.File(name) + "\""; }
+  void MakeFile(const std::string& name, const std::string& bytes) {
+    fs::create_directories(fs::path(FFolder.File(name)).parent_path());
+    test::WriteFileBytes(FFolder.File(name), bytes);
+  }
+  // A source folder with nested folders and a Japanese file name.
+  void MakeSources() {
+    MakeFile("src/pelto.pf5", "///\r\n");
+    MakeFile("src/\xE7\x94\xBB\xE5\x83\x8F/\xE8\x83\x8C\xE6\x99\xAF.png", test::SampleData(5000, 1));  // 画像/背景.png
+    MakeFile("src/sound/bgm.wav", test::SampleData(20000, 2));
+    MakeFile("src/secret/key.txt", "k");
+  }
+
+  test::TTempFolder FFolder;
+  std::string FOut;
+  std::string FErr;
+};
+
+TEST_F(PackToolTest, CreateListExtractAndCatRoundTrip) {
+  MakeSources();
+  ASSERT_EQ(Pack("create --compress --scramble --extract '*.png' --extract 'sound/*' --no-extract "
+                 "'SECRET/*' " + Quoted("out.pp5") + " " + Quoted("src")),
+            0)
+      << FErr;
+  PackageReader reader;
+  ASSERT_TRUE(OpenPackage(FFolder.File("out.pp5"), reader));
+  ASSERT_EQ(reader.EntryCount, 4);
+  // Sorted by entry name; Shift-JIS names with "\" between folders.
+  EXPECT_EQ(reader.Entries[0].Name, "pelto.pf5");
+  EXPECT_EQ(reader.Entries[1].Name, "secret\\key.txt");
+  EXPECT_EQ(reader.Entries[2].Name, "sound\\bgm.wav");
+  EXPECT_EQ(reader.Entries[3].Name, "\x89\xE6\x91\x9C\\\x94\x77\x8C\x69.png");  // 画像\背景.png
+  EXPECT_TRUE(reader.Entries[3].Extract);
+  EXPECT_TRUE(reader.Entries[2].Extract);
+  EXPECT_TRUE(reader.Entries[1].NoExtract);
+  EXPECT_FALSE(reader.Entries[0].Extract || reader.Entries[0].NoExtract);
+  EXPECT_TRUE(HasMagic(FFolder.File("out.pp5"), std::string("PV5PKG\0", 7)));
+
+  ASSERT_EQ(Pack("list " + Quoted("out.pp5")), 0);
+  EXPECT_NE(FOut.find("pelto.pf5\t" + std::to_string(reader.Entries[0].StoredSize) + "\t5\tcs\n"),
+            std::string::npos)
+      << FOut;
+  EXPECT_NE(FOut.find("secret\\key.txt\t"), std::string::npos);
+  EXPECT_NE(FOut.find("\t1\tcsn\n"), std::string::npos);
+  EXPECT_NE(FOut.find("\xE7\x94\xBB\xE5\x83\x8F\\\xE8\x83\x8C\xE6\x99\xAF.png\t"), std::string::npos);
+
+  ASSERT_EQ(Pack("extract " + Quoted("out.pp5") + " -o " + Quoted("x")), 0) << FErr;
+  for (const char* name : {"pelto.pf5", "\xE7\x94\xBB\xE5\x83\x8F/\xE8\x83\x8C\xE6\x99\xAF.png",
+                           "sound/bgm.wav", "secret/key.txt"}) {
+    EXPECT_EQ(test::ReadFileBytes(FFolder.File(std::string("x/") + name)),
+              test::ReadFileBytes(FFolder.File(std::string("src/") + name)))
+        << name;
+  }
+  ASSERT_EQ(Pack("extract " + Quoted("out.pp5") + " -o " + Quoted("y") + " SOUND/BGM.WAV"), 0) << FErr;
+  EXPECT_TRUE(fs::exists(FFolder.File("y/sound/bgm.wav")));
+  EXPECT_FALSE(fs::exists(FFolder.File("y/pelto.pf5")));
+
+  ASSERT_EQ(Pack("cat " + Quoted("out.pp5") + " 'sound\\bgm.wav'"), 0);
+  EXPECT_EQ(FOut, test::SampleData(20000, 2));
+  EXPECT_EQ(Pack("cat " + Quoted("out.pp5") + " missing.txt"), 1);
+  EXPECT_NE(FErr.find("missing.txt"), std::string::npos);
+  EXPECT_EQ(Pack("verify " + Quoted("out.pp5")), 0) << FErr;
+}
+
+TEST_F(PackToolTest, CreateIsReproducibleApartFromTheKeyTable) {
+  MakeSources();
+  ASSERT_EQ(Pack("create --magic PV5LIB --compress " + Quoted("a.pml") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack("create --magic PV5LIB --compress " + Quoted("b.pml") + " " + Quoted("src")), 0);
+  const std::string a = test::ReadFileBytes(FFolder.File("a.pml"));
+  const std::string b = test::ReadFileBytes(FFolder.File("b.pml"));
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(a.substr(0, 280), b.substr(0, 280));
+  EXPECT_EQ(a.substr(536), b.substr(536));
+  // The archive being written is never packed into itself.
+  ASSERT_EQ(Pack("create " + Quoted("src/self.pp5") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack("create " + Quoted("src/self.pp5") + " " + Quoted("src")), 0);
+  PackageReader reader;
+  ASSERT_TRUE(OpenPackage(FFolder.File("src/self.pp5"), reader));
+  EXPECT_EQ(FindEntry(reader, "self.pp5"), -1);
+}
+
+TEST_F(PackToolTest, CreateWithAnExecutableAndRefusals) {
+  MakeSources();
+  MakeFile("player.exe", "MZ" + std::string(100, '\x01'));
+  ASSERT_EQ(Pack("create --exe " + Quoted("player.exe") + " " + Quoted("game.exe") + " " +
+                 Quoted("src/pelto.pf5")),
+            0)
+      << FErr;
+  ASSERT_EQ(Pack("list " + Quoted("game.exe")), 0);
+  EXPECT_EQ(FOut, "pelto.pf5\t5\t5\t-\n");
+  // Bad usage.
+  EXPECT_EQ(Pack(""), 2);
+  EXPECT_EQ(Pack("frobnicate"), 2);
+  EXPECT_EQ(Pack("create " + Quoted("only-out.pp5")), 2);
+  EXPECT_EQ(Pack("create --magic PV5XYZ " + Quoted("o.pp5") + " " + Quoted("src")), 2);
+  EXPECT_EQ(Pack("create --bogus " + Quoted("o.pp5") + " " + Quoted("src")), 2);
+  EXPECT_EQ(Pack("list"), 2);
+  EXPECT_EQ(Pack("create --help"), 0);
+  EXPECT_NE(FOut.find("usage: pelto5-pack create"), std::string::npos);
+  // Failures name the file in one line.
+  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("nothing-here")), 1);
+  EXPECT_NE(FErr.find("nothing-here"), std::string::npos);
+  EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1);
+  MakeFile("dupes/A.TXT", "1");
+  MakeFile("dupes/sub/x", "2");
+  MakeFile("other/a.txt", "3");
+  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("dupes") + " " + Quoted("other")), 1);
+  EXPECT_NE(FErr.find("already used"), std::string::npos);
+  MakeFile("long/" + std::string(200, 'n') + "/" + std::string(60, 'n'), "x");
+  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("long")), 1);
+  EXPECT_NE(FErr.find("255"), std::string::npos);
+  MakeFile("empty/.keep", "");
+  fs::remove(FFolder.File("empty/.keep"));
+  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("empty")), 1);
+  EXPECT_FALSE(fs::exists(FFolder.File("o.pp5")));
+  EXPECT_FALSE(fs::exists(FFolder.File("o.pp5.tmp")));
+  EXPECT_EQ(Pack("create --exe " + Quoted("src/pelto.pf5") + " " + Quoted("o.pp5") + " " +
+                 Quoted("src")),
+            1);
+  EXPECT_NE(FErr.find("MZ"), std::string::npos);
+  EXPECT_EQ(Pack("list " + Quoted("src/pelto.pf5")), 1);
+  EXPECT_NE(FErr.find("pelto.pf5: "), std::string::npos);
+}
+
+TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
+  PackageWriter writer;
+  ASSERT_TRUE(SetWriterMagic(writer, "PV5PKG"));
+  ASSERT_TRUE(CreatePackage(writer, FFolder.File("evil.pp5")));
+  for (const char* name : {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
+                           "a\\\\empty.txt", "ok\\good.txt", "link\\through.txt"}) {
+    ASSERT_TRUE(AddEntryFromStream(writer, "data", name));
+  }
+  ASSERT_TRUE(FinishPackage(writer));
+  fs::create_directories(FFolder.File("target"));
+  fs::create_directories(FFolder.File("elsewhere"));
+  fs::create_directory_symlink(FFolder.File("elsewhere"), FFolder.File("target/link"));
+  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target")), 1);
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/good.txt")), "data");
+  for (const char* shown : {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
+                            "a\\\\empty.txt", "link\\through.txt"}) {
+    EXPECT_NE(FErr.find(shown), std::string::npos) << shown;
+  }
+  EXPECT_FALSE(fs::exists(FFolder.File("escape.txt")));
+  EXPECT_FALSE(fs::exists(FFolder.File("up.txt")));
+  EXPECT_FALSE(fs::exists(FFolder.File("elsewhere/through.txt")));
+  EXPECT_FALSE(fs::exists("/absolute.txt"));
+}
+
+TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {
+  MakeSources();
+  ASSERT_EQ(Pack("create --compress " + Quoted("c.pp5") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack("create " + Quoted("p.pp5") + " " + Quoted("src")), 0);
+  PackageReader reader;
+  ASSERT_TRUE(OpenPackage(FFolder.File("c.pp5"), reader));
+  const PackageEntry compressed = reader.Entries[2];
+  ClosePackage(reader);
+  std::string bytes = test::ReadFileBytes(FFolder.File("c.pp5"));
+  bytes[compressed.DataPosition + compressed.StoredSize / 2] ^= 0x40;
+  test::WriteFileBytes(FFolder.File("c.pp5"), bytes);
+  EXPECT_EQ(Pack("verify " + Quoted("c.pp5")), 1);
+  EXPECT_NE(FErr.find("sound\\bgm.wav\": data checksum mismatch"), std::string::npos) << FErr;
+  EXPECT_NE(FErr.find("corrupt"), std::string::npos) << FErr;
+
+  ASSERT_TRUE(OpenPackage(FFolder.File("p.pp5"), reader));
+  const PackageEntry plain = reader.Entries[0];
+  ClosePackage(reader);
+  bytes = test::ReadFileBytes(FFolder.File("p.pp5"));
+  test::WriteFileBytes(FFolder.File("trailing.pp5"), bytes + "junk");
+  EXPECT_EQ(Pack("verify " + Quoted("trailing.pp5")), 1);
+  EXPECT_NE(FErr.find("4 bytes follow the end marker"), std::string::npos) << FErr;
+  bytes[plain.DataPosition] ^= 1;
+  test::WriteFileBytes(FFolder.File("p.pp5"), bytes);
+  EXPECT_EQ(Pack("verify " + Quoted("p.pp5")), 1);
+  EXPECT_NE(FErr.find("pelto.pf5\": data checksum mismatch"), std::string::npos) << FErr;
+  bytes[plain.DataPosition - 21] ^= 1;  // the name's last byte
+  test::WriteFileBytes(FFolder.File("p.pp5"), bytes);
+  EXPECT_EQ(Pack("verify " + Quoted("p.pp5")), 1);
+  EXPECT_NE(FErr.find("entry header checksum"), std::string::npos) << FErr;
+  EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1);
+}
+
+}  // namespace
+}  // namespace pelto5
+
+#endif  // PELTO5_PACK

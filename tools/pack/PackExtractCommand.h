@@ -1,0 +1,27 @@
+// pelto5-pack extract: entries to files below a target folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "content/PackageReader.h"
+
+namespace pelto5::pack {
+
+class TPackExtractCommand {
+ public:
+  int Run(const std::vector<std::string>& args);
+
+ private:
+  int ParseArguments(const std::vector<std::string>& args);
+  bool SelectEntries(const PackageReader& reader);
+  bool ExtractOne(PackageReader& reader, int index);
+
+  std::string FArchive;
+  std::filesystem::path FFolder = ".";
+  std::vector<std::string> FNames;
+  std::vector<int> FSelected;
+};
+
+}  // namespace pelto5::pack

@@ -1,0 +1,48 @@
+// pelto5-pack: creates, lists, extracts and verifies package containers
+// ("PV5PKG", "PV5LIB" and "PV5SAVE").
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "PackCatCommand.h"
+#include "PackCreateCommand.h"
+#include "PackExtractCommand.h"
+#include "PackListCommand.h"
+#include "PackToolSupport.h"
+#include "PackVerifyCommand.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pelto5-pack COMMAND [ARGS...]\n"
+    "\n"
+    "commands:\n"
+    "  create [--magic PV5PKG|PV5LIB|PV5SAVE] [--compress] [--scramble]\n"
+    "         [--extract PATTERN]... [--no-extract PATTERN]... [--exe EXECUTABLE]\n"
+    "         OUT INPUT...                 build a container\n"
+    "  list FILE                           one line per entry\n"
+    "  extract FILE [-o DIR] [ENTRY...]    entries to files\n"
+    "  cat FILE ENTRY                      one entry to standard output\n"
+    "  verify FILE                         check checksums, data and structure\n"
+    "\n"
+    "\"pelto5-pack COMMAND --help\" describes a command. Exit status: 0 success,\n"
+    "1 failure, 2 bad usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace pelto5::pack;
+  if (argc < 2) return UsageError("no command given", kUsage);
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == "create") return TPackCreateCommand().Run(args);
+  if (command == "list") return TPackListCommand().Run(args);
+  if (command == "extract") return TPackExtractCommand().Run(args);
+  if (command == "cat") return TPackCatCommand().Run(args);
+  if (command == "verify") return TPackVerifyCommand().Run(args);
+  return UsageError("unknown command \"" + command + "\"", kUsage);
+}
