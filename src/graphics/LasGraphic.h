@@ -1,0 +1,113 @@
+// TLasGraphic: the one picture type. A 32-bit colour surface (pixels
+// 0xXXRRGGBB: bytes blue, green, red, fourth) with an optional 8-bit alpha
+// plane, PNG loading, clipped copies and blends onto other surfaces, fills,
+// and the layout and rendering of message-text markup, which records the
+// text steps that the message window replays.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "graphics/Picture.h"
+#include "graphics/TextStepList.h"
+#include "platform/Canvas.h"
+#include "platform/Font.h"
+
+namespace pelto5 {
+
+struct PackageReader;
+
+enum class TAlphaType { None = 0, Mask = 1, Blend = 3 };
+
+class TLasGraphic {
+ public:
+  // Largest side and area a surface takes; bigger requests are clamped so
+  // that a script or an image header cannot ask for unbounded memory.
+  static constexpr int kMaxSide = 16384;
+  static constexpr int64_t kMaxArea = int64_t{1} << 26;
+  // Lines one layout takes at most.
+  static constexpr int kMaxLines = 300;
+
+  TLasGraphic();
+
+  // --- Sizes and surfaces ---------------------------------------------
+  void SetSize(int width, int height);
+  void SetAlphaType(TAlphaType type);
+  TAlphaType AlphaType() const { return FAlphaType; }
+  void Assign(const TLasGraphic& source);
+  void AssignGraphic(const TPicture& picture);
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  bool HasAlpha() const { return !FAlpha.empty(); }
+  // Colour at (x, y) as a colour value 0x00BBGGRR (0 outside the surface).
+  uint32_t GetPixel(int x, int y) const;
+  bool IsOpaqueAt(int x, int y) const;
+
+  uint32_t* Row(int y) { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
+  const uint32_t* Row(int y) const { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
+  // Alpha row; only valid while the surface has an alpha plane.
+  uint8_t* AlphaRow(int y) { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
+  const uint8_t* AlphaRow(int y) const { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
+
+  // --- Loading ------------------------------------------------------------
+  // A ".png" file (extension compared without regard to case) at a native
+  // path. False, with the surface unchanged, for another extension, an
+  // unreadable file, a wrong signature or corrupt data.
+  bool LoadFromFile(const std::string& fileName);
+  // A PNG entry of an open package.
+  bool LoadPngFromPackage(std::string_view entryName, PackageReader& package);
+  // PNG bytes already in memory.
+  bool LoadPngFromMemory(std::string_view data);
+
+  // --- Drawing between surfaces (the receiver is the source) -------------
+  void DrawTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX,
+              int srcY) const;
+  void BlendTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX, int srcY,
+               int alpha) const;
+  // color is a colour value 0x00BBGGRR.
+  void FillRect(int x, int y, int width, int height, uint32_t color);
+  void DrawToCanvas(TCanvas& canvas, int x, int y) const;
+  void StretchToCanvas(TCanvas& canvas, int x, int y, int width, int height) const;
+
+  // --- Alpha preparation --------------------------------------------------
+  void SetColorKey();
+  void SetHalfTranslucent();
+  void ClearAlpha();
+
+  // --- Text ---------------------------------------------------------------
+  int DrawText();
+  int DrawTextFit(int width, int maxHeight);
+  TTextStep NextTextStep() { return FSteps.Next(); }
+  const TTextStepList& Steps() const { return FSteps; }
+
+  TFont Font;
+  std::string Text;
+  std::string LastText;
+  int FontSize = 10;
+  bool Bold = false;
+  bool Italic = false;
+  uint32_t FontColor = 0;
+
+ private:
+  struct TTag;
+
+  void ResetLayoutState();
+  int LayoutText(int width, int heightLimit, bool fit);
+  int LayoutLine(std::string& text, int width, int bottom, bool render);
+  void ApplyTag(std::string_view tag, bool render);
+  void RenderRun(std::string_view run, int x, int top, int runWidth, int runHeight);
+  std::string PagePrefix() const;
+
+  int FWidth = 0;
+  int FHeight = 0;
+  std::vector<uint32_t> FPixels;
+  std::vector<uint8_t> FAlpha;
+  TAlphaType FAlphaType = TAlphaType::None;
+  TFont FLayoutFont;  // the font the layout currently measures and draws with
+  TTextStepList FSteps;
+};
+
+}  // namespace pelto5

@@ -1,0 +1,232 @@
+// Message-text layout and rendering of TLasGraphic.
+//
+// Markup: "#" breaks the line; "<...>" is a tag (size, style, speed, wait,
+// key wait, colour). Lines are laid out run by run: a run grows one
+// character at a time until it meets a tag, a line break, the end of the
+// text or the width limit; each run is measured and drawn with the font the
+// tags have set, all runs of a line sharing its bottom edge. While
+// rendering, every examined character records a CharEnd step so that the
+// message window can reveal the text character by character.
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/ColorText.h"
+#include "graphics/LasGraphic.h"
+#include "platform/FontService.h"
+#include "platform/SjisText.h"
+#include "script/IntegerConversion.h"
+
+namespace pelto5 {
+
+namespace {
+
+constexpr uint32_t kWhitePixel = 0x00FFFFFF;
+
+// The number of a size or wait tag: its second and third characters.
+int TagNumber(std::string_view tag) {
+  if (tag.size() < 2) return 0;
+  return StrToIntDef(tag.substr(1, 2), 0);
+}
+
+}  // namespace
+
+void TLasGraphic::ResetLayoutState() {
+  FontSize = Font.Size;
+  Bold = false;
+  Italic = false;
+  FLayoutFont = Font;
+  FLayoutFont.Color = ColorToRgb(Font.Color);
+}
+
+void TLasGraphic::ApplyTag(std::string_view tag, bool render) {
+  if (tag.empty()) return;
+  if (tag[0] == '+') {
+    FontSize += TagNumber(tag);
+    FLayoutFont.Size = FontSize;
+  } else if (tag[0] == '-') {
+    FontSize -= TagNumber(tag);
+    FLayoutFont.Size = FontSize;
+  } else if (tag[0] == '*') {
+    FontSize = TagNumber(tag);
+    FLayoutFont.Size = FontSize;
+  } else if (tag == "B") {
+    Bold = true;
+    FLayoutFont.Bold = true;
+    FLayoutFont.Italic = Italic;
+  } else if (tag == "I") {
+    Italic = true;
+    FLayoutFont.Italic = true;
+    FLayoutFont.Bold = Bold;
+  } else if (tag == "N") {
+    Bold = Italic = false;
+    FLayoutFont.Bold = FLayoutFont.Italic = false;
+  } else if (tag == "FAST") {
+    if (render) FSteps.Push(tsSpeedFast);
+  } else if (tag == "NORMAL") {
+    if (render) FSteps.Push(tsSpeedNormal);
+  } else if (tag == "SLOW") {
+    if (render) FSteps.Push(tsSpeedSlow);
+  } else if (tag == "KEY") {
+    if (render) {
+      FSteps.Push(tsKeyWaitMark);
+      FSteps.Push(tsKeyWait);
+      FSteps.Push(tsKeyWaitClear);
+    }
+  } else if (tag[0] == 'W') {
+    if (render) FSteps.Push(tsWait, TagNumber(tag) * 100);
+  } else if (tag.substr(0, 2) == "cl" || tag.substr(0, 2) == "0x") {
+    // A tag that names no colour and is no number is ignored.
+    uint32_t color = 0;
+    if (TextToColor(tag, color)) {
+      FontColor = color;
+      FLayoutFont.Color = ColorToRgb(color);
+    }
+  }
+}
+
+void TLasGraphic::RenderRun(std::string_view run, int x, int top, int runWidth, int runHeight) {
+  // Opaque white background behind the run on the colour surface only.
+  const int left = std::max(x, 0);
+  const int right = std::min(x + runWidth, FWidth);
+  const int rowFrom = std::max(top, 0);
+  const int rowTo = std::min(top + runHeight, FHeight);
+  for (int row = rowFrom; row < rowTo && left < right; ++row) {
+    std::fill_n(Row(row) + left, right - left, kWhitePixel);
+  }
+  if (FPixels.empty()) return;
+  TTextTarget target;
+  target.Pixels = FPixels.data();
+  target.Stride = static_cast<size_t>(FWidth);
+  target.Alpha = FAlpha.empty() ? nullptr : FAlpha.data();
+  target.AlphaStride = static_cast<size_t>(FWidth);
+  target.Width = FWidth;
+  target.Height = FHeight;
+  FontService().DrawRun(target, x, top, run, FLayoutFont);
+}
+
+int TLasGraphic::LayoutLine(std::string& text, int width, int bottom, bool render) {
+  TFontService& fonts = FontService();
+  int x = 0;
+  int lineHeight = 1;
+  size_t runStart = 0;
+  size_t runLength = 0;
+  bool lineEnded = false;
+  while (!lineEnded) {
+    const size_t previousLength = runLength;
+    const size_t p = runStart + runLength;
+    bool runEnded = false;
+    bool isTag = false;
+    bool isChar = false;
+    size_t skip = 0;
+    std::string_view tag;
+    if (p >= text.size()) {
+      runEnded = lineEnded = true;
+    } else if (sjis::IsLeadByte(static_cast<unsigned char>(text[p]))) {
+      runLength += sjis::CharLength(text, p);
+      isChar = true;
+    } else if (text[p] == '#') {
+      runEnded = lineEnded = true;
+      skip = 1;
+    } else if (text[p] == '<') {
+      runEnded = true;
+      isTag = true;
+      // A ">" right after "<" does not close the tag; no ">" at all makes an
+      // empty tag of the "<" and the byte after it. Trail bytes of
+      // double-byte characters are never ">", so a byte search is safe.
+      const size_t close = p + 2 <= text.size() ? text.find('>', p + 2) : std::string::npos;
+      if (close != std::string::npos) {
+        tag = std::string_view(text).substr(p + 1, close - p - 1);
+        skip = close - p + 1;
+      } else {
+        skip = std::min<size_t>(2, text.size() - p);
+      }
+    } else {
+      runLength += 1;
+      isChar = true;
+    }
+    const std::string_view run = std::string_view(text).substr(runStart, runLength);
+    const TTextExtent extent = fonts.Measure(run, FLayoutFont);
+    if (isChar && x + extent.Width > width) {
+      runEnded = lineEnded = true;
+      // A character wider than the whole line stays alone on it, so that
+      // every text is consumed; otherwise it goes to the next line.
+      if (!(x == 0 && previousLength == 0)) runLength = previousLength;
+    }
+    if (render && !isTag) FSteps.Push(tsCharEnd, x + extent.Width);
+    if (runEnded) {
+      lineHeight = std::max(lineHeight, extent.Height);
+      if (render && runLength > 0) {
+        RenderRun(std::string_view(text).substr(runStart, runLength), x, bottom - extent.Height,
+                  extent.Width, extent.Height);
+      }
+      x += extent.Width;
+      runStart += runLength + skip;
+      runLength = 0;
+    }
+    if (isTag) ApplyTag(tag, render);
+  }
+  text.erase(0, std::min(runStart, text.size()));
+  return lineHeight;
+}
+
+std::string TLasGraphic::PagePrefix() const {
+  // The colour goes in a form the colour tag reads back: its name, or the
+  // number written with "0x".
+  std::string color = ColorToText(FontColor);
+  if (color.empty() || color[0] == '$') color = "0x" + color.substr(1);
+  std::string prefix = "<*" + IntToStr(FontSize) + "><" + color + ">";
+  if (Bold) prefix += "<B>";
+  if (Italic) prefix += "<I>";
+  return prefix;
+}
+
+int TLasGraphic::LayoutText(int width, int heightLimit, bool fit) {
+  SetAlphaType(TAlphaType::Mask);
+  LastText = Text;
+  if (!fit) {
+    std::fill(FPixels.begin(), FPixels.end(), kWhitePixel);
+    std::fill(FAlpha.begin(), FAlpha.end(), 0);
+  }
+  ResetLayoutState();
+  std::vector<int> lineBottoms;
+  int total = 0;
+  std::string copy = Text;
+  for (int line = 0; line < kMaxLines; ++line) {
+    const int lineHeight = LayoutLine(copy, width, 0, false);
+    // The first line is always taken, even when it is taller than the limit.
+    if (line > 0 && heightLimit > 0 && total + lineHeight > heightLimit) break;
+    total += lineHeight;
+    lineBottoms.push_back(total);
+    if (copy.empty()) break;
+  }
+  if (fit) SetSize(width, total);
+  ResetLayoutState();
+  FSteps.Clear();
+  FSteps.Push(tsSpeedNormal);
+  for (size_t line = 0; line < lineBottoms.size(); ++line) {
+    const int top = line == 0 ? 0 : lineBottoms[line - 1];
+    FSteps.Push(tsLineX, 0);
+    FSteps.Push(tsCharWidthReset, 0);
+    FSteps.Push(tsLineTop, top);
+    FSteps.Push(tsLineHeight, lineBottoms[line] - top);
+    LayoutLine(Text, width, lineBottoms[line], true);
+  }
+  if (!Text.empty()) {
+    FSteps.Push(tsPageWaitMark);
+    FSteps.Push(tsPageKeyWait);
+    FSteps.Push(tsPageWaitClear);
+    FSteps.Push(tsNewPage, heightLimit);
+    Text = PagePrefix() + Text;
+  }
+  FSteps.Push(tsEnd);
+  for (uint8_t& a : FAlpha) {
+    if (a != 0) a = 255;
+  }
+  return total;
+}
+
+int TLasGraphic::DrawText() { return LayoutText(FWidth, FHeight, false); }
+
+int TLasGraphic::DrawTextFit(int width, int maxHeight) { return LayoutText(width, maxHeight, true); }
+
+}  // namespace pelto5

@@ -1,0 +1,392 @@
+#include "platform/fonts/FreeTypeFontService.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/SjisText.h"
+
+namespace pelto5 {
+
+namespace {
+
+// Windows family names (Shift-JIS) and the installed faces standing in for
+// them.
+struct TFamilyAlias {
+  const char* Name;
+  const char* Family;
+};
+constexpr TFamilyAlias kFamilyAliases[] = {
+    {"\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAGothic"},           // ＭＳ ゴシック
+    {"\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAPGothic"},  // ＭＳ Ｐゴシック
+    {"\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9", "IPAMincho"},                          // ＭＳ 明朝
+    {"\x82\x6c\x82\x72\x20\x82\x6f\x96\xbe\x92\xa9", "IPAPMincho"},                 // ＭＳ Ｐ明朝
+    {"\x82\x6c\x82\x72\x20\x82\x74\x82\x68\x20Gothic", "IPAPGothic"},                // ＭＳ ＵＩ Gothic
+    {"MS Gothic", "IPAGothic"},
+    {"MS PGothic", "IPAPGothic"},
+    {"MS Mincho", "IPAMincho"},
+    {"MS PMincho", "IPAPMincho"},
+    {"MS UI Gothic", "IPAPGothic"},
+};
+
+// Decodes UTF-8 into code points; malformed bytes become U+FFFD.
+std::u32string DecodeUtf8(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    int extra = 0;
+    char32_t cp = 0;
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      extra = 1;
+      cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2;
+      cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3;
+      cp = c & 0x07;
+    } else {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (i + extra >= s.size()) {
+      out.push_back(0xFFFD);
+      break;
+    }
+    bool ok = true;
+    for (int k = 1; k <= extra; ++k) {
+      const unsigned char t = static_cast<unsigned char>(s[i + k]);
+      if ((t & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if (!ok) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    out.push_back(cp);
+    i += extra + 1;
+  }
+  return out;
+}
+
+struct TGlyph {
+  int Advance = 0;
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Rows = 0;
+  std::vector<uint8_t> Mask;  // one byte per pixel, 0 or 1
+};
+
+struct TFace {
+  FT_Face Face = nullptr;
+  std::string File;
+  int CurrentEm = 0;
+};
+
+// A resolved (name, bold, italic): which face and what to synthesise.
+struct TResolved {
+  TFace* Face = nullptr;
+  bool SynthBold = false;
+  bool SynthItalic = false;
+};
+
+struct TGlyphKey {
+  const TFace* Face;
+  int Em;
+  bool Bold;
+  bool Italic;
+  char32_t CodePoint;
+  bool operator==(const TGlyphKey& o) const {
+    return Face == o.Face && Em == o.Em && Bold == o.Bold && Italic == o.Italic &&
+           CodePoint == o.CodePoint;
+  }
+};
+
+struct TGlyphKeyHash {
+  size_t operator()(const TGlyphKey& k) const {
+    size_t h = std::hash<const void*>()(k.Face);
+    h = h * 31 + static_cast<size_t>(k.Em);
+    h = h * 31 + (k.Bold ? 1 : 0) + (k.Italic ? 2 : 0);
+    h = h * 31 + k.CodePoint;
+    return h;
+  }
+};
+
+constexpr size_t kGlyphCacheLimit = 8192;
+
+std::string ResolveAlias(const std::string& utf8Name, const std::string& sjisName) {
+  for (const TFamilyAlias& alias : kFamilyAliases) {
+    if (sjisName == alias.Name || sjis::SameText(sjisName, alias.Name)) return alias.Family;
+  }
+  return utf8Name;
+}
+
+}  // namespace
+
+struct TFreeTypeFontService::TImpl {
+  FT_Library Library = nullptr;
+  bool FontconfigReady = false;
+  std::map<std::string, std::unique_ptr<TFace>> Faces;  // by "file|index"
+  std::map<std::string, TResolved> Resolved;            // by name + style
+  std::map<std::string, bool> Installed;
+  std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
+
+  TImpl() {
+    if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
+    FontconfigReady = FcInit() == FcTrue;
+  }
+
+  ~TImpl() {
+    Glyphs.clear();
+    for (auto& entry : Faces) {
+      if (entry.second->Face) FT_Done_Face(entry.second->Face);
+    }
+    Faces.clear();
+    if (Library) FT_Done_FreeType(Library);
+  }
+
+  bool FamilyInstalled(const std::string& family) {
+    if (!FontconfigReady || family.empty()) return false;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, static_cast<char*>(nullptr));
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    const bool found = set && set->nfont > 0;
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+  }
+
+  bool IsInstalled(const std::string& sjisName) {
+    auto it = Installed.find(sjisName);
+    if (it != Installed.end()) return it->second;
+    const std::string family = ResolveAlias(sjis::ToUtf8(sjisName), sjisName);
+    const bool found = FamilyInstalled(family);
+    Installed.emplace(sjisName, found);
+    return found;
+  }
+
+  TFace* OpenFace(const std::string& file, int index) {
+    const std::string key = file + "|" + std::to_string(index);
+    auto it = Faces.find(key);
+    if (it != Faces.end()) return it->second->Face ? it->second.get() : nullptr;
+    auto face = std::make_unique<TFace>();
+    face->File = file;
+    if (!Library || FT_New_Face(Library, file.c_str(), index, &face->Face) != 0) {
+      face->Face = nullptr;
+    } else if (!FT_IS_SCALABLE(face->Face)) {
+      FT_Done_Face(face->Face);
+      face->Face = nullptr;
+    }
+    TFace* result = face->Face ? face.get() : nullptr;
+    Faces.emplace(key, std::move(face));
+    return result;
+  }
+
+  // The best match of pattern as an open face, with what it lacks of the
+  // requested style; nullptr if fontconfig has nothing usable.
+  bool MatchPattern(FcPattern* pattern, bool bold, bool italic, bool requireJapanese,
+                    TResolved& resolved) {
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    bool ok = false;
+    if (match) {
+      FcChar8* file = nullptr;
+      int index = 0;
+      FcLangSet* langs = nullptr;
+      const bool japanese = FcPatternGetLangSet(match, FC_LANG, 0, &langs) == FcResultMatch &&
+                            FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) ==
+                                FcLangEqual;
+      if ((!requireJapanese || japanese) &&
+          FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        TFace* face = OpenFace(reinterpret_cast<const char*>(file), index);
+        if (face) {
+          int weight = FC_WEIGHT_REGULAR;
+          int slant = FC_SLANT_ROMAN;
+          FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+          FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+          resolved.Face = face;
+          resolved.SynthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+          resolved.SynthItalic = italic && slant == FC_SLANT_ROMAN;
+          ok = true;
+        }
+      }
+      FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    return ok;
+  }
+
+  TResolved Resolve(const TFont& font) {
+    const std::string key =
+        font.Name + (font.Bold ? "\x01" "B" : "\x01" "-") + (font.Italic ? "I" : "-");
+    auto it = Resolved.find(key);
+    if (it != Resolved.end()) return it->second;
+    TResolved resolved;
+    if (FontconfigReady) {
+      const std::string family = ResolveAlias(sjis::ToUtf8(font.Name), font.Name);
+      bool found = false;
+      if (FamilyInstalled(family)) {
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        found = MatchPattern(pattern, font.Bold, font.Italic, false, resolved);
+      }
+      if (!found) {
+        FcPattern* pattern = FcPatternCreate();
+        FcLangSet* langs = FcLangSetCreate();
+        FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
+        FcPatternAddLangSet(pattern, FC_LANG, langs);
+        FcLangSetDestroy(langs);
+        found = MatchPattern(pattern, font.Bold, font.Italic, true, resolved);
+      }
+      if (!found) {
+        found = MatchPattern(FcPatternCreate(), font.Bold, font.Italic, false, resolved);
+      }
+    }
+    Resolved.emplace(key, resolved);
+    return resolved;
+  }
+
+  bool SetEm(TFace& face, int em) {
+    if (face.CurrentEm == em) return true;
+    if (FT_Set_Pixel_Sizes(face.Face, 0, static_cast<FT_UInt>(em)) != 0) return false;
+    face.CurrentEm = em;
+    return true;
+  }
+
+  const TGlyph* Glyph(const TResolved& resolved, int em, char32_t cp) {
+    const TGlyphKey key{resolved.Face, em, resolved.SynthBold, resolved.SynthItalic, cp};
+    auto it = Glyphs.find(key);
+    if (it != Glyphs.end()) return &it->second;
+    if (Glyphs.size() >= kGlyphCacheLimit) Glyphs.clear();
+    TGlyph glyph;
+    FT_Face face = resolved.Face->Face;
+    const FT_UInt index = FT_Get_Char_Index(face, cp);
+    if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) == 0) {
+      FT_GlyphSlot slot = face->glyph;
+      if (resolved.SynthItalic) FT_GlyphSlot_Oblique(slot);
+      if (resolved.SynthBold) FT_GlyphSlot_Embolden(slot);
+      glyph.Advance = static_cast<int>((slot->advance.x + 32) >> 6);
+      if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 &&
+          slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+        const FT_Bitmap& bitmap = slot->bitmap;
+        glyph.Left = slot->bitmap_left;
+        glyph.Top = slot->bitmap_top;
+        glyph.Width = static_cast<int>(bitmap.width);
+        glyph.Rows = static_cast<int>(bitmap.rows);
+        glyph.Mask.assign(static_cast<size_t>(glyph.Width) * glyph.Rows, 0);
+        for (int row = 0; row < glyph.Rows; ++row) {
+          const int pitch = bitmap.pitch;
+          const unsigned char* src =
+              pitch >= 0 ? bitmap.buffer + static_cast<ptrdiff_t>(row) * pitch
+                         : bitmap.buffer + static_cast<ptrdiff_t>(glyph.Rows - 1 - row) * -pitch;
+          uint8_t* dst = glyph.Mask.data() + static_cast<size_t>(row) * glyph.Width;
+          for (int col = 0; col < glyph.Width; ++col) {
+            dst[col] = (src[col >> 3] >> (7 - (col & 7))) & 1;
+          }
+        }
+      }
+    }
+    return &Glyphs.emplace(key, std::move(glyph)).first->second;
+  }
+
+  // Ascent and descent in pixels at the current em.
+  static void Metrics(FT_Face face, int& ascent, int& descent) {
+    ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+    if (ascent < 0) ascent = 0;
+    if (descent < 0) descent = 0;
+  }
+};
+
+TFreeTypeFontService::TFreeTypeFontService() : FImpl(std::make_unique<TImpl>()) {}
+TFreeTypeFontService::~TFreeTypeFontService() = default;
+
+bool TFreeTypeFontService::IsInstalled(const std::string& familyName) {
+  return FImpl->IsInstalled(familyName);
+}
+
+std::string TFreeTypeFontService::FaceFile(const TFont& font) {
+  const TResolved resolved = FImpl->Resolve(font);
+  return resolved.Face ? resolved.Face->File : std::string();
+}
+
+TTextExtent TFreeTypeFontService::Measure(std::string_view run, const TFont& font) {
+  TTextExtent extent;
+  const int em = FontEmPixels(font.Size);
+  const TResolved resolved = FImpl->Resolve(font);
+  if (!resolved.Face || !FImpl->SetEm(*resolved.Face, em)) {
+    // No face at all: an em-square box per character keeps layouts going.
+    extent.Height = em;
+    extent.Width = static_cast<int>(DecodeUtf8(sjis::ToUtf8(run)).size()) * em / 2;
+    return extent;
+  }
+  int ascent = 0;
+  int descent = 0;
+  TImpl::Metrics(resolved.Face->Face, ascent, descent);
+  extent.Height = ascent + descent;
+  for (char32_t cp : DecodeUtf8(sjis::ToUtf8(run))) {
+    extent.Width += FImpl->Glyph(resolved, em, cp)->Advance;
+  }
+  return extent;
+}
+
+void TFreeTypeFontService::DrawRun(const TTextTarget& target, int x, int y, std::string_view run,
+                                   const TFont& font) {
+  if (!target.Pixels || target.Width <= 0 || target.Height <= 0) return;
+  const int em = FontEmPixels(font.Size);
+  const TResolved resolved = FImpl->Resolve(font);
+  if (!resolved.Face || !FImpl->SetEm(*resolved.Face, em)) return;
+  int ascent = 0;
+  int descent = 0;
+  TImpl::Metrics(resolved.Face->Face, ascent, descent);
+  const uint32_t rgb = font.Color & 0x00FFFFFFu;
+  const uint32_t pixel = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+  const int baseline = y + ascent;
+  int penX = x;
+  for (char32_t cp : DecodeUtf8(sjis::ToUtf8(run))) {
+    const TGlyph* glyph = FImpl->Glyph(resolved, em, cp);
+    const int left = penX + glyph->Left;
+    const int top = baseline - glyph->Top;
+    for (int row = 0; row < glyph->Rows; ++row) {
+      const int py = top + row;
+      if (py < 0 || py >= target.Height) continue;
+      const uint8_t* mask = glyph->Mask.data() + static_cast<size_t>(row) * glyph->Width;
+      const int from = std::max(0, -left);
+      const int to = std::min(glyph->Width, target.Width - left);
+      uint32_t* dst = target.Pixels + static_cast<size_t>(py) * target.Stride + left;
+      uint8_t* alpha = target.Alpha ? target.Alpha + static_cast<size_t>(py) * target.AlphaStride + left
+                                    : nullptr;
+      for (int col = from; col < to; ++col) {
+        if (!mask[col]) continue;
+        dst[col] = pixel;
+        if (alpha) alpha[col] = 255;
+      }
+    }
+    penX += glyph->Advance;
+  }
+}
+
+}  // namespace pelto5

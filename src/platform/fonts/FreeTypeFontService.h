@@ -1,0 +1,39 @@
+// The font service on FreeType and fontconfig. Family names are resolved
+// through fontconfig, with the Windows Japanese family names mapped to the
+// metric-compatible IPA faces; a name that resolves to nothing falls back to
+// any installed Japanese face, then to any face at all. Glyphs are rendered
+// as one-bit masks, bold and italic synthesised when the face has neither.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/FontService.h"
+
+namespace pelto5 {
+
+class TFreeTypeFontService : public TFontService {
+ public:
+  TFreeTypeFontService();
+  ~TFreeTypeFontService() override;
+  TFreeTypeFontService(const TFreeTypeFontService&) = delete;
+  TFreeTypeFontService& operator=(const TFreeTypeFontService&) = delete;
+
+  bool IsInstalled(const std::string& familyName) override;
+  TTextExtent Measure(std::string_view run, const TFont& font) override;
+  void DrawRun(const TTextTarget& target, int x, int y, std::string_view run,
+               const TFont& font) override;
+
+  // The file of the face that draws font ("" if there is none); for tests
+  // and diagnostics.
+  std::string FaceFile(const TFont& font);
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+}  // namespace pelto5
