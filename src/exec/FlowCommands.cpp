@@ -1,0 +1,205 @@
+#include "exec/FlowCommands.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "content/PeltoAccessControl.h"
+#include "exec/PeltoProcess.h"
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+#include "script/CommandCtrl.h"
+#include "script/PeltoCommand.h"
+#include "script/VariableCtrl.h"
+
+namespace pelto5 {
+
+namespace {
+
+// "ブロック構文エラー\r\nＩＦコマンドに対応するＥＮＤＩＦがありません"
+constexpr const char* kIfWithoutEndif =
+    "\x83\x75\x83\x8D\x83\x62\x83\x4E\x8D\x5C\x95\xB6\x83\x47\x83\x89\x81\x5B\r\n"
+    "\x82\x68\x82\x65\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xC9\x91\xCE\x89\x9E\x82\xB7\x82\xE9"
+    "\x82\x64\x82\x6D\x82\x63\x82\x68\x82\x65\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// "ブロック構文エラー\r\nＥＬＳＥコマンドに対応するＥＮＤＩＦがありません"
+constexpr const char* kElseWithoutEndif =
+    "\x83\x75\x83\x8D\x83\x62\x83\x4E\x8D\x5C\x95\xB6\x83\x47\x83\x89\x81\x5B\r\n"
+    "\x82\x64\x82\x6B\x82\x72\x82\x64\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xC9\x91\xCE\x89\x9E"
+    "\x82\xB7\x82\xE9\x82\x64\x82\x6D\x82\x63\x82\x68\x82\x65\x82\xAA\x82\xA0\x82\xE8\x82\xDC"
+    "\x82\xB9\x82\xF1";
+// "スタックアンダーフローです。\nサブルーチンコールが行われていないのに\n
+//  復帰しようとしました。"
+constexpr const char* kStackUnderflow =
+    "\x83\x58\x83\x5E\x83\x62\x83\x4E\x83\x41\x83\x93\x83\x5F\x81\x5B\x83\x74\x83\x8D\x81\x5B"
+    "\x82\xC5\x82\xB7\x81\x42\n"
+    "\x83\x54\x83\x75\x83\x8B\x81\x5B\x83\x60\x83\x93\x83\x52\x81\x5B\x83\x8B\x82\xAA\x8D\x73"
+    "\x82\xED\x82\xEA\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x82\xCC\x82\xC9\n"
+    "\x95\x9C\x8B\x41\x82\xB5\x82\xE6\x82\xA4\x82\xC6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
+// "debug: error report:\n ０で除算しました"
+constexpr const char* kDivisionByZero =
+    "debug: error report:\n \x82\x4F\x82\xC5\x8F\x9C\x8E\x5A\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+
+// Signed 32-bit arithmetic that wraps on overflow: computed on the unsigned
+// values, whose conversion back to signed is modular.
+int32_t WrapAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t WrapSub(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+int32_t WrapMul(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+// Quotient truncated toward zero; the one overflowing case, the most
+// negative value divided by -1, wraps to itself. b must not be 0.
+int32_t WrapDiv(int32_t a, int32_t b) {
+  if (b == -1) return WrapSub(0, a);
+  return a / b;
+}
+// Remainder with the sign of a. b must not be 0.
+int32_t WrapMod(int32_t a, int32_t b) {
+  if (b == -1) return 0;
+  return a % b;
+}
+
+// The comparison of two values by an "@if" keyword; false for a keyword
+// that does not apply to values.
+bool CompareValues(std::string_view compare, int32_t a, int32_t b) {
+  if (compare == "Equal") return a == b;
+  if (compare == "Unequal") return a != b;
+  if (compare == "Up") return a < b;
+  if (compare == "Down") return a > b;
+  if (compare == "UpEqual") return a <= b;
+  if (compare == "DownEqual") return a >= b;
+  return false;
+}
+
+// The comparison of two texts by an "@if" keyword; false for a keyword that
+// does not apply to texts. "in" looks for b at character boundaries of a,
+// so that a single-byte b never matches the trail byte of a double-byte
+// character; an empty b is never contained.
+bool CompareTexts(std::string_view compare, const std::string& a, const std::string& b) {
+  if (compare == "Equal") return a == b;
+  if (compare == "Unequal") return a != b;
+  if (compare == "in") return !b.empty() && sjis::FindText(a, b) != std::string_view::npos;
+  return false;
+}
+
+}  // namespace
+
+TFlowCommands::TFlowCommands(TPeltoAccessControl& access) : FAccess(access) {}
+
+bool TFlowCommands::SkipBlock(int level) {
+  TCommandCtrl& commands = *FAccess.FCommandCtrl;
+  const int count = commands.GetCommandCount();
+  for (int i = FAccess.FNextCommandIndex < 0 ? 0 : FAccess.FNextCommandIndex; i < count; ++i) {
+    if (commands.GetCommandLevel(i) == level) {
+      FAccess.FNextCommandIndex = i + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TFlowCommands::Condition(const TPeltoCommand& command) {
+  const std::string type = command.ReadString("if.VariableType", "Value");
+  const std::string compare = command.ReadString("if.Compare", "Equal");
+  const std::string a = command.ReadString("if.Variable1", "");
+  const std::string b = command.ReadString("if.Variable2", "");
+  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  if (type == "Value") return CompareValues(compare, variables.GetValue(a), variables.GetValue(b));
+  return CompareTexts(compare, variables.ExpandText(a), variables.ExpandText(b));
+}
+
+bool TFlowCommands::DoIf(TPeltoCommand& command) {
+  if (Condition(command)) return true;
+  if (SkipBlock(command.Level)) return true;
+  Platform().MessageBox(kIfWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
+  return false;
+}
+
+bool TFlowCommands::DoElse(TPeltoCommand& command) {
+  if (SkipBlock(command.Level)) return true;
+  Platform().MessageBox(kElseWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
+  return false;
+}
+
+bool TFlowCommands::DoEndif(TPeltoCommand&) { return true; }
+
+bool TFlowCommands::DoWait(TPeltoCommand& command) {
+  const bool timeBreak = command.ReadBool("Wait.TimeBreak", false);
+  const int32_t time = command.ReadInteger("Wait.Time", 0);
+  const bool inputBreak = command.ReadBool("Wait.InputBreak", false);
+  const bool clickOnly = command.ReadString("Wait.Input", "Keypress") == "Clickable";
+  TPeltoProcess& process = *FAccess.FProcess;
+  process.StartWait();
+  if (timeBreak) process.SetWaitTimer(time);
+  if (inputBreak) {
+    process.EnableActiveClickBreak();
+    if (!clickOnly) process.EnableAnyKeyBreak();
+  }
+  return true;
+}
+
+bool TFlowCommands::DoMove(TPeltoCommand& command) {
+  FAccess.MovePage(command.ReadString("Move.BookName", ""),
+                   command.ReadString("Move.PageName", ""));
+  return true;
+}
+
+bool TFlowCommands::DoCall(TPeltoCommand& command) {
+  FAccess.CallPage(command.ReadString("Call.BookName", ""),
+                   command.ReadString("Call.PageName", ""));
+  return true;
+}
+
+bool TFlowCommands::DoReturn(TPeltoCommand&) {
+  if (!FAccess.ReturnFromCall()) {
+    Platform().MessageBox(kStackUnderflow, TMessageIcon::Warning, TMessageButtons::Ok);
+  }
+  return true;
+}
+
+bool TFlowCommands::DoValueCtrl(TPeltoCommand& command) {
+  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  int32_t r = variables.GetValue(command.ReadString("ValueCtrl.LeftValue", ""));
+  const int32_t q = variables.GetValue(command.ReadString("ValueCtrl.RightValue", ""));
+  const std::string calc = command.ReadString("ValueCtrl.Calc", "");
+  if ((calc == "Div" || calc == "Mod") && q == 0) {
+    Platform().MessageBox(kDivisionByZero, TMessageIcon::None, TMessageButtons::Ok);
+    return false;
+  }
+  if (calc == "Add") {
+    r = WrapAdd(r, q);
+  } else if (calc == "Sub") {
+    r = WrapSub(r, q);
+  } else if (calc == "Mul") {
+    r = WrapMul(r, q);
+  } else if (calc == "Div") {
+    r = WrapDiv(r, q);
+  } else if (calc == "Mod") {
+    r = WrapMod(r, q);
+  }
+  variables.Set_Value(command.ReadString("ValueCtrl.ValueVar", ""), r);
+  return true;
+}
+
+bool TFlowCommands::DoStringCtrl(TPeltoCommand& command) {
+  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  const std::string text = variables.ExpandText(command.ReadString("StringCtrl.Text", ""));
+  variables.Set_Text(command.ReadString("StringCtrl.StringVar", ""), text);
+  return true;
+}
+
+bool TFlowCommands::DoStringInput(TPeltoCommand& command) {
+  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  const std::string ref = command.ReadString("StringInput.StringVar", "");
+  // The dialog starts with the variable's present value; Cancel leaves it.
+  std::string value = variables.ExpandText(ref);
+  Platform().InputQuery(command.ReadString("StringInput.Caption", ""),
+                        command.ReadString("StringInput.Text", ""), value);
+  variables.Set_Text(ref, value);
+  return true;
+}
+
+}  // namespace pelto5
