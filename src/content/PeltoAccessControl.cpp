@@ -1,10 +1,13 @@
 #include "content/PeltoAccessControl.h"
 
+#include "exec/PeltoProcess.h"
+#include "exec/PeltoProcessStack.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
+#include "script/VariableCtrl.h"
 
 namespace pelto5 {
 
@@ -46,53 +49,106 @@ constexpr const char* kNewerCommands =
     "\x82\xB7\x82\xE9\x82\xB1\x82\xC6\x82\xF0\x82\xA8\x82\xB7\x82\xB7\x82\xDF\x82\xB5\x82\xDC"
     "\x82\xB7";
 
+// "実行に必要なファイルの展開や、セーブファイルの保存のため\r\n""
+constexpr const char* kCreateFolder1 =
+    "\x8E\xC0\x8D\x73\x82\xC9\x95\x4B\x97\x76\x82\xC8\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC"
+    "\x93\x57\x8A\x4A\x82\xE2\x81\x41\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B"
+    "\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD\x82\xDF\r\n\"";
+// "" フォルダを作成します。\r\nよろしいですか？"
+constexpr const char* kCreateFolder2 =
+    "\" \x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xF0\x8D\xEC\x90\xAC\x82\xB5\x82\xDC\x82\xB7\x81"
+    "\x42\r\n\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81\x48";
+// "フォルダの作成に失敗しました"
+constexpr const char* kCreateFolderFailed =
+    "\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5"
+    "\x82\xDC\x82\xB5\x82\xBD";
+constexpr const char* kSystemBook = "_system";
+constexpr const char* kLibraryScript = "system.pf5";
+constexpr const char* kPackageScript = "pelto.pf5";
+
 bool StartsWith(const std::string& data, const char* prefix) {
   return data.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The first bytes of a file, at most count.
+std::string FileHead(const std::string& path, size_t count) {
+  std::string data;
+  if (!TFileSystem::ReadFilePrefix(path, count, data)) return "";
+  return data;
 }
 
 }  // namespace
 
 TPeltoAccessControl::TPeltoAccessControl()
     : FPeltoFile(std::make_unique<TPeltoFile>()),
+      FProcessStack(std::make_unique<TPeltoProcessStack>()),
+      FProcess(std::make_unique<TPeltoProcess>()),
       FCommandCtrl(std::make_unique<TCommandCtrl>()),
+      FVariableCtrl(std::make_unique<TVariableCtrl>()),
       FDefaultFontName(kDefaultFont) {
+  FProcess->FStack = FProcessStack.get();
   FCommandCtrl->SetFile(FPeltoFile.get());
+  FVariableCtrl->FFile = FPeltoFile.get();
 }
 
-TPeltoAccessControl::~TPeltoAccessControl() { CloseContent(); }
+TPeltoAccessControl::~TPeltoAccessControl() {
+  CloseSaveContainer();
+  CloseRuntimeLibrary();
+  CloseContent();
+}
 
 bool TPeltoAccessControl::Open(const std::string& path) {
+  FVariableCtrl->FScriptFileName = sjis::FromUtf8(TFileSystem::FileNameOf(path));
   if (!OpenContent(path)) return false;
   if (!CheckFileType()) return false;
   FContentDirectory = TFileSystem::DirectoryOf(path);
+  if (FContentDirectory.empty()) FContentDirectory = "./";
   const std::string dataDirectory = FPeltoFile->ReadString(kPelto, "DataDirectory", "");
-  if (!dataDirectory.empty()) {
-    std::vector<std::string> parts;
-    FDataDirectory = TFileSystem::ResolveName(FContentDirectory, dataDirectory);
-    if (FDataDirectory.empty()) FDataDirectory = TFileSystem::ChangeExtension(path, "");
-    FDataDirectory += "/";
+  std::string resolved;
+  if (!dataDirectory.empty()) resolved = TFileSystem::ResolveName(FContentDirectory, dataDirectory);
+  if (!resolved.empty()) {
+    FDataDirectory = resolved + "/";
   } else {
+    // No setting, or one that would leave the content's folder.
     FDataDirectory = TFileSystem::ChangeExtension(path, "/");
   }
+  PrepareDataDirectory(path);
+  FProcessStack->ClearFrame();
   FCommandCtrl->SetBookName(FPeltoFile->ReadString(kPelto, "StartBook", kDefaultStartBook));
   FCommandCtrl->SetPageName(FPeltoFile->ReadString(kPelto, "StartPage", kDefaultStartPage));
   FNextCommandIndex = 0;
+  FProcess->EndStep();
   return true;
 }
 
 bool TPeltoAccessControl::OpenContent(const std::string& path) {
-  std::string data;
-  if (!TFileSystem::FileExists(path) || !TFileSystem::ReadFile(path, data)) {
+  if (!TFileSystem::FileExists(path)) {
     Platform().MessageBox(sjis::FromUtf8(path) + kNotFound, TMessageIcon::Error, TMessageButtons::Ok);
     Platform().Terminate();
     return false;
   }
-  if (!StartsWith(data, "///")) {
+  const std::string head = FileHead(path, 6);
+  const bool packageLike = StartsWith(head, "PV5PKG") || StartsWith(head, "MZ");
+  if (!packageLike && !StartsWith(head, "///")) {
     Platform().MessageBox(kBadHeaderId, TMessageIcon::Error, TMessageButtons::Ok);
     Platform().Terminate();
     return false;
   }
-  FPeltoFile->LoadFromStream(data);
+  if (packageLike && OpenPackage(path, FPackage)) {
+    std::string script;
+    if (ExtractEntry(FPackage, kPackageScript, script)) {
+      FPeltoFile->LoadFromStream(script);
+    } else {
+      FPeltoFile->Clear();
+    }
+    return true;
+  }
+  // A plain script, or a file that looked like a package but is not one.
+  if (!FPeltoFile->LoadFromFile(path)) {
+    Platform().MessageBox(sjis::FromUtf8(path) + kNotFound, TMessageIcon::Error, TMessageButtons::Ok);
+    Platform().Terminate();
+    return false;
+  }
   return true;
 }
 
@@ -114,7 +170,69 @@ bool TPeltoAccessControl::CheckFileType() {
   return true;
 }
 
-void TPeltoAccessControl::CloseContent() {}
+void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
+  if (!IsPackageOpen(FPackage) || !FPeltoFile->ReadBool(kPelto, "AutoExtract", false)) return;
+  FDataDirectory = TFileSystem::ChangeExtension(path, "/");
+  if (!TFileSystem::DirectoryExists(FDataDirectory)) {
+    const std::string shown = sjis::FromUtf8(FDataDirectory);
+    if (Platform().MessageBox(std::string(kCreateFolder1) + shown + kCreateFolder2, TMessageIcon::Warning,
+                              TMessageButtons::YesNo) != TMessageResult::Yes) {
+      return;
+    }
+    if (!TFileSystem::CreateDirectory(FDataDirectory)) {
+      Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
+      return;
+    }
+  }
+  for (int i = 0; i < static_cast<int>(FPackage.Entries.size()); ++i) {
+    const PackageEntry& entry = FPackage.Entries[i];
+    if (!entry.Extract || entry.NoExtract || entry.Scrambled) continue;
+    // Names that would leave the data directory are never extracted.
+    const std::string target = TFileSystem::ResolveName(FDataDirectory, entry.Name);
+    if (target.empty() || TFileSystem::FileExists(target)) continue;
+    std::string data;
+    if (!ExtractEntryByIndex(FPackage, i, data)) continue;
+    // Subfolders are not created: an entry whose folder is missing is skipped.
+    TFileSystem::WriteFileAtomic(target, data);
+  }
+}
+
+void TPeltoAccessControl::CloseContent() { ClosePackage(FPackage); }
+
+bool TPeltoAccessControl::OpenRuntimeLibrary(const std::string& path) {
+  CloseRuntimeLibrary();
+  if (!HasMagic(path, "PV5LIB") || !OpenPackage(path, FLibrary)) return false;
+  std::string script;
+  if (!ExtractEntry(FLibrary, kLibraryScript, script)) return false;
+  TPeltoFile library;
+  library.LoadFromStream(script);
+  FPeltoFile->ImportBook(kSystemBook, library);
+  return true;
+}
+
+void TPeltoAccessControl::CloseRuntimeLibrary() { ClosePackage(FLibrary); }
+
+bool TPeltoAccessControl::OpenSaveContainer(const std::string& path) {
+  CloseSaveContainer();
+  if (!HasMagic(path, "PV5SAVE")) return false;
+  return OpenPackage(path, FSaveReader);
+}
+
+void TPeltoAccessControl::CloseSaveContainer() { ClosePackage(FSaveReader); }
+
+bool TPeltoAccessControl::LoadTextEntry(const std::string& name, TStringList& list) {
+  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
+    if (IsPackageOpen(*reader) && LoadEntryStrings(*reader, name, list)) return true;
+  }
+  return false;
+}
+
+bool TPeltoAccessControl::LoadEntryBytes(const std::string& name, std::string& bytes) {
+  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
+    if (IsPackageOpen(*reader) && ExtractEntry(*reader, name, bytes)) return true;
+  }
+  return false;
+}
 
 std::string TPeltoAccessControl::FindDataFile(const std::string& name) {
   if (!FDataDirectory.empty()) {
@@ -130,6 +248,44 @@ void TPeltoAccessControl::MovePage(const std::string& book, const std::string& p
   FCommandCtrl->SetBookName(book);
   FCommandCtrl->SetPageName(page);
   FNextCommandIndex = 0;
+}
+
+void TPeltoAccessControl::CallPage(const std::string& book, const std::string& page) {
+  FProcessStack->ClearFrame();
+  FProcessStack->WriteString("Stack.BookName", FCommandCtrl->BookName());
+  FProcessStack->WriteString("Stack.PageName", FCommandCtrl->PageName());
+  FProcessStack->WriteInteger("Stack.CommandIndex", FNextCommandIndex);
+  FProcessStack->PushFrame();
+  FProcess->Reset();
+  MovePage(book, page);
+}
+
+void TPeltoAccessControl::CallPageKeepState(const std::string& book, const std::string& page) {
+  FProcessStack->ClearFrame();
+  FProcess->SaveState();
+  FProcessStack->WriteString("Stack.BookName", FCommandCtrl->BookName());
+  FProcessStack->WriteString("Stack.PageName", FCommandCtrl->PageName());
+  FProcessStack->WriteInteger("Stack.CommandIndex", FNextCommandIndex);
+  FProcessStack->PushFrame();
+  FProcess->Reset();
+  MovePage(book, page);
+}
+
+bool TPeltoAccessControl::ReturnFromCall() {
+  if (!FProcessStack->PopFrame()) return false;
+  FProcess->LoadState();
+  FCommandCtrl->SetBookName(FProcessStack->ReadString("Stack.BookName", ""));
+  FCommandCtrl->SetPageName(FProcessStack->ReadString("Stack.PageName", ""));
+  FNextCommandIndex = FProcessStack->ReadInteger("Stack.CommandIndex", 0);
+  return true;
+}
+
+void TPeltoAccessControl::GetStackInfo(TStringList& list) {
+  ListWriteString(list, "Stack.BookName", FCommandCtrl->BookName());
+  ListWriteString(list, "Stack.PageName", FCommandCtrl->PageName());
+  ListWriteInteger(list, "Stack.CommandIndex", FNextCommandIndex);
+  list.emplace_back("@StackBorder");
+  FProcessStack->AppendTo(list);
 }
 
 }  // namespace pelto5

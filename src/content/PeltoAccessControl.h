@@ -1,18 +1,24 @@
 // The hub between the runtime and the scenario's content: owns the script
 // model and the execution state, opens the content the player was started
-// with, decides the data directory and finds the scenario's files.
+// with (a package, an executable with an appended package, or a plain
+// script), opens the runtime library, decides the data directory, finds the
+// scenario's files, and moves, calls and returns between pages.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "content/PackageReader.h"
 #include "script/KeyValueList.h"
 
 namespace pelto5 {
 
 class TPeltoFile;
 class TCommandCtrl;
+class TVariableCtrl;
+class TPeltoProcess;
+class TPeltoProcessStack;
 
 class TPeltoAccessControl {
  public:
@@ -25,14 +31,44 @@ class TPeltoAccessControl {
   bool Open(const std::string& path);
   bool OpenContent(const std::string& path);
   bool CheckFileType();
+  void PrepareDataDirectory(const std::string& path);
   void CloseContent();
+
+  // Opens the runtime library and brings its "_system" book into the
+  // scenario; false if it is missing, not a library, or has no script.
+  bool OpenRuntimeLibrary(const std::string& path);
+  void CloseRuntimeLibrary();
+
+  // The save container a load reads from.
+  bool OpenSaveContainer(const std::string& path);
+  void CloseSaveContainer();
+  // A text entry from the open save container, the package or the library.
+  bool LoadTextEntry(const std::string& name, TStringList& list);
+  // The bytes of an entry from the same sources, in the same order.
+  bool LoadEntryBytes(const std::string& name, std::string& bytes);
 
   // Native path of a resource file on disk, or "No Entry".
   std::string FindDataFile(const std::string& name);
+  // Jump: current book and page replaced, next command index 0.
   void MovePage(const std::string& book, const std::string& page);
+  // Push a return frame (the current position), reset the process, move.
+  void CallPage(const std::string& book, const std::string& page);
+  // The same, with the process state saved in the frame.
+  void CallPageKeepState(const std::string& book, const std::string& page);
+  // Pop a frame and resume there; false on an empty stack.
+  bool ReturnFromCall();
+  // The current position, "@StackBorder", then the stack lines.
+  void GetStackInfo(TStringList& list);
 
   std::unique_ptr<TPeltoFile> FPeltoFile;
+  std::unique_ptr<TPeltoProcessStack> FProcessStack;
+  std::unique_ptr<TPeltoProcess> FProcess;
   std::unique_ptr<TCommandCtrl> FCommandCtrl;
+  std::unique_ptr<TVariableCtrl> FVariableCtrl;
+
+  PackageReader FPackage;
+  PackageReader FLibrary;
+  PackageReader FSaveReader;
 
   std::string FContentDirectory;  // native, ends in "/"
   std::string FDataDirectory;     // native, ends in "/"

@@ -90,6 +90,16 @@ bool TFileSystem::ReadFile(const std::string& path, std::string& data) {
   return true;
 }
 
+bool TFileSystem::ReadFilePrefix(const std::string& path, size_t count, std::string& data) {
+  if (!FileExists(path)) return false;
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) return false;
+  std::string out(count, '\0');
+  out.resize(std::fread(out.data(), 1, count, f.get()));
+  data = std::move(out);
+  return true;
+}
+
 bool TFileSystem::WriteFileAtomic(const std::string& path, const std::string& data) {
   std::random_device rd;
   const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);

@@ -17,6 +17,8 @@ class TFileSystem {
   static bool CreateDirectory(const std::string& path);
   // Reads a whole file; false if it cannot be read.
   static bool ReadFile(const std::string& path, std::string& data);
+  // Reads at most count bytes from the start of a file.
+  static bool ReadFilePrefix(const std::string& path, size_t count, std::string& data);
   // Writes a temporary file beside path and renames it over path, so an
   // existing file is either kept or completely replaced.
   static bool WriteFileAtomic(const std::string& path, const std::string& data);

@@ -1,11 +1,15 @@
 #include "shell/FrmMain.h"
 
 #include "content/PeltoAccessControl.h"
+#include "exec/FlowCommands.h"
+#include "exec/PeltoProcess.h"
 #include "platform/FileSystem.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"
 #include "script/PeltoFile.h"
+#include "script/VariableCtrl.h"
+#include "shell/StateDump.h"
 
 namespace pelto5 {
 
@@ -23,6 +27,19 @@ constexpr const char* kMissingPage2 = "\x81\x76\x83\x75\x83\x62\x83\x4E\x81\x41\
 // "」ページ"
 constexpr const char* kMissingPage3 = "\x81\x76\x83\x79\x81\x5B\x83\x57";
 constexpr const char* kUnknownCommand = "debug error : unknown command - MainLoop_Step()";
+// "ペルトライブラリが開けません\r\nCan't open - "peltort5.pml""
+constexpr const char* kNoLibrary =
+    "\x83\x79\x83\x8B\x83\x67\x83\x89\x83\x43\x83\x75\x83\x89\x83\x8A\x82\xAA\x8A\x4A\x82\xAF"
+    "\x82\xDC\x82\xB9\x82\xF1\r\nCan't open - \"peltort5.pml\"";
+
+// A seed for the pseudo-random generator from the date and time.
+uint32_t SeedFromTime(const TLocalTime& t) {
+  uint32_t seed = static_cast<uint32_t>(t.Year);
+  for (int part : {t.Month, t.Day, t.Hour, t.Minute, t.Second, t.Millisecond}) {
+    seed = seed * 1000003u + static_cast<uint32_t>(part);
+  }
+  return seed;
+}
 
 }  // namespace
 
@@ -34,10 +51,24 @@ void TfrmMain::BuildDispatchTable() {
   // Types without a handler do nothing and yield until the next tick.
   FHandlers.fill(nullptr);
   FHandlers[TCommandCtrl::ctRem] = [](TPeltoCommand&) { return true; };
+  auto flow = [this](bool (TFlowCommands::*handler)(TPeltoCommand&)) {
+    return [this, handler](TPeltoCommand& command) { return (FFlowCommands.get()->*handler)(command); };
+  };
+  FHandlers[TCommandCtrl::ctIf] = flow(&TFlowCommands::DoIf);
+  FHandlers[TCommandCtrl::ctElse] = flow(&TFlowCommands::DoElse);
+  FHandlers[TCommandCtrl::ctEndIf] = flow(&TFlowCommands::DoEndif);
+  FHandlers[TCommandCtrl::ctValueCtrl] = flow(&TFlowCommands::DoValueCtrl);
+  FHandlers[TCommandCtrl::ctStringCtrl] = flow(&TFlowCommands::DoStringCtrl);
+  FHandlers[TCommandCtrl::ctWait] = flow(&TFlowCommands::DoWait);
+  FHandlers[TCommandCtrl::ctMove] = flow(&TFlowCommands::DoMove);
+  FHandlers[TCommandCtrl::ctCall] = flow(&TFlowCommands::DoCall);
+  FHandlers[TCommandCtrl::ctReturn] = flow(&TFlowCommands::DoReturn);
+  FHandlers[TCommandCtrl::ctStringInput] = flow(&TFlowCommands::DoStringInput);
 }
 
 bool TfrmMain::FormCreate() {
   FAccessControl = std::make_unique<TPeltoAccessControl>();
+  FFlowCommands = std::make_unique<TFlowCommands>(*FAccessControl);
   FFirstShow = true;
   FFirstActivate = true;
   FStepping = false;
@@ -48,7 +79,16 @@ bool TfrmMain::FormCreate() {
   } else {
     FContentPath = FOptions.ContentPath;
   }
+  FAccessControl->FVariableCtrl->Randomize(SeedFromTime(Platform().GetLocalTime()));
   if (!FAccessControl->Open(FContentPath)) return false;
+
+  const std::string library = TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()) + kRuntimeLibrary;
+  if (FAccessControl->OpenRuntimeLibrary(library)) {
+    // "_init" runs first; its "@Return" leads to the start page.
+    FAccessControl->CallPage("_system", "_init");
+  } else {
+    Platform().MessageBox(kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
+  }
   return true;
 }
 
@@ -83,7 +123,8 @@ void TfrmMain::RunSteps() {
       Platform().SetMainTimerEnabled(false);
       break;
     }
-    if (!MainLoop_Step()) break;
+    const bool result = MainLoop_Step();
+    if (!result || !FAccessControl->FProcess->IsReady()) break;
   }
   FStepping = false;
 }
@@ -91,6 +132,10 @@ void TfrmMain::RunSteps() {
 bool TfrmMain::MainLoop_Step() {
   TPeltoAccessControl& ac = *FAccessControl;
   TCommandCtrl& commands = *ac.FCommandCtrl;
+  TPeltoProcess& process = *ac.FProcess;
+
+  if (!process.BeginStep()) return false;
+  process.TakeTimedOut();
 
   // The count is asked once per step, so a page that cannot be cached is
   // reported once, not once per query.
@@ -120,6 +165,7 @@ bool TfrmMain::MainLoop_Step() {
   } else {
     Platform().MessageBox(kUnknownCommand, TMessageIcon::None, TMessageButtons::Ok);
   }
+  process.EndStep();
   return result;
 }
 
@@ -135,7 +181,9 @@ void TfrmMain::FormDestroy() {
   FDestroyed = true;
   StoreWindowPosition();
   WriteStateDump();
+  FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
+  FFlowCommands.reset();
   FAccessControl.reset();
 }
 
@@ -144,12 +192,28 @@ void TfrmMain::StoreWindowPosition() {
   FAccessControl->FWindowLeft = Platform().WindowLeft();
 }
 
-void TfrmMain::WriteStateDump() {}
+void TfrmMain::WriteStateDump() {
+  if (FOptions.DumpStatePath.empty()) return;
+  if (!TStateDump::Write(*FAccessControl, FOptions.DumpStatePath)) {
+    Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
+  }
+}
 
-void TfrmMain::FormMouseDown(TMouseButton, int, int) {}
+void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
+  if (button != TMouseButton::Left || !FAccessControl) return;
+  TPeltoProcess& process = *FAccessControl->FProcess;
+  process.ClearMessageSkip();
+  if (process.IsAnyKeyBreak()) process.BreakWait();
+}
+
 void TfrmMain::FormMouseUp(TMouseButton, int, int) {}
 void TfrmMain::FormMouseMove(int, int) {}
-void TfrmMain::FormKeyDown(int) {}
+
+void TfrmMain::FormKeyDown(int key) {
+  if ((key != VK_SPACE && key != VK_RETURN) || !FAccessControl) return;
+  TPeltoProcess& process = *FAccessControl->FProcess;
+  if (process.IsAnyKeyBreak()) process.BreakWait();
+}
 void TfrmMain::FormKeyUp(int) {}
 void TfrmMain::FormPaint() { Platform().Present(); }
 

@@ -14,6 +14,7 @@ namespace pelto5 {
 
 class TPeltoAccessControl;
 class TPeltoCommand;
+class TFlowCommands;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -66,6 +67,7 @@ class TfrmMain : public TPlatformClient {
 
   TFormOptions FOptions;
   std::unique_ptr<TPeltoAccessControl> FAccessControl;
+  std::unique_ptr<TFlowCommands> FFlowCommands;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
   bool FLegacyMode = false;

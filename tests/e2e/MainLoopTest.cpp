@@ -1,12 +1,16 @@
 // End-to-end runs of the player on small scripts, headless.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {
 namespace {
 
 const std::string kPage = "スタートブック/スタートページ";
+// The runtime library's start-up page runs first and returns to the start page.
+const std::string kInit = "trace: 200 _system/_init #0 @Return";
 
 TPlayerResult RunScript(const std::vector<std::string>& pageLines, std::vector<std::string> extraArgs = {},
                         const std::vector<std::string>& header = {}) {
@@ -22,6 +26,7 @@ TEST(MainLoop, RemRunsOnEffectCostsATickAndThePageEndEndsTheRun) {
   const TPlayerResult r = RunScript({"@rem", "@rem", "@Effect", "@GraphicCtrl", "@WindowShow", "@rem"});
   EXPECT_EQ(r.ExitStatus, 0);
   const std::vector<std::string> expected = {
+      kInit,
       "trace: 200 " + kPage + " #0 @rem",
       "trace: 200 " + kPage + " #1 @rem",
       "trace: 200 " + kPage + " #2 @Effect",
@@ -36,6 +41,7 @@ TEST(MainLoop, UnknownCommandIsReportedOnceAndTheNextRunsAtTheNextTick) {
   const TPlayerResult r = RunScript({"Bogus.Key=1", "@Bogus", "  @rem  ", "@wait"});
   EXPECT_EQ(r.ExitStatus, 0);
   const std::vector<std::string> expected = {
+      kInit,
       "trace: 200 " + kPage + " #0 @Bogus",
       "message (none, ok): debug error : unknown command - MainLoop_Step()",
       "trace: 400 " + kPage + " #1 @rem",
@@ -49,6 +55,7 @@ TEST(MainLoop, MissingStartPageShowsTheBoxAndEnds) {
   const TPlayerResult r = RunScript({"@rem"}, {}, {"StartPage=どこにもない"});
   EXPECT_EQ(r.ExitStatus, 0);
   const std::vector<std::string> expected = {
+      kInit,
       "message (error, ok): 存在しないページへのアクセスが発生しました。\\n「スタートブック」ブック、「どこにもない」ページ"};
   EXPECT_EQ(r.ErrorLines, expected);
 }
@@ -56,16 +63,22 @@ TEST(MainLoop, MissingStartPageShowsTheBoxAndEnds) {
 TEST(MainLoop, AnEmptyExistingPageEndsWithoutAMessage) {
   const TPlayerResult r = RunScript({"no command here"});
   EXPECT_EQ(r.ExitStatus, 0);
-  EXPECT_TRUE(r.ErrorLines.empty());
+  EXPECT_EQ(r.ErrorLines, std::vector<std::string>{kInit});
 }
 
 TEST(MainLoop, TooManyCommandsShowsItsMessageAndEndsCleanly) {
   std::vector<std::string> page(501, "@rem");
   const TPlayerResult r = RunScript(page);
   EXPECT_EQ(r.ExitStatus, 0);
-  ASSERT_FALSE(r.ErrorLines.empty());
-  EXPECT_EQ(r.ErrorLines[0], "message (error, ok): １ページあたりのコマンド数が多すぎます");
-  EXPECT_TRUE(r.LinesStartingWith("trace:").empty());
+  const std::vector<std::string> expected = {kInit, "message (error, ok): １ページあたりのコマンド数が多すぎます"};
+  EXPECT_EQ(r.ErrorLines, expected);
+}
+
+// A copy of the player in a folder without the runtime library.
+std::string PlayerWithoutLibrary(const TTempDir& dir) {
+  const std::string copy = dir.Path() + "/pelto5";
+  std::system(("cp '" + std::string(PELTO5_PLAYER) + "' '" + copy + "'").c_str());
+  return copy;
 }
 
 TEST(MainLoop, BrokenBlockStructureIsReportedAndTheRunGoesOn) {
@@ -73,18 +86,46 @@ TEST(MainLoop, BrokenBlockStructureIsReportedAndTheRunGoesOn) {
   std::vector<std::string> lines = ScriptWithPage({"@Effect", "@rem"});
   lines.push_back("<Page End>");
   const std::string script = dir.Write("broken.pf5", MakeScript(lines));
+  const std::string broken = "message (error, ok): ファイルが破損しています\\n[Page block miss start flag]";
+
+  // Without the library the start page, indexed before the fault, runs.
+  TTempDir bin;
+  const TPlayerResult alone = RunPlayerBinary(PlayerWithoutLibrary(bin), {"--headless", "--trace", script});
+  EXPECT_EQ(alone.ExitStatus, 0);
+  ASSERT_GE(alone.ErrorLines.size(), 2u);
+  EXPECT_EQ(alone.ErrorLines[0], broken);
+  EXPECT_EQ(alone.LinesStartingWith("trace: 200 " + kPage + " #0 @Effect").size(), 1u);
+  EXPECT_EQ(alone.LinesStartingWith("trace: 400 " + kPage + " #1 @rem").size(), 1u);
+
+  // With it, the library's book lands after the fault and is never indexed:
+  // its start-up page is reported missing and the run ends normally.
   const TPlayerResult r = RunPlayer({"--headless", "--trace", script});
   EXPECT_EQ(r.ExitStatus, 0);
-  ASSERT_GE(r.ErrorLines.size(), 3u);
-  EXPECT_EQ(r.ErrorLines[0], "message (error, ok): ファイルが破損しています\\n[Page block miss start flag]");
-  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 2u);
+  ASSERT_GE(r.ErrorLines.size(), 2u);
+  EXPECT_EQ(r.ErrorLines[0], broken);
+  EXPECT_EQ(r.ErrorLines.back(),
+            "message (error, ok): 存在しないページへのアクセスが発生しました。\\n「_system」ブック、「_init」ページ");
+}
+
+TEST(MainLoop, WithoutTheLibraryTheBoxShowsOnceAndTheStartPageRuns) {
+  TTempDir dir;
+  const std::string script = dir.Write("g.pf5", MakeScript(ScriptWithPage({"@rem", "@Return"})));
+  const TPlayerResult r = RunPlayerBinary(PlayerWithoutLibrary(dir), {"--headless", "--trace", script});
+  EXPECT_EQ(r.ExitStatus, 0);
+  const std::vector<std::string> expected = {
+      "message (error, ok): ペルトライブラリが開けません\\nCan't open - \"peltort5.pml\"",
+      "trace: 200 " + kPage + " #0 @rem",
+      "trace: 200 " + kPage + " #1 @Return",
+      "message (warning, ok): スタックアンダーフローです。\\nサブルーチンコールが行われていないのに\\n復帰しようとしました。",
+  };
+  EXPECT_EQ(r.ErrorLines, expected);
 }
 
 TEST(MainLoop, MaxTimeStopsALongRunWithStatus3) {
   std::vector<std::string> page(400, "@Effect");
   const TPlayerResult r = RunScript(page, {"--max-time", "1000"});
   EXPECT_EQ(r.ExitStatus, 3);
-  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 4u);
+  EXPECT_EQ(r.LinesStartingWith("trace: ").size(), 5u);
 }
 
 TEST(MainLoop, QuitEventEndsTheRunNormally) {
@@ -93,7 +134,7 @@ TEST(MainLoop, QuitEventEndsTheRunNormally) {
   std::vector<std::string> page(400, "@Effect");
   const TPlayerResult r = RunScript(page, {"--events", events});
   EXPECT_EQ(r.ExitStatus, 0);
-  EXPECT_EQ(r.LinesStartingWith("trace:").size(), 2u);
+  EXPECT_EQ(r.LinesStartingWith("trace: ").size(), 3u);
 }
 
 TEST(CommandLine, HelpUsageAndBadInput) {
@@ -149,7 +190,7 @@ TEST(ContentOpening, HeaderChecksAskAbortOrIgnore) {
   EXPECT_EQ(ignored.ExitStatus, 0);
   EXPECT_TRUE(ignored.HasLine("message (error, ignore): ファイルタイプが違います\\nこのファイルは正常に読み込めないかもしれません"));
   EXPECT_EQ(ignored.LinesStartingWith("message (error, ignore): このファイルには現バージョンで対応していない").size(), 1u);
-  EXPECT_EQ(ignored.LinesStartingWith("trace:").size(), 1u);
+  EXPECT_EQ(ignored.LinesStartingWith("trace: 200 " + kPage).size(), 1u);
 
   const TPlayerResult aborted = RunPlayer({"--headless", "--answer", "abort", "--trace", script});
   EXPECT_EQ(aborted.ExitStatus, 1);

@@ -90,11 +90,13 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
   return lines;
 }
 
-TPlayerResult RunPlayer(const std::vector<std::string>& args) {
+TPlayerResult RunPlayer(const std::vector<std::string>& args) { return RunPlayerBinary(PELTO5_PLAYER, args); }
+
+TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args) {
   TTempDir io;
   const std::string errPath = io.Path() + "/stderr";
   const std::string outPath = io.Path() + "/stdout";
-  std::string command = ShellQuote(PELTO5_PLAYER);
+  std::string command = ShellQuote(player);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   command += " </dev/null >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
   TPlayerResult result;

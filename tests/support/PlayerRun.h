@@ -44,6 +44,8 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 
 // Runs the player with the arguments (each passed as one argument).
 TPlayerResult RunPlayer(const std::vector<std::string>& args);
+// The same with another copy of the player.
+TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args);
 // Reads a whole file ("" when missing).
 std::string ReadFileText(const std::string& path);
 

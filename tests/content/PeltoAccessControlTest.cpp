@@ -1,0 +1,118 @@
+#include "content/PeltoAccessControl.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "exec/PeltoProcess.h"
+#include "exec/PeltoProcessStack.h"
+#include "platform/SjisText.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "script/CommandCtrl.h"
+#include "script/PeltoFile.h"
+#include "support/PlayerRun.h"
+
+namespace pelto5 {
+namespace {
+
+using test::MakeScript;
+using test::ScriptWithPage;
+using test::TTempDir;
+
+THeadlessOptions Quiet() {
+  THeadlessOptions o;
+  o.EchoToStderr = false;
+  return o;
+}
+
+class AccessControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallPlatform(&FPlatform); }
+  void TearDown() override { InstallPlatform(nullptr); }
+  THeadlessPlatform FPlatform{Quiet()};
+  TTempDir FDir;
+};
+
+TEST_F(AccessControlTest, DataDirectoryFollowsTheContentNameOrTheSetting) {
+  const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
+  TPeltoAccessControl a;
+  ASSERT_TRUE(a.Open(plain));
+  EXPECT_EQ(a.FContentDirectory, FDir.Path() + "/");
+  EXPECT_EQ(a.FDataDirectory, FDir.Path() + "/story/");
+  EXPECT_EQ(a.FCommandCtrl->BookName(), sjis::FromUtf8("スタートブック"));
+  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
+
+  const std::string set = FDir.Write("set.pf5", MakeScript(ScriptWithPage({"@rem"}, {"DataDirectory=save"})));
+  TPeltoAccessControl b;
+  ASSERT_TRUE(b.Open(set));
+  EXPECT_EQ(b.FDataDirectory, FDir.Path() + "/save/");
+
+  // A setting that would leave the content's folder is not followed.
+  const std::string escape = FDir.Write("esc.pf5", MakeScript(ScriptWithPage({"@rem"}, {"DataDirectory=..\\up"})));
+  TPeltoAccessControl c;
+  ASSERT_TRUE(c.Open(escape));
+  EXPECT_EQ(c.FDataDirectory, FDir.Path() + "/esc/");
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+}
+
+TEST_F(AccessControlTest, FilesAreFoundInTheDataDirectoryFirstThenBesideTheContent) {
+  const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
+  FDir.Write("story/both.png", "data");
+  FDir.Write("both.png", "content");
+  FDir.Write("Only Here.WAV", "content");
+  FDir.Write("story/sub/Deep.bmp", "deep");
+  TPeltoAccessControl a;
+  ASSERT_TRUE(a.Open(plain));
+  EXPECT_EQ(a.FindDataFile("both.png"), FDir.Path() + "/story/both.png");
+  // Names from scripts were made on a case-insensitive file system.
+  EXPECT_EQ(a.FindDataFile("only here.wav"), FDir.Path() + "/Only Here.WAV");
+  EXPECT_EQ(a.FindDataFile("SUB\\deep.BMP"), FDir.Path() + "/story/sub/Deep.bmp");
+  EXPECT_EQ(a.FindDataFile("missing.png"), "No Entry");
+  EXPECT_EQ(a.FindDataFile("..\\story.pf5"), "No Entry");
+  EXPECT_EQ(a.FindDataFile("/etc/passwd"), "No Entry");
+  EXPECT_EQ(a.FindDataFile("C:\\x.png"), "No Entry");
+}
+
+TEST_F(AccessControlTest, CallsAndReturnsKeepTheirFrames) {
+  const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
+  TPeltoAccessControl a;
+  ASSERT_TRUE(a.Open(plain));
+  a.FNextCommandIndex = 4;
+  a.FProcess->StartWait();
+  a.FProcess->EnableAnyKeyBreak();
+  a.CallPageKeepState("B", "P");
+  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
+  EXPECT_EQ(a.FNextCommandIndex, 0);
+  a.FNextCommandIndex = 2;
+  a.CallPage("C", "Q");
+  TStringList info;
+  a.GetStackInfo(info);
+  ASSERT_GE(info.size(), 5u);
+  EXPECT_EQ(info[0], "Stack.BookName=C");
+  EXPECT_EQ(info[3], "@StackBorder");
+  EXPECT_EQ(info[4], "Stack.CommandIndex=2");
+
+  ASSERT_TRUE(a.ReturnFromCall());
+  EXPECT_EQ(a.FCommandCtrl->PageName(), "P");
+  EXPECT_EQ(a.FNextCommandIndex, 2);
+  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
+  ASSERT_TRUE(a.ReturnFromCall());
+  EXPECT_EQ(a.FNextCommandIndex, 4);
+  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_TRUE(a.FProcess->IsAnyKeyBreak());
+  EXPECT_FALSE(a.ReturnFromCall());
+}
+
+TEST_F(AccessControlTest, TheRuntimeLibraryMustBeALibraryWithAScript) {
+  const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
+  TPeltoAccessControl a;
+  ASSERT_TRUE(a.Open(plain));
+  EXPECT_FALSE(a.OpenRuntimeLibrary(FDir.Path() + "/none.pml"));
+  EXPECT_FALSE(a.OpenRuntimeLibrary(plain));
+  EXPECT_TRUE(a.OpenRuntimeLibrary(std::string(PELTO5_BINARY_DIR) + "/peltort5.pml"));
+  EXPECT_TRUE(a.FPeltoFile->PageExists("_system", "_timer"));
+  EXPECT_TRUE(a.FPeltoFile->PageExists("_system", "_reload"));
+}
+
+}  // namespace
+}  // namespace pelto5
