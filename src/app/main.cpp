@@ -1,6 +1,7 @@
 // Program entry: reads the command line, chooses the backend, runs the main
 // form and reports the exit status.
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunMain(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   TCommandLine cl;
   std::string error;
@@ -78,4 +79,14 @@ int main(int argc, char** argv) {
   const int status = RunPlayer(platform, cl);
   InstallPlatform(nullptr);
   return status;
+}
+
+int main(int argc, char** argv) {
+  // An unexpected error escaping start-up or a step is shown, not a crash.
+  try {
+    return RunMain(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pelto5: unexpected error: %s\n", e.what());
+  }
+  return 1;
 }

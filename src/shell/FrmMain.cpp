@@ -181,6 +181,7 @@ void TfrmMain::FormDestroy() {
   FDestroyed = true;
   StoreWindowPosition();
   WriteStateDump();
+  WriteScreenshot();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
   FFlowCommands.reset();
@@ -196,6 +197,15 @@ void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
   if (!TStateDump::Write(*FAccessControl, FOptions.DumpStatePath)) {
     Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
+  }
+}
+
+void TfrmMain::WriteScreenshot() {
+  if (FOptions.ScreenshotPath.empty()) return;
+  const TCanvas* frame = ScreenshotFrame();
+  if (!frame) frame = &Platform().Canvas();
+  if (!frame->SavePng(FOptions.ScreenshotPath)) {
+    Platform().TraceLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
   }
 }
 

@@ -64,6 +64,7 @@ class TfrmMain : public TPlatformClient {
   void StoreWindowPosition();
   void TraceCommand(int index, const TPeltoCommand& command);
   void WriteStateDump();
+  void WriteScreenshot();
 
   TFormOptions FOptions;
   std::unique_ptr<TPeltoAccessControl> FAccessControl;

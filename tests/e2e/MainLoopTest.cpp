@@ -200,3 +200,32 @@ TEST(ContentOpening, HeaderChecksAskAbortOrIgnore) {
 
 }  // namespace
 }  // namespace pelto5::test
+
+namespace pelto5::test {
+namespace {
+
+// Width and height from a PNG file's header, or 0 x 0.
+std::pair<int, int> PngSize(const std::string& path) {
+  const std::string data = ReadFileText(path);
+  if (data.size() < 24 || data.compare(1, 3, "PNG") != 0) return {0, 0};
+  auto be32 = [&](size_t at) {
+    return (static_cast<unsigned char>(data[at]) << 24) | (static_cast<unsigned char>(data[at + 1]) << 16) |
+           (static_cast<unsigned char>(data[at + 2]) << 8) | static_cast<unsigned char>(data[at + 3]);
+  };
+  return {be32(16), be32(20)};
+}
+
+TEST(Screenshots, ShotEventsAndTheShutdownScreenshotHaveTheScreenSize) {
+  TTempDir dir;
+  const std::string script = dir.Write(
+      "g.pf5", MakeScript(ScriptWithPage({"@Effect", "@Effect"}, {"ImageWidth=320", "ImageHeight=240"})));
+  const std::string events = dir.Write("events.txt", "100 shot " + dir.Path() + "/mid.png\n");
+  const TPlayerResult r = RunPlayer(
+      {"--headless", "--events", events, "--screenshot", dir.Path() + "/end.png", script});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_EQ(PngSize(dir.Path() + "/mid.png"), std::make_pair(320, 240));
+  EXPECT_EQ(PngSize(dir.Path() + "/end.png"), std::make_pair(320, 240));
+}
+
+}  // namespace
+}  // namespace pelto5::test
