@@ -1,0 +1,274 @@
+// Text layout, markup tags, the recorded text steps and their replay, and
+// page continuation, with the exact metrics of the fake font service: a
+// single-byte character is Size pixels wide, every run Size + 2 high.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "graphics/FakeFontService.h"
+#include "graphics/LasGraphic.h"
+
+namespace pelto5 {
+namespace {
+
+using Steps = std::vector<std::pair<int, int>>;
+
+Steps Recorded(const TLasGraphic& g) {
+  Steps steps;
+  for (size_t i = 0; i < g.Steps().Count(); ++i) {
+    steps.emplace_back(g.Steps().Entry(i).Code, g.Steps().Entry(i).Value);
+  }
+  return steps;
+}
+
+// The steps of one line header.
+void AppendLine(Steps& s, int top, int height) {
+  s.insert(s.end(), {{tsLineX, 0}, {tsCharWidthReset, 0}, {tsLineTop, top}, {tsLineHeight, height}});
+}
+
+class LasGraphicText : public testing::Test {
+ protected:
+  test::TFakeFontService Fonts;
+};
+
+TEST_F(LasGraphicText, LinesStepsAndRenderedMask) {
+  TLasGraphic g;
+  g.Text = "ab#c";
+  EXPECT_EQ(g.DrawTextFit(100, 0), 24);
+  EXPECT_EQ(g.Width(), 100);
+  EXPECT_EQ(g.Height(), 24);
+  EXPECT_EQ(g.AlphaType(), TAlphaType::Mask);
+  EXPECT_EQ(g.Text, "");
+  EXPECT_EQ(g.LastText, "ab#c");
+
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 20}, {tsCharEnd, 20}});
+  AppendLine(expected, 12, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 10}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+
+  // "ab" covers x 0..19 of line 0, "c" x 0..9 of line 1; the rest is white
+  // and transparent.
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      const bool ink = y < 12 ? x < 20 : x < 10;
+      ASSERT_EQ(g.AlphaRow(y)[x], ink ? 255 : 0) << x << "," << y;
+      ASSERT_EQ(g.Row(y)[x], ink ? 0x00000000u : 0x00FFFFFFu) << x << "," << y;
+    }
+  }
+
+  // Replay: CharEnd steps carry the character's left edge and width.
+  TTextStep s = g.NextTextStep();
+  EXPECT_EQ(s.Code, tsCharEnd);
+  EXPECT_EQ(s.X, 0);
+  EXPECT_EQ(s.CharWidth, 10);
+  EXPECT_EQ(s.Y, 0);
+  EXPECT_EQ(s.LineHeight, 12);
+  EXPECT_EQ(s.Delay, 60);
+  s = g.NextTextStep();
+  EXPECT_EQ(s.X, 10);
+  EXPECT_EQ(s.CharWidth, 10);
+  s = g.NextTextStep();  // the line break: width 0
+  EXPECT_EQ(s.X, 20);
+  EXPECT_EQ(s.CharWidth, 0);
+  s = g.NextTextStep();
+  EXPECT_EQ(s.Code, tsCharEnd);
+  EXPECT_EQ(s.X, 0);
+  EXPECT_EQ(s.Y, 12);
+  EXPECT_EQ(s.CharWidth, 10);
+  g.NextTextStep();
+  EXPECT_EQ(g.NextTextStep().Code, tsEnd);
+  EXPECT_EQ(g.NextTextStep().Code, tsEnd);  // End stays
+}
+
+TEST_F(LasGraphicText, DrawTextClearsAndWrapsAtTheSurfaceWidth) {
+  TLasGraphic g;
+  g.SetSize(25, 100);
+  g.FillRect(0, 0, 25, 100, 0x123456);
+  g.Text = "abcde";
+  EXPECT_EQ(g.DrawText(), 36);
+  EXPECT_EQ(g.Height(), 100);  // DrawText keeps the size
+  EXPECT_EQ(g.Row(99)[24], 0x00FFFFFFu);
+  EXPECT_EQ(g.AlphaRow(99)[24], 0);
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 12);
+  // "c" does not fit: its CharEnd is still recorded, then it starts line 2
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 20}, {tsCharEnd, 30}});
+  AppendLine(expected, 12, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 20}, {tsCharEnd, 30}});
+  AppendLine(expected, 24, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 10}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+  EXPECT_EQ(g.AlphaRow(30)[9], 255);
+  EXPECT_EQ(g.AlphaRow(30)[10], 0);
+}
+
+TEST_F(LasGraphicText, SizeTagsShareTheLineBottom) {
+  TLasGraphic g;
+  g.Text = "a<+5>b<-5>c";
+  EXPECT_EQ(g.DrawTextFit(100, 0), 17);
+  EXPECT_EQ(g.FontSize, 10);  // +5 then -5 restores
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 17);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 25}, {tsCharEnd, 35}, {tsCharEnd, 35}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+  // "a" is 12 high sitting on the bottom (rows 5..16), "b" 17 high.
+  EXPECT_EQ(g.AlphaRow(4)[5], 0);
+  EXPECT_EQ(g.AlphaRow(5)[5], 255);
+  EXPECT_EQ(g.AlphaRow(0)[12], 255);
+  EXPECT_EQ(g.AlphaRow(4)[30], 0);
+
+  g.Text = "<+123>x";  // only two digits count: +12
+  g.DrawTextFit(100, 0);
+  EXPECT_EQ(g.FontSize, 22);
+  g.Text = "<*7>x<-ab>";  // not a number: 0
+  g.DrawTextFit(100, 0);
+  EXPECT_EQ(g.FontSize, 7);
+  // The empty run before the first tag was measured at size 10 and counts.
+  EXPECT_EQ(g.Height(), 12);
+  EXPECT_EQ(g.Steps().Entry(5).Value, 7);
+}
+
+TEST_F(LasGraphicText, SpeedWaitAndKeyTagsRecordSteps) {
+  TLasGraphic g;
+  g.Text = "<FAST>a<W3><KEY><SLOW><W><NORMAL><WAIT>";
+  g.DrawTextFit(100, 0);
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 12);
+  expected.insert(expected.end(),
+                  {{tsSpeedFast, 0}, {tsCharEnd, 10}, {tsWait, 300}, {tsKeyWaitMark, 0},
+                   {tsKeyWait, 0}, {tsKeyWaitClear, 0}, {tsSpeedSlow, 0}, {tsWait, 0},
+                   {tsSpeedNormal, 0}, {tsWait, 0} /* "WAIT": W with "AI", not a number */,
+                   {tsCharEnd, 10}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+
+  TTextStep s = g.NextTextStep();
+  EXPECT_EQ(s.Code, tsCharEnd);
+  EXPECT_EQ(s.Delay, 20);
+  s = g.NextTextStep();
+  EXPECT_EQ(s.Code, tsWait);
+  EXPECT_EQ(s.Value, 300);
+  EXPECT_EQ(g.NextTextStep().Code, tsKeyWaitMark);
+  EXPECT_EQ(g.NextTextStep().Code, tsKeyWait);
+  EXPECT_EQ(g.NextTextStep().Code, tsKeyWaitClear);
+  s = g.NextTextStep();
+  EXPECT_EQ(s.Code, tsWait);
+  EXPECT_EQ(s.Delay, 120);
+}
+
+TEST_F(LasGraphicText, StyleAndColourTags) {
+  TLasGraphic g;
+  g.Text = "<B>a<N>b<clRed>c<0x0000FF00>d<clNoSuchColour>e<$FF>f";
+  g.DrawTextFit(100, 0);
+  // bold "a" is 11 wide, then plain
+  const Steps steps = Recorded(g);
+  ASSERT_GE(steps.size(), 6u);
+  EXPECT_EQ(steps[5], std::make_pair(static_cast<int>(tsCharEnd), 11));
+  EXPECT_EQ(steps[6], std::make_pair(static_cast<int>(tsCharEnd), 21));
+  EXPECT_EQ(g.FontColor, 0x0000FF00u);  // the unknown name is ignored
+  EXPECT_EQ(g.GetPixel(25, 5), 0x0000FFu);  // c is red
+  EXPECT_EQ(g.GetPixel(35, 5), 0x00FF00u);  // d green
+  EXPECT_EQ(g.GetPixel(45, 5), 0x00FF00u);  // e keeps green
+  EXPECT_EQ(g.GetPixel(55, 5), 0x00FF00u);
+  EXPECT_FALSE(g.Bold);
+
+  // The font's own style and colour apply until a tag changes them.
+  TLasGraphic h;
+  h.Font.Bold = true;
+  h.Font.Color = 0x00112233;
+  h.Text = "a<N>a";
+  h.DrawTextFit(100, 0);
+  EXPECT_EQ(Recorded(h)[5].second, 11);
+  EXPECT_EQ(Recorded(h)[6].second, 21);
+  EXPECT_EQ(h.GetPixel(1, 1), 0x00112233u);
+}
+
+TEST_F(LasGraphicText, MalformedTags) {
+  TLasGraphic g;
+  g.Text = "a<>b>c";  // ">" right after "<" does not close: the tag is ">b"
+  g.DrawTextFit(100, 0);
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 10}, {tsCharEnd, 20}, {tsCharEnd, 20}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+
+  g.Text = "ab<cd";  // no ">": "<" and the byte after it are consumed
+  g.DrawTextFit(100, 0);
+  EXPECT_EQ(g.Steps().Entry(7).Value, 30);  // "d" after "ab"
+  EXPECT_EQ(g.Text, "");
+  g.Text = "a<";
+  g.DrawTextFit(100, 0);
+  EXPECT_EQ(g.Text, "");
+}
+
+TEST_F(LasGraphicText, DoubleByteCharactersAreOneStep) {
+  TLasGraphic g;
+  g.Text = "\x82\xa0\x83\x5c" "a";  // あ ソ (trail byte 0x5C) a
+  g.DrawTextFit(100, 0);
+  Steps expected = {{tsSpeedNormal, 0}};
+  AppendLine(expected, 0, 12);
+  expected.insert(expected.end(), {{tsCharEnd, 20}, {tsCharEnd, 40}, {tsCharEnd, 50}, {tsCharEnd, 50}, {tsEnd, 0}});
+  EXPECT_EQ(Recorded(g), expected);
+}
+
+TEST_F(LasGraphicText, PageContinuationKeepsStyle) {
+  TLasGraphic g;
+  g.SetSize(100, 30);
+  g.Text = "<B>a#b#c#d";
+  EXPECT_EQ(g.DrawText(), 24);
+  EXPECT_EQ(g.Text, "<*10><clBlack><B>c#d");
+  const Steps all = Recorded(g);
+  Steps tail(all.end() - 5, all.end());
+  EXPECT_EQ(tail, (Steps{{tsPageWaitMark, 0}, {tsPageKeyWait, 0}, {tsPageWaitClear, 0},
+                         {tsNewPage, 30}, {tsEnd, 0}}));
+  // Page two starts bold, at the same size, and ends the text.
+  EXPECT_EQ(g.DrawText(), 24);
+  EXPECT_EQ(g.Text, "");
+  EXPECT_EQ(Recorded(g)[5].second, 11);
+
+  g.Text = "<*12><I><0x00123456>a#b#c";
+  g.SetSize(100, 20);
+  g.DrawText();
+  EXPECT_EQ(g.Text, "<*12><0x00123456><I>b#c");  // a custom colour is read back
+  g.DrawText();
+  EXPECT_EQ(g.GetPixel(1, 1), 0x00123456u);
+  EXPECT_EQ(g.Text, "<*12><0x00123456><I>c");
+}
+
+TEST_F(LasGraphicText, LineBoundsAndOversizedCharacters) {
+  TLasGraphic g;
+  g.Text = std::string(400, '#');
+  EXPECT_EQ(g.DrawTextFit(50, 0), 300 * 12);  // "#" lines are as high as an empty run
+  EXPECT_EQ(g.Text, "<*10><clBlack>" + std::string(100, '#'));
+
+  // A character wider than the line stands alone on it and is consumed.
+  g.Text = "ab";
+  EXPECT_EQ(g.DrawTextFit(5, 0), 24);
+  EXPECT_EQ(g.Text, "");
+  EXPECT_EQ(g.AlphaRow(3)[4], 255);
+  g.Text = "xyz";
+  EXPECT_EQ(g.DrawTextFit(0, 0), 36);
+  EXPECT_EQ(g.Text, "");
+
+  // The first line is drawn even when it is taller than the limit.
+  g.Text = "<*30>a#b";
+  EXPECT_EQ(g.DrawTextFit(100, 10), 32);
+  EXPECT_EQ(g.Height(), 32);
+  EXPECT_EQ(g.Text, "<*30><clBlack>b");
+}
+
+TEST_F(LasGraphicText, FullStepListStillEnds) {
+  TLasGraphic g;
+  g.Text = std::string(5000, 'a');
+  g.DrawTextFit(100000, 0);
+  EXPECT_EQ(g.Steps().Count(), TTextStepList::kCapacity);
+  int returned = 0;
+  while (g.NextTextStep().Code != tsEnd) ++returned;
+  EXPECT_EQ(returned, static_cast<int>(TTextStepList::kCapacity) - 5);
+  EXPECT_EQ(g.Steps().Position(), TTextStepList::kCapacity);
+}
+
+}  // namespace
+}  // namespace pelto5
