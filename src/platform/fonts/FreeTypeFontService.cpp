@@ -223,13 +223,11 @@ struct TFreeTypeFontService::TImpl {
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
         TFace* face = OpenFace(reinterpret_cast<const char*>(file), index);
         if (face) {
-          int weight = FC_WEIGHT_REGULAR;
-          int slant = FC_SLANT_ROMAN;
-          FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-          FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+          // fontconfig reports the requested style for faces it would only
+          // synthesise, so the face's own flags decide what is missing.
           resolved.Face = face;
-          resolved.SynthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-          resolved.SynthItalic = italic && slant == FC_SLANT_ROMAN;
+          resolved.SynthBold = bold && (face->Face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+          resolved.SynthItalic = italic && (face->Face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
           ok = true;
         }
       }
