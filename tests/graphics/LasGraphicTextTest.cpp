@@ -272,3 +272,37 @@ TEST_F(LasGraphicText, FullStepListStillEnds) {
 
 }  // namespace
 }  // namespace pelto5
+
+namespace pelto5 {
+namespace {
+
+// The same layout with the installed gothic face: the line height is the
+// face's measured height and the rendered text is a two-level mask.
+TEST(LasGraphicTextRealFont, RendersWithTheInstalledFace) {
+  if (!FontService().IsInstalled("IPAGothic")) GTEST_SKIP() << "IPA fonts are not installed";
+  TLasGraphic g;
+  g.Font.Size = 16;
+  g.Font.Color = 0x000000FF;  // red
+  g.Text = "\x82\xa0" "b#<B>\x82\xa0";  // あb, then bold あ
+  const int lineHeight = FontService().Measure("", g.Font).Height;
+  EXPECT_EQ(g.DrawTextFit(200, 0), 2 * lineHeight);
+  int inked = 0;
+  for (int y = 0; y < g.Height(); ++y) {
+    for (int x = 0; x < g.Width(); ++x) {
+      const uint8_t a = g.AlphaRow(y)[x];
+      ASSERT_TRUE(a == 0 || a == 255);
+      if (a == 0) {
+        ASSERT_EQ(g.Row(y)[x] & 0xFFFFFF, 0xFFFFFFu);
+        continue;
+      }
+      ++inked;
+      ASSERT_EQ(g.GetPixel(x, y), 0x0000FFu);
+      ASSERT_LT(x, 21 + FontService().Measure("b", g.Font).Width + 2);
+    }
+  }
+  EXPECT_GT(inked, 40);
+  EXPECT_EQ(g.Steps().Entry(5).Value, 21);  // あ is one 21-pixel em
+}
+
+}  // namespace
+}  // namespace pelto5
