@@ -3,20 +3,19 @@
 namespace pelto5 {
 
 void TTextStepList::Clear() {
-  FEntries.fill(TEntry{});
-  FCount = 0;
+  FEntries.clear();
   FPosition = 0;
   FState = TTextStep{};
 }
 
 void TTextStepList::Push(int code, int value) {
-  if (FCount >= kCapacity) return;
-  FEntries[FCount++] = TEntry{code, value};
+  if (FEntries.size() >= kCapacity) return;
+  FEntries.push_back(TEntry{code, value});
 }
 
 TTextStep TTextStepList::Next() {
   while (FPosition < kCapacity) {
-    const TEntry entry = FEntries[FPosition];
+    const TEntry entry = Entry(FPosition);
     if (entry.Code == tsEnd) break;  // End is returned and the position stays
     ++FPosition;
     FState.Code = entry.Code;

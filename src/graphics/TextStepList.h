@@ -3,8 +3,8 @@
 // back (positions, widths, speed changes, waits and page ends).
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <vector>
 
 namespace pelto5 {
 
@@ -60,13 +60,13 @@ class TTextStepList {
   // The next step that is not absorbed into the replay state.
   TTextStep Next();
 
-  size_t Count() const { return FCount; }
+  size_t Count() const { return FEntries.size(); }
   size_t Position() const { return FPosition; }
-  const TEntry& Entry(size_t index) const { return FEntries[index]; }
+  // Entries past the count read as End.
+  TEntry Entry(size_t index) const { return index < FEntries.size() ? FEntries[index] : TEntry{}; }
 
  private:
-  std::array<TEntry, kCapacity> FEntries{};
-  size_t FCount = 0;
+  std::vector<TEntry> FEntries;  // grows up to kCapacity
   size_t FPosition = 0;
   TTextStep FState;
 };
