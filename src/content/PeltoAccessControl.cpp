@@ -1,6 +1,9 @@
 #include "content/PeltoAccessControl.h"
 
+#include "content/BmpCodec.h"
 #include "exec/PeltoProcess.h"
+#include "graphics/LasGraphic.h"
+#include "graphics/LayerCtrl.h"
 #include "exec/PeltoProcessStack.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -85,6 +88,7 @@ TPeltoAccessControl::TPeltoAccessControl()
       FProcess(std::make_unique<TPeltoProcess>()),
       FCommandCtrl(std::make_unique<TCommandCtrl>()),
       FVariableCtrl(std::make_unique<TVariableCtrl>()),
+      FLayerCtrl(std::make_unique<TLayerCtrl>()),
       FDefaultFontName(kDefaultFont) {
   FProcess->FStack = FProcessStack.get();
   FCommandCtrl->SetFile(FPeltoFile.get());
@@ -118,6 +122,7 @@ bool TPeltoAccessControl::Open(const std::string& path) {
   FCommandCtrl->SetPageName(FPeltoFile->ReadString(kPelto, "StartPage", kDefaultStartPage));
   FNextCommandIndex = 0;
   FProcess->EndStep();
+  FLayerCtrl->Load(FPeltoFile.get());
   return true;
 }
 
@@ -232,6 +237,41 @@ bool TPeltoAccessControl::LoadEntryBytes(const std::string& name, std::string& b
     if (IsPackageOpen(*reader) && ExtractEntry(*reader, name, bytes)) return true;
   }
   return false;
+}
+
+namespace {
+
+enum class TImageKind { Png, Bmp, Other };
+
+TImageKind KindOf(const std::string& name) {
+  const size_t dot = sjis::FindLastChar(name, '.');
+  const std::string ext = dot == std::string::npos ? "" : sjis::UpperAscii(name.substr(dot));
+  if (ext == ".PNG") return TImageKind::Png;
+  if (ext == ".BMP") return TImageKind::Bmp;
+  return TImageKind::Other;
+}
+
+bool DecodeImage(TImageKind kind, const std::string& bytes, TLasGraphic& graphic) {
+  if (kind == TImageKind::Png) return graphic.LoadPngFromMemory(bytes);
+  if (kind == TImageKind::Bmp) return LoadBmp(bytes, graphic);
+  return false;
+}
+
+}  // namespace
+
+bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
+  const TImageKind kind = KindOf(name);
+  std::string bytes;
+  if (IsPackageOpen(FSaveReader) && ExtractEntry(FSaveReader, name, bytes) && DecodeImage(kind, bytes, graphic)) {
+    return true;
+  }
+  if (IsPackageOpen(FPackage)) {
+    if (ExtractEntry(FPackage, name, bytes) && DecodeImage(kind, bytes, graphic)) return true;
+  } else {
+    const std::string path = FindDataFile(name);
+    if (path != kNoEntry && TFileSystem::ReadFile(path, bytes) && DecodeImage(kind, bytes, graphic)) return true;
+  }
+  return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) && DecodeImage(kind, bytes, graphic);
 }
 
 std::string TPeltoAccessControl::FindDataFile(const std::string& name) {

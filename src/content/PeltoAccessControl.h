@@ -10,6 +10,7 @@
 #include <string>
 
 #include "content/PackageReader.h"
+#include "graphics/ImageSource.h"
 #include "script/KeyValueList.h"
 
 namespace pelto5 {
@@ -19,11 +20,13 @@ class TCommandCtrl;
 class TVariableCtrl;
 class TPeltoProcess;
 class TPeltoProcessStack;
+class TLayerCtrl;
+class TLasGraphic;
 
-class TPeltoAccessControl {
+class TPeltoAccessControl : public TImageSource {
  public:
   TPeltoAccessControl();
-  ~TPeltoAccessControl();
+  ~TPeltoAccessControl() override;
   TPeltoAccessControl(const TPeltoAccessControl&) = delete;
   TPeltoAccessControl& operator=(const TPeltoAccessControl&) = delete;
 
@@ -47,6 +50,11 @@ class TPeltoAccessControl {
   // The bytes of an entry from the same sources, in the same order.
   bool LoadEntryBytes(const std::string& name, std::string& bytes);
 
+  // Loads an image by name: from the open save container, then the package
+  // (or the disk when there is none), then the library. ".png" is read as
+  // PNG, ".bmp" as BMP; other kinds have no decoder here and fail.
+  bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
+
   // Native path of a resource file on disk, or "No Entry".
   std::string FindDataFile(const std::string& name);
   // Jump: current book and page replaced, next command index 0.
@@ -65,6 +73,7 @@ class TPeltoAccessControl {
   std::unique_ptr<TPeltoProcess> FProcess;
   std::unique_ptr<TCommandCtrl> FCommandCtrl;
   std::unique_ptr<TVariableCtrl> FVariableCtrl;
+  std::unique_ptr<TLayerCtrl> FLayerCtrl;
 
   PackageReader FPackage;
   PackageReader FLibrary;

@@ -3,11 +3,13 @@
 #include "content/PeltoAccessControl.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
+#include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"
 #include "script/PeltoFile.h"
+#include "graphics/LayerCtrl.h"
 #include "script/VariableCtrl.h"
 #include "shell/StateDump.h"
 
@@ -68,6 +70,8 @@ void TfrmMain::BuildDispatchTable() {
 
 bool TfrmMain::FormCreate() {
   FAccessControl = std::make_unique<TPeltoAccessControl>();
+  FScreenControl = std::make_unique<TScreenControl>();
+  FScreenControl->AccessControl = FAccessControl.get();
   FFlowCommands = std::make_unique<TFlowCommands>(*FAccessControl);
   FFirstShow = true;
   FFirstActivate = true;
@@ -79,7 +83,9 @@ bool TfrmMain::FormCreate() {
   } else {
     FContentPath = FOptions.ContentPath;
   }
-  FAccessControl->FVariableCtrl->Randomize(SeedFromTime(Platform().GetLocalTime()));
+  const uint32_t seed = SeedFromTime(Platform().GetLocalTime());
+  FAccessControl->FVariableCtrl->Randomize(seed);
+  FScreenControl->SetRandomSeed(seed ^ 0x5EED5EEDu);
   if (!FAccessControl->Open(FContentPath)) return false;
 
   const std::string library = TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()) + kRuntimeLibrary;
@@ -95,10 +101,10 @@ bool TfrmMain::FormCreate() {
 void TfrmMain::FormShow() {
   if (!FFirstShow) return;
   FFirstShow = false;
-  TPeltoFile& file = *FAccessControl->FPeltoFile;
-  const int width = file.ReadInteger(kPelto, "ImageWidth", 640);
-  const int height = file.ReadInteger(kPelto, "ImageHeight", 480);
-  Platform().SetClientSize(width > 0 ? width : 640, height > 0 ? height : 480);
+  FScreenControl->InitWindows();
+  const TWindowRecord& main = *FScreenControl->GetWindow(0);
+  Platform().SetClientSize(main.Screen->Width, main.Screen->Height);
+  FScreenControl->SetCanvas(0, &Platform().Canvas());
   ApplySettings();
   Platform().ShowMainWindow();
 }
@@ -110,7 +116,14 @@ void TfrmMain::ApplySettings() {
 void TfrmMain::StartExecution() {
   if (!FFirstActivate || !FCreated) return;
   FFirstActivate = false;
-  Platform().SetCaption(FAccessControl->FPeltoFile->ReadString(kPelto, "Title", ""));
+  TPeltoFile& file = *FAccessControl->FPeltoFile;
+  Platform().SetCaption(file.ReadString(kPelto, "Title", ""));
+  const std::string opening = file.ReadString(kPelto, "Opening", "");
+  if (!opening.empty() && opening != "Default") {
+    FScreenControl->LoadLayerImage(0, kBackgroundLayerName, opening, false, false);
+  }
+  FScreenControl->Compose(0);
+  FScreenControl->Paint(0);
   Platform().SetMainTimerEnabled(true);
 }
 
@@ -134,8 +147,22 @@ bool TfrmMain::MainLoop_Step() {
   TCommandCtrl& commands = *ac.FCommandCtrl;
   TPeltoProcess& process = *ac.FProcess;
 
+  if (process.MessageEffectDue() && !FScreenControl->DrawMessage(0, process.FMessageLayer)) {
+    process.EndMessageEffect();
+    FScreenControl->Compose(0);
+    FScreenControl->Paint(0);
+  }
+  if (process.GaugeTickDue()) {
+    const int seconds = process.RemainingSeconds();
+    const bool animated = FScreenControl->AnimateDynamicLayers(false);
+    const bool counted = FScreenControl->TimerDynamicLayers(false, seconds);
+    if (animated || counted) FScreenControl->Refresh(0);
+  }
+
   if (!process.BeginStep()) return false;
-  process.TakeTimedOut();
+  if (process.TakeTimedOut() && FScreenControl->RemoveDynamicLayers(0, kAttrExpiredCountdown)) {
+    FScreenControl->Refresh(0);
+  }
 
   // The count is asked once per step, so a page that cannot be cached is
   // reported once, not once per query.
@@ -185,6 +212,7 @@ void TfrmMain::FormDestroy() {
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
   FFlowCommands.reset();
+  FScreenControl.reset();
   FAccessControl.reset();
 }
 
@@ -195,7 +223,7 @@ void TfrmMain::StoreWindowPosition() {
 
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
-  if (!TStateDump::Write(*FAccessControl, FOptions.DumpStatePath)) {
+  if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath)) {
     Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
   }
 }
@@ -225,8 +253,16 @@ void TfrmMain::FormKeyDown(int key) {
   if (process.IsAnyKeyBreak()) process.BreakWait();
 }
 void TfrmMain::FormKeyUp(int) {}
-void TfrmMain::FormPaint() { Platform().Present(); }
+void TfrmMain::FormPaint() {
+  if (FScreenControl) FScreenControl->Paint(0);
+}
 
-const TCanvas* TfrmMain::ScreenshotFrame() { return nullptr; }
+const TCanvas* TfrmMain::ScreenshotFrame() {
+  if (!FScreenControl) return nullptr;
+  const TLasGraphic& frame = FScreenControl->GetWindow(0)->Screen->Frame;
+  FShotCanvas.SetSize(frame.Width(), frame.Height());
+  frame.DrawToCanvas(FShotCanvas, 0, 0);
+  return &FShotCanvas;
+}
 
 }  // namespace pelto5

@@ -15,6 +15,7 @@ namespace pelto5 {
 class TPeltoAccessControl;
 class TPeltoCommand;
 class TFlowCommands;
+class TScreenControl;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -55,6 +56,7 @@ class TfrmMain : public TPlatformClient {
   const TCanvas* ScreenshotFrame() override;
 
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
+  TScreenControl& ScreenControl() { return *FScreenControl; }
   bool LegacyMode() const { return FLegacyMode; }
   const std::string& ContentPath() const { return FContentPath; }
 
@@ -69,6 +71,8 @@ class TfrmMain : public TPlatformClient {
   TFormOptions FOptions;
   std::unique_ptr<TPeltoAccessControl> FAccessControl;
   std::unique_ptr<TFlowCommands> FFlowCommands;
+  std::unique_ptr<TScreenControl> FScreenControl;
+  TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
   bool FLegacyMode = false;

@@ -3,6 +3,7 @@
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
+#include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
@@ -19,9 +20,38 @@ void AppendLines(std::string& out, const TStringList& lines) {
   }
 }
 
+std::string Bit(bool value) { return value ? "1" : "0"; }
+
+const char* KindOf(const TDynamicLayerList& entry) {
+  if (entry.IsImageEntry()) return "image";
+  if (entry.IsTextEntry()) return "text";
+  return "transparent";
+}
+
+void AppendScreen(std::string& out, TScreenControl& screen) {
+  const TLasScreen& main = *screen.GetWindow(0)->Screen;
+  out += "[layers]\n";
+  int index = 0;
+  for (const TLasLayer* l = main.BaseLayer(); l; l = l->UpperLayer, ++index) {
+    out += std::to_string(index) + "=" + sjis::ToUtf8(l->LayerName) + "|" + Bit(l->Visible) + "|" +
+           sjis::ToUtf8(l->FileName) + "|" + std::to_string(l->Left) + "|" + std::to_string(l->Top) + "|" +
+           std::to_string(l->Width) + "|" + std::to_string(l->Height) + "|" + std::to_string(l->ViewLeft) + "|" +
+           std::to_string(l->ViewTop) + "\n";
+  }
+  out += "[dynamic-layers]\n";
+  int n = 0;
+  for (const TDynamicLayerList* e = main.DynamicLayers.GetNewest(); e; e = e->Older, ++n) {
+    const std::string what = e->IsImageEntry() ? e->ImageFileName : e->Text;
+    out += std::to_string(n) + "=" + std::to_string(e->AttrID) + "|" + std::to_string(e->AreaLeft) + "|" +
+           std::to_string(e->AreaTop) + "|" + std::to_string(e->AreaWidth) + "|" + std::to_string(e->AreaHeight) +
+           "|" + KindOf(*e) + "|" + sjis::ToUtf8(what) + "|" + std::to_string(static_cast<int>(e->Status)) + "|" +
+           std::to_string(e->AnimeIndex) + "\n";
+  }
+}
+
 }  // namespace
 
-std::string TStateDump::Build(TPeltoAccessControl& access) {
+std::string TStateDump::Build(TPeltoAccessControl& access, TScreenControl* screen) {
   std::string out = "[position]\n";
   out += "Stack.BookName=" + sjis::ToUtf8(access.FCommandCtrl->BookName()) + "\n";
   out += "Stack.PageName=" + sjis::ToUtf8(access.FCommandCtrl->PageName()) + "\n";
@@ -36,11 +66,12 @@ std::string TStateDump::Build(TPeltoAccessControl& access) {
   AppendLines(out, access.FVariableCtrl->FValueVars);
   out += "[strings]\n";
   AppendLines(out, access.FVariableCtrl->FStringVars);
+  if (screen) AppendScreen(out, *screen);
   return out;
 }
 
-bool TStateDump::Write(TPeltoAccessControl& access, const std::string& path) {
-  return TFileSystem::WriteFileAtomic(path, Build(access));
+bool TStateDump::Write(TPeltoAccessControl& access, TScreenControl* screen, const std::string& path) {
+  return TFileSystem::WriteFileAtomic(path, Build(access, screen));
 }
 
 }  // namespace pelto5

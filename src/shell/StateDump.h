@@ -7,12 +7,14 @@
 namespace pelto5 {
 
 class TPeltoAccessControl;
+class TScreenControl;
 
 class TStateDump {
  public:
-  static std::string Build(TPeltoAccessControl& access);
+  // The screen sections are left out when there is no screen controller.
+  static std::string Build(TPeltoAccessControl& access, TScreenControl* screen);
   // Builds the text and writes it to path (native); false if it cannot.
-  static bool Write(TPeltoAccessControl& access, const std::string& path);
+  static bool Write(TPeltoAccessControl& access, TScreenControl* screen, const std::string& path);
 };
 
 }  // namespace pelto5

@@ -1,0 +1,35 @@
+// One layer of a window: a rectangle of its own picture shown at a
+// position, linked to the layers below and above it.
+#pragma once
+
+#include <string>
+
+#include "graphics/LasGraphic.h"
+
+namespace pelto5 {
+
+class TLasLayer {
+ public:
+  TLasLayer();
+
+  // Draws the shown rectangle of the picture onto dest, whatever Visible says.
+  void DrawTo(TLasGraphic& dest) const;
+  // Composes this layer and every layer below it onto dest, bottom-up,
+  // drawing only the visible ones.
+  void ComposeTo(TLasGraphic& dest) const;
+
+  TLasLayer* LowerLayer = nullptr;
+  TLasLayer* UpperLayer = nullptr;
+  TLasGraphic Graphic;
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int ViewLeft = 0;
+  int ViewTop = 0;
+  bool Visible = false;
+  std::string LayerName;
+  std::string FileName;
+};
+
+}  // namespace pelto5

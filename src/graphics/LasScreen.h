@@ -1,0 +1,54 @@
+// One window's picture: a stack of layers composed bottom-up into the
+// composition, the window's dynamic layers drawn over a copy of it (the
+// frame), and the frame copied to the window's canvas. Transitions play
+// here between the old frame and the new one.
+#pragma once
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "graphics/DynamicLayer.h"
+#include "graphics/LasGraphic.h"
+#include "graphics/LasLayer.h"
+#include "platform/Canvas.h"
+
+namespace pelto5 {
+
+class TLasScreen {
+ public:
+  TLasScreen();
+  TLasScreen(const TLasScreen&) = delete;
+  TLasScreen& operator=(const TLasScreen&) = delete;
+
+  void Create(int width, int height);
+  // A new layer linked directly above layer, returned.
+  TLasLayer* AddLayerAfter(TLasLayer* layer);
+  TLasLayer* GetLayer(int index) const;
+  int GetLayerCount() const;
+  TLasLayer* GetTopLayer() const;
+  TLasLayer* BaseLayer() const { return FBaseLayer; }
+
+  void Compose();
+  void UpdateFrame();
+  void Paint();
+  void DrawOnComposition(const TLasGraphic& graphic, int destX, int destY, int width, int height,
+                         int srcX, int srcY);
+  // Plays transition effectType between the current frame and a freshly
+  // composed one inside the rectangle (0 or less: the whole frame).
+  void Effect(int effectType, int x, int y, int width, int height, std::mt19937& random);
+
+  TCanvas* Canvas = nullptr;
+  TLasGraphic Frame;
+  TLasGraphic Composition;
+  TDynamicLayer DynamicLayers;
+  bool InEffect = false;
+  int Width = 0;
+  int Height = 0;
+
+ private:
+  std::vector<std::unique_ptr<TLasLayer>> FLayers;  // owns every layer of the chain
+  TLasLayer* FBaseLayer = nullptr;
+};
+
+}  // namespace pelto5

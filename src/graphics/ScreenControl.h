@@ -1,0 +1,102 @@
+// The facade through which the system draws: six windows, each a screen
+// with its header settings, the default layers, layers found by name, the
+// layer operations of the presentation commands, the character-by-character
+// replay of a rendered message with its waits and wait marks, and the
+// dynamic layers of the main window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "graphics/DynamicLayerList.h"
+#include "graphics/LasScreen.h"
+#include "platform/Canvas.h"
+
+namespace pelto5 {
+
+class TPeltoAccessControl;
+
+struct TWindowRecord {
+  std::unique_ptr<TLasScreen> Screen;
+  int ImageWidth = 0;
+  int ImageHeight = 0;
+  int RelativeToMainX = 0;
+  int RelativeToMainY = 0;
+  std::string FontName;
+  bool Bold = false;
+  bool Italic = false;
+  bool FontShadow = false;
+  uint32_t FontShadowColor = 0x00C0C0C0;
+};
+
+struct TLayerRect {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+class TScreenControl {
+ public:
+  static constexpr int kWindowCount = 6;
+  enum TMessageMode { MessageEffect = 0, MessageDirect = 1 };
+
+  TScreenControl();
+  ~TScreenControl();
+
+  // --- Set-up ---------------------------------------------------------
+  void InitWindows();
+  void InitWindow(int window, const std::string& section, int defaultX, int defaultY,
+                  int defaultWidth, int defaultHeight);
+  void CreateDefaultLayers();
+  void SetCanvas(int index, TCanvas* canvas);
+  TWindowRecord* GetWindow(int index);
+  void SetRandomSeed(uint32_t seed) { FRandom.seed(seed); }
+
+  // --- Layers -----------------------------------------------------------
+  TLasLayer* FindLayer(int index, const std::string& layerName);
+  bool LoadLayerImage(int index, const std::string& layerName, const std::string& fileName,
+                      bool transparent, bool translucent);
+  bool LoadGraphic(TLasGraphic& graphic, const std::string& fileName, bool transparent, bool translucent);
+  bool ClearLayer(int index, const std::string& layerName);
+  bool CreateLayerSurface(int index, const std::string& layerName, int width, int height);
+  int DrawLayerText(int index, const std::string& layerName, const std::string& text);
+  bool SetLayerVisible(int index, const std::string& layerName, bool visible);
+  bool GetLayerVisible(int index, const std::string& layerName);
+  bool SetLayerPos(int index, const std::string& layerName, int left, int top);
+  bool SetLayerSize(int index, const std::string& layerName, int width, int height);
+  bool SetLayerViewPos(int index, const std::string& layerName, int left, int top);
+  bool GetLayerRect(int index, const std::string& layerName, TLayerRect& rect);
+  void MergeLayer1IntoBase(int index);
+
+  // --- Showing ----------------------------------------------------------
+  void Compose(int index);
+  void Paint(int index);
+  void Refresh(int index);
+  void Effect(int index, int effectType, int x, int y, int width, int height);
+
+  // --- Messages and dynamic layers --------------------------------------
+  bool DrawMessage(int index, const std::string& layerName);
+  void ShowWaitMark(const std::string& fileName, int x, int y, int width, int height);
+  bool AddDynamicLayer(int index, std::unique_ptr<TDynamicLayerList> entry);
+  bool RemoveDynamicLayers(int index, int attrId);
+  bool AnimateDynamicLayers(bool repaint);
+  bool TimerDynamicLayers(bool repaint, int remainingSeconds);
+
+  TPeltoAccessControl* AccessControl = nullptr;
+  int MessageMode = MessageEffect;
+  std::array<TWindowRecord, kWindowCount> Windows;
+
+ private:
+  TLasScreen* ScreenOf(int index);
+
+  std::mt19937 FRandom;
+};
+
+// "テキストレイヤー", the main window's text layer.
+extern const char* const kTextLayerName;
+
+}  // namespace pelto5
