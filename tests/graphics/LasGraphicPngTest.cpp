@@ -12,15 +12,15 @@ namespace pelto5 {
 namespace {
 
 using test::EncodePng;
-using test::TPngSpec;
+using test::TPngImage;
 
-TPngSpec Rgb2x1() {
-  TPngSpec spec;
-  spec.Width = 2;
-  spec.Height = 1;
-  spec.ColorType = PNG_COLOR_TYPE_RGB;
-  spec.Data = {0x11, 0x22, 0x33, 0xA0, 0xB0, 0xC0};
-  return spec;
+TPngImage Rgb2x1() {
+  TPngImage image;
+  image.Width = 2;
+  image.Height = 1;
+  image.ColorType = PNG_COLOR_TYPE_RGB;
+  image.Data = {0x11, 0x22, 0x33, 0xA0, 0xB0, 0xC0};
+  return image;
 }
 
 void ExpectUnchanged(const TLasGraphic& g) {
@@ -41,12 +41,12 @@ TEST(LasGraphicPng, RgbIsOpaqueWithFillerByte) {
 }
 
 TEST(LasGraphicPng, RgbaBlendsAndFillsAlphaPlane) {
-  TPngSpec spec;
-  spec.Width = 2;
-  spec.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
-  spec.Data = {0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x20, 0x30, 0x40};
+  TPngImage image;
+  image.Width = 2;
+  image.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
+  image.Data = {0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x20, 0x30, 0x40};
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(spec)));
+  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(image)));
   EXPECT_EQ(g.AlphaType(), TAlphaType::Blend);
   EXPECT_EQ(g.AlphaRow(0)[0], 255);
   EXPECT_EQ(g.AlphaRow(0)[1], 0x40);
@@ -61,15 +61,15 @@ TEST(LasGraphicPng, RgbaBlendsAndFillsAlphaPlane) {
 }
 
 TEST(LasGraphicPng, PaletteWithTransparencyIsMask) {
-  TPngSpec spec;
-  spec.Width = 3;
-  spec.ColorType = PNG_COLOR_TYPE_PALETTE;
-  spec.BitDepth = 4;
-  spec.Palette = {{0x01, 0x02, 0x03}, {0xF1, 0xF2, 0xF3}, {0x80, 0x81, 0x82}};
-  spec.PaletteAlpha = {0, 255};
-  spec.Data = {0x01, 0x20};  // indices 0, 1, 2
+  TPngImage image;
+  image.Width = 3;
+  image.ColorType = PNG_COLOR_TYPE_PALETTE;
+  image.BitDepth = 4;
+  image.Palette = {{0x01, 0x02, 0x03}, {0xF1, 0xF2, 0xF3}, {0x80, 0x81, 0x82}};
+  image.PaletteAlpha = {0, 255};
+  image.Data = {0x01, 0x20};  // indices 0, 1, 2
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(spec)));
+  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(image)));
   EXPECT_EQ(g.AlphaType(), TAlphaType::Mask);
   EXPECT_EQ(g.AlphaRow(0)[0], 0);
   EXPECT_EQ(g.AlphaRow(0)[1], 255);
@@ -79,7 +79,7 @@ TEST(LasGraphicPng, PaletteWithTransparencyIsMask) {
 }
 
 TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
-  TPngSpec grey;
+  TPngImage grey;
   grey.Width = 9;
   grey.ColorType = PNG_COLOR_TYPE_GRAY;
   grey.BitDepth = 1;
@@ -92,7 +92,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   EXPECT_EQ(g.Row(0)[1], 0xFF000000u);
   EXPECT_EQ(g.Row(0)[8], 0xFFFFFFFFu);
 
-  TPngSpec greyAlpha;
+  TPngImage greyAlpha;
   greyAlpha.Width = 1;
   greyAlpha.ColorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   greyAlpha.BitDepth = 16;
@@ -102,7 +102,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   EXPECT_EQ(g.GetPixel(0, 0), 0x00121212u);
   EXPECT_EQ(g.AlphaRow(0)[0], 0x80);
 
-  TPngSpec rgb16;
+  TPngImage rgb16;
   rgb16.Width = 1;
   rgb16.ColorType = PNG_COLOR_TYPE_RGB;
   rgb16.BitDepth = 16;
@@ -110,7 +110,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(rgb16)));
   EXPECT_EQ(g.GetPixel(0, 0), 0x00CCBBAAu);
 
-  TPngSpec interlaced;
+  TPngImage interlaced;
   interlaced.Width = 9;
   interlaced.Height = 9;
   interlaced.Interlaced = true;
@@ -138,7 +138,7 @@ TEST(LasGraphicPng, KeepsAlphaTypeOfSurfaceForOpaqueImage) {
 }
 
 TEST(LasGraphicPng, CorruptDataLeavesSurfaceAsItWas) {
-  TPngSpec big;
+  TPngImage big;
   big.Width = 64;
   big.Height = 64;
   for (int i = 0; i < 64 * 64 * 3; ++i) big.Data.push_back(static_cast<uint8_t>(i * 7));

@@ -10,7 +10,7 @@
 
 namespace pelto5::test {
 
-struct TPngSpec {
+struct TPngImage {
   int Width = 1;
   int Height = 1;
   int ColorType = PNG_COLOR_TYPE_RGB;
@@ -29,7 +29,7 @@ inline void AppendToString(png_structp png, png_bytep data, size_t length) {
 
 inline void NoFlush(png_structp) {}
 
-inline std::string EncodePng(const TPngSpec& spec) {
+inline std::string EncodePng(const TPngImage& image) {
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -38,22 +38,22 @@ inline std::string EncodePng(const TPngSpec& spec) {
     return std::string();
   }
   png_set_write_fn(png, &out, AppendToString, NoFlush);
-  png_set_IHDR(png, info, spec.Width, spec.Height, spec.BitDepth, spec.ColorType,
-               spec.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, image.Width, image.Height, image.BitDepth, image.ColorType,
+               image.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.Palette.empty()) {
-    png_set_PLTE(png, info, spec.Palette.data(), static_cast<int>(spec.Palette.size()));
+  if (!image.Palette.empty()) {
+    png_set_PLTE(png, info, image.Palette.data(), static_cast<int>(image.Palette.size()));
   }
-  if (!spec.PaletteAlpha.empty()) {
-    png_set_tRNS(png, info, spec.PaletteAlpha.data(), static_cast<int>(spec.PaletteAlpha.size()),
+  if (!image.PaletteAlpha.empty()) {
+    png_set_tRNS(png, info, image.PaletteAlpha.data(), static_cast<int>(image.PaletteAlpha.size()),
                  nullptr);
   }
   png_write_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
-  std::vector<png_bytep> rows(spec.Height);
-  std::vector<uint8_t> data = spec.Data;
-  data.resize(rowBytes * spec.Height);
-  for (int y = 0; y < spec.Height; ++y) rows[y] = data.data() + rowBytes * y;
+  std::vector<png_bytep> rows(image.Height);
+  std::vector<uint8_t> data = image.Data;
+  data.resize(rowBytes * image.Height);
+  for (int y = 0; y < image.Height; ++y) rows[y] = data.data() + rowBytes * y;
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
