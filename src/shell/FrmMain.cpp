@@ -3,6 +3,7 @@
 #include "content/PeltoAccessControl.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
+#include "exec/PresentationCommands.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "platform/SjisText.h"
@@ -66,6 +67,17 @@ void TfrmMain::BuildDispatchTable() {
   FHandlers[TCommandCtrl::ctCall] = flow(&TFlowCommands::DoCall);
   FHandlers[TCommandCtrl::ctReturn] = flow(&TFlowCommands::DoReturn);
   FHandlers[TCommandCtrl::ctStringInput] = flow(&TFlowCommands::DoStringInput);
+  auto presentation = [this](bool (TPresentationCommands::*handler)(TPeltoCommand&)) {
+    return [this, handler](TPeltoCommand& command) {
+      return (FPresentationCommands.get()->*handler)(command);
+    };
+  };
+  FHandlers[TCommandCtrl::ctMessageDraw] = presentation(&TPresentationCommands::DoMessageDraw);
+  FHandlers[TCommandCtrl::ctGraphicDraw] = presentation(&TPresentationCommands::DoGraphicDraw);
+  FHandlers[TCommandCtrl::ctLayerCtrl] = presentation(&TPresentationCommands::DoLayerCtrl);
+  FHandlers[TCommandCtrl::ctSelect] = presentation(&TPresentationCommands::DoSelect);
+  FHandlers[TCommandCtrl::ctDynamicLayer] = presentation(&TPresentationCommands::DoDynamicLayer);
+  FHandlers[TCommandCtrl::ctDynamicLayerClear] = presentation(&TPresentationCommands::DoDynamicLayerClear);
 }
 
 bool TfrmMain::FormCreate() {
@@ -73,6 +85,8 @@ bool TfrmMain::FormCreate() {
   FScreenControl = std::make_unique<TScreenControl>();
   FScreenControl->AccessControl = FAccessControl.get();
   FFlowCommands = std::make_unique<TFlowCommands>(*FAccessControl);
+  FPresentationCommands = std::make_unique<TPresentationCommands>(*FAccessControl, *FScreenControl,
+                                                                  [this] { return FLegacyMode; });
   FFirstShow = true;
   FFirstActivate = true;
   FStepping = false;
@@ -211,6 +225,7 @@ void TfrmMain::FormDestroy() {
   WriteScreenshot();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
+  FPresentationCommands.reset();
   FFlowCommands.reset();
   FScreenControl.reset();
   FAccessControl.reset();
@@ -241,11 +256,54 @@ void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
   if (button != TMouseButton::Left || !FAccessControl) return;
   TPeltoProcess& process = *FAccessControl->FProcess;
   process.ClearMessageSkip();
-  if (process.IsAnyKeyBreak()) process.BreakWait();
+  bool handled = false;
+  TDynamicLayer* dynamic = MainDynamicLayers();
+  if (dynamic && process.GetClickMode() != 0) {
+    // The entry that the last mouse move made active is the one clicked.
+    const TDynamicClick click = dynamic->TakeClick();
+    if (click.Found) {
+      switch (click.PageChange) {
+        case TDynamicPageChange::Move:
+          FAccessControl->MovePage(click.BookName, click.PageName);
+          break;
+        case TDynamicPageChange::Call:
+          FAccessControl->CallPage(click.BookName, click.PageName);
+          break;
+        case TDynamicPageChange::KeepCall:
+          FAccessControl->CallPageKeepState(click.BookName, click.PageName);
+          break;
+      }
+      // The entry is no longer active and may have been cleared.
+      FScreenControl->Refresh(0);
+      process.BreakWait();
+      handled = true;
+    }
+  }
+  if (!handled && process.IsAnyKeyBreak()) process.BreakWait();
 }
 
 void TfrmMain::FormMouseUp(TMouseButton, int, int) {}
-void TfrmMain::FormMouseMove(int, int) {}
+
+void TfrmMain::FormMouseMove(int x, int y) {
+  int cursor = crDefault;
+  TDynamicLayer* dynamic = MainDynamicLayers();
+  const int mode = dynamic ? FAccessControl->FProcess->GetClickMode() : 0;
+  if (mode != 0) {
+    // Repaint only when the active entry changed, not on every move.
+    if (dynamic->HitTest(x, y, mode == 2)) {
+      FScreenControl->GetWindow(0)->Screen->UpdateFrame();
+      FScreenControl->Paint(0);
+    }
+    if (dynamic->GetActiveCursor()) cursor = crSelect;
+  }
+  if (Platform().Cursor() != cursor) Platform().SetCursor(cursor);
+}
+
+TDynamicLayer* TfrmMain::MainDynamicLayers() {
+  if (!FAccessControl || !FScreenControl) return nullptr;
+  TWindowRecord* main = FScreenControl->GetWindow(0);
+  return main && main->Screen ? &main->Screen->DynamicLayers : nullptr;
+}
 
 void TfrmMain::FormKeyDown(int key) {
   if ((key != VK_SPACE && key != VK_RETURN) || !FAccessControl) return;

@@ -15,7 +15,9 @@ namespace pelto5 {
 class TPeltoAccessControl;
 class TPeltoCommand;
 class TFlowCommands;
+class TPresentationCommands;
 class TScreenControl;
+class TDynamicLayer;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -67,10 +69,13 @@ class TfrmMain : public TPlatformClient {
   void TraceCommand(int index, const TPeltoCommand& command);
   void WriteStateDump();
   void WriteScreenshot();
+  // Window 0's dynamic layers; null before the screen is built.
+  TDynamicLayer* MainDynamicLayers();
 
   TFormOptions FOptions;
   std::unique_ptr<TPeltoAccessControl> FAccessControl;
   std::unique_ptr<TFlowCommands> FFlowCommands;
+  std::unique_ptr<TPresentationCommands> FPresentationCommands;
   std::unique_ptr<TScreenControl> FScreenControl;
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
