@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/SjisText.h"
+#include "platform/sdl/SdlInputDialog.h"
 
 namespace pelto5 {
 
@@ -188,6 +189,11 @@ struct TSdlPlatform::TImpl {
   bool TimerEnabled = false;
   uint32_t NextTick = 0;
   TPlatformClient* Client = nullptr;
+  // Open in-window dialogs; while one is open the client gets no input and
+  // no timer ticks.
+  int ModalDepth = 0;
+  // The key that closed a dialog: its release belongs to the dialog too.
+  SDL_Scancode SwallowKeyUp = SDL_SCANCODE_UNKNOWN;
 
   ~TImpl() { Shutdown(); }
 
@@ -328,7 +334,12 @@ struct TSdlPlatform::TImpl {
       default:
         break;
     }
-    if (!Client) return;
+    if (event.type == SDL_KEYUP && SwallowKeyUp != SDL_SCANCODE_UNKNOWN &&
+        event.key.keysym.scancode == SwallowKeyUp) {
+      SwallowKeyUp = SDL_SCANCODE_UNKNOWN;
+      return;
+    }
+    if (!Client || ModalDepth > 0) return;
     const int scale = Scale();
     switch (event.type) {
       case SDL_MOUSEBUTTONDOWN:
@@ -401,6 +412,87 @@ struct TSdlPlatform::TImpl {
       kept.push_back(event);
     }
     if (!kept.empty()) SDL_PeepEvents(kept.data(), static_cast<int>(kept.size()), SDL_ADDEVENT, 0, 0);
+  }
+
+  // The window an input event is addressed to (0 for other events).
+  static uint32_t InputEventWindow(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: return event.key.windowID;
+      case SDL_TEXTEDITING: return event.edit.windowID;
+      case SDL_TEXTINPUT: return event.text.windowID;
+      case SDL_MOUSEMOTION: return event.motion.windowID;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: return event.button.windowID;
+      case SDL_MOUSEWHEEL: return event.wheel.windowID;
+      default: return 0;
+    }
+  }
+
+  // Handles one event while dialog is open; true when the dialog changed.
+  bool DispatchToDialog(const SDL_Event& event, TSdlInputDialog& dialog) {
+    switch (event.type) {
+      case SDL_QUIT:
+        Terminated = true;
+        dialog.Cancel();
+        return true;
+      case SDL_WINDOWEVENT:
+        if (!IsOurWindow(event.window.windowID)) return false;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          Terminated = true;
+          dialog.Cancel();
+          return true;
+        }
+        if (event.window.event == SDL_WINDOWEVENT_MOVED) {
+          Left = event.window.data1;
+          Top = event.window.data2;
+        }
+        // Exposure and everything else: show the dialog again.
+        Present();
+        return false;
+      case SDL_RENDER_DEVICE_RESET:
+      case SDL_RENDER_TARGETS_RESET:
+        if (Texture) SDL_DestroyTexture(Texture);
+        Texture = nullptr;
+        TextureWidth = TextureHeight = 0;
+        Present();
+        return false;
+      default:
+        if (!IsInputEvent(event.type) || !IsOurWindow(InputEventWindow(event))) return false;
+        return dialog.HandleEvent(event);
+    }
+  }
+
+  // The modal text-input dialog drawn over the current frame. The frame is
+  // restored when it closes. Closing the window cancels and terminates.
+  bool RunInputDialog(const std::string& caption, const std::string& prompt, std::string& value) {
+    const TCanvas frame = Canvas;
+    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), Scale());
+    ++ModalDepth;
+    SDL_StartTextInput();
+    auto show = [&] {
+      dialog.Draw(frame, Canvas);
+      SDL_Rect caret = dialog.CaretWindowRect();
+      SDL_SetTextInputRect(&caret);
+      Present();
+    };
+    show();
+    while (dialog.State() == TInputDialogState::Open) {
+      SDL_Event event;
+      if (!SDL_WaitEvent(&event)) {
+        SDL_Delay(10);  // an error, not an event: do not spin
+        continue;
+      }
+      if (DispatchToDialog(event, dialog) && dialog.State() == TInputDialogState::Open) show();
+    }
+    SDL_StopTextInput();
+    --ModalDepth;
+    SwallowKeyUp = dialog.EndingScancode();
+    Canvas = frame;
+    Present();
+    if (dialog.State() != TInputDialogState::Accepted) return false;
+    value = dialog.Text();
+    return true;
   }
 
   // Delivers the due tick. Ticks missed while the program was busy are not
@@ -514,7 +606,7 @@ int TSdlPlatform::Run(TPlatformClient& client) {
   if (!d.Terminated) client.FormActivate();
   while (!d.Terminated) {
     const uint32_t now = SDL_GetTicks();
-    if (d.TimerEnabled && TickReached(now, d.NextTick)) {
+    if (d.TimerEnabled && d.ModalDepth == 0 && TickReached(now, d.NextTick)) {
       d.RunTimerTick();
       continue;
     }
@@ -588,21 +680,16 @@ TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon ic
 }
 
 bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
-  // The in-window text-input dialog is not built yet. Tell the user instead
-  // of pretending, and answer Cancel.
-  (void)value;
-  const std::string title = sjis::ToUtf8(caption.empty() ? std::string(kDefaultCaption) : caption);
-  const std::string message = NormalizeLineBreaks(sjis::ToUtf8(prompt)) +
-                              "\n\nText input is not available in this version of the player; the input is cancelled.";
-  if (FImpl->VideoStarted) SDL_PumpEvents();
-  const uint32_t shownAt = SDL_GetTicks();
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title.c_str(), message.c_str(),
-                               FImpl->Shown ? FImpl->Window : nullptr) != 0) {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
-  } else {
-    FImpl->DropInputSince(shownAt);
+  TImpl& d = *FImpl;
+  if (d.Terminated) return false;
+  if (!d.Window) {
+    // Without a window there is nobody to ask.
+    std::fprintf(stderr, "%s: %s\n(text input needs the main window; the input is cancelled)\n",
+                 sjis::ToUtf8(caption).c_str(), sjis::ToUtf8(prompt).c_str());
+    return false;
   }
-  return false;
+  if (!d.Shown) ShowMainWindow();
+  return d.RunInputDialog(caption.empty() ? d.Caption : caption, prompt, value);
 }
 
 void TSdlPlatform::ShowMainWindow() {
