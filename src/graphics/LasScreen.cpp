@@ -11,17 +11,20 @@ void TLasScreen::Create(int width, int height) {
   FLayers.clear();
   FLayers.push_back(std::make_unique<TLasLayer>());
   FBaseLayer = FLayers.back().get();
-  FBaseLayer->Graphic.SetSize(width, height);
-  FBaseLayer->Width = width;
-  FBaseLayer->Height = height;
-  FBaseLayer->Visible = true;
-  DynamicLayers.Clear();
+  // A size a surface cannot hold is limited by the surface; the window
+  // takes the size its pictures really have, so a header asking for an
+  // enormous window never makes the canvas larger than the frame.
   Frame.SetSize(width, height);
   Composition.SetSize(width, height);
+  Width = Frame.Width();
+  Height = Frame.Height();
+  FBaseLayer->Graphic.SetSize(Width, Height);
+  FBaseLayer->Width = Width;
+  FBaseLayer->Height = Height;
+  FBaseLayer->Visible = true;
+  DynamicLayers.Clear();
   Canvas = nullptr;
   InEffect = false;
-  Width = width;
-  Height = height;
 }
 
 TLasLayer* TLasScreen::AddLayerAfter(TLasLayer* layer) {
