@@ -69,6 +69,9 @@ void TScreenControl::InitWindow(int window, const std::string& section, int defa
   w->ImageWidth = file.ReadInteger(section, "ImageWidth", defaultWidth);
   w->ImageHeight = file.ReadInteger(section, "ImageHeight", defaultHeight);
   w->Screen->Create(w->ImageWidth, w->ImageHeight);
+  // The screen limits sizes its pictures cannot hold; the record follows.
+  w->ImageWidth = w->Screen->Width;
+  w->ImageHeight = w->Screen->Height;
   w->RelativeToMainX = file.ReadInteger(section, "RelativeToMainX", defaultX);
   w->RelativeToMainY = file.ReadInteger(section, "RelativeToMainY", defaultY);
   w->FontName = file.ReadString(section, "FontName", kDefaultFontName);
@@ -86,9 +89,14 @@ void TScreenControl::CreateDefaultLayers() {
   TLasScreen& main = *Windows[0].Screen;
   main.AddLayerAfter(main.BaseLayer())->LayerName = kTextLayerName;
   if (AccessControl) {
+    TLasLayer* added = nullptr;
     for (const std::string& name : AccessControl->FLayerCtrl->LayerNames) {
-      main.AddLayerAfter(main.BaseLayer())->LayerName = name;
+      added = main.AddLayerAfter(main.BaseLayer());
+      added->LayerName = name;
     }
+    // The last name is the background layer's. It starts shown: the
+    // opening picture is loaded into it at start-up and must be seen.
+    if (added) added->Visible = true;
   }
   for (int i = 1; i < kWindowCount; ++i) {
     TLasScreen& screen = *Windows[i].Screen;
