@@ -1,0 +1,152 @@
+// Image loading by name: the order of the sources (an open save container,
+// then the package or else the disk, then the runtime library), PNG and BMP
+// by extension, and failures that leave the surface alone.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "content/BmpCodec.h"
+#include "content/PackageReader.h"
+#include "content/PackageWriter.h"
+#include "content/PeltoAccessControl.h"
+#include "graphics/LasGraphic.h"
+#include "graphics/PngTestSupport.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "support/PlayerRun.h"
+
+namespace pelto5 {
+namespace {
+
+// A 2 x 1 PNG of one colour (colour value 0x00BBGGRR).
+std::string PngOf(uint32_t color) {
+  test::TPngImage png;
+  png.Width = 2;
+  png.Height = 1;
+  const uint8_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+  png.Data = {r, g, b, r, g, b};
+  return test::EncodePng(png);
+}
+
+// A 1 x 3 BMP of one colour.
+std::string BmpOf(uint32_t color) {
+  TLasGraphic g;
+  g.SetSize(1, 3);
+  g.FillRect(0, 0, 1, 3, color);
+  return EncodeBmp32(g);
+}
+
+THeadlessOptions Quiet() {
+  THeadlessOptions o;
+  o.EchoToStderr = false;
+  return o;
+}
+
+class LoadImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallPlatform(&FPlatform);
+    FAccess.FContentDirectory = FDir.Path() + "/";
+    FAccess.FDataDirectory = FDir.Path() + "/data/";
+  }
+  void TearDown() override { InstallPlatform(nullptr); }
+
+  // Writes a container with the given entries and opens it into reader.
+  void OpenContainer(const std::string& magic, const std::vector<std::pair<std::string, std::string>>& entries,
+                     PackageReader& reader) {
+    const std::string path = FDir.Path() + "/" + magic + ".bin";
+    PackageWriter writer;
+    ASSERT_TRUE(SetWriterMagic(writer, magic));
+    ASSERT_TRUE(CreatePackage(writer, path));
+    for (const auto& [name, bytes] : entries) ASSERT_TRUE(AddEntryFromStream(writer, bytes, name));
+    ASSERT_TRUE(FinishPackage(writer));
+    ASSERT_TRUE(OpenPackage(path, reader)) << reader.FailureReason;
+  }
+
+  // The colour value of the top-left pixel after loading, or 1 on failure.
+  uint32_t Load(const std::string& name) {
+    TLasGraphic g;
+    g.SetSize(5, 5);
+    if (!FAccess.LoadImage(name, g)) {
+      EXPECT_EQ(g.Width(), 5) << name;  // left as it was
+      return 1;
+    }
+    return g.GetPixel(0, 0);
+  }
+
+  THeadlessPlatform FPlatform{Quiet()};
+  test::TTempDir FDir;
+  TPeltoAccessControl FAccess;
+};
+
+constexpr uint32_t kSave = 0x00000011, kPackage = 0x00002200, kDisk = 0x00330000, kLibrary = 0x00444444;
+
+TEST_F(LoadImageTest, PngSourcesAreTriedSaveThenPackageThenLibrary) {
+  FDir.Write("a.png", PngOf(kDisk));
+  OpenContainer("PV5LIB", {{"a.png", PngOf(kLibrary)}, {"b.png", PngOf(kLibrary)}, {"c.png", PngOf(kLibrary)}},
+                FAccess.FLibrary);
+  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.png", PngOf(kPackage)}}, FAccess.FPackage);
+  OpenContainer("PV5SAVE", {{"A.PNG", PngOf(kSave)}}, FAccess.FSaveReader);
+  EXPECT_EQ(Load("a.png"), kSave);  // entry names fold ASCII letters
+  EXPECT_EQ(Load("b.png"), kPackage);
+  // With a package open the disk is not looked at.
+  EXPECT_EQ(Load("c.png"), kLibrary);
+  EXPECT_EQ(Load("d.png"), 1u);
+
+  FAccess.CloseSaveContainer();
+  EXPECT_EQ(Load("a.png"), kPackage);
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+}
+
+TEST_F(LoadImageTest, WithoutAPackageTheDiskComesBeforeTheLibrary) {
+  FDir.Write("a.png", PngOf(kDisk));
+  FDir.Write("data/b.PNG", PngOf(kDisk | 0x01));
+  OpenContainer("PV5LIB", {{"a.png", PngOf(kLibrary)}, {"c.png", PngOf(kLibrary)}}, FAccess.FLibrary);
+  EXPECT_EQ(Load("a.png"), kDisk);
+  EXPECT_EQ(Load("B.png"), kDisk | 0x01u);  // data directory, any letter case
+  EXPECT_EQ(Load("c.png"), kLibrary);       // "No Entry" on disk
+  ClosePackage(FAccess.FLibrary);
+  EXPECT_EQ(Load("c.png"), 1u);
+}
+
+TEST_F(LoadImageTest, BmpFollowsTheSameOrder) {
+  FDir.Write("a.bmp", BmpOf(kDisk));
+  FDir.Write("b.bmp", BmpOf(kDisk));
+  OpenContainer("PV5LIB", {{"a.bmp", BmpOf(kLibrary)}, {"c.bmp", BmpOf(kLibrary)}}, FAccess.FLibrary);
+  OpenContainer("PV5SAVE", {{"b.bmp", BmpOf(kSave)}}, FAccess.FSaveReader);
+  EXPECT_EQ(Load("A.BMP"), kDisk);
+  EXPECT_EQ(Load("b.bmp"), kSave);
+  EXPECT_EQ(Load("c.bmp"), kLibrary);
+  EXPECT_EQ(Load("d.bmp"), 1u);
+
+  OpenContainer("PV5PKG", {{"a.bmp", BmpOf(kPackage)}}, FAccess.FPackage);
+  EXPECT_EQ(Load("a.bmp"), kPackage);
+  EXPECT_EQ(Load("b.bmp"), kSave);
+  // b.bmp is on disk but the package is open: the save gone, none is found.
+  FAccess.CloseSaveContainer();
+  EXPECT_EQ(Load("b.bmp"), 1u);
+}
+
+TEST_F(LoadImageTest, DataThatDoesNotDecodeFallsThroughToTheNextSource) {
+  OpenContainer("PV5SAVE", {{"a.png", "not a png"}, {"b.bmp", PngOf(kSave)}}, FAccess.FSaveReader);
+  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.bmp", "BM broken"}}, FAccess.FPackage);
+  OpenContainer("PV5LIB", {{"b.bmp", BmpOf(kLibrary)}}, FAccess.FLibrary);
+  EXPECT_EQ(Load("a.png"), kPackage);
+  EXPECT_EQ(Load("b.bmp"), kLibrary);
+}
+
+TEST_F(LoadImageTest, OtherKindsAndNamesThatLeaveTheFolderFail) {
+  FDir.Write("a.jpg", PngOf(kDisk));
+  FDir.Write("noext", PngOf(kDisk));
+  FDir.Write("a.png", PngOf(kDisk));
+  EXPECT_EQ(Load("a.jpg"), 1u);
+  EXPECT_EQ(Load("noext"), 1u);
+  EXPECT_EQ(Load("a.png"), kDisk);
+  // From the data directory "..\\a.png" would be a.png beside the content.
+  EXPECT_EQ(Load("..\\a.png"), 1u);
+  EXPECT_EQ(Load(""), 1u);
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+}
+
+}  // namespace
+}  // namespace pelto5
