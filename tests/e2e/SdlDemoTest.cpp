@@ -1,0 +1,100 @@
+// The demo in a real SDL window under a display, driven with the window
+// system's mouse and keyboard; what the window shows is compared with what
+// the headless player shows at the same point of the story.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "support/PlayerRun.h"
+#include "support/PngRead.h"
+
+namespace pelto5::test {
+namespace {
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buffer[512];
+  while (fgets(buffer, sizeof buffer, p)) out += buffer;
+  pclose(p);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+bool HaveDisplayAndTools() {
+  return std::getenv("DISPLAY") != nullptr &&
+         std::system("command -v xdotool >/dev/null 2>&1 && command -v import >/dev/null 2>&1") == 0;
+}
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string FindDemoWindow() {
+  for (int i = 0; i < 100; ++i) {
+    const std::string id = Capture("xdotool search --name 'pelto5' 2>/dev/null | head -n 1");
+    if (!id.empty()) return id;
+    Sleep(50);
+  }
+  return "";
+}
+
+// Waits until the window's picture stops changing (the transition and the
+// message reveal are over), then returns it.
+TRgbImage SettledShot(const std::string& id, const std::string& path) {
+  TRgbImage last;
+  for (int i = 0; i < 40; ++i) {
+    Capture("import -window " + id + " png:" + path + " 2>/dev/null");
+    TRgbImage now = ReadPng(path);
+    // The wait mark blinks: a few hundred pixels may differ between shots.
+    if (now.Width > 0 && CountDifferentPixels(now, last, 8) >= 0 && CountDifferentPixels(now, last, 8) < 600) {
+      return now;
+    }
+    last = now;
+    Sleep(400);
+  }
+  return last;
+}
+
+TEST(SdlDemo, PlaysWithTheWindowSystemsInputAndShowsTheHeadlessFrame) {
+  if (!HaveDisplayAndTools()) GTEST_SKIP() << "needs a display, xdotool and ImageMagick";
+  TTempDir dir;
+  const std::string demo = std::string(PELTO5_BINARY_DIR) + "/demo.pp5";
+
+  // Headless: the first message waiting at its key mark, then the second one.
+  const std::string events = dir.Write("events.txt",
+                                       "4000 shot " + dir.Path() + "/h1.png\n5000 key space\n"
+                                       "9000 shot " + dir.Path() + "/h2.png\n9500 quit\n");
+  ASSERT_EQ(RunPlayer({"--headless", "--events", events, demo}).ExitStatus, 0);
+  const TRgbImage h1 = ReadPng(dir.Path() + "/h1.png");
+  const TRgbImage h2 = ReadPng(dir.Path() + "/h2.png");
+  ASSERT_EQ(h1.Width, 640);
+
+  auto run = std::async(std::launch::async, [demo] { return RunPlayer({demo}); });
+  const std::string id = FindDemoWindow();
+  ASSERT_FALSE(id.empty()) << "the demo window did not appear";
+  const TRgbImage w1 = SettledShot(id, dir.Path() + "/w1.png");
+  // The key-wait mark blinks, so its few pixels may be in the other frame.
+  EXPECT_LT(CountDifferentPixels(w1, h1, 8), 400) << "first message differs";
+
+  Capture("xdotool mousemove --window " + id + " 20 20 key --window " + id + " space");
+  Sleep(300);
+  const TRgbImage w2 = SettledShot(id, dir.Path() + "/w2.png");
+  EXPECT_LT(CountDifferentPixels(w2, h2, 8), 400) << "second message differs";
+
+  // A quit request (what closing the window sends; there is no window
+  // manager here to close it) is a normal end.
+  const std::string pid = Capture("xdotool getwindowpid " + id + " 2>/dev/null");
+  ASSERT_FALSE(pid.empty());
+  std::system(("kill -TERM " + pid).c_str());
+  const auto status = run.wait_for(std::chrono::seconds(10));
+  if (status != std::future_status::ready) std::system(("kill -KILL " + pid).c_str());
+  ASSERT_EQ(status, std::future_status::ready);
+  EXPECT_EQ(run.get().ExitStatus, 0);
+}
+
+}  // namespace
+}  // namespace pelto5::test
