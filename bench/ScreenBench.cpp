@@ -1,0 +1,225 @@
+// Screen drawing against memcpy of the same bytes in the same run:
+//  - composing a 640 x 480 main window of base, background, three
+//    configured full-window layers (one plain, one Mask, one Blend) and the
+//    text layer (Mask), against copying the six layers' bytes;
+//  - UpdateFrame with ten dynamic layers, against copying the composition
+//    and the dynamic layers' shown cells;
+//  - one message character revealed (copied onto the composition, frame
+//    updated, painted to the canvas), against copying the frame twice.
+// Prints the ratios (time of ours / time of the copy) after the table.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "graphics/DynamicLayerList.h"
+#include "graphics/LasScreen.h"
+#include "platform/Canvas.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+namespace {
+
+using namespace pelto5;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * sizeof(uint32_t);
+constexpr int kLayerCount = 6;  // base, background, three configured, text
+constexpr int kDynamicCount = 10;
+constexpr int kDynamicWidth = 120;
+constexpr int kDynamicHeight = 48;
+
+void Pattern(TLasGraphic& g, int width, int height, uint32_t seed) {
+  g.SetSize(width, height);
+  for (int y = 0; y < height; ++y) {
+    uint32_t* row = g.Row(y);
+    for (int x = 0; x < width; ++x) row[x] = (seed * 2654435761u) ^ static_cast<uint32_t>(x * 7 + y * 13);
+  }
+}
+
+// A screen set up as the main window with every layer full-window and shown.
+struct TScene {
+  TLasScreen Screen;
+  TCanvas Canvas;
+  TLasLayer* Text = nullptr;
+
+  TScene() {
+    Screen.Create(kWidth, kHeight);
+    Pattern(Screen.BaseLayer()->Graphic, kWidth, kHeight, 1);
+    TLasLayer* below = Screen.BaseLayer();
+    for (int i = 1; i < kLayerCount; ++i) {
+      TLasLayer* layer = Screen.AddLayerAfter(below);
+      Pattern(layer->Graphic, kWidth, kHeight, i + 1);
+      layer->Visible = true;
+      below = layer;
+    }
+    // Layer 3: Mask, half of the pixels drawn in runs; layer 4: Blend with
+    // every alpha level; layer 5: the text layer, Mask, sparse ink.
+    TLasGraphic& mask = Screen.GetLayer(3)->Graphic;
+    mask.SetAlphaType(TAlphaType::Mask);
+    TLasGraphic& blend = Screen.GetLayer(4)->Graphic;
+    blend.SetAlphaType(TAlphaType::Blend);
+    Text = Screen.GetLayer(5);
+    Text->Graphic.SetAlphaType(TAlphaType::Mask);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        mask.AlphaRow(y)[x] = ((x / 32 + y / 32) % 2) ? 255 : 0;
+        blend.AlphaRow(y)[x] = static_cast<uint8_t>(x + y);
+        Text->Graphic.AlphaRow(y)[x] = (y % 24 < 18 && x % 16 < 5) ? 255 : 0;
+      }
+    }
+    for (int i = 0; i < kDynamicCount; ++i) {
+      auto entry = TDynamicLayerList::Create();
+      entry->ImageFileName = "button.png";
+      entry->AnimeCount = 2;
+      TLasGraphic picture;
+      Pattern(picture, 2 * kDynamicWidth, kDynamicHeight, 100 + i);
+      picture.SetAlphaType(i % 2 ? TAlphaType::Blend : TAlphaType::Mask);
+      for (int y = 0; y < kDynamicHeight; ++y) {
+        for (int x = 0; x < 2 * kDynamicWidth; ++x) picture.AlphaRow(y)[x] = static_cast<uint8_t>(x * 3 + y);
+      }
+      entry->BuildImage(&picture);
+      entry->AreaLeft = 20 + (i % 4) * 150;
+      entry->AreaTop = 20 + (i / 4) * 100;
+      Screen.DynamicLayers.Add(std::move(entry));
+    }
+    Canvas.SetSize(kWidth, kHeight);
+    Screen.Canvas = &Canvas;
+  }
+};
+
+TScene& Scene() {
+  static TScene scene;
+  return scene;
+}
+
+THeadlessOptions Quiet() {
+  THeadlessOptions o;
+  o.EchoToStderr = false;
+  return o;
+}
+
+THeadlessPlatform& Headless() {
+  static THeadlessPlatform platform{Quiet()};
+  return platform;
+}
+
+// The layers composed bottom-up into the composition (Compose without the
+// frame update that follows it).
+void BM_Compose(benchmark::State& state) {
+  TScene& scene = Scene();
+  for (auto _ : state) {
+    scene.Screen.GetTopLayer()->ComposeTo(scene.Screen.Composition);
+    benchmark::DoNotOptimize(scene.Screen.Composition.Row(0));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kLayerCount * kFrameBytes));
+}
+
+void BM_CopyLayerBytes(benchmark::State& state) {
+  std::vector<std::vector<uint32_t>> sources(kLayerCount, std::vector<uint32_t>(kFrameBytes / 4, 7));
+  std::vector<uint32_t> dest(kFrameBytes / 4);
+  for (auto _ : state) {
+    for (const auto& source : sources) std::memcpy(dest.data(), source.data(), kFrameBytes);
+    benchmark::DoNotOptimize(dest.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kLayerCount * kFrameBytes));
+}
+
+void BM_UpdateFrame(benchmark::State& state) {
+  TScene& scene = Scene();
+  scene.Screen.GetTopLayer()->ComposeTo(scene.Screen.Composition);
+  for (auto _ : state) {
+    scene.Screen.UpdateFrame();
+    benchmark::DoNotOptimize(scene.Screen.Frame.Row(0));
+    benchmark::ClobberMemory();
+  }
+}
+
+void BM_CopyFrameAndCells(benchmark::State& state) {
+  std::vector<uint32_t> source(kFrameBytes / 4, 3), dest(kFrameBytes / 4);
+  const size_t cell = size_t{kDynamicWidth} * kDynamicHeight;
+  std::vector<uint32_t> cells(cell * kDynamicCount, 5);
+  for (auto _ : state) {
+    std::memcpy(dest.data(), source.data(), kFrameBytes);
+    for (int i = 0; i < kDynamicCount; ++i) {
+      std::memcpy(dest.data() + i * 25000, cells.data() + i * cell, cell * sizeof(uint32_t));
+    }
+    benchmark::DoNotOptimize(dest.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+// What the message replay does per character in the default mode.
+void BM_RevealCharacter(benchmark::State& state) {
+  TScene& scene = Scene();
+  InstallPlatform(&Headless());
+  int x = 0;
+  for (auto _ : state) {
+    scene.Screen.DrawOnComposition(scene.Text->Graphic, x, 0, 16, 18, x, 0);
+    scene.Screen.UpdateFrame();
+    scene.Screen.Paint();
+    x = (x + 16) % (kWidth - 16);
+    benchmark::DoNotOptimize(scene.Canvas.Pixels());
+    benchmark::ClobberMemory();
+  }
+  InstallPlatform(nullptr);
+}
+
+void BM_CopyFrameTwice(benchmark::State& state) {
+  std::vector<uint32_t> a(kFrameBytes / 4, 3), b(kFrameBytes / 4), c(kFrameBytes / 4);
+  for (auto _ : state) {
+    std::memcpy(b.data(), a.data(), kFrameBytes);
+    std::memcpy(c.data(), b.data(), kFrameBytes);
+    benchmark::DoNotOptimize(c.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+BENCHMARK(BM_Compose)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyLayerBytes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UpdateFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyFrameAndCells)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RevealCharacter)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyFrameTwice)->Unit(benchmark::kMicrosecond);
+
+// Remembers the time per iteration of every run to print the ratios.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      }
+    }
+  }
+  void PrintRatio(const char* what, const std::string& ours, const std::string& bound) const {
+    const auto a = FTimes.find(ours);
+    const auto b = FTimes.find(bound);
+    if (a == FTimes.end() || b == FTimes.end() || b->second <= 0) return;
+    std::printf("%s: %.2f x memcpy (%s / %s)\n", what, a->second / b->second, ours.c_str(), bound.c_str());
+  }
+
+ private:
+  std::map<std::string, double> FTimes;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("compose, 6 layers (target 4)", "BM_Compose", "BM_CopyLayerBytes");
+  reporter.PrintRatio("update frame, 10 dynamic layers", "BM_UpdateFrame", "BM_CopyFrameAndCells");
+  reporter.PrintRatio("one message character", "BM_RevealCharacter", "BM_CopyFrameTwice");
+  benchmark::Shutdown();
+  return 0;
+}
