@@ -276,6 +276,45 @@ TEST_F(ComposeTest, PaintCopiesTheFrameOnlyWithACanvasAndOutsideATransition) {
   }
 }
 
+TEST_F(LasScreenTest, WideMaskAndBlendLayersFollowThePixelRulesOnEveryColumn) {
+  // Rows long enough for the four-pixels-at-a-time paths and their tails,
+  // with every kind of alpha byte: 0, 255 and values between.
+  constexpr int kW = 37, kH = 3;
+  std::mt19937 random(11);
+  TLasScreen s;
+  s.Create(kW, kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) s.BaseLayer()->Graphic.Row(y)[x] = random() & 0x00FFFFFFu;
+  }
+  TLasLayer* mask = s.AddLayerAfter(s.BaseLayer());
+  TLasLayer* blend = s.AddLayerAfter(mask);
+  for (TLasLayer* layer : {mask, blend}) {
+    layer->Visible = true;
+    layer->Left = 1;
+    layer->Graphic.SetSize(kW, kH);
+    layer->Graphic.SetAlphaType(layer == mask ? TAlphaType::Mask : TAlphaType::Blend);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        layer->Graphic.Row(y)[x] = random();
+        const uint32_t kind = random() % 4;
+        layer->Graphic.AlphaRow(y)[x] = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<uint8_t>(random());
+      }
+    }
+  }
+  s.Compose();
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      uint32_t expected = s.BaseLayer()->Graphic.Row(y)[x];
+      if (x >= 1) {
+        if (mask->Graphic.AlphaRow(y)[x - 1] != 0) expected = mask->Graphic.Row(y)[x - 1];
+        const uint8_t a = blend->Graphic.AlphaRow(y)[x - 1];
+        if (a != 0) expected = BlendChannelwise(expected, blend->Graphic.Row(y)[x - 1], a);
+      }
+      ASSERT_EQ(s.Composition.Row(y)[x], expected) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(LasScreenTest, EffectOfSizeZeroCoversTheWholeWindow) {
   TLasScreen s;
   s.Create(12, 8);
