@@ -89,14 +89,9 @@ void TScreenControl::CreateDefaultLayers() {
   TLasScreen& main = *Windows[0].Screen;
   main.AddLayerAfter(main.BaseLayer())->LayerName = kTextLayerName;
   if (AccessControl) {
-    TLasLayer* added = nullptr;
     for (const std::string& name : AccessControl->FLayerCtrl->LayerNames) {
-      added = main.AddLayerAfter(main.BaseLayer());
-      added->LayerName = name;
+      main.AddLayerAfter(main.BaseLayer())->LayerName = name;
     }
-    // The last name is the background layer's. It starts shown: the
-    // opening picture is loaded into it at start-up and must be seen.
-    if (added) added->Visible = true;
   }
   for (int i = 1; i < kWindowCount; ++i) {
     TLasScreen& screen = *Windows[i].Screen;

@@ -134,7 +134,10 @@ void TfrmMain::StartExecution() {
   Platform().SetCaption(file.ReadString(kPelto, "Title", ""));
   const std::string opening = file.ReadString(kPelto, "Opening", "");
   if (!opening.empty() && opening != "Default") {
-    FScreenControl->LoadLayerImage(0, kBackgroundLayerName, opening, false, false);
+    // Layers start hidden; the opening picture is shown once it is loaded.
+    if (FScreenControl->LoadLayerImage(0, kBackgroundLayerName, opening, false, false)) {
+      FScreenControl->SetLayerVisible(0, kBackgroundLayerName, true);
+    }
   }
   FScreenControl->Compose(0);
   FScreenControl->Paint(0);

@@ -144,12 +144,12 @@ TEST(ScreenEndToEnd, TheStateDumpListsTheLayerStackFromTheBaseUp) {
             "4=テキストレイヤー|0||0|0|0|0|0|0\n")
       << run.Dump;
 
-  // Without a section: base, background, text.
+  // Without a section or an opening picture: base, background (hidden), text.
   const TRun plain = RunWithHeader(dir, {"ImageWidth=20", "ImageHeight=10"});
   EXPECT_EQ(LayersSection(plain.Dump),
             "[layers]\n"
             "0=|1||0|0|20|10|0|0\n"
-            "1=背景レイヤー|1||0|0|0|0|0|0\n"
+            "1=背景レイヤー|0||0|0|0|0|0|0\n"
             "2=テキストレイヤー|0||0|0|0|0|0|0\n")
       << plain.Dump;
 }

@@ -164,9 +164,9 @@ TEST_F(ScreenControlTest, DefaultLayersWithoutALayerList) {
   Start();
   EXPECT_EQ(LayerNames(0), (std::vector<std::string>{"", kBackground, kText}));
   for (int i = 1; i < 6; ++i) EXPECT_EQ(LayerNames(i), (std::vector<std::string>{"", kBackground})) << i;
-  // The background layer of the main window is shown from the start, so a
-  // picture loaded into it at start-up appears; the text layer is not.
-  EXPECT_TRUE(FScreen.GetLayerVisible(0, kBackground));
+  // Layers start hidden; the main form shows the background layer once an
+  // opening picture has been loaded into it.
+  EXPECT_FALSE(FScreen.GetLayerVisible(0, kBackground));
   EXPECT_FALSE(FScreen.GetLayerVisible(0, kText));
 }
 
