@@ -291,24 +291,25 @@ void TPeltoAccessControl::MovePage(const std::string& book, const std::string& p
 }
 
 void TPeltoAccessControl::CallPage(const std::string& book, const std::string& page) {
-  FProcessStack->ClearFrame();
-  FProcessStack->WriteString("Stack.BookName", FCommandCtrl->BookName());
-  FProcessStack->WriteString("Stack.PageName", FCommandCtrl->PageName());
-  FProcessStack->WriteInteger("Stack.CommandIndex", FNextCommandIndex);
-  FProcessStack->PushFrame();
+  PushReturnFrame(false);
   FProcess->Reset();
   MovePage(book, page);
 }
 
 void TPeltoAccessControl::CallPageKeepState(const std::string& book, const std::string& page) {
+  PushReturnFrame(true);
+  FProcess->Reset();
+  MovePage(book, page);
+}
+
+void TPeltoAccessControl::PushReturnFrame(bool keepState) {
   FProcessStack->ClearFrame();
-  FProcess->SaveState();
+  // The state keys come before the position keys.
+  if (keepState) FProcess->SaveState();
   FProcessStack->WriteString("Stack.BookName", FCommandCtrl->BookName());
   FProcessStack->WriteString("Stack.PageName", FCommandCtrl->PageName());
   FProcessStack->WriteInteger("Stack.CommandIndex", FNextCommandIndex);
   FProcessStack->PushFrame();
-  FProcess->Reset();
-  MovePage(book, page);
 }
 
 bool TPeltoAccessControl::ReturnFromCall() {

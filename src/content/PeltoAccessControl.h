@@ -68,6 +68,9 @@ class TPeltoAccessControl : public TImageSource {
   // The current position, "@StackBorder", then the stack lines.
   void GetStackInfo(TStringList& list);
 
+  // Pushes a frame with the current position (and the process state).
+  void PushReturnFrame(bool keepState);
+
   std::unique_ptr<TPeltoFile> FPeltoFile;
   std::unique_ptr<TPeltoProcessStack> FProcessStack;
   std::unique_ptr<TPeltoProcess> FProcess;

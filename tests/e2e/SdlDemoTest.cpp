@@ -15,16 +15,7 @@
 namespace pelto5::test {
 namespace {
 
-std::string Capture(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buffer[512];
-  while (fgets(buffer, sizeof buffer, p)) out += buffer;
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
+std::string Capture(const std::string& command) { return CaptureOutput(command); }
 
 bool HaveDisplayAndTools() {
   return std::getenv("DISPLAY") != nullptr &&

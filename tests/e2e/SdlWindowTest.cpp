@@ -14,15 +14,7 @@
 namespace pelto5::test {
 namespace {
 
-std::string Capture(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buffer[512];
-  while (fgets(buffer, sizeof buffer, p)) out += buffer;
-  pclose(p);
-  return out;
-}
+std::string Capture(const std::string& command) { return CaptureOutput(command); }
 
 bool HaveDisplayAndTools() {
   return std::getenv("DISPLAY") != nullptr && std::system("command -v xdotool >/dev/null 2>&1") == 0;

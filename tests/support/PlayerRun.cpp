@@ -107,6 +107,17 @@ TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::
   return result;
 }
 
+std::string CaptureOutput(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buffer[512];
+  while (fgets(buffer, sizeof buffer, p)) out += buffer;
+  pclose(p);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
 std::string ReadFileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -46,6 +46,9 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 TPlayerResult RunPlayer(const std::vector<std::string>& args);
 // The same with another copy of the player.
 TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args);
+// Runs a shell command and returns its standard output without the final
+// line break.
+std::string CaptureOutput(const std::string& command);
 // Reads a whole file ("" when missing).
 std::string ReadFileText(const std::string& path);
 
