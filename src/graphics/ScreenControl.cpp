@@ -4,6 +4,7 @@
 #include "exec/PeltoProcess.h"
 #include "graphics/ColorText.h"
 #include "graphics/LayerCtrl.h"
+#include "graphics/ScreenState.h"
 #include "graphics/TextStepList.h"
 #include "platform/FontService.h"
 #include "platform/Platform.h"
@@ -359,6 +360,14 @@ bool TScreenControl::TimerDynamicLayers(bool repaint, int remainingSeconds) {
   const bool changed = Windows[0].Screen->DynamicLayers.TimerStep(remainingSeconds);
   if (changed && repaint) Refresh(0);
   return changed;
+}
+
+bool TScreenControl::SaveInfo(PackageWriter& writer, bool withBackground) {
+  return TScreenState(*this).SaveInfo(writer, withBackground);
+}
+
+bool TScreenControl::LoadInfo(PackageReader& reader, bool withBackground) {
+  return TScreenState(*this).LoadInfo(reader, withBackground);
 }
 
 }  // namespace pelto5

@@ -18,6 +18,8 @@
 namespace pelto5 {
 
 class TPeltoAccessControl;
+struct PackageReader;
+struct PackageWriter;
 
 struct TWindowRecord {
   std::unique_ptr<TLasScreen> Screen;
@@ -85,6 +87,14 @@ class TScreenControl {
   bool RemoveDynamicLayers(int index, int attrId);
   bool AnimateDynamicLayers(bool repaint);
   bool TimerDynamicLayers(bool repaint, int remainingSeconds);
+
+  // --- Save containers (the records are those of TScreenState) ----------
+  // Window 0's layers, dynamic layers and, if asked, the background
+  // picture into an open save container; true when every entry was written.
+  bool SaveInfo(PackageWriter& writer, bool withBackground);
+  // The same entries back into window 0; composes and paints it when every
+  // part was restored.
+  bool LoadInfo(PackageReader& reader, bool withBackground);
 
   TPeltoAccessControl* AccessControl = nullptr;
   int MessageMode = MessageEffect;
