@@ -104,6 +104,13 @@ class TPlatform {
   virtual int WindowTop() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
+  // Full screen. On: the display is switched to width x height (where it
+  // has no such mode, the window covers the desktop and the picture is
+  // letterboxed) and the window shows without a frame above the others.
+  // Off: the display returns to its stored mode and the window gets its
+  // frame back. False when the display refused; the mode is then unchanged.
+  virtual bool SetFullScreen(bool on, int width, int height) = 0;
+  virtual bool FullScreen() const = 0;
   // The form's canvas: a 32-bit frame of the client size. Draw into it and
   // call Present() to show it.
   virtual TCanvas& Canvas() = 0;

@@ -372,6 +372,14 @@ void THeadlessPlatform::SetWindowPosition(int left, int top) {
   FTop = top;
 }
 
+bool THeadlessPlatform::SetFullScreen(bool on, int width, int height) {
+  if (on && (FFullScreenRefused || width <= 0 || height <= 0)) return false;
+  if (on == FFullScreen) return true;
+  FFullScreen = on;
+  ++FDisplayModeChanges;
+  return true;
+}
+
 void THeadlessPlatform::TraceLine(const std::string& text) {
   if (FOptions.Trace) WriteLine(sjis::ToUtf8(text));
 }

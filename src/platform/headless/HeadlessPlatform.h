@@ -48,6 +48,10 @@ class THeadlessPlatform : public TPlatform {
   // True once --max-time stopped the run.
   bool TimedOut() const { return FTimedOut; }
   void AdvanceClock(uint32_t ms);
+  // Makes the display refuse full screen (as one without the mode would),
+  // and counts the display-mode changes made.
+  void SetFullScreenRefused(bool refused) { FFullScreenRefused = refused; }
+  int DisplayModeChanges() const { return FDisplayModeChanges; }
 
   uint32_t GetTickCount() override { return FClock; }
   TLocalTime GetLocalTime() override;
@@ -73,6 +77,8 @@ class THeadlessPlatform : public TPlatform {
   int WindowTop() const override { return FTop; }
   void SetCaption(const std::string& caption) override { FCaption = caption; }
   std::string Caption() const override { return FCaption; }
+  bool SetFullScreen(bool on, int width, int height) override;
+  bool FullScreen() const override { return FFullScreen; }
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override {}
   void SetCursor(int cursor) override { FCursor = cursor; }
@@ -101,6 +107,9 @@ class THeadlessPlatform : public TPlatform {
   int FLeft = 0;
   int FTop = 0;
   int FCursor = crDefault;
+  bool FFullScreen = false;
+  bool FFullScreenRefused = false;
+  int FDisplayModeChanges = 0;
 };
 
 }  // namespace pelto5

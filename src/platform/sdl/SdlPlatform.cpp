@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/SjisText.h"
+#include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlInputDialog.h"
 
 namespace pelto5 {
@@ -757,6 +758,10 @@ void TSdlPlatform::TraceLine(const std::string& text) {
   if (!FImpl->Options.Trace) return;
   const std::string line = sjis::ToUtf8(text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+std::unique_ptr<TAudioChannel> TSdlPlatform::CreateAudioChannel(TAudioKind kind) {
+  return std::make_unique<TSdlAudioChannel>(kind);
 }
 
 bool TSdlPlatform::TraceEnabled() const { return FImpl->Options.Trace; }

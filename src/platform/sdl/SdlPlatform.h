@@ -56,6 +56,8 @@ class TSdlPlatform : public TPlatform {
   int WindowTop() const override;
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override;
+  bool SetFullScreen(bool on, int width, int height) override;
+  bool FullScreen() const override;
   TCanvas& Canvas() override;
   void Present() override;
   void SetCursor(int cursor) override;
