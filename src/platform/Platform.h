@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "platform/AudioChannel.h"
 #include "platform/Canvas.h"
 
 namespace pelto5 {
@@ -117,6 +119,10 @@ class TPlatform {
   virtual void Present() = 0;
   virtual void SetCursor(int cursor) = 0;
   virtual int Cursor() const = 0;
+
+  // --- Audio -------------------------------------------------------------
+  // A new, closed playback channel of the given kind.
+  virtual std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) = 0;
 
   // --- Diagnostics ------------------------------------------------------
   // Writes one line of diagnostics (--trace) to standard error.

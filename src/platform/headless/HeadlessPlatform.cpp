@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/SjisText.h"
+#include "platform/headless/HeadlessAudioChannel.h"
 
 namespace pelto5 {
 
@@ -378,6 +379,10 @@ bool THeadlessPlatform::SetFullScreen(bool on, int width, int height) {
   FFullScreen = on;
   ++FDisplayModeChanges;
   return true;
+}
+
+std::unique_ptr<TAudioChannel> THeadlessPlatform::CreateAudioChannel(TAudioKind kind) {
+  return std::make_unique<THeadlessAudioChannel>(kind, *this);
 }
 
 void THeadlessPlatform::TraceLine(const std::string& text) {

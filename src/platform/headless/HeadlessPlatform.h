@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +84,8 @@ class THeadlessPlatform : public TPlatform {
   void Present() override {}
   void SetCursor(int cursor) override { FCursor = cursor; }
   int Cursor() const override { return FCursor; }
+
+  std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
   bool TraceEnabled() const override { return FOptions.Trace; }

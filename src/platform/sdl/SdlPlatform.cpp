@@ -185,6 +185,7 @@ struct TSdlPlatform::TImpl {
   int Left = 0;
   int Top = 0;
   int CursorNumber = crDefault;
+  bool FullScreen = false;
 
   bool Terminated = false;
   bool TimerEnabled = false;
@@ -260,6 +261,37 @@ struct TSdlPlatform::TImpl {
       SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
     }
     SDL_RenderPresent(Renderer);
+  }
+
+  // A real display-mode change where the display has width x height,
+  // else the desktop covered with the picture letterboxed.
+  bool EnterFullScreen(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    int display = SDL_GetWindowDisplayIndex(Window);
+    if (display < 0) display = 0;
+    SDL_DisplayMode want{};
+    want.w = width;
+    want.h = height;
+    SDL_DisplayMode mode{};
+    bool entered = false;
+    if (SDL_GetClosestDisplayMode(display, &want, &mode) && mode.w == width && mode.h == height &&
+        SDL_SetWindowDisplayMode(Window, &mode) == 0) {
+      entered = SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN) == 0;
+    }
+    if (!entered) entered = SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (!entered) return false;
+    if (Renderer) SDL_RenderSetLogicalSize(Renderer, Canvas.Width(), Canvas.Height());
+    FullScreen = true;
+    return true;
+  }
+
+  bool LeaveFullScreen() {
+    if (!FullScreen) return true;
+    if (SDL_SetWindowFullscreen(Window, 0) != 0) return false;
+    if (Renderer) SDL_RenderSetLogicalSize(Renderer, 0, 0);
+    FullScreen = false;
+    SDL_SetWindowSize(Window, ScaledSide(Canvas.Width()), ScaledSide(Canvas.Height()));
+    return true;
   }
 
   SDL_Cursor* MakeSelectCursor() {
@@ -341,7 +373,9 @@ struct TSdlPlatform::TImpl {
       return;
     }
     if (!Client || ModalDepth > 0) return;
-    const int scale = Scale();
+    // In full screen the renderer's logical size maps the pointer to
+    // canvas pixels already.
+    const int scale = FullScreen ? 1 : Scale();
     switch (event.type) {
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -740,6 +774,15 @@ void TSdlPlatform::SetCaption(const std::string& caption) {
 }
 
 std::string TSdlPlatform::Caption() const { return FImpl->Caption; }
+
+bool TSdlPlatform::SetFullScreen(bool on, int width, int height) {
+  TImpl& d = *FImpl;
+  // Without a window there is no display to change; off is already true.
+  if (!d.Window) return !on;
+  return on ? d.EnterFullScreen(width, height) : d.LeaveFullScreen();
+}
+
+bool TSdlPlatform::FullScreen() const { return FImpl->FullScreen; }
 
 TCanvas& TSdlPlatform::Canvas() { return FImpl->Canvas; }
 

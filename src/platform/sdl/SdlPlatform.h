@@ -63,6 +63,8 @@ class TSdlPlatform : public TPlatform {
   void SetCursor(int cursor) override;
   int Cursor() const override;
 
+  std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
+
   void TraceLine(const std::string& text) override;
   bool TraceEnabled() const override;
 
