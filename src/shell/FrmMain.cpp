@@ -1,5 +1,7 @@
 #include "shell/FrmMain.h"
 
+#include "audio/MusicCommands.h"
+#include "audio/MusicCtrl.h"
 #include "content/PeltoAccessControl.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
@@ -78,12 +80,20 @@ void TfrmMain::BuildDispatchTable() {
   FHandlers[TCommandCtrl::ctSelect] = presentation(&TPresentationCommands::DoSelect);
   FHandlers[TCommandCtrl::ctDynamicLayer] = presentation(&TPresentationCommands::DoDynamicLayer);
   FHandlers[TCommandCtrl::ctDynamicLayerClear] = presentation(&TPresentationCommands::DoDynamicLayerClear);
+  auto music = [this](bool (TMusicCommands::*handler)(TPeltoCommand&)) {
+    return [this, handler](TPeltoCommand& command) { return (FMusicCommands.get()->*handler)(command); };
+  };
+  FHandlers[TCommandCtrl::ctMusic] = music(&TMusicCommands::DoMusic);
+  FHandlers[TCommandCtrl::ctSound] = music(&TMusicCommands::DoSound);
+  FHandlers[TCommandCtrl::ctMusicStop] = music(&TMusicCommands::DoMusicStop);
 }
 
 bool TfrmMain::FormCreate() {
   FAccessControl = std::make_unique<TPeltoAccessControl>();
   FScreenControl = std::make_unique<TScreenControl>();
   FScreenControl->AccessControl = FAccessControl.get();
+  FMusicCtrl = std::make_unique<TMusicCtrl>();
+  FMusicCommands = std::make_unique<TMusicCommands>(*FAccessControl, *FMusicCtrl);
   FFlowCommands = std::make_unique<TFlowCommands>(*FAccessControl);
   FPresentationCommands = std::make_unique<TPresentationCommands>(*FAccessControl, *FScreenControl,
                                                                   [this] { return FLegacyMode; });
@@ -175,6 +185,7 @@ bool TfrmMain::MainLoop_Step() {
     const bool counted = FScreenControl->TimerDynamicLayers(false, seconds);
     if (animated || counted) FScreenControl->Refresh(0);
   }
+  FMusicCtrl->PollMusic();
 
   if (!process.BeginStep()) return false;
   if (process.TakeTimedOut() && FScreenControl->RemoveDynamicLayers(0, kAttrExpiredCountdown)) {
@@ -230,6 +241,8 @@ void TfrmMain::FormDestroy() {
   FAccessControl->CloseContent();
   FPresentationCommands.reset();
   FFlowCommands.reset();
+  FMusicCommands.reset();
+  FMusicCtrl.reset();
   FScreenControl.reset();
   FAccessControl.reset();
 }

@@ -15,6 +15,8 @@ namespace pelto5 {
 class TPeltoAccessControl;
 class TPeltoCommand;
 class TFlowCommands;
+class TMusicCommands;
+class TMusicCtrl;
 class TPresentationCommands;
 class TScreenControl;
 class TDynamicLayer;
@@ -59,6 +61,7 @@ class TfrmMain : public TPlatformClient {
 
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
   TScreenControl& ScreenControl() { return *FScreenControl; }
+  TMusicCtrl& MusicCtrl() { return *FMusicCtrl; }
   bool LegacyMode() const { return FLegacyMode; }
   const std::string& ContentPath() const { return FContentPath; }
 
@@ -77,6 +80,8 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TFlowCommands> FFlowCommands;
   std::unique_ptr<TPresentationCommands> FPresentationCommands;
   std::unique_ptr<TScreenControl> FScreenControl;
+  std::unique_ptr<TMusicCtrl> FMusicCtrl;
+  std::unique_ptr<TMusicCommands> FMusicCommands;
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;

@@ -1,0 +1,40 @@
+#include "audio/MusicCommands.h"
+
+#include <string>
+
+#include "audio/MusicCtrl.h"
+#include "content/PeltoAccessControl.h"
+#include <cstdint>
+
+#include "script/PeltoCommand.h"
+
+namespace pelto5 {
+
+TMusicCommands::TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music)
+    : FAccess(access), FMusic(music) {}
+
+bool TMusicCommands::DoMusic(TPeltoCommand& command) {
+  const std::string path = FAccess.FindDataFile(command.ReadString("Music.FileName", ""));
+  const int32_t loop = command.ReadInteger("Music.Loop", 0);
+  if (path != kNoEntry) FMusic.PlayMusic(path, loop);
+  return true;
+}
+
+bool TMusicCommands::DoSound(TPeltoCommand& command) {
+  const std::string path = FAccess.FindDataFile(command.ReadString("Sound.FileName", ""));
+  int32_t mode = 2;
+  if (command.ReadBool("Sound.Wait", false)) {
+    mode = 0;
+  } else if (command.ReadBool("Sound.Protect", true)) {
+    mode = 1;
+  }
+  if (path != kNoEntry) FMusic.PlaySound(path, mode);
+  return true;
+}
+
+bool TMusicCommands::DoMusicStop(TPeltoCommand&) {
+  FMusic.StopMusic();
+  return true;
+}
+
+}  // namespace pelto5
