@@ -1,0 +1,40 @@
+// The handlers of "@SaveCtrl" (value files, state saves, saved values) and
+// "@System" (message pacing, audio switches and volumes, display mode).
+//
+// The main form's dispatch table calls them with the fetched command; each
+// returns the handler result of the main loop: true = run the next command
+// in the same tick, false = yield until the next tick. Keywords compare
+// exactly, byte for byte. File names from the script are taken under the
+// data directory and never lead out of it.
+#pragma once
+
+#include <string>
+
+namespace pelto5 {
+
+class TPeltoAccessControl;
+class TPeltoCommand;
+class TSaveSystem;
+class TScreenControl;
+
+class TSaveCommands {
+ public:
+  TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save);
+
+  bool DoSaveCtrl(TPeltoCommand& command);
+  bool DoSystem(TPeltoCommand& command);
+
+  // Native path of a script's file name inside the data directory; "" for
+  // a name that would leave it (or an empty one).
+  std::string SavePath(const std::string& fileName) const;
+
+ private:
+  bool LoadValue(const TPeltoCommand& command);
+  bool SaveValue(const TPeltoCommand& command);
+
+  TPeltoAccessControl& FAccess;
+  TScreenControl& FScreen;
+  TSaveSystem& FSave;
+};
+
+}  // namespace pelto5

@@ -1,0 +1,225 @@
+#include "save/SaveSystem.h"
+
+#include <cstdio>
+
+#include "content/PackageReader.h"
+#include "content/PeltoAccessControl.h"
+#include "exec/PeltoProcess.h"
+#include "exec/PeltoProcessStack.h"
+#include "graphics/ScreenControl.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+#include "save/Thumbnail.h"
+#include "script/CommandCtrl.h"
+#include "script/PeltoFile.h"
+#include "script/VariableCtrl.h"
+
+namespace pelto5 {
+
+namespace {
+
+constexpr const char* kPelto = "Pelto";
+
+// "セーブファイルの保存のため\r\n""
+constexpr const char* kCreateFolder1 =
+    "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD"
+    "\x82\xDF\r\n\"";
+// "" フォルダを作成します。\r\nよろしいですか？"
+constexpr const char* kCreateFolder2 =
+    "\" \x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xF0\x8D\xEC\x90\xAC\x82\xB5\x82\xDC\x82\xB7\x81\x42\r\n"
+    "\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81\x48";
+// "フォルダの作成に失敗しました"
+constexpr const char* kCreateFolderFailed =
+    "\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC"
+    "\x82\xB5\x82\xBD";
+// "ＭＳ ゴシック"
+constexpr const char* kDefaultFont = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
+
+constexpr const char* kKeyVersion = "SaveSystem.Version";
+constexpr const char* kKeyPeltoId = "SaveSystem.PeltoID";
+constexpr const char* kKeyBuildId = "SaveSystem.BuildID";
+constexpr const char* kKeySaveDate = "Supplement.SaveDate";
+
+constexpr const char* kKeyLeft = "System.Left";
+constexpr const char* kKeyTop = "System.Top";
+constexpr const char* kKeyFont = "System.Font";
+
+}  // namespace
+
+TSaveSystem::TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen)
+    : FAccessControl(access), FScreenControl(screen) {}
+
+// --- Value files -------------------------------------------------------------
+
+bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
+  if (mode != ReadMode && mode != CreateMode && mode != AppendMode) return false;
+  // A file still being written is finished first, so it is never left
+  // half-written, and nothing of an earlier file is mistaken for this one's.
+  CloseSaveFile();
+  if (fileName.empty()) return false;
+  if (mode == ReadMode) {
+    if (!FAccessControl.OpenSaveContainer(fileName)) return false;
+    FOpenMode = OpenForReading;
+    return FAccessControl.LoadTextEntry(std::string(SaveInfoEntryName), FSaveValues);
+  }
+  if (mode == AppendMode && FAccessControl.OpenSaveContainer(fileName)) {
+    // The file's earlier values survive.
+    FAccessControl.LoadTextEntry(std::string(SaveInfoEntryName), FSaveValues);
+  }
+  FAccessControl.CloseSaveContainer();
+  ResetWriter(FWriter);
+  SetWriterMagic(FWriter, SaveMagic);
+  bool opened = false;
+  if (mode == AppendMode && HasMagic(fileName, SaveMagic)) opened = OpenPackageForAppend(FWriter, fileName);
+  // Written beside the file and renamed over it by CloseSaveFile: an
+  // existing file stays as it is until the new one is complete.
+  if (!opened) opened = CreatePackage(FWriter, fileName);
+  if (!opened) {
+    ResetWriter(FWriter);
+    FSaveValues.clear();
+    return false;
+  }
+  FOpenMode = OpenForWriting;
+  return true;
+}
+
+bool TSaveSystem::CloseSaveFile() {
+  FAccessControl.CloseSaveContainer();
+  bool written = true;
+  if (FWriter.File != nullptr) {
+    AddEntryFromStrings(FWriter, FSaveValues, SaveInfoEntryName);
+    written = FinishPackage(FWriter);
+    ResetWriter(FWriter);
+  }
+  FSaveValues.clear();
+  FOpenMode = NotOpen;
+  return written;
+}
+
+bool TSaveSystem::IsSaveFileOpen() const { return FOpenMode == OpenForReading || FOpenMode == OpenForWriting; }
+
+std::string TSaveSystem::ReadSaveValue(std::string_view key) const { return ListReadString(FSaveValues, key, ""); }
+
+void TSaveSystem::WriteSaveValue(std::string_view key, std::string_view value) {
+  ListWriteString(FSaveValues, key, value);
+}
+
+std::string TSaveSystem::ReadSystemValue(std::string_view key) const {
+  return ListReadString(FSystemValues, key, "");
+}
+
+void TSaveSystem::WriteSystemValue(std::string_view key, std::string_view value) {
+  ListWriteString(FSystemValues, key, value);
+}
+
+// --- State saves -------------------------------------------------------------
+
+bool TSaveSystem::AskForSaveFolder(const std::string& directory) {
+  const std::string question =
+      std::string(kCreateFolder1) + sjis::FromUtf8(directory) + kCreateFolder2;
+  if (Platform().MessageBox(question, TMessageIcon::Warning, TMessageButtons::YesNo) != TMessageResult::Yes) {
+    return false;
+  }
+  if (!TFileSystem::CreateDirectory(directory)) {
+    Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
+bool TSaveSystem::IsBeingWritten(const std::string& fileName) const {
+  return FWriter.File != nullptr && FWriter.Path == fileName;
+}
+
+bool TSaveSystem::SaveGame(const std::string& fileName) {
+  if (fileName.empty() || IsBeingWritten(fileName)) return false;
+  const std::string directory = TFileSystem::DirectoryOf(fileName);
+  if (!directory.empty() && !TFileSystem::DirectoryExists(directory) && !AskForSaveFolder(directory)) {
+    return false;
+  }
+  TPeltoFile& script = *FAccessControl.FPeltoFile;
+
+  PackageWriter writer;
+  SetWriterMagic(writer, SaveMagic);
+  if (!CreatePackage(writer, fileName)) return false;
+  if (const TWindowRecord* main = FScreenControl.GetWindow(0); main && main->Screen) {
+    AddEntryFromStream(writer, MakeThumbnailBmp(*main->Screen), ThumbnailEntryName);
+  }
+  FAccessControl.FProcess->SaveStack(writer);
+  FAccessControl.FVariableCtrl->SaveVariables(writer);
+
+  ListWriteInteger(FSaveValues, kKeyVersion, SaveVersion);
+  ListWriteString(FSaveValues, kKeyPeltoId, script.ReadString(kPelto, "PeltoID", ""));
+  ListWriteString(FSaveValues, kKeyBuildId, script.ReadString(kPelto, "BuildID", ""));
+  const TLocalTime now = Platform().GetLocalTime();
+  ListWriteString(FSaveValues, kKeySaveDate,
+                  SaveDateText(now.Year, now.Month, now.Day, now.Hour, now.Minute, now.Second));
+  AddEntryFromStrings(writer, FSaveValues, SaveInfoEntryName);
+  // Nothing replaces the file unless every entry was written.
+  return FinishPackage(writer);
+}
+
+bool TSaveSystem::LoadGame(const std::string& fileName) {
+  PackageReader reader;
+  if (fileName.empty() || !HasMagic(fileName, SaveMagic) || !OpenPackage(fileName, reader)) return false;
+  // Read into a list of its own: the values of a value file that is open
+  // at the same time stay as they are.
+  TStringList values;
+  if (!LoadEntryStrings(reader, SaveInfoEntryName, values) ||
+      ListReadInteger(values, kKeyVersion, SaveVersion) > SaveVersion) {
+    ClosePackage(reader);
+    return false;
+  }
+  TPeltoProcess& process = *FAccessControl.FProcess;
+  if (!process.LoadStack(reader)) {
+    ClosePackage(reader);
+    return false;
+  }
+  const TPeltoProcessStack& stack = *FAccessControl.FProcessStack;
+  FAccessControl.FCommandCtrl->SetBookName(stack.ReadString("Stack.BookName", ""));
+  FAccessControl.FCommandCtrl->SetPageName(stack.ReadString("Stack.PageName", ""));
+  FAccessControl.FNextCommandIndex = stack.ReadInteger("Stack.CommandIndex", 0);
+  // "_reload" runs first; its return resumes exactly where the save was made.
+  FAccessControl.CallPageKeepState("_system", "_reload");
+  FAccessControl.FVariableCtrl->LoadVariables(reader);
+  ClosePackage(reader);
+
+  if (!process.FMessageLayer.empty()) {
+    FScreenControl.SetLayerVisible(0, process.FMessageLayer, false);
+    FScreenControl.Compose(0);
+    FScreenControl.SetLayerVisible(0, process.FMessageLayer, true);
+  } else {
+    FScreenControl.Compose(0);
+  }
+  FScreenControl.Paint(0);
+  return true;
+}
+
+std::string TSaveSystem::SaveDateText(int year, int month, int day, int hour, int minute, int second) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %d:%02d:%02d", year, month, day, hour, minute, second);
+  return text;
+}
+
+// --- System settings ---------------------------------------------------------
+
+void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
+  std::string text;
+  if (!TFileSystem::FileExists(fileName) || !TFileSystem::ReadFile(fileName, text)) return;
+  FSystemValues = TextToStrings(text);
+  FAccessControl.FWindowLeft = ListReadInteger(FSystemValues, kKeyLeft, 0);
+  FAccessControl.FWindowTop = ListReadInteger(FSystemValues, kKeyTop, 0);
+  FAccessControl.FDefaultFontName = ListReadString(FSystemValues, kKeyFont, kDefaultFont);
+}
+
+bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
+  const std::string directory = TFileSystem::DirectoryOf(fileName);
+  if (!directory.empty() && !TFileSystem::DirectoryExists(directory)) return false;
+  ListWriteInteger(FSystemValues, kKeyLeft, FAccessControl.FWindowLeft);
+  ListWriteInteger(FSystemValues, kKeyTop, FAccessControl.FWindowTop);
+  ListWriteString(FSystemValues, kKeyFont, FAccessControl.FDefaultFontName);
+  return TFileSystem::WriteFileAtomic(fileName, StringsToText(FSystemValues));
+}
+
+}  // namespace pelto5
