@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "audio/MusicCtrl.h"
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "save/SaveSystem.h"
+#include "shell/DisplayMode.h"
 #include "script/IntegerConversion.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
@@ -29,8 +31,9 @@ constexpr const char* kUnknownSystem2 = "\x81\x76\x82\xAA\x94\xAD\x8D\x73\x82\xB
 
 }  // namespace
 
-TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save)
-    : FAccess(access), FScreen(screen), FSave(save) {}
+TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save,
+                             TMusicCtrl& music, TDisplayMode& display)
+    : FAccess(access), FScreen(screen), FSave(save), FMusic(music), FDisplay(display) {}
 
 std::string TSaveCommands::SavePath(const std::string& fileName) const {
   if (FAccess.FDataDirectory.empty()) return "";
@@ -100,11 +103,23 @@ bool TSaveCommands::DoSystem(TPeltoCommand& command) {
     FScreen.MessageMode = TScreenControl::MessageEffect;
   } else if (action == "MessageDirect") {
     FScreen.MessageMode = TScreenControl::MessageDirect;
-  } else if (action == "MusicEnable" || action == "MusicDisable" || action == "SoundEnable" ||
-             action == "SoundDisable" || action == "MusicVolume" || action == "SoundVolume") {
-    // Audio switches and volumes: handled by the music controller.
-  } else if (action == "FullScreen" || action == "WindowMode") {
-    // Display mode: handled by the main window.
+  } else if (action == "MusicEnable") {
+    FMusic.SetMusicEnabled(true);
+  } else if (action == "MusicDisable") {
+    FMusic.SetMusicEnabled(false);
+  } else if (action == "SoundEnable") {
+    FMusic.FUseSound = true;
+  } else if (action == "SoundDisable") {
+    // A sound that is playing finishes; later ones are silent.
+    FMusic.FUseSound = false;
+  } else if (action == "MusicVolume") {
+    FMusic.SetMusicVolume(command.ReadInteger("System.Volume", 100));
+  } else if (action == "SoundVolume") {
+    FMusic.SetSoundVolume(command.ReadInteger("System.Volume", 100));
+  } else if (action == "FullScreen") {
+    FDisplay.SetFullScreen();
+  } else if (action == "WindowMode") {
+    FDisplay.SetWindowMode();
   } else {
     Platform().MessageBox(std::string(kUnknownSystem1) + action + kUnknownSystem2, TMessageIcon::None,
                           TMessageButtons::Ok);

@@ -12,6 +12,8 @@
 
 namespace pelto5 {
 
+class TDisplayMode;
+class TMusicCtrl;
 class TPeltoAccessControl;
 class TPeltoCommand;
 class TSaveSystem;
@@ -19,7 +21,8 @@ class TScreenControl;
 
 class TSaveCommands {
  public:
-  TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save);
+  TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save, TMusicCtrl& music,
+                TDisplayMode& display);
 
   bool DoSaveCtrl(TPeltoCommand& command);
   bool DoSystem(TPeltoCommand& command);
@@ -35,6 +38,8 @@ class TSaveCommands {
   TPeltoAccessControl& FAccess;
   TScreenControl& FScreen;
   TSaveSystem& FSave;
+  TMusicCtrl& FMusic;
+  TDisplayMode& FDisplay;
 };
 
 }  // namespace pelto5

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "audio/MusicCtrl.h"
 #include "content/PackageReader.h"
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
@@ -36,19 +37,26 @@ constexpr const char* kCreateFolderFailed =
 // "ＭＳ ゴシック"
 constexpr const char* kDefaultFont = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
 
+constexpr const char* kScreenSaveFailed = "debug error : FScreenControl->SaveInfo()";
+constexpr const char* kScreenLoadFailed = "debug error : FScreenControl->LoadInfo()";
+
 constexpr const char* kKeyVersion = "SaveSystem.Version";
 constexpr const char* kKeyPeltoId = "SaveSystem.PeltoID";
 constexpr const char* kKeyBuildId = "SaveSystem.BuildID";
 constexpr const char* kKeySaveDate = "Supplement.SaveDate";
 
+constexpr const char* kKeyUseMusic = "System.UseMusic";
+constexpr const char* kKeyUseSound = "System.UseSound";
+constexpr const char* kKeyMusicVolume = "System.MusicVolume";
+constexpr const char* kKeySoundVolume = "System.SoundVolume";
 constexpr const char* kKeyLeft = "System.Left";
 constexpr const char* kKeyTop = "System.Top";
 constexpr const char* kKeyFont = "System.Font";
 
 }  // namespace
 
-TSaveSystem::TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen)
-    : FAccessControl(access), FScreenControl(screen) {}
+TSaveSystem::TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen, TMusicCtrl& music)
+    : FAccessControl(access), FScreenControl(screen), FMusicCtrl(music) {}
 
 // --- Value files -------------------------------------------------------------
 
@@ -139,6 +147,7 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
     return false;
   }
   TPeltoFile& script = *FAccessControl.FPeltoFile;
+  const bool legacy = script.ReadBool(kPelto, "LegacyMode", false);
 
   PackageWriter writer;
   SetWriterMagic(writer, SaveMagic);
@@ -147,6 +156,10 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
     AddEntryFromStream(writer, MakeThumbnailBmp(*main->Screen), ThumbnailEntryName);
   }
   FAccessControl.FProcess->SaveStack(writer);
+  if (!FScreenControl.SaveInfo(writer, legacy)) {
+    Platform().MessageBox(kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
+  }
+  FMusicCtrl.SaveInfo(FSaveValues);
   FAccessControl.FVariableCtrl->SaveVariables(writer);
 
   ListWriteInteger(FSaveValues, kKeyVersion, SaveVersion);
@@ -161,6 +174,7 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
 }
 
 bool TSaveSystem::LoadGame(const std::string& fileName) {
+  const bool legacy = FAccessControl.FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
   PackageReader reader;
   if (fileName.empty() || !HasMagic(fileName, SaveMagic) || !OpenPackage(fileName, reader)) return false;
   // Read into a list of its own: the values of a value file that is open
@@ -182,6 +196,12 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
   FAccessControl.FNextCommandIndex = stack.ReadInteger("Stack.CommandIndex", 0);
   // "_reload" runs first; its return resumes exactly where the save was made.
   FAccessControl.CallPageKeepState("_system", "_reload");
+  if (!FScreenControl.LoadInfo(reader, legacy)) {
+    Platform().MessageBox(kScreenLoadFailed, TMessageIcon::None, TMessageButtons::Ok);
+  }
+  // The volumes in force when the save was made replace those of the
+  // settings; the on/off switches are not part of a save.
+  FMusicCtrl.LoadInfo(values);
   FAccessControl.FVariableCtrl->LoadVariables(reader);
   ClosePackage(reader);
 
@@ -208,6 +228,10 @@ void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
   std::string text;
   if (!TFileSystem::FileExists(fileName) || !TFileSystem::ReadFile(fileName, text)) return;
   FSystemValues = TextToStrings(text);
+  FMusicCtrl.SetMusicEnabled(ListReadBool(FSystemValues, kKeyUseMusic, true));
+  FMusicCtrl.FUseSound = ListReadBool(FSystemValues, kKeyUseSound, true);
+  FMusicCtrl.SetMusicVolume(ListReadInteger(FSystemValues, kKeyMusicVolume, 100));
+  FMusicCtrl.SetSoundVolume(ListReadInteger(FSystemValues, kKeySoundVolume, 100));
   FAccessControl.FWindowLeft = ListReadInteger(FSystemValues, kKeyLeft, 0);
   FAccessControl.FWindowTop = ListReadInteger(FSystemValues, kKeyTop, 0);
   FAccessControl.FDefaultFontName = ListReadString(FSystemValues, kKeyFont, kDefaultFont);
@@ -216,6 +240,10 @@ void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
 bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
   const std::string directory = TFileSystem::DirectoryOf(fileName);
   if (!directory.empty() && !TFileSystem::DirectoryExists(directory)) return false;
+  ListWriteBool(FSystemValues, kKeyUseMusic, FMusicCtrl.UseMusic());
+  ListWriteBool(FSystemValues, kKeyUseSound, FMusicCtrl.FUseSound);
+  ListWriteInteger(FSystemValues, kKeyMusicVolume, FMusicCtrl.GetMusicVolume());
+  ListWriteInteger(FSystemValues, kKeySoundVolume, FMusicCtrl.GetSoundVolume());
   ListWriteInteger(FSystemValues, kKeyLeft, FAccessControl.FWindowLeft);
   ListWriteInteger(FSystemValues, kKeyTop, FAccessControl.FWindowTop);
   ListWriteString(FSystemValues, kKeyFont, FAccessControl.FDefaultFontName);

@@ -27,6 +27,7 @@
 namespace pelto5 {
 
 struct PackageReader;
+class TMusicCtrl;
 class TPeltoAccessControl;
 class TScreenControl;
 
@@ -49,7 +50,8 @@ class TSaveSystem {
   static constexpr int OpenForReading = 1;
   static constexpr int OpenForWriting = 2;
 
-  TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen);
+  // Neither is owned; both outlive the save system.
+  TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen, TMusicCtrl& music);
   TSaveSystem(const TSaveSystem&) = delete;
   TSaveSystem& operator=(const TSaveSystem&) = delete;
 
@@ -78,7 +80,9 @@ class TSaveSystem {
   bool LoadGame(const std::string& fileName);
 
   // --- System settings -----------------------------------------------------
-  // A missing file leaves every default in force.
+  // A missing file leaves every default in force. Otherwise the audio
+  // switches and volumes go to the music controller, the window position
+  // and the default font to the access controller.
   void LoadSystemSettings(const std::string& fileName);
   // Nothing is written when the file's folder does not exist.
   bool SaveSystemSettings(const std::string& fileName);
@@ -96,6 +100,7 @@ class TSaveSystem {
 
   TPeltoAccessControl& FAccessControl;
   TScreenControl& FScreenControl;
+  TMusicCtrl& FMusicCtrl;
   PackageWriter FWriter;
 };
 

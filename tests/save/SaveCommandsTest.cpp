@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/MusicCtrl.h"
 #include "content/PackageReader.h"
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
@@ -14,6 +15,7 @@
 #include "platform/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/SaveSystem.h"
+#include "shell/DisplayMode.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
@@ -58,8 +60,10 @@ class SaveCommandsTest : public ::testing::Test {
     FScreen = std::make_unique<TScreenControl>();
     FScreen->AccessControl = FAccess.get();
     FScreen->InitWindows();
-    FSave = std::make_unique<TSaveSystem>(*FAccess, *FScreen);
-    FCommands = std::make_unique<TSaveCommands>(*FAccess, *FScreen, *FSave);
+    FMusic = std::make_unique<TMusicCtrl>();
+    FDisplay = std::make_unique<TDisplayMode>(*FAccess, *FScreen);
+    FSave = std::make_unique<TSaveSystem>(*FAccess, *FScreen, *FMusic);
+    FCommands = std::make_unique<TSaveCommands>(*FAccess, *FScreen, *FSave, *FMusic, *FDisplay);
     FSave->LoadSystemSettings(Settings());
   }
   // Shut-down as the main window does it.
@@ -69,6 +73,8 @@ class SaveCommandsTest : public ::testing::Test {
     FSave->CloseSaveFile();
     FCommands.reset();
     FSave.reset();
+    FDisplay.reset();
+    FMusic.reset();
     FScreen.reset();
     FAccess.reset();
   }
@@ -89,6 +95,8 @@ class SaveCommandsTest : public ::testing::Test {
   std::string FScript;
   std::unique_ptr<TPeltoAccessControl> FAccess;
   std::unique_ptr<TScreenControl> FScreen;
+  std::unique_ptr<TMusicCtrl> FMusic;
+  std::unique_ptr<TDisplayMode> FDisplay;
   std::unique_ptr<TSaveSystem> FSave;
   std::unique_ptr<TSaveCommands> FCommands;
 };
@@ -244,6 +252,42 @@ TEST_F(SaveCommandsTest, SystemSwitchesMessagePacingAndReportsUnknownKeywords) {
             "message (none, ok): debug: error report:\\n不明なシステムコマンド「再生」が発行されました");
   EXPECT_EQ(FPlatform.OutputLines()[2],
             "message (none, ok): debug: error report:\\n不明なシステムコマンド「」が発行されました");
+}
+
+TEST_F(SaveCommandsTest, SystemAudioSwitchesAndVolumesLastIntoTheNextRun) {
+  EXPECT_TRUE(System({"System.Command=MusicVolume", "System.Volume=30"}));
+  EXPECT_EQ(FMusic->GetMusicVolume(), 30);
+  EXPECT_TRUE(System({"System.Command=MusicVolume"}));
+  EXPECT_EQ(FMusic->GetMusicVolume(), 100);
+  EXPECT_TRUE(System({"System.Command=SoundVolume", "System.Volume=45"}));
+  EXPECT_EQ(FMusic->GetSoundVolume(), 45);
+  EXPECT_TRUE(System({"System.Command=MusicDisable"}));
+  EXPECT_FALSE(FMusic->UseMusic());
+  EXPECT_TRUE(System({"System.Command=SoundDisable"}));
+  EXPECT_FALSE(FMusic->FUseSound);
+
+  EndRun();
+  StartRun();
+  EXPECT_FALSE(FMusic->UseMusic());
+  EXPECT_FALSE(FMusic->FUseSound);
+  EXPECT_EQ(FMusic->GetMusicVolume(), 100);
+  EXPECT_EQ(FMusic->GetSoundVolume(), 45);
+  EXPECT_TRUE(System({"System.Command=MusicEnable"}));
+  EXPECT_TRUE(System({"System.Command=SoundEnable"}));
+  EXPECT_TRUE(FMusic->UseMusic());
+  EXPECT_TRUE(FMusic->FUseSound);
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+}
+
+TEST_F(SaveCommandsTest, SystemSwitchesBetweenFullScreenAndWindow) {
+  EXPECT_TRUE(System({"System.Command=WindowMode"}));
+  EXPECT_FALSE(FDisplay->FullScreen());
+  EXPECT_TRUE(System({"System.Command=FullScreen"}));
+  EXPECT_TRUE(FDisplay->FullScreen());
+  EXPECT_EQ(Vars().GetValueByName("_fullscreen"), 1);
+  EXPECT_TRUE(System({"System.Command=WindowMode"}));
+  EXPECT_FALSE(FDisplay->FullScreen());
+  EXPECT_EQ(Vars().GetValueByName("_fullscreen"), 0);
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/MusicCtrl.h"
+#include "audio/MusicTestSupport.h"
 #include "content/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
@@ -14,6 +17,7 @@
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "graphics/LasGraphic.h"
+#include "graphics/LasLayer.h"
 #include "graphics/Picture.h"
 #include "graphics/ScreenControl.h"
 #include "platform/SjisText.h"
@@ -69,6 +73,7 @@ class SaveSystemTest : public ::testing::Test {
   }
   void TearDown() override {
     FSave.reset();
+    FMusic.reset();
     FScreen.reset();
     FAccess.reset();
     InstallPlatform(nullptr);
@@ -78,6 +83,7 @@ class SaveSystemTest : public ::testing::Test {
   // makeDataDirectory is set.
   void Start(const std::vector<std::string>& header, bool makeDataDirectory = true) {
     FSave.reset();
+    FMusic.reset();
     FScreen.reset();
     FAccess = std::make_unique<TPeltoAccessControl>();
     const std::string script = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"}, header)));
@@ -86,7 +92,8 @@ class SaveSystemTest : public ::testing::Test {
     FScreen = std::make_unique<TScreenControl>();
     FScreen->AccessControl = FAccess.get();
     FScreen->InitWindows();
-    FSave = std::make_unique<TSaveSystem>(*FAccess, *FScreen);
+    FMusic = std::make_unique<TMusicCtrl>();
+    FSave = std::make_unique<TSaveSystem>(*FAccess, *FScreen, *FMusic);
   }
 
   std::string DataPath(const std::string& name) const { return FAccess->FDataDirectory + name; }
@@ -106,6 +113,7 @@ class SaveSystemTest : public ::testing::Test {
   TTempDir FDir;
   std::unique_ptr<TPeltoAccessControl> FAccess;
   std::unique_ptr<TScreenControl> FScreen;
+  std::unique_ptr<TMusicCtrl> FMusic;
   std::unique_ptr<TSaveSystem> FSave;
 };
 
@@ -188,6 +196,67 @@ TEST_F(SaveSystemTest, AStateSaveHoldsItsEntriesVersionIdentifiersDateAndThumbna
   const TStringList second = EntryLines(path, "savefile.info");
   EXPECT_EQ(ListReadString(second, "SaveSystem.PeltoID", "?"), "lighthouse");
   EXPECT_EQ(ListReadString(second, "SaveSystem.BuildID", "?"), "12");
+}
+
+TEST_F(SaveSystemTest, AStateSaveCarriesTheMusicAndItsVolumesButNotTheSwitches) {
+  EnterSaveMenu();
+  const std::string theme = FDir.Write("story/theme.wav", test::WaveOfMs(1000));
+  FMusic->PlayMusic(theme, 2);
+  FMusic->SetMusicVolume(40);
+  FMusic->SetSoundVolume(70);
+  const std::string path = DataPath("m.sav");
+  ASSERT_TRUE(FSave->SaveGame(path));
+  const TStringList info = EntryLines(path, "savefile.info");
+  EXPECT_EQ(ListReadString(info, "Music.FileName", "?"), theme);
+  EXPECT_EQ(ListReadString(info, "Music.Playing", "?"), "1");
+  EXPECT_EQ(ListReadString(info, "Music.Loop", "?"), "2");
+  EXPECT_EQ(ListReadString(info, "Music.Volume", "?"), "40");
+  EXPECT_EQ(ListReadString(info, "Sound.Volume", "?"), "70");
+
+  FMusic->StopMusic();
+  FMusic->SetMusicVolume(100);
+  FMusic->SetSoundVolume(100);
+  FMusic->FUseSound = false;
+  ASSERT_TRUE(FSave->LoadGame(path));
+  EXPECT_TRUE(FMusic->MusicPlaying());
+  EXPECT_EQ(FMusic->MusicFileName(), theme);
+  EXPECT_EQ(FMusic->MusicLoop(), 2);
+  EXPECT_EQ(FMusic->GetMusicVolume(), 40);
+  EXPECT_EQ(FMusic->GetSoundVolume(), 70);
+  EXPECT_FALSE(FMusic->FUseSound);
+  // The settings written at shut-down keep the volumes of the loaded save.
+  const std::string settings = DataPath("p_save00.svi");
+  ASSERT_TRUE(FSave->SaveSystemSettings(settings));
+  const std::string text = ReadFileText(settings);
+  EXPECT_NE(text.find("System.MusicVolume=40\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.SoundVolume=70\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.UseSound=0\r\n"), std::string::npos);
+}
+
+TEST_F(SaveSystemTest, TheScreenTravelsWithTheSaveAndLegacyModeAddsTheBackground) {
+  EnterSaveMenu();
+  ASSERT_TRUE(FScreen->SetLayerPos(0, kTextLayerName, 12, 34));
+  ASSERT_TRUE(FScreen->SetLayerVisible(0, kTextLayerName, true));
+  const std::string path = DataPath("screen.sav");
+  ASSERT_TRUE(FSave->SaveGame(path));
+  std::vector<std::string> names = EntryNames(path);
+  EXPECT_NE(std::find(names.begin(), names.end(), "layer.info"), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), "_background.bmp"), names.end());
+
+  FScreen->SetLayerPos(0, kTextLayerName, 0, 0);
+  FScreen->SetLayerVisible(0, kTextLayerName, false);
+  ASSERT_TRUE(FSave->LoadGame(path));
+  TLayerRect rect;
+  ASSERT_TRUE(FScreen->GetLayerRect(0, kTextLayerName, rect));
+  EXPECT_EQ(rect.Left, 12);
+  EXPECT_EQ(rect.Top, 34);
+  EXPECT_TRUE(FScreen->GetLayerVisible(0, kTextLayerName));
+
+  Start({"LegacyMode=1"});
+  EnterSaveMenu();
+  ASSERT_TRUE(FSave->SaveGame(path));
+  names = EntryNames(path);
+  EXPECT_NE(std::find(names.begin(), names.end(), "_background.bmp"), names.end());
 }
 
 TEST_F(SaveSystemTest, AMissingSaveFolderIsCreatedOnlyWhenTheUserAgrees) {
@@ -382,6 +451,14 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
   EXPECT_EQ(FAccess->FWindowTop, 0);
   EXPECT_EQ(FAccess->FDefaultFontName, sjis::FromUtf8("ＭＳ ゴシック"));
   EXPECT_TRUE(FSave->FSystemValues.empty());
+  EXPECT_TRUE(FMusic->UseMusic());
+  EXPECT_TRUE(FMusic->FUseSound);
+  EXPECT_EQ(FMusic->GetMusicVolume(), 100);
+  EXPECT_EQ(FMusic->GetSoundVolume(), 100);
+  FMusic->SetMusicEnabled(false);
+  FMusic->FUseSound = false;
+  FMusic->SetMusicVolume(30);
+  FMusic->SetSoundVolume(0);
 
   FAccess->FWindowLeft = 120;
   FAccess->FWindowTop = -8;
@@ -390,6 +467,10 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
   ASSERT_TRUE(FSave->SaveSystemSettings(settings));
   const std::string text = ReadFileText(settings);
   EXPECT_NE(text.find("Cleared=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.UseMusic=0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.UseSound=0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.MusicVolume=30\r\n"), std::string::npos);
+  EXPECT_NE(text.find("System.SoundVolume=0\r\n"), std::string::npos);
   EXPECT_NE(text.find("System.Left=120\r\n"), std::string::npos);
   EXPECT_NE(text.find("System.Top=-8\r\n"), std::string::npos);
   EXPECT_NE(text.find("System.Font=" + sjis::FromUtf8("ＭＳ 明朝") + "\r\n"), std::string::npos);
@@ -400,6 +481,10 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
   EXPECT_EQ(FAccess->FWindowTop, -8);
   EXPECT_EQ(FAccess->FDefaultFontName, sjis::FromUtf8("ＭＳ 明朝"));
   EXPECT_EQ(FSave->ReadSystemValue("cleared"), "1");
+  EXPECT_FALSE(FMusic->UseMusic());
+  EXPECT_FALSE(FMusic->FUseSound);
+  EXPECT_EQ(FMusic->GetMusicVolume(), 30);
+  EXPECT_EQ(FMusic->GetSoundVolume(), 0);
 
   // A folder that does not exist gets nothing.
   EXPECT_FALSE(FSave->SaveSystemSettings(FDir.Path() + "/none/p_save00.svi"));
