@@ -340,6 +340,20 @@ TEST_F(SaveSystemTest, ASaveWithoutACallStackIsReportedAndEndsTheRun) {
   EXPECT_TRUE(FPlatform.Terminated());
 }
 
+TEST_F(SaveSystemTest, ASaveWithoutScreenEntriesLoadsTheRestAndSaysSo) {
+  const std::string path = DataPath("noscreen.sav");
+  WriteSave(path, {{"stack.info", {"Stack.CommandIndex=4", "Stack.PageName=P", "Stack.BookName=B", "@StackBorder"}},
+                   {"valuevar.info", {"score=11"}},
+                   {"savefile.info", {"SaveSystem.Version=1"}}});
+  EXPECT_TRUE(FSave->LoadGame(path));
+  ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
+  EXPECT_EQ(FPlatform.OutputLines()[0], "message (none, ok): debug error : FScreenControl->LoadInfo()");
+  EXPECT_EQ(FAccess->FVariableCtrl->GetValueByName("score"), 11);
+  ASSERT_TRUE(FAccess->ReturnFromCall());
+  EXPECT_EQ(FAccess->FCommandCtrl->BookName(), "B");
+  EXPECT_EQ(FAccess->FNextCommandIndex, 4);
+}
+
 TEST_F(SaveSystemTest, ValueFilesKeepTheirValuesAcrossCloseAndAppend) {
   const std::string path = DataPath("values.dat");
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::CreateMode));
