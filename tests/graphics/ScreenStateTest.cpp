@@ -424,6 +424,34 @@ TEST_F(ScreenStateTest, MissingOrBrokenEntriesFailTheirPartButNotTheOthers) {
   EXPECT_FALSE(LoadScreen(true));
 }
 
+TEST_F(ScreenStateTest, GarbledRecordsRestoreWithDefaultsAndDrawSafely) {
+  FDir.Write("cell.bmp", EncodeBmp32(Picture(6, 6, 0x00FFFFFF, 0)));
+  WriteEntries({{"layer.info",
+                 {"no equals sign here", "Layer.Visible=maybe", "@LayerBorder", "Layer.LayerName=" + kBackground,
+                  "Layer.Pos.Left=12x", "Layer.Size.Width=-40", "Layer.ViewPos.Left=-9", "Layer.ViewPos.Top=$10",
+                  "@LayerBorder"}},
+                {"dynamiclayer.info",
+                 {"DynamicLayer.Image.FileName=cell.bmp", "DynamicLayer.Image.AnimeCount=0",
+                  "DynamicLayer.Image.DivideCount=-3", "DynamicLayer.AnimeIndex=77", "DynamicLayer.ImageIndex.Enable=9",
+                  "DynamicLayer.AttrID=many", "@LayerBorder"}}});
+  ASSERT_TRUE(LoadScreen(false));
+  TLasScreen& main = Main(FRestored);
+  EXPECT_FALSE(main.BaseLayer()->Visible);
+  const TLasLayer& bg = *main.GetLayer(1);
+  EXPECT_EQ(bg.Left, 0);
+  EXPECT_EQ(bg.ViewLeft, 0);
+  EXPECT_EQ(bg.ViewTop, 16);
+  const std::vector<TDynamicLayerList*> got = Dynamic(FRestored);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0]->AttrID, 0);
+  EXPECT_EQ(got[0]->AnimeCount, 1);
+  EXPECT_EQ(got[0]->DivideCount, 1);
+  // Drawing a cell outside the picture shows nothing instead of reading
+  // outside it.
+  main.UpdateFrame();
+  EXPECT_EQ(got[0]->AnimeIndex, 0);
+}
+
 TEST_F(ScreenStateTest, AWriterThatCannotWriteReportsFailure) {
   PackageWriter closed;
   EXPECT_FALSE(FSaved.SaveInfo(closed, true));
