@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/PeltoAccessControl.h"
@@ -143,6 +144,20 @@ TEST_F(DisplayModeTest, TheDisplayRoutinesGoThroughThePlatform) {
   EXPECT_EQ(FPlatform.DisplayModeChanges(), 2);
 }
 
+// Records where button presses arrive.
+class TPointerClient : public TPlatformClient {
+ public:
+  std::vector<std::pair<int, int>> Downs;
+  void FormMouseDown(TMouseButton, int x, int y) override { Downs.emplace_back(x, y); }
+  void FormMouseUp(TMouseButton, int, int) override {}
+  void FormMouseMove(int, int) override {}
+  void FormKeyDown(int) override {}
+  void FormKeyUp(int) override {}
+  void FormPaint() override {}
+  void FormActivate() override {}
+  void MainTimerTimer() override {}
+};
+
 TEST(SdlFullScreen, CoversTheDisplayLetterboxedAndGivesTheWindowBack) {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') GTEST_SKIP() << "DISPLAY is not set";
@@ -184,6 +199,23 @@ TEST(SdlFullScreen, CoversTheDisplayLetterboxedAndGivesTheWindowBack) {
   SDL_RenderGetLogicalSize(renderer, &logicalW, &logicalH);
   EXPECT_EQ(logicalW, 40);
   EXPECT_EQ(logicalH, 20);
+
+  // A press in the middle of the output is the middle of the picture,
+  // whatever the window scale.
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = platform.WindowId();
+  press.button.button = SDL_BUTTON_LEFT;
+  press.button.state = SDL_PRESSED;
+  press.button.x = w / 2;
+  press.button.y = h / 2;
+  ASSERT_EQ(SDL_PushEvent(&press), 1);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+  TPointerClient client;
+  platform.Run(client);
+  EXPECT_EQ(client.Downs, (std::vector<std::pair<int, int>>{{20, 10}}));
 
   ASSERT_TRUE(platform.SetFullScreen(false, 0, 0));
   EXPECT_FALSE(platform.FullScreen());

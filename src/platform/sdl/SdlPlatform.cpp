@@ -217,6 +217,9 @@ struct TSdlPlatform::TImpl {
   }
 
   int Scale() const { return std::clamp(Options.Scale, 1, kMaxScale); }
+  // What pointer positions are divided by: in full screen the renderer's
+  // logical size maps the pointer to canvas pixels already.
+  int PointerScale() const { return FullScreen ? 1 : Scale(); }
 
   int ScaledSide(int side) const {
     const long long scaled = static_cast<long long>(std::max(side, 1)) * Scale();
@@ -373,9 +376,7 @@ struct TSdlPlatform::TImpl {
       return;
     }
     if (!Client || ModalDepth > 0) return;
-    // In full screen the renderer's logical size maps the pointer to
-    // canvas pixels already.
-    const int scale = FullScreen ? 1 : Scale();
+    const int scale = PointerScale();
     switch (event.type) {
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -502,7 +503,7 @@ struct TSdlPlatform::TImpl {
   // restored when it closes. Closing the window cancels and terminates.
   bool RunInputDialog(const std::string& caption, const std::string& prompt, std::string& value) {
     const TCanvas frame = Canvas;
-    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), Scale());
+    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), PointerScale());
     ++ModalDepth;
     SDL_StartTextInput();
     auto show = [&] {
