@@ -28,6 +28,7 @@ std::string TCommandLine::Usage() {
          "  --dump-state FILE        write the runtime state as UTF-8 text at shutdown\n"
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
+         "  --trace-audio            headless: write every change of an audio channel to standard error\n"
          "Without CONTENT the content is this program's path with the extension \".pp5\".\n";
 }
 
@@ -65,6 +66,8 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
       Headless = true;
     } else if (a == "--trace") {
       Trace = true;
+    } else if (a == "--trace-audio") {
+      TraceAudio = true;
     } else if (a == "--scale") {
       if (!value(v)) return false;
       if (!ParseUnsigned(v, 16, n) || n < 1) {

@@ -21,6 +21,7 @@ struct TCommandLine {
   std::string DumpStatePath;
   std::optional<TMessageResult> Answer;
   bool Trace = false;
+  bool TraceAudio = false;
   std::string ContentPath;
 
   // False with a message in error when the arguments are not understood.

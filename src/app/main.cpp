@@ -54,6 +54,7 @@ static int RunMain(int argc, char** argv) {
   if (cl.Headless) {
     THeadlessOptions options;
     options.Trace = cl.Trace;
+    options.TraceAudio = cl.TraceAudio;
     options.MaxTime = cl.MaxTime;
     options.Answer = cl.Answer;
     THeadlessPlatform platform(options);

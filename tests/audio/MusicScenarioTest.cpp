@@ -28,7 +28,7 @@ TScenario RunPage(const std::vector<std::string>& page, const std::string& event
   dir.Write("Chime.wav", WaveOfMs(700));
   dir.Write("click.wav", WaveOfMs(300));
   const std::string script = dir.Write("game.pf5", MakeScript(ScriptWithPage(page)));
-  std::vector<std::string> args = {"--headless", "--trace", "--max-time", "20000"};
+  std::vector<std::string> args = {"--headless", "--trace", "--trace-audio", "--max-time", "20000"};
   if (!events.empty()) {
     args.push_back("--events");
     args.push_back(dir.Write("events.txt", events));

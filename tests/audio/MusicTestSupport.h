@@ -46,6 +46,7 @@ class TTracedPlatform {
   static THeadlessOptions Options() {
     THeadlessOptions options;
     options.Trace = true;
+    options.TraceAudio = true;
     options.EchoToStderr = false;
     return options;
   }

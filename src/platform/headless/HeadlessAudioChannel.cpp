@@ -119,7 +119,7 @@ bool THeadlessAudioChannel::SetVolume(int level) {
 }
 
 void THeadlessAudioChannel::Trace(const std::string& utf8Action) {
-  if (!FPlatform.TraceEnabled()) return;
+  if (!FPlatform.AudioTraceEnabled()) return;
   const char* kind = FKind == TAudioKind::Music ? "music" : "sound";
   FPlatform.TraceLine(sjis::FromUtf8("audio: " + std::to_string(FPlatform.GetTickCount()) + " " + kind + " " +
                                      utf8Action));

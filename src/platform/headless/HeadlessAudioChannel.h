@@ -2,7 +2,8 @@
 // it exists, so missing files fail as they would with real audio, and it
 // "plays" on the virtual clock: a WAV file finishes after the duration its
 // header gives, any other file at once. With --trace every change of the
-// channel is written as a line "audio: MS KIND ACTION ...".
+// channel is written as a line "audio: MS KIND ACTION ..." when asked for
+// (--trace-audio).
 #pragma once
 
 #include <cstdint>

@@ -31,6 +31,8 @@ struct THeadlessOptions {
   std::optional<TMessageResult> Answer;
   // Write message-box and trace lines to standard error.
   bool EchoToStderr = true;
+  // Also write a line for every change of an audio channel.
+  bool TraceAudio = false;
 };
 
 class THeadlessPlatform : public TPlatform {
@@ -89,6 +91,7 @@ class THeadlessPlatform : public TPlatform {
 
   void TraceLine(const std::string& text) override;
   bool TraceEnabled() const override { return FOptions.Trace; }
+  bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
 
  private:
   void Deliver(const THeadlessEvent& event);
