@@ -1,6 +1,7 @@
 #include "content/PeltoAccessControl.h"
 
 #include "content/BmpCodec.h"
+#include "content/M2BC.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"
@@ -241,20 +242,35 @@ bool TPeltoAccessControl::LoadEntryBytes(const std::string& name, std::string& b
 
 namespace {
 
-enum class TImageKind { Png, Bmp, Other };
+enum class TImageKind { Png, Bmp, Mag, Other };
 
 TImageKind KindOf(const std::string& name) {
   const size_t dot = sjis::FindLastChar(name, '.');
   const std::string ext = dot == std::string::npos ? "" : sjis::UpperAscii(name.substr(dot));
   if (ext == ".PNG") return TImageKind::Png;
   if (ext == ".BMP") return TImageKind::Bmp;
+  if (ext == ".MAG") return TImageKind::Mag;
   return TImageKind::Other;
 }
 
+// Container entries: PNG and BMP only. Every other kind, MAG included, is
+// left to image plug-ins, which this player does not load, so it fails.
 bool DecodeImage(TImageKind kind, const std::string& bytes, TLasGraphic& graphic) {
   if (kind == TImageKind::Png) return graphic.LoadPngFromMemory(bytes);
   if (kind == TImageKind::Bmp) return LoadBmp(bytes, graphic);
   return false;
+}
+
+// A file on disk: MAG files are decoded from their path, the rest as above.
+bool DecodeImageFile(TImageKind kind, const std::string& path, TLasGraphic& graphic) {
+  if (kind == TImageKind::Mag) {
+    TPicture picture;
+    if (!TM2BC().LoadToBitmap(path, picture)) return false;
+    graphic.AssignGraphic(picture);
+    return true;
+  }
+  std::string bytes;
+  return TFileSystem::ReadFile(path, bytes) && DecodeImage(kind, bytes, graphic);
 }
 
 }  // namespace
@@ -269,7 +285,7 @@ bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphi
     if (ExtractEntry(FPackage, name, bytes) && DecodeImage(kind, bytes, graphic)) return true;
   } else {
     const std::string path = FindDataFile(name);
-    if (path != kNoEntry && TFileSystem::ReadFile(path, bytes) && DecodeImage(kind, bytes, graphic)) return true;
+    if (path != kNoEntry && DecodeImageFile(kind, path, graphic)) return true;
   }
   return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) && DecodeImage(kind, bytes, graphic);
 }

@@ -1,11 +1,13 @@
 // Image loading by name: the order of the sources (an open save container,
 // then the package or else the disk, then the runtime library), PNG and BMP
-// by extension, and failures that leave the surface alone.
+// by extension, MAG from the disk only, and failures that leave the surface
+// alone.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "content/BmpCodec.h"
+#include "content/MagTestSupport.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "content/PeltoAccessControl.h"
@@ -26,6 +28,14 @@ std::string PngOf(uint32_t color) {
   const uint8_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
   png.Data = {r, g, b, r, g, b};
   return test::EncodePng(png);
+}
+
+// An 8 x 1 MAG of 16 colours: palette entries 1, 2, 3 ... 8 from left to right.
+std::string MagOf() {
+  test::TMagBuild m;
+  m.FlagA = std::string(1, '\0');
+  m.Pixels = "\x12\x34\x56\x78";
+  return m.Bytes();
 }
 
 // A 1 x 3 BMP of one colour.
@@ -146,6 +156,37 @@ TEST_F(LoadImageTest, OtherKindsAndNamesThatLeaveTheFolderFail) {
   EXPECT_EQ(Load("..\\a.png"), 1u);
   EXPECT_EQ(Load(""), 1u);
   EXPECT_TRUE(FPlatform.OutputLines().empty());
+}
+
+TEST_F(LoadImageTest, MagIsDecodedFromDiskOnly) {
+  FDir.Write("bg.mag", MagOf());
+  FDir.Write("data/cut.mag", MagOf().substr(0, MagOf().size() - 1));
+  FDir.Write("png.mag", PngOf(kDisk));
+  TLasGraphic g;
+  ASSERT_TRUE(FAccess.LoadImage("BG.MAG", g));
+  ASSERT_EQ(g.Width(), 8);
+  ASSERT_EQ(g.Height(), 1);
+  for (int x = 0; x < 8; ++x) {
+    const uint32_t rgb = test::MagTestColor(x + 1);  // 0x00RRGGBB
+    const uint32_t expected = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
+    EXPECT_EQ(g.GetPixel(x, 0), expected) << x;
+  }
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+  EXPECT_EQ(Load("png.mag"), 1u);  // not MAG data: no decoder takes it
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+  EXPECT_EQ(Load("cut.mag"), 1u);
+  ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
+  EXPECT_NE(FPlatform.OutputLines()[0].find("Failed by MMAG_MagtoBmp"), std::string::npos);
+
+  // Entries are not given to the MAG decoder: without image plug-ins a MAG
+  // in a container is an unsupported kind, and the disk is not looked at.
+  const uint32_t fromDisk = g.GetPixel(0, 0);
+  OpenContainer("PV5SAVE", {{"bg.mag", MagOf()}}, FAccess.FSaveReader);
+  OpenContainer("PV5LIB", {{"bg.mag", MagOf()}}, FAccess.FLibrary);
+  EXPECT_EQ(Load("bg.mag"), fromDisk);  // the save's entry fails, the disk follows
+  FAccess.CloseSaveContainer();
+  OpenContainer("PV5PKG", {{"bg.mag", MagOf()}}, FAccess.FPackage);
+  EXPECT_EQ(Load("bg.mag"), 1u);
 }
 
 }  // namespace
