@@ -69,11 +69,12 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
   if (mode == ReadMode) {
     if (!FAccessControl.OpenSaveContainer(fileName)) return false;
     FOpenMode = OpenForReading;
-    return FAccessControl.LoadTextEntry(std::string(SaveInfoEntryName), FSaveValues);
+    // Only the file's own values: the content package is not asked.
+    return LoadEntryStrings(FAccessControl.FSaveReader, SaveInfoEntryName, FSaveValues);
   }
   if (mode == AppendMode && FAccessControl.OpenSaveContainer(fileName)) {
     // The file's earlier values survive.
-    FAccessControl.LoadTextEntry(std::string(SaveInfoEntryName), FSaveValues);
+    LoadEntryStrings(FAccessControl.FSaveReader, SaveInfoEntryName, FSaveValues);
   }
   FAccessControl.CloseSaveContainer();
   ResetWriter(FWriter);

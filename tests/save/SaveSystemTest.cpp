@@ -405,6 +405,13 @@ TEST_F(SaveSystemTest, AppendReplacesAFileThatIsNotASaveAndReadRefusesIt) {
   EXPECT_FALSE(FSave->IsSaveFileOpen());
   EXPECT_FALSE(FSave->OpenSaveFile(DataPath("missing.dat"), TSaveSystem::ReadMode));
   EXPECT_FALSE(FSave->OpenSaveFile("", TSaveSystem::CreateMode));
+  // A save without a value list opens (its pictures can be shown) but says so.
+  const std::string bare = DataPath("bare.sav");
+  WriteSave(bare, {{"stack.info", {"@StackBorder"}}});
+  EXPECT_FALSE(FSave->OpenSaveFile(bare, TSaveSystem::ReadMode));
+  EXPECT_EQ(FSave->FOpenMode, TSaveSystem::OpenForReading);
+  EXPECT_TRUE(FSave->FSaveValues.empty());
+  FSave->CloseSaveFile();
 
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::AppendMode));
   EXPECT_EQ(FSave->ReadSaveValue("A"), "");
