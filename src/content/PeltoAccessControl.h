@@ -52,7 +52,8 @@ class TPeltoAccessControl : public TImageSource {
 
   // Loads an image by name: from the open save container, then the package
   // (or the disk when there is none), then the library. ".png" is read as
-  // PNG, ".bmp" as BMP; other kinds have no decoder here and fail.
+  // PNG, ".bmp" as BMP, ".mag" on disk by the MAG decoder; other kinds (and
+  // MAG inside containers) have no decoder here and fail.
   bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
 
   // Native path of a resource file on disk, or "No Entry".

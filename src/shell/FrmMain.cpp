@@ -14,6 +14,9 @@
 #include "script/PeltoFile.h"
 #include "graphics/LayerCtrl.h"
 #include "script/VariableCtrl.h"
+#include "save/SaveCommands.h"
+#include "save/SaveSystem.h"
+#include "shell/DisplayMode.h"
 #include "shell/StateDump.h"
 
 namespace pelto5 {
@@ -22,6 +25,7 @@ namespace {
 
 constexpr const char* kPelto = "Pelto";
 constexpr const char* kRuntimeLibrary = "peltort5.pml";
+constexpr const char* kSettingsFile = "p_save00.svi";
 // "存在しないページへのアクセスが発生しました。\n「"
 constexpr const char* kMissingPage1 =
     "\x91\xB6\x8D\xDD\x82\xB5\x82\xC8\x82\xA2\x83\x79\x81\x5B\x83\x57\x82\xD6\x82\xCC\x83\x41"
@@ -86,6 +90,8 @@ void TfrmMain::BuildDispatchTable() {
   FHandlers[TCommandCtrl::ctMusic] = music(&TMusicCommands::DoMusic);
   FHandlers[TCommandCtrl::ctSound] = music(&TMusicCommands::DoSound);
   FHandlers[TCommandCtrl::ctMusicStop] = music(&TMusicCommands::DoMusicStop);
+  FHandlers[TCommandCtrl::ctSaveCtrl] = [this](TPeltoCommand& command) { return FSaveCommands->DoSaveCtrl(command); };
+  FHandlers[TCommandCtrl::ctSystem] = [this](TPeltoCommand& command) { return FSaveCommands->DoSystem(command); };
 }
 
 bool TfrmMain::FormCreate() {
@@ -94,6 +100,10 @@ bool TfrmMain::FormCreate() {
   FScreenControl->AccessControl = FAccessControl.get();
   FMusicCtrl = std::make_unique<TMusicCtrl>();
   FMusicCommands = std::make_unique<TMusicCommands>(*FAccessControl, *FMusicCtrl);
+  FDisplayMode = std::make_unique<TDisplayMode>(*FAccessControl, *FScreenControl);
+  FSaveSystem = std::make_unique<TSaveSystem>(*FAccessControl, *FScreenControl, *FMusicCtrl);
+  FSaveCommands = std::make_unique<TSaveCommands>(*FAccessControl, *FScreenControl, *FSaveSystem, *FMusicCtrl,
+                                                  *FDisplayMode);
   FFlowCommands = std::make_unique<TFlowCommands>(*FAccessControl);
   FPresentationCommands = std::make_unique<TPresentationCommands>(*FAccessControl, *FScreenControl,
                                                                   [this] { return FLegacyMode; });
@@ -135,6 +145,8 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::ApplySettings() {
   FLegacyMode = FAccessControl->FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
+  FSaveSystem->LoadSystemSettings(FAccessControl->FDataDirectory + kSettingsFile);
+  Platform().SetWindowPosition(FAccessControl->FWindowLeft, FAccessControl->FWindowTop);
 }
 
 void TfrmMain::StartExecution() {
@@ -234,13 +246,18 @@ void TfrmMain::TraceCommand(int index, const TPeltoCommand& command) {
 void TfrmMain::FormDestroy() {
   if (FDestroyed || !FCreated) return;
   FDestroyed = true;
+  FDisplayMode->SetWindowMode();
   StoreWindowPosition();
   WriteStateDump();
   WriteScreenshot();
+  FSaveSystem->CloseSaveFile();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
   FPresentationCommands.reset();
   FFlowCommands.reset();
+  FSaveCommands.reset();
+  FSaveSystem.reset();
+  FDisplayMode.reset();
   FMusicCommands.reset();
   FMusicCtrl.reset();
   FScreenControl.reset();
@@ -250,6 +267,7 @@ void TfrmMain::FormDestroy() {
 void TfrmMain::StoreWindowPosition() {
   FAccessControl->FWindowTop = Platform().WindowTop();
   FAccessControl->FWindowLeft = Platform().WindowLeft();
+  FSaveSystem->SaveSystemSettings(FAccessControl->FDataDirectory + kSettingsFile);
 }
 
 void TfrmMain::WriteStateDump() {

@@ -20,6 +20,9 @@ class TMusicCtrl;
 class TPresentationCommands;
 class TScreenControl;
 class TDynamicLayer;
+class TDisplayMode;
+class TSaveSystem;
+class TSaveCommands;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -82,6 +85,9 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TScreenControl> FScreenControl;
   std::unique_ptr<TMusicCtrl> FMusicCtrl;
   std::unique_ptr<TMusicCommands> FMusicCommands;
+  std::unique_ptr<TDisplayMode> FDisplayMode;
+  std::unique_ptr<TSaveSystem> FSaveSystem;
+  std::unique_ptr<TSaveCommands> FSaveCommands;
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
