@@ -240,7 +240,8 @@ void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
 
 bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
   const std::string directory = TFileSystem::DirectoryOf(fileName);
-  if (!directory.empty() && !TFileSystem::DirectoryExists(directory)) return false;
+  // Without a data directory (content that did not open) nothing is written.
+  if (directory.empty() || !TFileSystem::DirectoryExists(directory)) return false;
   ListWriteBool(FSystemValues, kKeyUseMusic, FMusicCtrl.UseMusic());
   ListWriteBool(FSystemValues, kKeyUseSound, FMusicCtrl.FUseSound);
   ListWriteInteger(FSystemValues, kKeyMusicVolume, FMusicCtrl.GetMusicVolume());

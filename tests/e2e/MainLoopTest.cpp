@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "support/PlayerRun.h"
 
@@ -167,6 +168,9 @@ TEST(ContentOpening, MissingAndForeignFilesAreRefused) {
   const TPlayerResult missing = RunPlayer({"--headless", dir.Path() + "/nothing.pp5"});
   EXPECT_EQ(missing.ExitStatus, 1);
   EXPECT_TRUE(missing.HasLine("message (error, ok): " + dir.Path() + "/nothing.pp5が見つかりません"));
+  // Content that did not open has no data directory: no settings are written
+  // anywhere, the current folder included.
+  EXPECT_FALSE(std::filesystem::exists("p_save00.svi"));
 
   const std::string foreign = dir.Write("abc.pf5", "abc\r\n<Head=\"Pelto\">\r\n");
   const TPlayerResult r = RunPlayer({"--headless", foreign});
