@@ -4,6 +4,8 @@
 // read of a file of the same size. Prints the ratios (1.0 = as fast as the
 // bound) after the benchmark table.
 #include <benchmark/benchmark.h>
+
+#include "RatioReporter.h"
 #include <zlib.h>
 
 #include <cstdio>
@@ -131,39 +133,25 @@ BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond)->MinTime(1.5);
 BENCHMARK(BM_ExtractStoredEntry)->Unit(benchmark::kMillisecond)->MinTime(1.5);
 BENCHMARK(BM_PlainFileRead)->Unit(benchmark::kMillisecond)->MinTime(1.5);
 
-// Remembers the time per iteration of every run to print the ratios.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
-    }
-  }
-  void PrintRatio(const char* what, const std::string& ours, const std::string& bound) const {
-    const auto a = FTimes.find(ours);
-    const auto b = FTimes.find(bound);
-    if (a == FTimes.end() || b == FTimes.end() || a->second <= 0) return;
-    std::printf("%s: %.3f (throughput of %s / %s)\n", what, b->second / a->second, ours.c_str(),
-                bound.c_str());
-  }
-
- private:
-  std::map<std::string, double> FTimes;
-};
+// Throughput of ours as a ratio to bound's.
+void PrintRatio(const pelto5::bench::TRatioReporter& reporter, const char* what, const std::string& ours,
+                const std::string& bound) {
+  const double a = reporter.Time(ours);
+  const double b = reporter.Time(bound);
+  if (a <= 0 || b <= 0) return;
+  std::printf("%s: %.3f (throughput of %s / %s)\n", what, b / a, ours.c_str(), bound.c_str());
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TRatioReporter reporter;
+  pelto5::bench::TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("compressed entry vs zlib uncompress", "BM_ExtractCompressedEntry",
+  PrintRatio(reporter, "compressed entry vs zlib uncompress", "BM_ExtractCompressedEntry",
                       "BM_ZlibUncompress");
-  reporter.PrintRatio("stored entry vs plain file read", "BM_ExtractStoredEntry", "BM_PlainFileRead");
+  PrintRatio(reporter, "stored entry vs plain file read", "BM_ExtractStoredEntry", "BM_PlainFileRead");
   benchmark::Shutdown();
   return 0;
 }

@@ -9,6 +9,8 @@
 // Prints the ratios (time of ours / time of the copy) after the table.
 #include <benchmark/benchmark.h>
 
+#include "RatioReporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -188,38 +190,25 @@ BENCHMARK(BM_CopyFrameAndCells)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RevealCharacter)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CopyFrameTwice)->Unit(benchmark::kMicrosecond);
 
-// Remembers the time per iteration of every run to print the ratios.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
-    }
-  }
-  void PrintRatio(const char* what, const std::string& ours, const std::string& bound) const {
-    const auto a = FTimes.find(ours);
-    const auto b = FTimes.find(bound);
-    if (a == FTimes.end() || b == FTimes.end() || b->second <= 0) return;
-    std::printf("%s: %.2f x memcpy (%s / %s)\n", what, a->second / b->second, ours.c_str(), bound.c_str());
-  }
-
- private:
-  std::map<std::string, double> FTimes;
-};
+// Time of ours as a multiple of bound's.
+void PrintRatio(const pelto5::bench::TRatioReporter& reporter, const char* what, const std::string& ours,
+                const std::string& bound) {
+  const double a = reporter.Time(ours);
+  const double b = reporter.Time(bound);
+  if (a <= 0 || b <= 0) return;
+  std::printf("%s: %.2f x memcpy (%s / %s)\n", what, a / b, ours.c_str(), bound.c_str());
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TRatioReporter reporter;
+  pelto5::bench::TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("compose, 6 layers (target 4)", "BM_Compose", "BM_CopyLayerBytes");
-  reporter.PrintRatio("update frame, 10 dynamic layers", "BM_UpdateFrame", "BM_CopyFrameAndCells");
-  reporter.PrintRatio("one message character", "BM_RevealCharacter", "BM_CopyFrameTwice");
+  PrintRatio(reporter, "compose, 6 layers (target 4)", "BM_Compose", "BM_CopyLayerBytes");
+  PrintRatio(reporter, "update frame, 10 dynamic layers", "BM_UpdateFrame", "BM_CopyFrameAndCells");
+  PrintRatio(reporter, "one message character", "BM_RevealCharacter", "BM_CopyFrameTwice");
   benchmark::Shutdown();
   return 0;
 }

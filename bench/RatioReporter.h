@@ -1,0 +1,33 @@
+// A console reporter that remembers each benchmark's time per iteration, so
+// that a benchmark program can print ratios between two of them at the end.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace pelto5::bench {
+
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      }
+    }
+  }
+  // Time per iteration of the named benchmark, 0 if it did not run.
+  double Time(const std::string& name) const {
+    const auto it = FTimes.find(name);
+    return it == FTimes.end() ? 0.0 : it->second;
+  }
+
+ private:
+  std::map<std::string, double> FTimes;
+};
+
+}  // namespace pelto5::bench
