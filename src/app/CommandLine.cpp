@@ -29,7 +29,9 @@ std::string TCommandLine::Usage() {
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
          "  --trace-audio            headless: write every change of an audio channel to standard error\n"
-         "Without CONTENT the content is this program's path with the extension \".pp5\".\n";
+         "Without CONTENT the content is this program's path with the extension \".pp5\".\n"
+         "Exit status: 0 normal end, 1 content could not be opened, 2 bad command line,\n"
+         "3 headless run stopped by --max-time, 4 no display for the window (use --headless).\n";
 }
 
 bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {

@@ -15,6 +15,9 @@ using namespace pelto5;
 
 namespace {
 
+// Exit status when no display could be opened for the window.
+constexpr int kExitNoDisplay = 4;
+
 int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   TFormOptions options;
   options.ContentPath = cl.ContentPath;
@@ -74,7 +77,7 @@ static int RunMain(int argc, char** argv) {
   TSdlPlatform platform(options);
   if (!platform.Initialize(error)) {
     std::fprintf(stderr, "pelto5: %s\n", error.c_str());
-    return 1;
+    return platform.NoDisplay() ? kExitNoDisplay : 1;
   }
   InstallPlatform(&platform);
   const int status = RunPlayer(platform, cl);

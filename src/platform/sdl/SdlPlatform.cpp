@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -21,6 +22,9 @@ constexpr const char* kDefaultCaption = "Peltoforge 5 Runtime";
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kMaxScale = 16;
+// How often, and how many milliseconds apart, a named display is tried.
+constexpr int kDisplayAttempts = 5;
+constexpr uint32_t kDisplayRetryDelay = 100;
 // Larger windows than this are refused by every display server we know.
 constexpr int kMaxWindowSide = 16384;
 
@@ -171,6 +175,7 @@ int VirtualKeyFromSdl(int32_t keycode, int scancode) {
 struct TSdlPlatform::TImpl {
   TSdlOptions Options;
   bool VideoStarted = false;
+  bool NoDisplay = false;
   SDL_Window* Window = nullptr;
   SDL_Renderer* Renderer = nullptr;
   SDL_Texture* Texture = nullptr;
@@ -198,6 +203,43 @@ struct TSdlPlatform::TImpl {
   SDL_Scancode SwallowKeyUp = SDL_SCANCODE_UNKNOWN;
 
   ~TImpl() { Shutdown(); }
+
+  // Starts SDL's video. Without a display SDL quietly falls back to a video
+  // driver that draws into memory only, and the player would run with
+  // nothing on screen: that is accepted only when the user asked for such a
+  // driver. A display that is named but refuses a connection for a moment
+  // (a busy X server does) is tried again a few times first.
+  bool StartVideo(std::string& error) {
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool driverAsked = wanted && *wanted;
+    const bool displayNamed = HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY");
+    for (int attempt = 1;; ++attempt) {
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("cannot open the main window: no display is available (") + SDL_GetError() + ")";
+        if (!displayNamed || attempt >= kDisplayAttempts) return false;
+        SDL_Delay(kDisplayRetryDelay);
+        continue;
+      }
+      VideoStarted = true;
+      const char* driver = SDL_GetCurrentVideoDriver();
+      const bool fallback =
+          driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+      if (driverAsked || !fallback) return true;
+      const std::string name = driver;
+      Shutdown();
+      if (!displayNamed || attempt >= kDisplayAttempts) {
+        error = "no display could be opened (SDL fell back to its \"" + name +
+                "\" video driver); --headless runs the player without one";
+        return false;
+      }
+      SDL_Delay(kDisplayRetryDelay);
+    }
+  }
+
+  static bool HasEnvironment(const char* name) {
+    const char* value = SDL_getenv(name);
+    return value && *value;
+  }
 
   void Shutdown() {
     if (SelectCursor) SDL_FreeCursor(SelectCursor);
@@ -559,11 +601,11 @@ bool TSdlPlatform::Initialize(std::string& error) {
   // activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    error = std::string("cannot open the main window: no display is available (") + SDL_GetError() + ")";
+  d.NoDisplay = false;
+  if (!d.StartVideo(error)) {
+    d.NoDisplay = true;
     return false;
   }
-  d.VideoStarted = true;
   d.Window = SDL_CreateWindow(sjis::ToUtf8(d.Caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()), SDL_WINDOW_HIDDEN);
   if (!d.Window) {
@@ -583,6 +625,8 @@ bool TSdlPlatform::Initialize(std::string& error) {
   d.SelectCursor = d.MakeSelectCursor();
   return true;
 }
+
+bool TSdlPlatform::NoDisplay() const { return FImpl->NoDisplay; }
 
 uint32_t TSdlPlatform::WindowId() const { return FImpl->Window ? SDL_GetWindowID(FImpl->Window) : 0; }
 

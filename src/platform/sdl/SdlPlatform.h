@@ -26,8 +26,10 @@ class TSdlPlatform : public TPlatform {
   explicit TSdlPlatform(TSdlOptions options = {});
   ~TSdlPlatform() override;
   // Initialises SDL and creates the (hidden) main window. False with a
-  // message in error when there is no display.
+  // message in error when there is no display; NoDisplay() then tells that
+  // the failure was the missing display.
   bool Initialize(std::string& error);
+  bool NoDisplay() const;
   // SDL's id of the main window (0 before Initialize succeeded); lets tests
   // and tools address the window's events and properties.
   uint32_t WindowId() const;
