@@ -1,5 +1,7 @@
 #include "lint/LintScript.h"
 
+#include <algorithm>
+
 #include "content/PackageReader.h"
 #include "content/PeltoAccessControl.h"
 #include "lint/DiagnosticList.h"
@@ -89,8 +91,15 @@ void TLintScript::CollectPages() {
   TPeltoFile& file = File();
   TCommandCtrl commands;
   commands.SetFile(&file);
+  // The books that hold pages, from the page entries of the index: a page
+  // is found even when its book's end marker was never read.
   TStringList books;
-  file.GetBookList(books);
+  for (const std::string& entry : file.BlockIndex()) {
+    const size_t slash = sjis::FindChar(entry, '/');
+    if (slash == std::string::npos || entry.compare(slash, 2, "/:") == 0) continue;
+    const std::string book = entry.substr(0, slash);
+    if (std::find(books.begin(), books.end(), book) == books.end()) books.push_back(book);
+  }
   for (const std::string& book : books) {
     TStringList pages;
     file.GetPageList(book, pages);

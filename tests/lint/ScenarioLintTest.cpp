@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
@@ -148,7 +150,7 @@ TEST(ScenarioLint, OneFaultOfEachKindGivesExactlyTheExpectedFindings) {
 }
 
 TEST(ScenarioLint, TheBundledDemoAndTheRuntimeLibraryCheckClean) {
-  for (const std::string content : {kBuild + "/demo.pp5", kBuild + "/peltort5.pml",
+  for (const std::string& content : {kBuild + "/demo.pp5", kBuild + "/peltort5.pml",
                                     std::string(PELTO5_SOURCE_DIR) + "/data/demo/pelto.pf5"}) {
     TScenarioLint lint(Options());
     lint.Run(content);
@@ -297,6 +299,48 @@ TEST(ScenarioLintCommand, GccAndJsonFormsCarryTheSameFindingsAndTheExitStatusTel
   EXPECT_EQ(RunPlayer({"--check", "--no-spelling", scenario.Path}).ExitStatus, 2);
   EXPECT_EQ(RunPlayer({"--check"}).ExitStatus, 2);
   EXPECT_EQ(RunPlayer({"--check", scenario.Dir.Path() + "/absent.pf5"}).ExitStatus, 1);
+}
+
+int Pack(const std::vector<std::string>& args) {
+  std::string command = PELTO5_PACK;
+  for (const std::string& a : args) command += " '" + a + "'";
+  return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+TEST(ScenarioLint, PackagesAreLookedUpInThePlayersOrderAndNothingIsWritten) {
+  TTempDir dir;
+  const std::string png = ReadFileText(std::string(PELTO5_SOURCE_DIR) + "/data/demo/night.png");
+  dir.Write("src/pelto.pf5", MakeScript(ScriptWithPage({"GraphicDraw.FileName=inside.png", "@GraphicDraw",
+                                                        "GraphicDraw.FileName=beside.png", "@GraphicDraw",
+                                                        "Sound.FileName=click.wav", "@Sound",
+                                                        "Music.FileName=theme.ogg", "@Music"},
+                                                       {"AutoExtract=1"})));
+  dir.Write("src/inside.png", png);
+  dir.Write("src/click.wav", "RIFF");
+  dir.Write("src/theme.ogg", "OggS");
+  dir.Write("beside.png", png);  // beside the package: a packaged game never looks there
+  const std::string package = dir.Path() + "/story.pp5";
+  ASSERT_EQ(Pack({"create", "--extract", "*.wav", package, dir.Path() + "/src"}), 0);
+  const std::string exe = dir.Write("stub.exe", std::string("MZ") + std::string(300, '\x01'));
+  const std::string game = dir.Path() + "/game.exe";
+  ASSERT_EQ(Pack({"create", "--extract", "*.wav", "--exe", exe, game, dir.Path() + "/src"}), 0);
+
+  for (const std::string& content : {package, game}) {
+    TScenarioLint lint(Options());
+    lint.Run(content);
+    const std::string text = Dump(lint.Diagnostics());
+    ASSERT_EQ(lint.Diagnostics().Items().size(), 2u) << content << "\n" << text;
+    EXPECT_EQ(lint.Diagnostics().Items()[0].File, "pelto.pf5");
+    EXPECT_NE(text.find("error: picture \"beside.png\" is not in the package or the runtime library [resources]"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("error: sound \"theme.ogg\" is not in"), std::string::npos) << text;
+    EXPECT_NE(text.find("it is in the package, but sounds are played from files on disk only"), std::string::npos)
+        << text;
+  }
+  // The data folder the player would create for AutoExtract is left alone.
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/story"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/game"));
 }
 
 TEST(CommandKeys, TheTableAgreesWithTheCommandCacheAndTheScreen) {
