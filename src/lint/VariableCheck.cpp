@@ -87,7 +87,7 @@ void TVariableCheck::ScanKey(const TLintCommand& command, const TCommandKey& key
       ScanReference(value, '$', line, own);
       return;
     case TKeyKind::VariableRef:
-      ScanReference(value, !value.empty() && value[0] == '$' ? '$' : '%', line, own);
+      ScanReference(value, !value.empty() && value[0] == '$' ? '$' : '%', line, own, true);
       return;
     default:
       return;
@@ -145,8 +145,8 @@ void TVariableCheck::ScanValue(const std::string& text, int line, bool own) {
   if (text.size() >= 2) Use(FValues, text.substr(1, text.size() - 2), false, line, own);
 }
 
-void TVariableCheck::ScanReference(const std::string& text, char delimiter, int line, bool own) {
-  const std::string form = delimiter == '%' ? "%name%" : "$name$";
+void TVariableCheck::ScanReference(const std::string& text, char delimiter, int line, bool own, bool either) {
+  const std::string form = either ? "%name% or $name$" : delimiter == '%' ? "%name%" : "$name$";
   if (text.empty() || text[0] != delimiter) {
     if (own) {
       FOut.Add(FScript.FileName(), line, TSeverity::Error,

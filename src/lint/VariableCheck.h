@@ -33,7 +33,8 @@ class TVariableCheck {
   void ScanKey(const TLintCommand& command, const TCommandKey& key, bool own);
   void ScanExpanded(const std::string& text, int line, bool own);
   void ScanValue(const std::string& text, int line, bool own);
-  void ScanReference(const std::string& text, char delimiter, int line, bool own);
+  // either: "%name%" and "$name$" are both accepted.
+  void ScanReference(const std::string& text, char delimiter, int line, bool own, bool either = false);
   void Use(TUses& uses, const std::string& name, bool write, int line, bool own);
   void Report(const TUses& uses, const char* kind);
 

@@ -175,6 +175,29 @@ TEST(ScenarioLint, StructureFaultsAreAllReportedAndTheRestIsStillChecked) {
   EXPECT_EQ(Findings(lint.Diagnostics()), expected) << Dump(lint.Diagnostics());
 }
 
+TEST(ScenarioLint, ButtonsSaveValuesNumberedKeysAndOverfullPages) {
+  TTempDir dir;
+  std::vector<std::string> lines = {
+      "<Head=\"Pelto\">", "FileType=PV5", "CommandVersion=19", "StartBook=B", "StartPage=P", "<Head End>",  // 3-8
+      "<Book=\"B\">", "<Page=\"P\">",                                                                  // 9-10
+      "DynamicLayer.Type=Text", "DynamicLayer.Text.Text=$who$ hi", "DynamicLayer.Clickable.Mode=All",      // 11-13
+      "DynamicLayer.Clickable.BookName=B", "DynamicLayer.Clickable.PageName=Q2", "@DynamicLayer",          // 14-16
+      "SaveCtrl.Command=LoadValue", "SaveCtrl.Variable=score", "@SaveCtrl",                               // 17-19
+      "Select.Text1=a", "Select.Page1=big", "Select.Txt2=b", "@Select", "<Page End>",                     // 20-24
+      "<Page=\"big\">"};                                                                                 // 25
+  lines.insert(lines.end(), 501, "@rem");
+  lines.insert(lines.end(), {"<Page End>", "<Book End>"});
+  TScenarioLint lint(Options());
+  lint.Run(dir.Write("t.pf5", MakeScript(lines)));
+  const std::vector<TFinding> expected = {{12, "note", "variables"},   {15, "error", "targets"},
+                                          {18, "error", "variables"},  {22, "warning", "commands"},
+                                          {25, "error", "structure"}};
+  EXPECT_EQ(Findings(lint.Diagnostics()), expected) << Dump(lint.Diagnostics());
+  const std::string text = Dump(lint.Diagnostics());
+  EXPECT_NE(text.find("\"score\" is not a variable written %name% or $name$"), std::string::npos) << text;
+  EXPECT_NE(text.find("did you mean \"Select.Text2\"?"), std::string::npos) << text;
+}
+
 TEST(ScenarioLint, NoCheckOptionLeavesOutExactlyThatCheck) {
   TFaultyScenario scenario;
   for (std::string_view check : TLintOptions::kChecks) {
