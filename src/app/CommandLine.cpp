@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "lint/LintOptions.h"
+
 namespace pelto5 {
 
 namespace {
@@ -29,6 +31,10 @@ std::string TCommandLine::Usage() {
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
          "  --trace-audio            headless: write every change of an audio channel to standard error\n"
+         "  --check                  check the scenario CONTENT and report its faults, without running it\n"
+         "  --format gcc|json        --check: one FILE:LINE: line per finding (default), or a JSON array\n"
+         "  --no-CHECK               --check: leave out one check (structure, commands, targets,\n"
+         "                           resources, variables, header)\n"
          "Without CONTENT the content is this program's path with the extension \".pp5\".\n"
          "Exit status: 0 normal end, 1 content could not be opened, 2 bad command line,\n"
          "3 headless run stopped by --max-time, 4 no display for the window (use --headless).\n";
@@ -104,10 +110,25 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
         error = "--answer takes abort, ignore, yes or no, not \"" + v + "\"";
         return false;
       }
+    } else if (a == "--check") {
+      Check = true;
+    } else if (a == "--format") {
+      if (!value(v)) return false;
+      if (v != "gcc" && v != "json") {
+        error = "--format takes gcc or json, not \"" + v + "\"";
+        return false;
+      }
+      CheckJson = v == "json";
+    } else if (a.starts_with("--no-") && TLintOptions::IsCheck(a.substr(5))) {
+      CheckDisabled.push_back(a.substr(5));
     } else {
       error = "unknown option " + a;
       return false;
     }
+  }
+  if (Check && !contentSeen) {
+    error = "--check needs a CONTENT to check";
+    return false;
   }
   if (!EventsPath.empty() && !Headless) {
     error = "--events needs --headless";

@@ -23,6 +23,10 @@ struct TCommandLine {
   bool Trace = false;
   bool TraceAudio = false;
   std::string ContentPath;
+  // --check: the scenario check instead of a run.
+  bool Check = false;
+  bool CheckJson = false;
+  std::vector<std::string> CheckDisabled;
 
   // False with a message in error when the arguments are not understood.
   bool Parse(const std::vector<std::string>& args, std::string& error);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "lint/ScenarioLint.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FrmMain.h"
@@ -35,6 +36,17 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   return status;
 }
 
+// --check: the findings on standard output; 0 without errors, 1 with.
+int RunCheck(const TCommandLine& cl) {
+  TLintOptions options;
+  options.Json = cl.CheckJson;
+  options.Disabled.insert(cl.CheckDisabled.begin(), cl.CheckDisabled.end());
+  TScenarioLint lint(options);
+  lint.Run(cl.ContentPath);
+  std::fputs(lint.Report().c_str(), stdout);
+  return lint.ExitStatus();
+}
+
 }  // namespace
 
 static int RunMain(int argc, char** argv) {
@@ -53,6 +65,8 @@ static int RunMain(int argc, char** argv) {
     std::printf("pelto5 %s\n", PELTO5_VERSION);
     return 0;
   }
+
+  if (cl.Check) return RunCheck(cl);
 
   if (cl.Headless) {
     THeadlessOptions options;

@@ -6,6 +6,7 @@
 #include "content/PeltoAccessControl.h"
 #include <cstdint>
 
+#include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"
 
 namespace pelto5 {
@@ -14,18 +15,18 @@ TMusicCommands::TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music)
     : FAccess(access), FMusic(music) {}
 
 bool TMusicCommands::DoMusic(TPeltoCommand& command) {
-  const std::string path = FAccess.FindDataFile(command.ReadString("Music.FileName", ""));
-  const int32_t loop = command.ReadInteger("Music.Loop", 0);
+  const std::string path = FAccess.FindDataFile(command.ReadString(cmdkey::MusicFileName));
+  const int32_t loop = command.ReadInteger(cmdkey::MusicLoop);
   if (path != kNoEntry) FMusic.PlayMusic(path, loop);
   return true;
 }
 
 bool TMusicCommands::DoSound(TPeltoCommand& command) {
-  const std::string path = FAccess.FindDataFile(command.ReadString("Sound.FileName", ""));
+  const std::string path = FAccess.FindDataFile(command.ReadString(cmdkey::SoundFileName));
   int32_t mode = 2;
-  if (command.ReadBool("Sound.Wait", false)) {
+  if (command.ReadBool(cmdkey::SoundWait)) {
     mode = 0;
-  } else if (command.ReadBool("Sound.Protect", true)) {
+  } else if (command.ReadBool(cmdkey::SoundProtect)) {
     mode = 1;
   }
   if (path != kNoEntry) FMusic.PlaySound(path, mode);

@@ -179,6 +179,7 @@ bool TPeltoAccessControl::CheckFileType() {
 void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
   if (!IsPackageOpen(FPackage) || !FPeltoFile->ReadBool(kPelto, "AutoExtract", false)) return;
   FDataDirectory = TFileSystem::ChangeExtension(path, "/");
+  if (FReadOnly) return;
   if (!TFileSystem::DirectoryExists(FDataDirectory)) {
     const std::string shown = sjis::FromUtf8(FDataDirectory);
     if (Platform().MessageBox(std::string(kCreateFolder1) + shown + kCreateFolder2, TMessageIcon::Warning,
@@ -288,6 +289,13 @@ bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphi
     if (path != kNoEntry && DecodeImageFile(kind, path, graphic)) return true;
   }
   return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) && DecodeImage(kind, bytes, graphic);
+}
+
+bool TPeltoAccessControl::ImageExists(const std::string& name) {
+  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
+    if (IsPackageOpen(*reader) && FindEntry(*reader, name) >= 0) return true;
+  }
+  return !IsPackageOpen(FPackage) && FindDataFile(name) != kNoEntry;
 }
 
 std::string TPeltoAccessControl::FindDataFile(const std::string& name) {

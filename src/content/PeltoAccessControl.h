@@ -55,6 +55,9 @@ class TPeltoAccessControl : public TImageSource {
   // PNG, ".bmp" as BMP, ".mag" on disk by the MAG decoder; other kinds (and
   // MAG inside containers) have no decoder here and fail.
   bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
+  // Whether a source LoadImage searches holds a file of that name, decodable
+  // or not.
+  bool ImageExists(const std::string& name);
 
   // Native path of a resource file on disk, or "No Entry".
   std::string FindDataFile(const std::string& name);
@@ -89,6 +92,9 @@ class TPeltoAccessControl : public TImageSource {
   int32_t FWindowLeft = 0;
   int32_t FWindowTop = 0;
   std::string FDefaultFontName;
+  // Set before Open for a look at the content that changes nothing on disk:
+  // no data directory is created and nothing is extracted into it.
+  bool FReadOnly = false;
 };
 
 // The answer of FindDataFile for a file that is in neither folder.

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
+#include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
 
@@ -64,25 +65,29 @@ int32_t WrapMod(int32_t a, int32_t b) {
 
 // The comparison of two values by an "@if" keyword; false for a keyword
 // that does not apply to values.
-bool CompareValues(std::string_view compare, int32_t a, int32_t b) {
-  if (compare == "Equal") return a == b;
-  if (compare == "Unequal") return a != b;
-  if (compare == "Up") return a < b;
-  if (compare == "Down") return a > b;
-  if (compare == "UpEqual") return a <= b;
-  if (compare == "DownEqual") return a >= b;
-  return false;
+bool CompareValues(int compare, int32_t a, int32_t b) {
+  switch (compare) {
+    case cmdkey::cmpEqual: return a == b;
+    case cmdkey::cmpUnequal: return a != b;
+    case cmdkey::cmpUp: return a < b;
+    case cmdkey::cmpDown: return a > b;
+    case cmdkey::cmpUpEqual: return a <= b;
+    case cmdkey::cmpDownEqual: return a >= b;
+    default: return false;
+  }
 }
 
 // The comparison of two texts by an "@if" keyword; false for a keyword that
 // does not apply to texts. "in" looks for b at character boundaries of a,
 // so that a single-byte b never matches the trail byte of a double-byte
 // character; an empty b is never contained.
-bool CompareTexts(std::string_view compare, const std::string& a, const std::string& b) {
-  if (compare == "Equal") return a == b;
-  if (compare == "Unequal") return a != b;
-  if (compare == "in") return !b.empty() && sjis::FindText(a, b) != std::string_view::npos;
-  return false;
+bool CompareTexts(int compare, const std::string& a, const std::string& b) {
+  switch (compare) {
+    case cmdkey::cmpEqual: return a == b;
+    case cmdkey::cmpUnequal: return a != b;
+    case cmdkey::cmpIn: return !b.empty() && sjis::FindText(a, b) != std::string_view::npos;
+    default: return false;
+  }
 }
 
 }  // namespace
@@ -102,12 +107,12 @@ bool TFlowCommands::SkipBlock(int level) {
 }
 
 bool TFlowCommands::Condition(const TPeltoCommand& command) {
-  const std::string type = command.ReadString("if.VariableType", "Value");
-  const std::string compare = command.ReadString("if.Compare", "Equal");
-  const std::string a = command.ReadString("if.Variable1", "");
-  const std::string b = command.ReadString("if.Variable2", "");
+  const bool values = command.ReadKeyword(cmdkey::IfVariableType) == cmdkey::vtValue;
+  const int compare = command.ReadKeyword(cmdkey::IfCompare);
+  const std::string a = command.ReadString(cmdkey::IfVariable1);
+  const std::string b = command.ReadString(cmdkey::IfVariable2);
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
-  if (type == "Value") return CompareValues(compare, variables.GetValue(a), variables.GetValue(b));
+  if (values) return CompareValues(compare, variables.GetValue(a), variables.GetValue(b));
   return CompareTexts(compare, variables.ExpandText(a), variables.ExpandText(b));
 }
 
@@ -127,10 +132,10 @@ bool TFlowCommands::DoElse(TPeltoCommand& command) {
 bool TFlowCommands::DoEndif(TPeltoCommand&) { return true; }
 
 bool TFlowCommands::DoWait(TPeltoCommand& command) {
-  const bool timeBreak = command.ReadBool("Wait.TimeBreak", false);
-  const int32_t time = command.ReadInteger("Wait.Time", 0);
-  const bool inputBreak = command.ReadBool("Wait.InputBreak", false);
-  const bool clickOnly = command.ReadString("Wait.Input", "Keypress") == "Clickable";
+  const bool timeBreak = command.ReadBool(cmdkey::WaitTimeBreak);
+  const int32_t time = command.ReadInteger(cmdkey::WaitTime);
+  const bool inputBreak = command.ReadBool(cmdkey::WaitInputBreak);
+  const bool clickOnly = command.ReadKeyword(cmdkey::WaitInput) == cmdkey::wiClickable;
   TPeltoProcess& process = *FAccess.FProcess;
   process.StartWait();
   if (timeBreak) process.SetWaitTimer(time);
@@ -142,14 +147,12 @@ bool TFlowCommands::DoWait(TPeltoCommand& command) {
 }
 
 bool TFlowCommands::DoMove(TPeltoCommand& command) {
-  FAccess.MovePage(command.ReadString("Move.BookName", ""),
-                   command.ReadString("Move.PageName", ""));
+  FAccess.MovePage(command.ReadString(cmdkey::MoveBookName), command.ReadString(cmdkey::MovePageName));
   return true;
 }
 
 bool TFlowCommands::DoCall(TPeltoCommand& command) {
-  FAccess.CallPage(command.ReadString("Call.BookName", ""),
-                   command.ReadString("Call.PageName", ""));
+  FAccess.CallPage(command.ReadString(cmdkey::CallBookName), command.ReadString(cmdkey::CallPageName));
   return true;
 }
 
@@ -162,42 +165,39 @@ bool TFlowCommands::DoReturn(TPeltoCommand&) {
 
 bool TFlowCommands::DoValueCtrl(TPeltoCommand& command) {
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
-  int32_t r = variables.GetValue(command.ReadString("ValueCtrl.LeftValue", ""));
-  const int32_t q = variables.GetValue(command.ReadString("ValueCtrl.RightValue", ""));
-  const std::string calc = command.ReadString("ValueCtrl.Calc", "");
-  if ((calc == "Div" || calc == "Mod") && q == 0) {
+  int32_t r = variables.GetValue(command.ReadString(cmdkey::ValueCtrlLeftValue));
+  const int32_t q = variables.GetValue(command.ReadString(cmdkey::ValueCtrlRightValue));
+  const int calc = command.ReadKeyword(cmdkey::ValueCtrlCalc);
+  if ((calc == cmdkey::calcDiv || calc == cmdkey::calcMod) && q == 0) {
     Platform().MessageBox(kDivisionByZero, TMessageIcon::None, TMessageButtons::Ok);
     return false;
   }
-  if (calc == "Add") {
-    r = WrapAdd(r, q);
-  } else if (calc == "Sub") {
-    r = WrapSub(r, q);
-  } else if (calc == "Mul") {
-    r = WrapMul(r, q);
-  } else if (calc == "Div") {
-    r = WrapDiv(r, q);
-  } else if (calc == "Mod") {
-    r = WrapMod(r, q);
+  switch (calc) {
+    case cmdkey::calcAdd: r = WrapAdd(r, q); break;
+    case cmdkey::calcSub: r = WrapSub(r, q); break;
+    case cmdkey::calcMul: r = WrapMul(r, q); break;
+    case cmdkey::calcDiv: r = WrapDiv(r, q); break;
+    case cmdkey::calcMod: r = WrapMod(r, q); break;
+    default: break;  // a plain assignment
   }
-  variables.Set_Value(command.ReadString("ValueCtrl.ValueVar", ""), r);
+  variables.Set_Value(command.ReadString(cmdkey::ValueCtrlValueVar), r);
   return true;
 }
 
 bool TFlowCommands::DoStringCtrl(TPeltoCommand& command) {
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
-  const std::string text = variables.ExpandText(command.ReadString("StringCtrl.Text", ""));
-  variables.Set_Text(command.ReadString("StringCtrl.StringVar", ""), text);
+  const std::string text = variables.ExpandText(command.ReadString(cmdkey::StringCtrlText));
+  variables.Set_Text(command.ReadString(cmdkey::StringCtrlStringVar), text);
   return true;
 }
 
 bool TFlowCommands::DoStringInput(TPeltoCommand& command) {
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
-  const std::string ref = command.ReadString("StringInput.StringVar", "");
+  const std::string ref = command.ReadString(cmdkey::StringInputStringVar);
   // The dialog starts with the variable's present value; Cancel leaves it.
   std::string value = variables.ExpandText(ref);
-  Platform().InputQuery(command.ReadString("StringInput.Caption", ""),
-                        command.ReadString("StringInput.Text", ""), value);
+  Platform().InputQuery(command.ReadString(cmdkey::StringInputCaption), command.ReadString(cmdkey::StringInputText),
+                        value);
   variables.Set_Text(ref, value);
   return true;
 }

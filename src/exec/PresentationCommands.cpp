@@ -12,6 +12,7 @@
 #include "graphics/TransitionEffects.h"
 #include "platform/Platform.h"
 #include "script/CommandCtrl.h"
+#include "script/CommandKeys.h"
 #include "script/IntegerConversion.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
@@ -21,7 +22,6 @@ namespace pelto5 {
 namespace {
 
 constexpr int kMainWindow = 0;
-constexpr int kMaxChoices = 20;
 constexpr int kDynamicTextSize = 16;
 
 // "画像「"
@@ -48,18 +48,18 @@ void TPresentationCommands::HideTextAndShow() {
 }
 
 bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
-  const std::string layer = command.ReadString("MessageDraw.Layer", kTextLayerName);
-  const std::string effect = command.ReadString("MessageDraw.Effect", "Auto");
-  const bool move = command.ReadBool("MessageDraw.Layer.Move", false);
+  const std::string layer = command.ReadString(cmdkey::MessageDrawLayer);
+  const bool atOnce = command.ReadKeyword(cmdkey::MessageDrawEffect) == cmdkey::meNone;
+  const bool move = command.ReadBool(cmdkey::MessageDrawLayerMove);
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
   if (move) {
-    left = command.ReadInteger("MessageDraw.Area.Left", 0);
-    top = command.ReadInteger("MessageDraw.Area.Top", 0);
-    width = command.ReadInteger("MessageDraw.Area.Width", 0);
-    height = command.ReadInteger("MessageDraw.Area.Height", 0);
+    left = command.ReadInteger(cmdkey::MessageDrawAreaLeft);
+    top = command.ReadInteger(cmdkey::MessageDrawAreaTop);
+    width = command.ReadInteger(cmdkey::MessageDrawAreaWidth);
+    height = command.ReadInteger(cmdkey::MessageDrawAreaHeight);
   }
 
   // The text layer is hidden whatever the target: a new message replaces
@@ -67,7 +67,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
   if (FScreen.GetLayerVisible(kMainWindow, kTextLayerName)) {
     FScreen.SetLayerVisible(kMainWindow, kTextLayerName, false);
   }
-  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString("MessageDraw.Text", ""));
+  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::MessageDrawText));
 
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   if (width < 1) width = main.Screen->Width;
@@ -80,7 +80,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
   FScreen.DrawLayerText(kMainWindow, layer, text);
   if (LegacyMode() && layer == kBackgroundLayerName) FScreen.MergeLayer1IntoBase(kMainWindow);
 
-  if (effect == "None") {
+  if (atOnce) {
     FScreen.SetLayerVisible(kMainWindow, layer, true);
     FScreen.Compose(kMainWindow);
     FScreen.Paint(kMainWindow);
@@ -96,19 +96,19 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
 }
 
 bool TPresentationCommands::DoGraphicDraw(TPeltoCommand& command) {
-  const std::string fileName = command.ReadString("GraphicDraw.FileName", "");
-  const std::string layer = command.ReadString("GraphicDraw.Layer", kBackgroundLayerName);
-  const bool transparent = command.ReadBool("GraphicDraw.Transparent", false);
-  const bool translucent = command.ReadBool("GraphicDraw.Translucent", false);
-  const bool move = command.ReadBool("GraphicDraw.Layer.Move", false);
-  int left = command.ReadInteger("GraphicDraw.Area.Left", 0);
-  int top = command.ReadInteger("GraphicDraw.Area.Top", 0);
-  int width = command.ReadInteger("GraphicDraw.Area.Width", 0);
-  int height = command.ReadInteger("GraphicDraw.Area.Height", 0);
-  const bool autoSize = command.ReadBool("GraphicDraw.AutoSize", true);
-  const std::string effectType = command.ReadString("GraphicDraw.EffectType", "None");
-  const bool areaLimit = command.ReadBool("GraphicDraw.EffectAreaLimit", false);
-  const bool refresh = command.ReadBool("GraphicDraw.ScrnRefresh", true);
+  const std::string fileName = command.ReadString(cmdkey::GraphicDrawFileName);
+  const std::string layer = command.ReadString(cmdkey::GraphicDrawLayer);
+  const bool transparent = command.ReadBool(cmdkey::GraphicDrawTransparent);
+  const bool translucent = command.ReadBool(cmdkey::GraphicDrawTranslucent);
+  const bool move = command.ReadBool(cmdkey::GraphicDrawLayerMove);
+  int left = command.ReadInteger(cmdkey::GraphicDrawAreaLeft);
+  int top = command.ReadInteger(cmdkey::GraphicDrawAreaTop);
+  int width = command.ReadInteger(cmdkey::GraphicDrawAreaWidth);
+  int height = command.ReadInteger(cmdkey::GraphicDrawAreaHeight);
+  const bool autoSize = command.ReadBool(cmdkey::GraphicDrawAutoSize);
+  const int effectType = command.ReadKeyword(cmdkey::GraphicDrawEffectType);
+  const bool areaLimit = command.ReadBool(cmdkey::GraphicDrawEffectAreaLimit);
+  const bool refresh = command.ReadBool(cmdkey::GraphicDrawScrnRefresh);
 
   if (!FScreen.LoadLayerImage(kMainWindow, layer, fileName, transparent, translucent)) {
     Platform().MessageBox(std::string(kImageLoadError1) + fileName + kImageLoadError2, TMessageIcon::Error,
@@ -134,21 +134,23 @@ bool TPresentationCommands::DoGraphicDraw(TPeltoCommand& command) {
       FScreen.GetLayerRect(kMainWindow, layer, rect);
     }
   }
-  const int effect = TTransitionEffects::EffectNumber(effectType);
-  if (effect >= 0) FScreen.Effect(kMainWindow, effect, rect.Left, rect.Top, rect.Width, rect.Height);
+  // The transition keywords stand in the order of their effect numbers.
+  if (effectType >= 0 && effectType < cmdkey::efNone) {
+    FScreen.Effect(kMainWindow, effectType, rect.Left, rect.Top, rect.Width, rect.Height);
+  }
   if (refresh) HideTextAndShow();
   return true;
 }
 
 bool TPresentationCommands::DoLayerCtrl(TPeltoCommand& command) {
   TVariableCtrl& vars = *FAccess.FVariableCtrl;
-  const std::string layer = command.ReadString("Layer.Name", "");
-  if (command.ReadBool("Layer.Visible.Change", false)) {
-    FScreen.SetLayerVisible(kMainWindow, layer, command.ReadBool("Layer.Visible.Show", true));
+  const std::string layer = command.ReadString(cmdkey::LayerName);
+  if (command.ReadBool(cmdkey::LayerVisibleChange)) {
+    FScreen.SetLayerVisible(kMainWindow, layer, command.ReadBool(cmdkey::LayerVisibleShow));
   }
-  if (command.ReadBool("Layer.Image.Change", false)) {
-    const std::string fileName = command.ReadString("Layer.Image.FileName", "Clear");
-    if (fileName == "Clear") {
+  if (command.ReadBool(cmdkey::LayerImageChange)) {
+    const std::string fileName = command.ReadString(cmdkey::LayerImageFileName);
+    if (TCommandKeys::KeywordIndex(cmdkey::LayerImageFileName, fileName) == cmdkey::liClear) {
       FScreen.ClearLayer(kMainWindow, layer);
     } else {
       // A failed load has been reported; the other groups still run.
@@ -156,38 +158,38 @@ bool TPresentationCommands::DoLayerCtrl(TPeltoCommand& command) {
       FScreen.SetLayerSize(kMainWindow, layer, 0, 0);
     }
   }
-  if (command.ReadBool("Layer.Pos.Change", false)) {
-    FScreen.SetLayerPos(kMainWindow, layer, vars.GetValue(command.ReadString("Layer.Pos.Left", "0")),
-                        vars.GetValue(command.ReadString("Layer.Pos.Top", "0")));
+  if (command.ReadBool(cmdkey::LayerPosChange)) {
+    FScreen.SetLayerPos(kMainWindow, layer, vars.GetValue(command.ReadString(cmdkey::LayerPosLeft)),
+                        vars.GetValue(command.ReadString(cmdkey::LayerPosTop)));
   }
-  if (command.ReadBool("Layer.Size.Change", false)) {
-    FScreen.SetLayerSize(kMainWindow, layer, vars.GetValue(command.ReadString("Layer.Size.Width", "")),
-                         vars.GetValue(command.ReadString("Layer.Size.Height", "")));
+  if (command.ReadBool(cmdkey::LayerSizeChange)) {
+    FScreen.SetLayerSize(kMainWindow, layer, vars.GetValue(command.ReadString(cmdkey::LayerSizeWidth)),
+                         vars.GetValue(command.ReadString(cmdkey::LayerSizeHeight)));
   }
-  if (command.ReadBool("Layer.ViewPos.Change", false)) {
-    FScreen.SetLayerViewPos(kMainWindow, layer, vars.GetValue(command.ReadString("Layer.ViewPos.Left", "0")),
-                            vars.GetValue(command.ReadString("Layer.ViewPos.Top", "0")));
+  if (command.ReadBool(cmdkey::LayerViewPosChange)) {
+    FScreen.SetLayerViewPos(kMainWindow, layer, vars.GetValue(command.ReadString(cmdkey::LayerViewPosLeft)),
+                            vars.GetValue(command.ReadString(cmdkey::LayerViewPosTop)));
   }
-  if (command.ReadBool("Layer.ScrnRefresh", true)) HideTextAndShow();
+  if (command.ReadBool(cmdkey::LayerScrnRefresh)) HideTextAndShow();
   return true;
 }
 
 bool TPresentationCommands::DoSelect(TPeltoCommand& command) {
-  TLayerRect area{command.ReadInteger("Select.Area.Left", 0), command.ReadInteger("Select.Area.Top", 0),
-                  command.ReadInteger("Select.Area.Width", 0), 0};
-  if (command.ReadBool("Select.Area.Import", false)) {
-    FScreen.GetLayerRect(kMainWindow, command.ReadString("Select.Area.ImportLayer", ""), area);
+  TLayerRect area{command.ReadInteger(cmdkey::SelectAreaLeft), command.ReadInteger(cmdkey::SelectAreaTop),
+                  command.ReadInteger(cmdkey::SelectAreaWidth), 0};
+  if (command.ReadBool(cmdkey::SelectAreaImport)) {
+    FScreen.GetLayerRect(kMainWindow, command.ReadString(cmdkey::SelectAreaImportLayer), area);
   }
   if (area.Width < 1) area.Width = FScreen.GetWindow(kMainWindow)->Screen->Width;
 
   FScreen.RemoveDynamicLayers(kMainWindow, kAttrDefault);
   const std::string book = FAccess.FCommandCtrl->BookName();
-  const int time = command.ReadBool("Select.Timeout", false) ? command.ReadInteger("Select.Time", 0) : 0;
+  const int time = command.ReadBool(cmdkey::SelectTimeout) ? command.ReadInteger(cmdkey::SelectTime) : 0;
 
-  for (int n = 1; n <= kMaxChoices; ++n) {
-    const std::string page = command.ReadString("Select.Page" + IntToStr(n), "");
+  for (int n = 1; n <= TCommandKeys::kMaxNumbered; ++n) {
+    const std::string page = command.ReadString(cmdkey::SelectPage, n);
     if (page.empty()) break;
-    const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString("Select.Text" + IntToStr(n), ""));
+    const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::SelectText, n));
     if (text.empty()) continue;  // skipped, the list goes on
     AddSelectItem(text, book, page, area, time);
     area.Top += area.Height;
@@ -201,7 +203,7 @@ bool TPresentationCommands::DoSelect(TPeltoCommand& command) {
   if (time > 0) {
     process.SetWaitTimer(time);
     // The gauge page returns into this wait: the state goes into its frame.
-    if (command.ReadBool("Select.TimerGauge", true)) FAccess.CallPageKeepState("_system", "_timer");
+    if (command.ReadBool(cmdkey::SelectTimerGauge)) FAccess.CallPageKeepState("_system", "_timer");
   }
   return true;
 }
@@ -236,27 +238,27 @@ bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   auto entry = TDynamicLayerList::Create();
 
-  const std::string type = command.ReadString("DynamicLayer.Type", "Transparent");
+  const int type = command.ReadKeyword(cmdkey::DynamicType);
   std::unique_ptr<TLasGraphic> loaded;
-  if (type == "Image") {
-    const std::string fileName = command.ReadString("DynamicLayer.Image.FileName", "");
+  if (type == cmdkey::dtImage) {
+    const std::string fileName = command.ReadString(cmdkey::DynamicImageFileName);
     loaded = std::make_unique<TLasGraphic>();
     if (FAccess.LoadImage(fileName, *loaded)) {
       entry->ImageFileName = fileName;
-      entry->AnimeCount = command.ReadInteger("DynamicLayer.Image.AnimeCount", 1);
-      entry->DivideCount = command.ReadInteger("DynamicLayer.Image.DivideCount", 1);
-      entry->ImageIndexDisable = command.ReadInteger("DynamicLayer.ImageIndex.Disable", 0);
-      entry->ImageIndexEnable = command.ReadInteger("DynamicLayer.ImageIndex.Enable", 0);
-      entry->ImageIndexActive = command.ReadInteger("DynamicLayer.ImageIndex.Active", 0);
+      entry->AnimeCount = command.ReadInteger(cmdkey::DynamicAnimeCount);
+      entry->DivideCount = command.ReadInteger(cmdkey::DynamicDivideCount);
+      entry->ImageIndexDisable = command.ReadInteger(cmdkey::DynamicIndexDisable);
+      entry->ImageIndexEnable = command.ReadInteger(cmdkey::DynamicIndexEnable);
+      entry->ImageIndexActive = command.ReadInteger(cmdkey::DynamicIndexActive);
       entry->AnimeType = TDynamicAnimeType::None;
       if (entry->AnimeCount > 1) {
-        const std::string anime = command.ReadString("DynamicLayer.Image.AnimeType", "None");
-        if (anime == "Repeat") {
+        const int anime = command.ReadKeyword(cmdkey::DynamicAnimeType);
+        if (anime == cmdkey::atRepeat) {
           entry->AnimeType = TDynamicAnimeType::Repeat;
-        } else if (anime == "Once") {
+        } else if (anime == cmdkey::atOnce) {
           entry->AnimeType = TDynamicAnimeType::Once;
           entry->AnimeIndex = 1;
-        } else if (anime == "Timer") {
+        } else if (anime == cmdkey::atTimer) {
           entry->AnimeType = TDynamicAnimeType::Timer;
           entry->AnimeIndex = 1;
         }
@@ -266,45 +268,45 @@ bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
       entry->Text = "Image load error - \"" + fileName + "\"";
       loaded.reset();
     }
-  } else if (type == "Text") {
-    entry->Text = vars.ExpandText(command.ReadString("DynamicLayer.Text.Text", ""));
+  } else if (type == cmdkey::dtText) {
+    entry->Text = vars.ExpandText(command.ReadString(cmdkey::DynamicText));
     entry->TextFontName = main.FontName;
     entry->TextFontSize = kDynamicTextSize;
     entry->TextFontColor = 0;
     entry->TextFontStyle = TDynamicFontStyle{main.Bold, main.Italic};
   }
 
-  const std::string mode = command.ReadString("DynamicLayer.Clickable.Mode", "None");
-  entry->ActiveArea = mode == "All"      ? TDynamicActiveArea::All
-                      : mode == "Opaque" ? TDynamicActiveArea::Opaque
-                                         : TDynamicActiveArea::None;
+  const int mode = command.ReadKeyword(cmdkey::DynamicClickMode);
+  entry->ActiveArea = mode == cmdkey::cmAll      ? TDynamicActiveArea::All
+                      : mode == cmdkey::cmOpaque ? TDynamicActiveArea::Opaque
+                                                 : TDynamicActiveArea::None;
   if (entry->ActiveArea != TDynamicActiveArea::None) {
-    entry->ClickBookName = command.ReadString("DynamicLayer.Clickable.BookName", "");
-    entry->ClickPageName = command.ReadString("DynamicLayer.Clickable.PageName", "");
-    entry->AutoClear = command.ReadBool("DynamicLayer.Clickable.Clear", false);
-    entry->Cursor = command.ReadBool("DynamicLayer.Clickable.Cursor", true);
+    entry->ClickBookName = command.ReadString(cmdkey::DynamicClickBook);
+    entry->ClickPageName = command.ReadString(cmdkey::DynamicClickPage);
+    entry->AutoClear = command.ReadBool(cmdkey::DynamicClickClear);
+    entry->Cursor = command.ReadBool(cmdkey::DynamicClickCursor);
     entry->PageChange = TDynamicPageChange::Move;
-    if (command.ReadString("DynamicLayer.Clickable.Move", "Move") == "Call") {
-      entry->PageChange = command.ReadBool("DynamicLayer.Clickable.KeepExecuteMode", false)
+    if (command.ReadKeyword(cmdkey::DynamicClickMove) == cmdkey::cvCall) {
+      entry->PageChange = command.ReadBool(cmdkey::DynamicClickKeep)
                               ? TDynamicPageChange::KeepCall
                               : TDynamicPageChange::Call;
     }
   }
 
-  entry->AreaLeft = vars.GetValue(command.ReadString("DynamicLayer.Area.Left", "0"));
-  entry->AreaTop = vars.GetValue(command.ReadString("DynamicLayer.Area.Top", "0"));
-  entry->AreaWidth = vars.GetValue(command.ReadString("DynamicLayer.Area.Width", "0"));
-  entry->AreaHeight = vars.GetValue(command.ReadString("DynamicLayer.Area.Height", "0"));
+  entry->AreaLeft = vars.GetValue(command.ReadString(cmdkey::DynamicAreaLeft));
+  entry->AreaTop = vars.GetValue(command.ReadString(cmdkey::DynamicAreaTop));
+  entry->AreaWidth = vars.GetValue(command.ReadString(cmdkey::DynamicAreaWidth));
+  entry->AreaHeight = vars.GetValue(command.ReadString(cmdkey::DynamicAreaHeight));
   if (entry->AreaWidth < 1) entry->AreaWidth = main.Screen->Width;
   if (entry->AreaHeight < 1) entry->AreaHeight = main.Screen->Height;
-  entry->AttrID = command.ReadInteger("DynamicLayer.AttrID", kAttrDefault);
+  entry->AttrID = command.ReadInteger(cmdkey::DynamicAttrID);
 
-  const std::string activeMode = command.ReadString("DynamicLayer.ActiveMode", "Auto");
-  if (activeMode == "Disable") {
+  const int activeMode = command.ReadKeyword(cmdkey::DynamicActiveMode);
+  if (activeMode == cmdkey::amDisable) {
     entry->ActiveMode = TDynamicActiveMode::Disable;
-  } else if (activeMode == "Waiting") {
+  } else if (activeMode == cmdkey::amWaiting) {
     entry->ActiveMode = TDynamicActiveMode::Waiting;
-  } else if (activeMode == "Always") {
+  } else if (activeMode == cmdkey::amAlways) {
     entry->ActiveMode = TDynamicActiveMode::Always;
   } else {
     entry->ActiveMode = entry->ActiveArea != TDynamicActiveArea::None ? TDynamicActiveMode::Waiting
@@ -318,7 +320,7 @@ bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
     return false;
   }
   FScreen.AddDynamicLayer(kMainWindow, std::move(entry));
-  if (command.ReadBool("DynamicLayer.ScrnRefresh", true)) {
+  if (command.ReadBool(cmdkey::DynamicScrnRefresh)) {
     FScreen.Refresh(kMainWindow);
     FScreen.Paint(kMainWindow);
   }
@@ -326,8 +328,8 @@ bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
 }
 
 bool TPresentationCommands::DoDynamicLayerClear(TPeltoCommand& command) {
-  FScreen.RemoveDynamicLayers(kMainWindow, command.ReadInteger("DynamicLayerClear.AttrID", kAttrDefault));
-  if (command.ReadBool("DynamicLayerClear.ScrnRefresh", true)) {
+  FScreen.RemoveDynamicLayers(kMainWindow, command.ReadInteger(cmdkey::DynamicClearAttrID));
+  if (command.ReadBool(cmdkey::DynamicClearScrnRefresh)) {
     FScreen.Refresh(kMainWindow);
     FScreen.Paint(kMainWindow);
   }

@@ -8,14 +8,11 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "script/CommandKeys.h"
 
 namespace pelto5 {
 
 namespace {
-
-constexpr std::array<std::string_view, 8> kEffectNames = {
-    "Fadein", "LeftTo", "TopTo", "RndPanel", "Blind", "Square", "Wave", "Mosaic",
-};
 
 // One channel-wise constant-alpha blend, the same arithmetic as BlendTo:
 // ((255 - a) * d + a * s) / 256 for red, green and blue; fourth byte 0.
@@ -52,10 +49,9 @@ TTransitionEffects::TTransitionEffects(TCanvas& canvas, std::mt19937& random)
     : FCanvas(canvas), FRandom(random) {}
 
 int TTransitionEffects::EffectNumber(std::string_view name) {
-  for (size_t i = 0; i < kEffectNames.size(); ++i) {
-    if (kEffectNames[i] == name) return static_cast<int>(i);
-  }
-  return -1;
+  // The keywords of "GraphicDraw.EffectType" stand in effect-number order.
+  const int index = TCommandKeys::KeywordIndex(cmdkey::GraphicDrawEffectType, name);
+  return index >= 0 && index < cmdkey::efNone ? index : -1;
 }
 
 bool TTransitionEffects::Run(int effect, TLasGraphic& oldPicture, const TLasGraphic& newPicture,

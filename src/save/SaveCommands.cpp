@@ -11,6 +11,7 @@
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
 #include "script/IntegerConversion.h"
+#include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
 
@@ -41,26 +42,26 @@ std::string TSaveCommands::SavePath(const std::string& fileName) const {
 }
 
 bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
-  const std::string action = command.ReadString("SaveCtrl.Command", "");
-  if (action == "LoadValue") return LoadValue(command);
-  if (action == "SaveValue") return SaveValue(command);
-  if (action == "Close") {
+  const int action = command.ReadKeyword(cmdkey::SaveCtrlCommand);
+  if (action == cmdkey::scLoadValue) return LoadValue(command);
+  if (action == cmdkey::scSaveValue) return SaveValue(command);
+  if (action == cmdkey::scClose) {
     FSave.CloseSaveFile();
     return true;
   }
   // The results of the file operations are not examined: a failed open,
   // save or load still goes on with the next command. A refused file name
   // gives an empty path, which every operation fails on.
-  const std::string path = SavePath(command.ReadString("SaveCtrl.FileName", ""));
-  if (action == "Open") {
+  const std::string path = SavePath(command.ReadString(cmdkey::SaveCtrlFileName));
+  if (action == cmdkey::scOpen) {
     FSave.OpenSaveFile(path, TSaveSystem::ReadMode);
-  } else if (action == "Create") {
+  } else if (action == cmdkey::scCreate) {
     FSave.OpenSaveFile(path, TSaveSystem::CreateMode);
-  } else if (action == "Append") {
+  } else if (action == cmdkey::scAppend) {
     FSave.OpenSaveFile(path, TSaveSystem::AppendMode);
-  } else if (action == "AutoSave") {
+  } else if (action == cmdkey::scAutoSave) {
     FSave.SaveGame(path);
-  } else if (action == "AutoLoad") {
+  } else if (action == cmdkey::scAutoLoad) {
     FSave.LoadGame(path);
   } else {
     return false;
@@ -69,8 +70,8 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
 }
 
 bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
-  const std::string key = command.ReadString("SaveCtrl.Key", "");
-  const std::string variable = command.ReadString("SaveCtrl.Variable", "");
+  const std::string key = command.ReadString(cmdkey::SaveCtrlKey);
+  const std::string variable = command.ReadString(cmdkey::SaveCtrlVariable);
   const std::string text = FSave.IsSaveFileOpen() ? FSave.ReadSaveValue(key) : FSave.ReadSystemValue(key);
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
   if (!variable.empty() && variable[0] == '%') {
@@ -85,8 +86,8 @@ bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
 }
 
 bool TSaveCommands::SaveValue(const TPeltoCommand& command) {
-  const std::string key = command.ReadString("SaveCtrl.Key", "");
-  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString("SaveCtrl.Value", ""));
+  const std::string key = command.ReadString(cmdkey::SaveCtrlKey);
+  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::SaveCtrlValue));
   if (FSave.IsSaveFileOpen()) {
     FSave.WriteSaveValue(key, text);
   } else {
@@ -96,32 +97,32 @@ bool TSaveCommands::SaveValue(const TPeltoCommand& command) {
 }
 
 bool TSaveCommands::DoSystem(TPeltoCommand& command) {
-  const std::string action = command.ReadString("System.Command", "");
-  if (action == "MessageSkip") {
+  const int action = command.ReadKeyword(cmdkey::SystemCommand);
+  if (action == cmdkey::syMessageSkip) {
     FAccess.FProcess->SetMessageSkip();
-  } else if (action == "MessageEffect") {
+  } else if (action == cmdkey::syMessageEffect) {
     FScreen.MessageMode = TScreenControl::MessageEffect;
-  } else if (action == "MessageDirect") {
+  } else if (action == cmdkey::syMessageDirect) {
     FScreen.MessageMode = TScreenControl::MessageDirect;
-  } else if (action == "MusicEnable") {
+  } else if (action == cmdkey::syMusicEnable) {
     FMusic.SetMusicEnabled(true);
-  } else if (action == "MusicDisable") {
+  } else if (action == cmdkey::syMusicDisable) {
     FMusic.SetMusicEnabled(false);
-  } else if (action == "SoundEnable") {
+  } else if (action == cmdkey::sySoundEnable) {
     FMusic.FUseSound = true;
-  } else if (action == "SoundDisable") {
+  } else if (action == cmdkey::sySoundDisable) {
     // A sound that is playing finishes; later ones are silent.
     FMusic.FUseSound = false;
-  } else if (action == "MusicVolume") {
-    FMusic.SetMusicVolume(command.ReadInteger("System.Volume", 100));
-  } else if (action == "SoundVolume") {
-    FMusic.SetSoundVolume(command.ReadInteger("System.Volume", 100));
-  } else if (action == "FullScreen") {
+  } else if (action == cmdkey::syMusicVolume) {
+    FMusic.SetMusicVolume(command.ReadInteger(cmdkey::SystemVolume));
+  } else if (action == cmdkey::sySoundVolume) {
+    FMusic.SetSoundVolume(command.ReadInteger(cmdkey::SystemVolume));
+  } else if (action == cmdkey::syFullScreen) {
     FDisplay.SetFullScreen();
-  } else if (action == "WindowMode") {
+  } else if (action == cmdkey::syWindowMode) {
     FDisplay.SetWindowMode();
   } else {
-    Platform().MessageBox(std::string(kUnknownSystem1) + action + kUnknownSystem2, TMessageIcon::None,
+    Platform().MessageBox(std::string(kUnknownSystem1) + command.ReadString(cmdkey::SystemCommand) + kUnknownSystem2, TMessageIcon::None,
                           TMessageButtons::Ok);
     return false;
   }

@@ -1,9 +1,8 @@
 #include "script/CommandCtrl.h"
 
-#include <array>
-
 #include "platform/Platform.h"
 #include "platform/SjisText.h"
+#include "script/CommandKeys.h"
 #include "script/PeltoFile.h"
 
 namespace pelto5 {
@@ -16,35 +15,6 @@ constexpr const char* kTooManyCommands =
     "\x82\x50\x83\x79\x81\x5B\x83\x57\x82\xA0\x82\xBD\x82\xE8\x82\xCC\x83\x52\x83\x7D\x83\x93"
     "\x83\x68\x90\x94\x82\xAA\x91\xBD\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
 
-// Command lines by type number; index 0 (unknown) has no line.
-constexpr std::array<std::string_view, TCommandCtrl::kCommandTypeCount> kCommandLines = {
-    "",
-    "@rem",
-    "@if",
-    "@else",
-    "@endif",
-    "@MessageDraw",
-    "@GraphicDraw",
-    "@Effect",
-    "@Music",
-    "@Sound",
-    "@MusicStop",
-    "@ValueCtrl",
-    "@StringCtrl",
-    "@LayerCtrl",
-    "@GraphicCtrl",
-    "@Wait",
-    "@Select",
-    "@Move",
-    "@Call",
-    "@Return",
-    "@DynamicLayer",
-    "@DynamicLayerClear",
-    "@WindowShow",
-    "@StringInput",
-    "@SaveCtrl",
-    "@System",
-};
 
 void ReportError(const char* text) {
   Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
@@ -53,8 +23,8 @@ void ReportError(const char* text) {
 }  // namespace
 
 int32_t TCommandCtrl::CommandTypeOf(std::string_view text) {
-  for (int32_t type = 1; type < kCommandTypeCount; ++type) {
-    if (text == kCommandLines[type]) return type;
+  for (const TCommandSpec& command : TCommandKeys::Commands()) {
+    if (text == command.Line) return command.Type;
   }
   return ctUnknown;
 }
@@ -140,6 +110,12 @@ bool TCommandCtrl::GetCommand(int index, TPeltoCommand& command) {
   }
   command.CommandLine = sjis::Trim(FFile->GetPageLine(FBookName, FPageName, entry.LineIndex));
   return true;
+}
+
+int TCommandCtrl::GetCommandLineIndex(int index) {
+  EnsureCache();
+  if (index < 0 || index >= FCount) return -1;
+  return FEntries[index].LineIndex;
 }
 
 int TCommandCtrl::GetCommandLevel(int index) {

@@ -69,6 +69,9 @@ class TCommandCtrl {
   bool GetCommand(int index, TPeltoCommand& command);
   // The level of the command at index, -1 when out of range.
   int GetCommandLevel(int index);
+  // The page line (0 = first line after <Page=...>) of the command line of
+  // the command at index, -1 when out of range.
+  int GetCommandLineIndex(int index);
   // Rebuilds the cache from the current page.
   void Make_CommandCache();
 

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/SjisText.h"
+#include "script/BlockMarker.h"
 #include "script/IntegerConversion.h"
 
 namespace pelto5 {
@@ -35,55 +36,14 @@ constexpr const char* kUnknownBlock =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x95\xDB\x8C\xEC\x82\xCC\x82\xBD\x82\xDF\x8F\x88\x97\x9D"
     "\x82\xF0\x92\xE2\x8E\x7E\x82\xB5\x82\xDC\x82\xB7\r\n";
 
-enum class TMarker { None, Unknown, HeadStart, HeadEnd, BookStart, BookEnd, PageStart, PageEnd };
+// The marker kinds of the one classifier the scenario check uses too.
+using TMarker = TBlockMarker;
 
 void ReportError(const std::string& text) {
   Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
 }
 
-// What kind of line this is. Start markers have an "=" and their word runs
-// from after "<" to the "="; end markers have none and their word runs to
-// the first blank (the "End>" after it is not examined).
-TMarker ClassifyLine(std::string_view line) {
-  const std::string trimmed = sjis::Trim(line);
-  if (trimmed.empty() || trimmed[0] != '<') return TMarker::None;
-  const std::string_view text(trimmed);
-  const size_t eq = sjis::FindChar(text, '=');
-  if (eq != std::string_view::npos) {
-    const std::string_view word = text.substr(1, eq - 1);
-    if (word == "Head") return TMarker::HeadStart;
-    if (word == "Book") return TMarker::BookStart;
-    if (word == "Page") return TMarker::PageStart;
-    return TMarker::Unknown;
-  }
-  size_t blank = 1;
-  while (blank < text.size() && static_cast<unsigned char>(text[blank]) > 0x20) {
-    blank += sjis::CharLength(text, blank);
-  }
-  const std::string_view word = text.substr(1, blank - 1);
-  if (word == "Head") return TMarker::HeadEnd;
-  if (word == "Book") return TMarker::BookEnd;
-  if (word == "Page") return TMarker::PageEnd;
-  return TMarker::Unknown;
-}
-
-// The name of a start marker, from the untrimmed line: after the first "=",
-// cut before the first ">"; inside double quotes if there is one.
-std::string BlockName(std::string_view line) {
-  const size_t eq = sjis::FindChar(line, '=');
-  if (eq == std::string_view::npos) return {};
-  const std::string_view rest = line.substr(eq + 1);
-  const size_t gt = sjis::FindChar(rest, '>');
-  if (gt == std::string_view::npos) return {};
-  std::string_view name = rest.substr(0, gt);
-  const size_t open = sjis::FindChar(name, '"');
-  if (open != std::string_view::npos) {
-    name = name.substr(open + 1);
-    const size_t close = sjis::FindChar(name, '"');
-    if (close != std::string_view::npos) name = name.substr(0, close);
-  }
-  return std::string(name);
-}
+TMarker ClassifyLine(std::string_view line) { return ClassifyBlockLine(line); }
 
 std::string EntryPosition(int start, int end) {
   return ":" + IntToStr(start) + "," + IntToStr(end);

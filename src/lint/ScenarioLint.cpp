@@ -1,0 +1,100 @@
+#include "lint/ScenarioLint.h"
+
+#include <cstdio>
+
+#include "lint/CommandCheck.h"
+#include "lint/HeaderCheck.h"
+#include "lint/LintScript.h"
+#include "lint/ResourceCheck.h"
+#include "lint/StructureCheck.h"
+#include "lint/TargetCheck.h"
+#include "lint/VariableCheck.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "script/IntegerConversion.h"
+
+namespace pelto5 {
+
+namespace {
+
+// A JSON string: quotes, backslashes and control characters escaped; the
+// UTF-8 text itself is kept.
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// Message lines end at the line: a line break inside one is shown escaped.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c != '\r') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void TScenarioLint::Run(const std::string& path) {
+  // The player's own code reports some faults in message boxes; here they
+  // are answered quietly (go on, create nothing) and the checks report them.
+  THeadlessOptions quiet;
+  quiet.EchoToStderr = false;
+  quiet.Answer = TMessageResult::No;
+  THeadlessPlatform platform(quiet);
+  TPlatform& previous = Platform();
+  InstallPlatform(&platform);
+  {
+    TLintScript script;
+    if (script.Open(path, FOptions, FDiagnostics)) {
+      if (FOptions.Enabled("header")) THeaderCheck::Run(script, FDiagnostics);
+      if (FOptions.Enabled("structure")) TStructureCheck::Run(script, FDiagnostics);
+      if (FOptions.Enabled("commands")) TCommandCheck::Run(script, FDiagnostics);
+      if (FOptions.Enabled("targets")) TTargetCheck::Run(script, FDiagnostics);
+      if (FOptions.Enabled("resources")) TResourceCheck(script, FDiagnostics).Run();
+      if (FOptions.Enabled("variables")) TVariableCheck(script, FDiagnostics).Run();
+    }
+  }
+  InstallPlatform(&previous);
+  FDiagnostics.Sort();
+}
+
+std::string TScenarioLint::Report() const {
+  std::string out;
+  const auto& items = FDiagnostics.Items();
+  if (!FOptions.Json) {
+    for (const TDiagnostic& d : items) {
+      out += d.File + ":" + IntToStr(d.Line) + ": " + TDiagnosticList::SeverityName(d.Severity) + ": " +
+             OneLine(d.Message) + " [" + d.Check + "]\n";
+    }
+    return out;
+  }
+  out = "[";
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TDiagnostic& d = items[i];
+    out += i == 0 ? "\n" : ",\n";
+    out += "  {\"file\": " + JsonString(d.File) + ", \"line\": " + IntToStr(d.Line) +
+           ", \"severity\": " + JsonString(TDiagnosticList::SeverityName(d.Severity)) +
+           ", \"message\": " + JsonString(d.Message) + ", \"check\": " + JsonString(d.Check) + "}";
+  }
+  out += items.empty() ? "]\n" : "\n]\n";
+  return out;
+}
+
+}  // namespace pelto5
