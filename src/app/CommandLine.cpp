@@ -29,7 +29,11 @@ std::string TCommandLine::Usage() {
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
          "  --trace-audio            headless: write every change of an audio channel to standard error\n"
-         "Without CONTENT the content is this program's path with the extension \".pp5\".\n";
+         "Without CONTENT the content is this program's path with the extension \".pp5\".\n"
+         "Reader keys: Ctrl held skips message waits; A turns auto-advance on and off;\n"
+         "wheel up or Page Up opens the message history (Escape or a right click closes it);\n"
+         "F12 saves a screenshot into the save folder. Headless events reach them as\n"
+         "\"MS key-down ctrl\", \"MS key-up ctrl\", \"MS key 65\", \"MS wheel N\" and \"MS key 123\".\n";
 }
 
 bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
