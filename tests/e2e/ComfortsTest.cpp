@@ -31,7 +31,7 @@ TRun RunIn(const TTempDir& dir, const std::vector<std::string>& scriptLines, con
   return run;
 }
 
-TRun Run(const std::vector<std::string>& scriptLines, const std::string& events, const std::string& maxTime) {
+TRun RunScript(const std::vector<std::string>& scriptLines, const std::string& events, const std::string& maxTime) {
   TTempDir dir;
   return RunIn(dir, scriptLines, events, maxTime);
 }
@@ -56,7 +56,7 @@ const std::vector<std::string> kThreeKeyWaits = ScriptWithPage(
      "Select.Text2=いいえ", "Select.Page2=two", "@Select", "@rem"});
 
 TEST(ComfortsSkip, CtrlHeldRunsThroughKeyWaitsAsSpacePressesWouldAndStopsAtTheChoice) {
-  const TRun held = Run(kThreeKeyWaits, "0 key-down ctrl\n", "6000");
+  const TRun held = RunScript(kThreeKeyWaits, "0 key-down ctrl\n", "6000");
   EXPECT_EQ(held.Result.ExitStatus, 3);
   // The choice waits for the reader even with Ctrl still held.
   EXPECT_NE(held.Dump.find("[process]\nPlayerMode=2\n"), std::string::npos) << held.Dump;
@@ -65,25 +65,25 @@ TEST(ComfortsSkip, CtrlHeldRunsThroughKeyWaitsAsSpacePressesWouldAndStopsAtTheCh
 
   // The message starts at 200 and reveals up to its first key wait at 400;
   // a Space at each of the next ticks ends the three waits.
-  const TRun spaces = Run(kThreeKeyWaits, "600 key space\n800 key space\n1000 key space\n", "6000");
+  const TRun spaces = RunScript(kThreeKeyWaits, "600 key space\n800 key space\n1000 key space\n", "6000");
   EXPECT_EQ(TraceOf(held.Result), TraceOf(spaces.Result));
   EXPECT_EQ(held.Dump, spaces.Dump);
 
   // Without either the message stays at its first key wait.
-  const TRun none = Run(kThreeKeyWaits, "", "6000");
+  const TRun none = RunScript(kThreeKeyWaits, "", "6000");
   EXPECT_EQ(TimeOf(none.Result, 1), -1);
   EXPECT_NE(none.Dump.find("[process]\nPlayerMode=4\n"), std::string::npos) << none.Dump;
 
   // Releasing Ctrl stops skipping: held only until the first wait was ended.
-  const TRun released = Run(kThreeKeyWaits, "0 key-down ctrl\n700 key-up ctrl\n", "6000");
+  const TRun released = RunScript(kThreeKeyWaits, "0 key-down ctrl\n700 key-up ctrl\n", "6000");
   EXPECT_EQ(TimeOf(released.Result, 1), -1);
 }
 
 TEST(ComfortsSkip, TextAppearsAtOnceButTimedWaitsAreKept) {
   const std::vector<std::string> script = ScriptWithPage(
       {"MessageDraw.Text=あ<W50>い", "@MessageDraw", "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait", "@rem"});
-  const TRun plain = Run(script, "", "20000");
-  const TRun held = Run(script, "0 key-down ctrl\n", "20000");
+  const TRun plain = RunScript(script, "", "20000");
+  const TRun held = RunScript(script, "0 key-down ctrl\n", "20000");
   // The 5 s pause inside the text is passed over; the 1 s "@Wait" is not.
   EXPECT_GE(TimeOf(plain.Result, 1), 5000);
   EXPECT_LT(TimeOf(held.Result, 1), 1000);
@@ -97,7 +97,7 @@ const std::vector<std::string> kAutoScript = ScriptWithPage(
      "@MessageDraw", "@rem", "MessageDraw.Text=ab<KEY>c", "@MessageDraw", "@rem"});
 
 TEST(ComfortsAuto, KeyWaitsEndAfterADelayGrowingWithTheTextAndAClickTurnsItOff) {
-  const TRun run = Run(kAutoScript, "100 key 65\n", "30000");
+  const TRun run = RunScript(kAutoScript, "100 key 65\n", "30000");
   // Each message is started at a tick and reaches its key wait one tick
   // later; the wait then ends at the first tick 1.5 s + 60 ms per
   // character after that.
@@ -108,13 +108,13 @@ TEST(ComfortsAuto, KeyWaitsEndAfterADelayGrowingWithTheTextAndAClickTurnsItOff) 
   EXPECT_NE(TimeOf(run.Result, 5), -1);
 
   // Without "A" nothing advances by itself.
-  const TRun off = Run(kAutoScript, "", "30000");
+  const TRun off = RunScript(kAutoScript, "", "30000");
   EXPECT_EQ(TimeOf(off.Result, 1), -1);
 
   // A click during the second wait ends it as usual and turns auto-advance
   // off: the third message waits for the reader.
   const long click = TimeOf(run.Result, 2) + 1100;
-  const TRun clicked = Run(kAutoScript, "100 key 65\n" + std::to_string(click) + " click 5 5\n", "30000");
+  const TRun clicked = RunScript(kAutoScript, "100 key 65\n" + std::to_string(click) + " click 5 5\n", "30000");
   EXPECT_EQ(TimeOf(clicked.Result, 3), click + 200 - click % 200);
   EXPECT_NE(TimeOf(clicked.Result, 4), -1);
   EXPECT_EQ(TimeOf(clicked.Result, 5), -1);
@@ -184,7 +184,7 @@ std::vector<std::string> Glyphs(const TRgbImage& image, std::pair<int, int> band
 
 const std::vector<std::string> kHistoryScript = ScriptWithPage(
     {"MessageDraw.Text=Alpha", "@MessageDraw", "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait",
-     "MessageDraw.Text=Bravo<KEY>Bravo", "@MessageDraw", "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait",
+     "MessageDraw.Text=Bold<KEY>Bold", "@MessageDraw", "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait",
      "MessageDraw.Text=Charlie#Delta", "@MessageDraw", "Wait.TimeBreak=1", "Wait.Time=5000", "Wait.InputBreak=1",
      "@Wait", "@rem"});
 
@@ -200,7 +200,7 @@ TEST(ComfortsHistory, ShowsTheEarlierPagesNewestAtTheBottomAndStopsTheScenarioCl
                              "6100 key escape\n"
                              "6200 shot " + dir.Path() + "/after.png\n";
   const TRun run = RunIn(dir, kHistoryScript, events, "30000");
-  const TRun plain = Run(kHistoryScript, "0 key-down ctrl\n", "30000");
+  const TRun plain = RunScript(kHistoryScript, "0 key-down ctrl\n", "30000");
   ASSERT_EQ(run.Result.ExitStatus, 0);
   ASSERT_NE(TimeOf(plain.Result, 6), -1);
   // The history stood open for 3000 ms; the timed wait took that much longer.
@@ -215,7 +215,7 @@ TEST(ComfortsHistory, ShowsTheEarlierPagesNewestAtTheBottomAndStopsTheScenarioCl
   // Closed, the window shows the scenario's picture again.
   EXPECT_EQ(CountDifferentPixels(before, after), 0);
 
-  // Rows of white text: Alpha, then (a blank row between pages) BravoBravo,
+  // Rows of white text: Alpha, then (a blank row between pages) BoldBold,
   // then the two lines of the last page, the newest at the bottom.
   const std::vector<std::pair<int, int>> bands = Bands(history, 0xFFFFFF);
   ASSERT_EQ(bands.size(), 4u);
@@ -232,8 +232,8 @@ TEST(ComfortsHistory, ShowsTheEarlierPagesNewestAtTheBottomAndStopsTheScenarioCl
   EXPECT_EQ(Glyphs(history, bands[3], 0xFFFFFF), Glyphs(before, shown[1], 0x000000));
   // The first page is one word; the second, the same word twice.
   const size_t alpha = Glyphs(history, bands[0], 0xFFFFFF).front().size();
-  const size_t bravo = Glyphs(history, bands[1], 0xFFFFFF).front().size();
-  EXPECT_GT(bravo, alpha + alpha / 2);
+  const size_t bold = Glyphs(history, bands[1], 0xFFFFFF).front().size();
+  EXPECT_GT(bold, alpha + alpha / 2);
   // Under the text, the picture is dimmed.
   EXPECT_EQ(history.At(600, 5), (before.At(600, 5) >> 2 & 0x3F3F3F) + (before.At(600, 5) >> 3 & 0x1F1F1F));
 }
@@ -250,11 +250,12 @@ TEST(ComfortsHistory, ScrollsTowardsOlderPagesAndClosesPastTheNewest) {
   page.push_back("Wait.Time=100000");
   page.push_back("@Wait");
   const std::string p = dir.Path() + "/";
-  const std::string events = "1000 wheel 1\n1100 shot " + p + "a.png\n1200 key 38\n1300 shot " + p +
+  const std::string events = "900 shot " + p + "z.png\n1000 wheel 1\n1100 shot " + p + "a.png\n1200 key 38\n1300 shot " + p +
                              "b.png\n1400 wheel -1\n1500 shot " + p + "c.png\n1600 wheel -1\n1700 shot " + p +
                              "d.png\n1800 key 33\n1900 shot " + p + "e.png\n2000 rclick 5 5\n2100 shot " + p +
                              "f.png\n";
   RunIn(dir, ScriptWithPage(page), events, "3000");
+  const TRgbImage z = ReadPng(p + "z.png");
   const TRgbImage a = ReadPng(p + "a.png");
   const TRgbImage b = ReadPng(p + "b.png");
   const TRgbImage c = ReadPng(p + "c.png");
@@ -270,10 +271,11 @@ TEST(ComfortsHistory, ScrollsTowardsOlderPagesAndClosesPastTheNewest) {
   EXPECT_NE(Glyphs(b, rowsB.back(), 0xFFFFFF), Glyphs(a, rowsA.back(), 0xFFFFFF));
   // Wheel down by three lines goes back to the bottom; once more closes.
   EXPECT_EQ(CountDifferentPixels(a, c), 0);
-  EXPECT_TRUE(Bands(d, 0xFFFFFF).empty());
+  EXPECT_EQ(CountDifferentPixels(z, d), 0);
+  EXPECT_GT(CountDifferentPixels(z, a), 0);
   // Page Up opens it again; a right click closes it.
   EXPECT_EQ(CountDifferentPixels(a, e), 0);
-  EXPECT_EQ(CountDifferentPixels(d, f), 0);
+  EXPECT_EQ(CountDifferentPixels(z, f), 0);
 }
 
 // --- Screenshot ------------------------------------------------------------------
