@@ -36,6 +36,10 @@ std::string TCommandLine::Usage() {
          "  --no-CHECK               --check: leave out one check (structure, commands, targets,\n"
          "                           resources, variables, header)\n"
          "Without CONTENT the content is this program's path with the extension \".pp5\".\n"
+         "Reader keys: Ctrl held skips message waits; A turns auto-advance on and off;\n"
+         "wheel up or Page Up opens the message history (Escape or a right click closes it);\n"
+         "F12 saves a screenshot into the save folder. Headless events reach them as\n"
+         "\"MS key-down ctrl\", \"MS key-up ctrl\", \"MS key 65\", \"MS wheel N\" and \"MS key 123\".\n"
          "Exit status: 0 normal end, 1 content could not be opened, 2 bad command line,\n"
          "3 headless run stopped by --max-time, 4 no display for the window (use --headless).\n";
 }

@@ -213,4 +213,9 @@ bool TPeltoProcess::LoadStack(PackageReader& reader) {
   return false;
 }
 
+void TPeltoProcess::DelayTimers(uint32_t ms) {
+  FWaitStart += ms;
+  FNextGaugeTick += ms;
+}
+
 }  // namespace pelto5

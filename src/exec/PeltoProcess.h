@@ -75,6 +75,10 @@ class TPeltoProcess {
   // Whole seconds left of the timed break (truncated); 0 without one and
   // once its time is up.
   int32_t RemainingSeconds() const;
+  // Moves the start of the timed break and the next gauge tick ms later,
+  // so that a pause of the whole player (the reader looking through the
+  // message history) does not count as waiting time.
+  void DelayTimers(uint32_t ms);
 
   // Write / read the state keys in FStack's work frame. LoadState gives
   // Idle with all flags off for a frame without the keys. Nothing happens

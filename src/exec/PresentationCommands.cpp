@@ -84,6 +84,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
     FScreen.SetLayerVisible(kMainWindow, layer, true);
     FScreen.Compose(kMainWindow);
     FScreen.Paint(kMainWindow);
+    FScreen.MessagePageShown(kMainWindow, layer);
   } else {
     // The screen without the new text first; the reveal draws it in.
     FScreen.SetLayerVisible(kMainWindow, layer, false);

@@ -82,6 +82,9 @@ class TLasGraphic {
   int DrawTextFit(int width, int maxHeight);
   TTextStep NextTextStep() { return FSteps.Next(); }
   const TTextStepList& Steps() const { return FSteps; }
+  // The marked-up text of the page the last layout took (the rest of the
+  // text waits in Text for the next page).
+  const std::string& PageText() const { return FPageText; }
 
   TFont Font;
   std::string Text;
@@ -108,6 +111,7 @@ class TLasGraphic {
   TAlphaType FAlphaType = TAlphaType::None;
   TFont FLayoutFont;  // the font the layout currently measures and draws with
   TTextStepList FSteps;
+  std::string FPageText;
 };
 
 }  // namespace pelto5

@@ -211,6 +211,8 @@ int TLasGraphic::LayoutText(int width, int heightLimit, bool fit) {
     FSteps.Push(tsLineHeight, lineBottoms[line] - top);
     LayoutLine(Text, width, lineBottoms[line], true);
   }
+  // The layout consumed the front of the text; what it took is this page.
+  FPageText = LastText.substr(0, LastText.size() - std::min(Text.size(), LastText.size()));
   if (!Text.empty()) {
     FSteps.Push(tsPageWaitMark);
     FSteps.Push(tsPageKeyWait);

@@ -68,6 +68,7 @@ void TLasScreen::UpdateFrame() {
 void TLasScreen::Paint() {
   if (!Canvas || InEffect) return;
   Frame.DrawToCanvas(*Canvas, 0, 0);
+  if (PaintOverlay) PaintOverlay(*Canvas);
   Platform().Present();
 }
 

@@ -4,6 +4,7 @@
 // here between the old frame and the new one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -39,6 +40,9 @@ class TLasScreen {
   void Effect(int effectType, int x, int y, int width, int height, std::mt19937& random);
 
   TCanvas* Canvas = nullptr;
+  // Drawn over the frame on the canvas at every paint, never into the frame
+  // (the player's own marks and views, which the scenario does not see).
+  std::function<void(TCanvas&)> PaintOverlay;
   TLasGraphic Frame;
   TLasGraphic Composition;
   TDynamicLayer DynamicLayers;

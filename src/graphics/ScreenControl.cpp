@@ -158,6 +158,7 @@ bool TScreenControl::CreateLayerSurface(int index, const std::string& layerName,
 int TScreenControl::DrawLayerText(int index, const std::string& layerName, const std::string& text) {
   TLasLayer* layer = FindLayer(index, layerName);
   if (!layer) return 0;
+  FRevealedCharacters = 0;
   const TWindowRecord& main = Windows[0];
   layer->FileName.clear();
   if (layer->Width <= 0) layer->Width = main.ImageWidth;
@@ -259,10 +260,12 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
         layer->Visible = true;
         screen->Compose();
         screen->Paint();
+        MessagePageShown(index, layerName);
         return false;
       case tsCharEnd:
         screen->DrawOnComposition(layer->Graphic, layer->Left + step.X, layer->Top + step.Y, step.CharWidth,
                                   step.LineHeight, step.X, step.Y);
+        if (step.CharWidth > 0) ++FRevealedCharacters;
         if (MessageMode == MessageEffect) {
           screen->UpdateFrame();
           screen->Paint();
@@ -289,6 +292,9 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
           process->EnableAnyKeyBreak();
           if (step.Value > 0) process->SetWaitTimer(step.Value);
         }
+        if (step.Code == tsPageKeyWait) MessagePageShown(index, layerName);
+        if (OnMessageKeyWait) OnMessageKeyWait(FRevealedCharacters);
+        FRevealedCharacters = 0;
         return true;
       case tsWait:
         if (step.Value > 0 && process) {
@@ -312,6 +318,18 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
         break;
       default:
         return false;
+    }
+  }
+}
+
+void TScreenControl::MessagePageShown(int index, const std::string& layerName) {
+  TLasScreen* screen = ScreenOf(index);
+  if (!OnMessagePageShown || !screen) return;
+  // Looked up quietly: a missing layer has been reported by its drawing.
+  for (TLasLayer* layer = screen->BaseLayer()->UpperLayer; layer; layer = layer->UpperLayer) {
+    if (layer->LayerName == layerName) {
+      OnMessagePageShown(layer->Graphic.PageText());
+      return;
     }
   }
 }

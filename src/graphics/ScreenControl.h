@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -82,6 +83,16 @@ class TScreenControl {
 
   // --- Messages and dynamic layers --------------------------------------
   bool DrawMessage(int index, const std::string& layerName);
+  // Reports that the whole page last laid out in the layer has been shown
+  // (the replay reached its end, or the message was drawn at once).
+  void MessagePageShown(int index, const std::string& layerName);
+
+  // Listeners of what the reader has been shown (the player's message
+  // history and auto-advance); they change nothing the scenario sees.
+  // OnMessagePageShown gets the page's marked-up text; OnMessageKeyWait the
+  // number of characters revealed since the previous key wait.
+  std::function<void(const std::string& pageText)> OnMessagePageShown;
+  std::function<void(int characters)> OnMessageKeyWait;
   void ShowWaitMark(const std::string& fileName, int x, int y, int width, int height);
   bool AddDynamicLayer(int index, std::unique_ptr<TDynamicLayerList> entry);
   bool RemoveDynamicLayers(int index, int attrId);
@@ -104,6 +115,7 @@ class TScreenControl {
   TLasScreen* ScreenOf(int index);
 
   std::mt19937 FRandom;
+  int FRevealedCharacters = 0;  // revealed since the last key wait
 };
 
 // "テキストレイヤー", the main window's text layer.

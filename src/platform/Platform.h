@@ -28,6 +28,16 @@ enum class TMouseButton { Left, Right, Middle };
 constexpr int VK_RETURN = 13;
 constexpr int VK_ESCAPE = 27;
 constexpr int VK_SPACE = 32;
+// Keys of the player's own comforts (skip, auto-advance, history, screenshot).
+constexpr int VK_SHIFT = 16;
+constexpr int VK_CONTROL = 17;
+constexpr int VK_MENU = 18;
+constexpr int VK_PRIOR = 33;
+constexpr int VK_NEXT = 34;
+constexpr int VK_UP = 38;
+constexpr int VK_DOWN = 40;
+constexpr int VK_A = 65;
+constexpr int VK_F12 = 123;
 
 // Cursor numbers of the application cursor.
 constexpr int crDefault = 0;
@@ -54,6 +64,9 @@ class TPlatformClient {
   virtual void FormMouseMove(int x, int y) = 0;
   virtual void FormKeyDown(int key) = 0;
   virtual void FormKeyUp(int key) = 0;
+  // The mouse wheel turned by delta notches: positive away from the user
+  // (up), negative towards the user (down).
+  virtual void FormMouseWheel(int /*delta*/, int /*x*/, int /*y*/) {}
   virtual void FormPaint() = 0;
   // The application's activation; the first one starts execution.
   virtual void FormActivate() = 0;

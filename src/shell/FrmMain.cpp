@@ -17,6 +17,7 @@
 #include "save/SaveCommands.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
+#include "shell/ReaderComforts.h"
 #include "shell/StateDump.h"
 
 namespace pelto5 {
@@ -139,6 +140,8 @@ void TfrmMain::FormShow() {
   const TWindowRecord& main = *FScreenControl->GetWindow(0);
   Platform().SetClientSize(main.Screen->Width, main.Screen->Height);
   FScreenControl->SetCanvas(0, &Platform().Canvas());
+  FComforts = std::make_unique<TReaderComforts>(*FAccessControl, *FScreenControl,
+                                                [this] { return ScreenshotFrame(); });
   ApplySettings();
   Platform().ShowMainWindow();
 }
@@ -168,6 +171,11 @@ void TfrmMain::StartExecution() {
 
 void TfrmMain::RunSteps() {
   if (FStepping) return;
+  if (FComforts) {
+    FComforts->TimerTick();
+    // The reader is looking through the history: the scenario stands still.
+    if (FComforts->Paused()) return;
+  }
   FStepping = true;
   for (bool first = true;; first = false) {
     if (!first) Platform().ProcessMessages();
@@ -175,7 +183,11 @@ void TfrmMain::RunSteps() {
       Platform().SetMainTimerEnabled(false);
       break;
     }
+    if (FComforts && FComforts->Paused()) break;
+    if (FComforts) FComforts->BeforeStep();
+    if (FComforts) FComforts->SetStepRunning(true);
     const bool result = MainLoop_Step();
+    if (FComforts) FComforts->SetStepRunning(false);
     if (!result || !FAccessControl->FProcess->IsReady()) break;
   }
   FStepping = false;
@@ -246,6 +258,7 @@ void TfrmMain::TraceCommand(int index, const TPeltoCommand& command) {
 void TfrmMain::FormDestroy() {
   if (FDestroyed || !FCreated) return;
   FDestroyed = true;
+  FComforts.reset();
   FDisplayMode->SetWindowMode();
   StoreWindowPosition();
   WriteStateDump();
@@ -287,6 +300,7 @@ void TfrmMain::WriteScreenshot() {
 }
 
 void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
+  if (FComforts && FComforts->MouseDown(button)) return;
   if (button != TMouseButton::Left || !FAccessControl) return;
   TPeltoProcess& process = *FAccessControl->FProcess;
   process.ClearMessageSkip();
@@ -319,6 +333,7 @@ void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
 void TfrmMain::FormMouseUp(TMouseButton, int, int) {}
 
 void TfrmMain::FormMouseMove(int x, int y) {
+  if (FComforts && FComforts->Paused()) return;
   int cursor = crDefault;
   TDynamicLayer* dynamic = MainDynamicLayers();
   const int mode = dynamic ? FAccessControl->FProcess->GetClickMode() : 0;
@@ -340,11 +355,17 @@ TDynamicLayer* TfrmMain::MainDynamicLayers() {
 }
 
 void TfrmMain::FormKeyDown(int key) {
+  if (FComforts && FComforts->KeyDown(key)) return;
   if ((key != VK_SPACE && key != VK_RETURN) || !FAccessControl) return;
   TPeltoProcess& process = *FAccessControl->FProcess;
   if (process.IsAnyKeyBreak()) process.BreakWait();
 }
-void TfrmMain::FormKeyUp(int) {}
+void TfrmMain::FormKeyUp(int key) {
+  if (FComforts) FComforts->KeyUp(key);
+}
+void TfrmMain::FormMouseWheel(int delta, int, int) {
+  if (FComforts) FComforts->MouseWheel(delta);
+}
 void TfrmMain::FormPaint() {
   if (FScreenControl) FScreenControl->Paint(0);
 }
@@ -354,6 +375,8 @@ const TCanvas* TfrmMain::ScreenshotFrame() {
   const TLasGraphic& frame = FScreenControl->GetWindow(0)->Screen->Frame;
   FShotCanvas.SetSize(frame.Width(), frame.Height());
   frame.DrawToCanvas(FShotCanvas, 0, 0);
+  // What the window shows: the reader's marks and views included.
+  if (FComforts) FComforts->DrawOverlay(FShotCanvas);
   return &FShotCanvas;
 }
 

@@ -23,6 +23,7 @@ class TDynamicLayer;
 class TDisplayMode;
 class TSaveSystem;
 class TSaveCommands;
+class TReaderComforts;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -57,6 +58,7 @@ class TfrmMain : public TPlatformClient {
   void FormMouseMove(int x, int y) override;
   void FormKeyDown(int key) override;
   void FormKeyUp(int key) override;
+  void FormMouseWheel(int delta, int x, int y) override;
   void FormPaint() override;
   void FormActivate() override { StartExecution(); }
   void MainTimerTimer() override { RunSteps(); }
@@ -88,6 +90,7 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TDisplayMode> FDisplayMode;
   std::unique_ptr<TSaveSystem> FSaveSystem;
   std::unique_ptr<TSaveCommands> FSaveCommands;
+  std::unique_ptr<TReaderComforts> FComforts;
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;

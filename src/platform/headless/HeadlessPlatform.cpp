@@ -105,12 +105,14 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
   if (kind == "click") return readPoint(THeadlessEvent::TKind::Click);
   if (kind == "rclick") return readPoint(THeadlessEvent::TKind::RightClick);
   if (kind == "mclick") return readPoint(THeadlessEvent::TKind::MiddleClick);
-  if (kind == "key") {
+  if (kind == "key" || kind == "key-down" || kind == "key-up") {
     const std::string name = NextWord(rest);
     long long code = 0;
-    event.Kind = THeadlessEvent::TKind::Key;
+    event.Kind = kind == "key"        ? THeadlessEvent::TKind::Key
+                 : kind == "key-down" ? THeadlessEvent::TKind::KeyDown
+                                      : THeadlessEvent::TKind::KeyUp;
     if (!RestIsBlank(rest)) {
-      reason = "\"key\" takes one key name";
+      reason = "\"" + kind + "\" takes one key name";
       return false;
     }
     if (name == "space") {
@@ -119,12 +121,28 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
       event.Key = VK_RETURN;
     } else if (name == "escape") {
       event.Key = VK_ESCAPE;
+    } else if (name == "ctrl") {
+      event.Key = VK_CONTROL;
     } else if (ParseNumber(name, 255, code) && code > 0) {
       event.Key = static_cast<int>(code);
     } else {
       reason = "unknown key \"" + name + "\"";
       return false;
     }
+    return true;
+  }
+  if (kind == "wheel") {
+    // Notches, positive away from the user (up), negative towards.
+    std::string word = NextWord(rest);
+    const bool negative = !word.empty() && word[0] == '-';
+    if (negative || (!word.empty() && word[0] == '+')) word.erase(0, 1);
+    long long notches = 0;
+    if (!ParseNumber(word, 1000, notches) || notches == 0 || !RestIsBlank(rest)) {
+      reason = "\"wheel\" needs a non-zero number of notches";
+      return false;
+    }
+    event.Kind = THeadlessEvent::TKind::Wheel;
+    event.Delta = static_cast<int>(negative ? -notches : notches);
     return true;
   }
   if (kind == "text") {
@@ -232,6 +250,8 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
   using K = THeadlessEvent::TKind;
   switch (e.Kind) {
     case K::Move:
+      FMouseX = e.X;
+      FMouseY = e.Y;
       if (FClient) FClient->FormMouseMove(e.X, e.Y);
       break;
     case K::Click:
@@ -240,6 +260,8 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
       const TMouseButton b = e.Kind == K::Click        ? TMouseButton::Left
                              : e.Kind == K::RightClick ? TMouseButton::Right
                                                        : TMouseButton::Middle;
+      FMouseX = e.X;
+      FMouseY = e.Y;
       if (FClient) {
         FClient->FormMouseMove(e.X, e.Y);
         FClient->FormMouseDown(b, e.X, e.Y);
@@ -252,6 +274,15 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
         FClient->FormKeyDown(e.Key);
         FClient->FormKeyUp(e.Key);
       }
+      break;
+    case K::KeyDown:
+      if (FClient) FClient->FormKeyDown(e.Key);
+      break;
+    case K::KeyUp:
+      if (FClient) FClient->FormKeyUp(e.Key);
+      break;
+    case K::Wheel:
+      if (FClient) FClient->FormMouseWheel(e.Delta, FMouseX, FMouseY);
       break;
     case K::Text:
       FTextAnswers.push_back(e.Text);

@@ -15,12 +15,13 @@
 namespace pelto5 {
 
 struct THeadlessEvent {
-  enum class TKind { Move, Click, RightClick, MiddleClick, Key, Text, TextCancel, Shot, Quit };
+  enum class TKind { Move, Click, RightClick, MiddleClick, Key, KeyDown, KeyUp, Wheel, Text, TextCancel, Shot, Quit };
   uint32_t Time = 0;
   TKind Kind = TKind::Move;
   int X = 0;
   int Y = 0;
   int Key = 0;
+  int Delta = 0;  // wheel notches, positive up
   std::string Text;  // answer (Shift-JIS) or screenshot path (UTF-8)
 };
 
@@ -113,6 +114,8 @@ class THeadlessPlatform : public TPlatform {
   int FLeft = 0;
   int FTop = 0;
   int FCursor = crDefault;
+  int FMouseX = 0;  // where the last mouse event was, for the wheel
+  int FMouseY = 0;
   bool FFullScreen = false;
   bool FFullScreenRefused = false;
   int FDisplayModeChanges = 0;

@@ -438,6 +438,15 @@ struct TSdlPlatform::TImpl {
         if (!IsOurWindow(event.motion.windowID)) return;
         Client->FormMouseMove(FloorDiv(event.motion.x, scale), FloorDiv(event.motion.y, scale));
         return;
+      case SDL_MOUSEWHEEL: {
+        if (!IsOurWindow(event.wheel.windowID) || event.wheel.y == 0) return;
+        const int delta = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        int x = 0;
+        int y = 0;
+        SDL_GetMouseState(&x, &y);
+        Client->FormMouseWheel(delta, FloorDiv(x, scale), FloorDiv(y, scale));
+        return;
+      }
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
         if (!IsOurWindow(event.key.windowID)) return;

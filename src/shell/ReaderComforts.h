@@ -1,0 +1,91 @@
+// The player's own comforts for the reader, on keys and the wheel that no
+// scenario uses: skip (Ctrl held), auto-advance ("A"), the message history
+// (wheel up or Page Up) and screenshots (F12). They act only as a reader's
+// Space press would, or pause the whole scenario; the marks and views they
+// draw go onto the window's canvas, never into the screen the scenario
+// composes, saves or dumps. None is on unless the reader asks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Canvas.h"
+#include "platform/Platform.h"
+#include "shell/MessageHistory.h"
+
+namespace pelto5 {
+
+class TPeltoAccessControl;
+class TScreenControl;
+
+class TReaderComforts {
+ public:
+  static constexpr uint32_t kAutoBaseDelay = 1500;   // ms before a key wait ends by itself
+  static constexpr uint32_t kAutoCharDelay = 60;     // ms more per character just shown
+  static constexpr uint32_t kCaptionNoticeTime = 2000;
+  static constexpr int kWheelLines = 3;
+
+  // picture gives the window's picture as a screenshot shows it.
+  TReaderComforts(TPeltoAccessControl& access, TScreenControl& screen,
+                  std::function<const TCanvas*()> picture);
+  ~TReaderComforts();
+  TReaderComforts(const TReaderComforts&) = delete;
+  TReaderComforts& operator=(const TReaderComforts&) = delete;
+
+  // --- Input from the main form; true when the event was the player's own
+  // and must not reach the scenario.
+  bool KeyDown(int key);
+  void KeyUp(int key);
+  bool MouseDown(TMouseButton button);
+  void MouseWheel(int delta);
+
+  // --- The main loop
+  // While a step runs (a transition, a sound wait) the history does not open.
+  void SetStepRunning(bool running) { FStepRunning = running; }
+  // True while the scenario is paused (the history is open).
+  bool Paused() const { return FHistory.IsOpen(); }
+  // Every main-timer tick, paused or not.
+  void TimerTick();
+  // Before each step: ends message waits for skip and auto-advance.
+  void BeforeStep();
+  // Draws the auto-advance mark or the history view over the picture.
+  void DrawOverlay(TCanvas& canvas) const;
+
+  bool AutoAdvance() const { return FAuto; }
+  bool Skipping() const { return FCtrlDown; }
+  const TMessageHistory& History() const { return FHistory; }
+
+ private:
+  void SetAuto(bool on);
+  void ArmAuto(int characters);
+  void OpenHistory();
+  void CloseHistory();
+  void ScrollHistory(int lines);
+  bool HistoryKey(int key);
+  void SaveScreenshot();
+  std::string ScreenshotPath();
+  void ShowCaptionNotice(const std::string& notice);
+  void Repaint();
+  // The folder screenshots go to: the one that holds the saves.
+  std::string SaveFolder() const;
+
+  TPeltoAccessControl& FAccess;
+  TScreenControl& FScreen;
+  std::function<const TCanvas*()> FPicture;
+  TMessageHistory FHistory;
+  bool FStepRunning = false;
+  bool FCtrlDown = false;
+  bool FAutoKeyDown = false;
+  bool FShotKeyDown = false;
+  bool FAuto = false;
+  bool FAutoArmed = false;
+  uint32_t FAutoStart = 0;
+  uint32_t FAutoDelay = 0;
+  uint32_t FPausedAt = 0;
+  bool FCaptionNotice = false;
+  uint32_t FCaptionNoticeAt = 0;
+  std::string FCaption;  // the caption the notice replaced
+};
+
+}  // namespace pelto5
