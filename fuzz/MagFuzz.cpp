@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "content/BmpCodec.h"
-#include "content/M2BC.h"
+#include "image/M2BC.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view mag(reinterpret_cast<const char*>(data), size);

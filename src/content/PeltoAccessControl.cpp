@@ -1,13 +1,15 @@
 #include "content/PeltoAccessControl.h"
 
 #include "content/BmpCodec.h"
-#include "content/M2BC.h"
+#include "image/M2BC.h"
+#include "image/SusiePlugIn.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"
 #include "exec/PeltoProcessStack.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/SharedLibrary.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
@@ -90,6 +92,7 @@ TPeltoAccessControl::TPeltoAccessControl()
       FCommandCtrl(std::make_unique<TCommandCtrl>()),
       FVariableCtrl(std::make_unique<TVariableCtrl>()),
       FLayerCtrl(std::make_unique<TLayerCtrl>()),
+      FSusiePlugIn(std::make_unique<TSusiePlugIn>()),
       FDefaultFontName(kDefaultFont) {
   FProcess->FStack = FProcessStack.get();
   FCommandCtrl->SetFile(FPeltoFile.get());
@@ -204,7 +207,10 @@ void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
   }
 }
 
-void TPeltoAccessControl::CloseContent() { ClosePackage(FPackage); }
+void TPeltoAccessControl::CloseContent() {
+  ClosePackage(FPackage);
+  SetPlugInsLoaded(false);
+}
 
 bool TPeltoAccessControl::OpenRuntimeLibrary(const std::string& path) {
   CloseRuntimeLibrary();
@@ -254,41 +260,87 @@ TImageKind KindOf(const std::string& name) {
   return TImageKind::Other;
 }
 
-// Container entries: PNG and BMP only. Every other kind, MAG included, is
-// left to image plug-ins, which this player does not load, so it fails.
-bool DecodeImage(TImageKind kind, const std::string& bytes, TLasGraphic& graphic) {
-  if (kind == TImageKind::Png) return graphic.LoadPngFromMemory(bytes);
-  if (kind == TImageKind::Bmp) return LoadBmp(bytes, graphic);
-  return false;
-}
-
-// A file on disk: MAG files are decoded from their path, the rest as above.
-bool DecodeImageFile(TImageKind kind, const std::string& path, TLasGraphic& graphic) {
-  if (kind == TImageKind::Mag) {
-    TPicture picture;
-    if (!TM2BC().LoadToBitmap(path, picture)) return false;
-    graphic.AssignGraphic(picture);
-    return true;
-  }
-  std::string bytes;
-  return TFileSystem::ReadFile(path, bytes) && DecodeImage(kind, bytes, graphic);
-}
-
 }  // namespace
 
-bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
-  const TImageKind kind = KindOf(name);
+void TPeltoAccessControl::SetPlugInsLoaded(bool loaded) {
+  if (loaded == FPlugInsLoaded) return;
+  FPlugInsLoaded = loaded;
+  if (!loaded) {
+    FSusiePlugIn->ClosePlugIn();
+    return;
+  }
+  FSusiePlugIn->AddBuiltInDecoders();
+  for (const std::string& folder : PlugInFolders()) FSusiePlugIn->OpenPlugIn(folder + "*.spi");
+}
+
+std::vector<std::string> TPeltoAccessControl::PlugInFolders() const {
+  std::vector<std::string> folders;
+  auto add = [&folders](std::string folder) {
+    if (folder.empty()) return;
+    if (folder.back() != '/') folder += '/';
+    folders.push_back(folder);
+  };
+  add(FContentDirectory);
+  add(TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()));
+  for (const std::string& folder : TSharedLibrary::PluginPathFromEnvironment()) add(folder);
+#ifdef PELTO5_PLUGIN_DIR
+  add(PELTO5_PLUGIN_DIR);
+#endif
+  return folders;
+}
+
+bool TPeltoAccessControl::DecodeByPlugIns(const std::string& bytes, TLasGraphic& graphic) {
+  SetPlugInsLoaded(true);
+  TPicture picture;
+  if (!FSusiePlugIn->LoadFromStream(bytes, picture)) return false;
+  graphic.AssignGraphic(picture);
+  return true;
+}
+
+bool TPeltoAccessControl::DecodeEntryImage(const std::string& name, const std::string& bytes,
+                                           TLasGraphic& graphic) {
+  switch (KindOf(name)) {
+    case TImageKind::Png:
+      return graphic.LoadPngFromMemory(bytes);
+    case TImageKind::Bmp:
+      return LoadBmp(bytes, graphic);
+    case TImageKind::Mag: {
+      TPicture picture;
+      if (TM2BC().LoadFromMemory(bytes, picture)) {
+        graphic.AssignGraphic(picture);
+        return true;
+      }
+      return DecodeByPlugIns(bytes, graphic);
+    }
+    case TImageKind::Other:
+      break;
+  }
+  return DecodeByPlugIns(bytes, graphic);
+}
+
+bool TPeltoAccessControl::DecodeFileImage(const std::string& name, const std::string& path,
+                                          TLasGraphic& graphic) {
   std::string bytes;
-  if (IsPackageOpen(FSaveReader) && ExtractEntry(FSaveReader, name, bytes) && DecodeImage(kind, bytes, graphic)) {
+  if (!TFileSystem::ReadFile(path, bytes)) return false;
+  // A file on disk goes the way an entry does: the same decoders, the same
+  // fall-back to the plug-ins.
+  return DecodeEntryImage(name, bytes, graphic);
+}
+
+bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
+  std::string bytes;
+  if (IsPackageOpen(FSaveReader) && ExtractEntry(FSaveReader, name, bytes) &&
+      DecodeEntryImage(name, bytes, graphic)) {
     return true;
   }
   if (IsPackageOpen(FPackage)) {
-    if (ExtractEntry(FPackage, name, bytes) && DecodeImage(kind, bytes, graphic)) return true;
+    if (ExtractEntry(FPackage, name, bytes) && DecodeEntryImage(name, bytes, graphic)) return true;
   } else {
     const std::string path = FindDataFile(name);
-    if (path != kNoEntry && DecodeImageFile(kind, path, graphic)) return true;
+    if (path != kNoEntry && DecodeFileImage(name, path, graphic)) return true;
   }
-  return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) && DecodeImage(kind, bytes, graphic);
+  return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) &&
+         DecodeEntryImage(name, bytes, graphic);
 }
 
 bool TPeltoAccessControl::ImageExists(const std::string& name) {

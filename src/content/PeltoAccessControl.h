@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "content/PackageReader.h"
 #include "graphics/ImageSource.h"
@@ -22,6 +23,8 @@ class TPeltoProcess;
 class TPeltoProcessStack;
 class TLayerCtrl;
 class TLasGraphic;
+class TSusiePlugIn;
+struct TPicture;
 
 class TPeltoAccessControl : public TImageSource {
  public:
@@ -52,12 +55,19 @@ class TPeltoAccessControl : public TImageSource {
 
   // Loads an image by name: from the open save container, then the package
   // (or the disk when there is none), then the library. ".png" is read as
-  // PNG, ".bmp" as BMP, ".mag" on disk by the MAG decoder; other kinds (and
-  // MAG inside containers) have no decoder here and fail.
+  // PNG, ".bmp" as BMP, ".mag" by the MAG decoder wherever it is; every
+  // other kind, and a MAG the decoder refuses, goes to the image plug-ins
+  // (the built-in JPEG and GIF decoders first), loaded on first need.
   bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
   // Whether a source LoadImage searches holds a file of that name, decodable
   // or not.
   bool ImageExists(const std::string& name);
+  // Loads (true) or releases (false) the image plug-ins; nothing happens
+  // when they are already in the requested state.
+  void SetPlugInsLoaded(bool loaded);
+  // The folders searched for ".spi" plug-ins, in order: the content's, the
+  // player's, those of $PELTO5_PLUGIN_PATH, the installed plug-in folder.
+  std::vector<std::string> PlugInFolders() const;
 
   // Native path of a resource file on disk, or "No Entry".
   std::string FindDataFile(const std::string& name);
@@ -75,12 +85,22 @@ class TPeltoAccessControl : public TImageSource {
   // Pushes a frame with the current position (and the process state).
   void PushReturnFrame(bool keepState);
 
+ private:
+  // One image from a container entry or from a file on disk.
+  bool DecodeEntryImage(const std::string& name, const std::string& bytes, TLasGraphic& graphic);
+  bool DecodeFileImage(const std::string& name, const std::string& path, TLasGraphic& graphic);
+  bool DecodeByPlugIns(const std::string& bytes, TLasGraphic& graphic);
+
+ public:
+
   std::unique_ptr<TPeltoFile> FPeltoFile;
   std::unique_ptr<TPeltoProcessStack> FProcessStack;
   std::unique_ptr<TPeltoProcess> FProcess;
   std::unique_ptr<TCommandCtrl> FCommandCtrl;
   std::unique_ptr<TVariableCtrl> FVariableCtrl;
   std::unique_ptr<TLayerCtrl> FLayerCtrl;
+  std::unique_ptr<TSusiePlugIn> FSusiePlugIn;
+  bool FPlugInsLoaded = false;
 
   PackageReader FPackage;
   PackageReader FLibrary;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "graphics/Picture.h"
+#include "image/Picture.h"
 #include "graphics/TextStepList.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
@@ -26,8 +26,8 @@ class TLasGraphic {
  public:
   // Largest side and area a surface takes; bigger requests are clamped so
   // that a script or an image header cannot ask for unbounded memory.
-  static constexpr int kMaxSide = 16384;
-  static constexpr int64_t kMaxArea = int64_t{1} << 26;
+  static constexpr int kMaxSide = kPictureMaxSide;
+  static constexpr int64_t kMaxArea = kPictureMaxArea;
   // Lines one layout takes at most.
   static constexpr int kMaxLines = 300;
 
@@ -39,6 +39,10 @@ class TLasGraphic {
   TAlphaType AlphaType() const { return FAlphaType; }
   void Assign(const TLasGraphic& source);
   void AssignGraphic(const TPicture& picture);
+  // Takes over a decoded picture with its alpha: a picture with alpha makes
+  // the surface Mask or Blend as the picture says, one without keeps the
+  // surface's alpha type (an alpha plane becomes fully opaque).
+  void TakePicture(TPicture&& picture);
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
   bool HasAlpha() const { return !FAlpha.empty(); }

@@ -1,13 +1,13 @@
 // Image loading by name: the order of the sources (an open save container,
 // then the package or else the disk, then the runtime library), PNG and BMP
-// by extension, MAG from the disk only, and failures that leave the surface
+// by extension, MAG from any source, and failures that leave the surface
 // alone.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "content/BmpCodec.h"
-#include "content/MagTestSupport.h"
+#include "image/MagTestSupport.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "content/PeltoAccessControl.h"
@@ -158,7 +158,7 @@ TEST_F(LoadImageTest, OtherKindsAndNamesThatLeaveTheFolderFail) {
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 
-TEST_F(LoadImageTest, MagIsDecodedFromDiskOnly) {
+TEST_F(LoadImageTest, MagIsDecodedWhereverItIs) {
   FDir.Write("bg.mag", MagOf());
   FDir.Write("data/cut.mag", MagOf().substr(0, MagOf().size() - 1));
   FDir.Write("png.mag", PngOf(kDisk));
@@ -178,15 +178,16 @@ TEST_F(LoadImageTest, MagIsDecodedFromDiskOnly) {
   ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
   EXPECT_NE(FPlatform.OutputLines()[0].find("Failed by MMAG_MagtoBmp"), std::string::npos);
 
-  // Entries are not given to the MAG decoder: without image plug-ins a MAG
-  // in a container is an unsupported kind, and the disk is not looked at.
-  const uint32_t fromDisk = g.GetPixel(0, 0);
+  // Entries go to the MAG decoder too, from memory.
   OpenContainer("PV5SAVE", {{"bg.mag", MagOf()}}, FAccess.FSaveReader);
-  OpenContainer("PV5LIB", {{"bg.mag", MagOf()}}, FAccess.FLibrary);
-  EXPECT_EQ(Load("bg.mag"), fromDisk);  // the save's entry fails, the disk follows
+  OpenContainer("PV5LIB", {{"lib.mag", MagOf()}}, FAccess.FLibrary);
+  EXPECT_EQ(Load("bg.mag"), g.GetPixel(0, 0));
+  EXPECT_EQ(Load("lib.mag"), g.GetPixel(0, 0));
   FAccess.CloseSaveContainer();
-  OpenContainer("PV5PKG", {{"bg.mag", MagOf()}}, FAccess.FPackage);
-  EXPECT_EQ(Load("bg.mag"), 1u);
+  OpenContainer("PV5PKG", {{"pkg.mag", MagOf()}}, FAccess.FPackage);
+  EXPECT_EQ(Load("pkg.mag"), g.GetPixel(0, 0));
+  EXPECT_EQ(Load("bg.mag"), 1u);  // on disk, but the package is open
+  EXPECT_EQ(FPlatform.OutputLines().size(), 1u);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include "exec/PeltoProcessStack.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LasLayer.h"
-#include "graphics/Picture.h"
+#include "image/Picture.h"
 #include "graphics/ScreenControl.h"
 #include "platform/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"

@@ -8,7 +8,7 @@
 #include "graphics/LasGraphic.h"
 #include "graphics/LasLayer.h"
 #include "graphics/LasScreen.h"
-#include "graphics/Picture.h"
+#include "image/Picture.h"
 
 namespace pelto5 {
 namespace {

@@ -1,6 +1,6 @@
 // MAG images ("MAKI02  "): 16 or 256 colours, compressed with per-unit copy
-// flags. TM2BC turns a MAG file into an in-memory 4- or 8-bit BMP and reads
-// that into a picture.
+// flags. TM2BC turns MAG data (a file, or bytes already in memory) into an
+// in-memory 4- or 8-bit BMP and reads that into a picture.
 //
 // A MAG file comes from outside: every offset and stream read is checked
 // against the file data, copies may only reach pixels already decoded, and
@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "graphics/Picture.h"
+#include "image/ImageDecoder.h"
 
 namespace pelto5 {
 
@@ -41,7 +41,7 @@ struct TMagHeader {
   size_t BmpPaletteSize = 64;  // P: 4 bytes a palette entry in the BMP
 };
 
-class TM2BC {
+class TM2BC : public TImageDecoder {
  public:
   // Results of MMAG_ReadHeader.
   static constexpr int kHeaderOk = 0;
@@ -60,6 +60,13 @@ class TM2BC {
   // The BMP file converted from the MAG file, in stream. Same failures as
   // LoadToBitmap; stream is untouched on failure.
   bool MagToStream(const std::string& fileName, std::string& stream);
+  // The same two for MAG data in memory.
+  bool LoadFromMemory(std::string_view data, TPicture& bitmap);
+  bool MagDataToStream(std::string_view data, std::string& stream);
+
+  std::string FormatName() const override { return "MAG"; }
+  bool IsSupported(std::string_view data) const override;
+  bool Decode(std::string_view data, TPicture& picture) override { return LoadFromMemory(data, picture); }
 
   // Size of the BMP that the MAG data converts to, judged from the header
   // alone (a file cut short still has a size); 0 if it is not MAG data.

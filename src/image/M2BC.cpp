@@ -1,12 +1,11 @@
-#include "content/M2BC.h"
+#include "image/M2BC.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
-#include "content/BmpCodec.h"
-#include "graphics/LasGraphic.h"
+#include "image/BmpDecoder.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
@@ -99,10 +98,7 @@ int TM2BC::MMAG_ReadHeader(std::string_view data, TMagHeader& record) {
   if (topByte != 0 || r.AlignedXEnd - r.AlignedXStart <= 0) return kHeaderInvalid;
   // An upside-down range or a picture larger than a surface can hold is
   // refused here, before the converted BMP is allocated.
-  if (r.Height <= 0 || r.Width > TLasGraphic::kMaxSide || r.Height > TLasGraphic::kMaxSide ||
-      static_cast<int64_t>(r.Width) * r.Height > TLasGraphic::kMaxArea) {
-    return kHeaderInvalid;
-  }
+  if (!PictureSizeAllowed(r.Width, r.Height)) return kHeaderInvalid;
   record = r;
 
   const uint64_t length = data.size();
@@ -207,6 +203,10 @@ int TM2BC::MMAG_MagtoBmp(std::string_view data, std::string& buffer) {
 bool TM2BC::MagToStream(const std::string& fileName, std::string& stream) {
   std::string data;
   if (!TFileSystem::ReadFile(fileName, data)) return false;
+  return MagDataToStream(data, stream);
+}
+
+bool TM2BC::MagDataToStream(std::string_view data, std::string& stream) {
   if (MMAG_GetBmpSize(data) == 0) return false;
   std::string buffer;
   if (MMAG_MagtoBmp(data, buffer) != 0) {
@@ -220,6 +220,15 @@ bool TM2BC::MagToStream(const std::string& fileName, std::string& stream) {
 bool TM2BC::LoadToBitmap(const std::string& fileName, TPicture& bitmap) {
   std::string stream;
   return MagToStream(fileName, stream) && DecodeBmp(stream, bitmap);
+}
+
+bool TM2BC::LoadFromMemory(std::string_view data, TPicture& bitmap) {
+  std::string stream;
+  return MagDataToStream(data, stream) && DecodeBmp(stream, bitmap);
+}
+
+bool TM2BC::IsSupported(std::string_view data) const {
+  return data.substr(0, kSignatureSize) == std::string_view(kSignature, kSignatureSize);
 }
 
 }  // namespace pelto5

@@ -2,7 +2,7 @@
 // streams and copies from every copy position, at 16 and 256 colours, and
 // damaged files. The MAG files are assembled here from the format's rules,
 // so the expected pixels follow from the bytes written, not from the decoder.
-#include "content/M2BC.h"
+#include "image/M2BC.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "content/BmpCodec.h"
-#include "content/MagTestSupport.h"
+#include "image/MagTestSupport.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/PlayerRun.h"

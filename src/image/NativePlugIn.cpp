@@ -1,0 +1,117 @@
+#include "image/NativePlugIn.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "image/BmpDecoder.h"
+
+namespace pelto5 {
+
+namespace {
+
+constexpr uint32_t kInputMemory = 1;
+constexpr size_t kInfoHeaderSize = 40;
+constexpr size_t kMaxInfoHeaderSize = 124;
+constexpr uint32_t kBiBitFields = 3;
+
+uint32_t Le32(const uint8_t* p) {
+  return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The player never cancels a decode.
+int32_t ProgressCallback(int32_t, int32_t, intptr_t) { return 0; }
+
+template <typename T>
+T EntryPoint(const TSharedLibrary& library, const char* name) {
+  return reinterpret_cast<T>(library.Symbol(name));
+}
+
+}  // namespace
+
+bool TNativePlugIn::Load(const std::string& path) {
+  if (!FLibrary.Open(path)) return false;
+  FGetPluginInfo = EntryPoint<TGetPluginInfo>(FLibrary, "GetPluginInfo");
+  if (!FGetPluginInfo) return false;
+  ApiVersion = InfoText(0);
+  Description = InfoText(1);
+  FFormatName = InfoText(3);
+  Extensions = InfoText(2);
+  for (char& c : Extensions) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  FIsSupported = EntryPoint<TIsSupported>(FLibrary, "IsSupported");
+  FGetPicture = EntryPoint<TGetPicture>(FLibrary, "GetPicture");
+  FFreePicture = EntryPoint<TFreePicture>(FLibrary, "FreePicture");
+  return true;
+}
+
+bool TNativePlugIn::Usable() const {
+  return ApiVersion == "00IN" && FIsSupported && FGetPicture;
+}
+
+std::string TNativePlugIn::InfoText(int32_t index) const {
+  char buffer[256] = {};
+  FGetPluginInfo(index, buffer, 255);
+  buffer[255] = '\0';
+  return buffer;
+}
+
+bool TNativePlugIn::IsSupported(std::string_view data) const {
+  if (!FIsSupported) return false;
+  std::vector<char> probe(kProbeSize, '\0');
+  std::memcpy(probe.data(), data.data(), std::min(data.size(), kProbeSize));
+  return FIsSupported(nullptr, probe.data()) != 0;
+}
+
+bool TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
+  if (!FGetPicture) return false;
+  void* info = nullptr;
+  void* bits = nullptr;
+  const int32_t result = FGetPicture(data.data(), static_cast<intptr_t>(data.size()), kInputMemory, &info,
+                                     &bits, ProgressCallback, reinterpret_cast<intptr_t>(this));
+  bool ok = false;
+  if (result == 0 && info && bits) {
+    ok = ConvertResult(static_cast<const uint8_t*>(info), SIZE_MAX, static_cast<const uint8_t*>(bits), SIZE_MAX,
+                       picture);
+  }
+  // The blocks are released whatever the result said.
+  for (void* block : {info, bits}) {
+    if (!block) continue;
+    if (FFreePicture) {
+      FFreePicture(block);
+    } else {
+      std::free(block);
+    }
+  }
+  return ok;
+}
+
+bool TNativePlugIn::ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
+                                  size_t bitsAvailable, TPicture& picture) {
+  if (!info || !bits || infoAvailable < kInfoHeaderSize) return false;
+  const uint32_t headerSize = Le32(info);
+  if (headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize || headerSize > infoAvailable) {
+    return false;
+  }
+  const uint32_t bitCount = info[14] | static_cast<uint32_t>(info[15]) << 8;
+  const uint32_t compression = Le32(info + 16);
+  const uint32_t sizeImage = Le32(info + 20);
+  const uint32_t colorsUsed = Le32(info + 32);
+  size_t infoSize = headerSize;
+  if (compression == kBiBitFields && headerSize == kInfoHeaderSize) infoSize += 12;
+  if (bitCount >= 1 && bitCount <= 8) {
+    const uint32_t full = 1u << bitCount;
+    infoSize += 4 * size_t{colorsUsed != 0 && colorsUsed < full ? colorsUsed : full};
+  }
+  if (infoSize > infoAvailable || sizeImage > bitsAvailable) return false;
+  // The bits block holds biSizeImage bytes; the bitmap reader checks that the
+  // rows fit in them before it allocates the picture.
+  const std::string_view infoBlock(reinterpret_cast<const char*>(info), infoSize);
+  const std::string_view bitsBlock(reinterpret_cast<const char*>(bits), sizeImage);
+  return DecodeDib(infoBlock, bitsBlock, picture);
+}
+
+}  // namespace pelto5

@@ -1,0 +1,111 @@
+#include "image/SusiePlugIn.h"
+
+#include "image/GifDecoder.h"
+#include "image/JpegDecoder.h"
+#include "image/NativePlugIn.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+
+namespace pelto5 {
+
+TSusiePlugIn::TSusiePlugIn() : Filter("AllType   [*.*]|*.*|") {}
+
+TSusiePlugIn::~TSusiePlugIn() { ClosePlugIn(); }
+
+void TSusiePlugIn::Append(TSusiePlugInRecord record) {
+  Filter += record.FormatName + "   [" + record.Extensions + "]|" + record.Extensions + "|";
+  FPlugIns.push_back(std::move(record));
+}
+
+int TSusiePlugIn::AddBuiltInDecoders() {
+  for (const TSusiePlugInRecord& record : FPlugIns) {
+    if (record.BuiltIn()) return 0;
+  }
+  std::vector<TSusiePlugInRecord> builtIns(2);
+  builtIns[0].Description = "JPEG decoder (libjpeg-turbo)";
+  builtIns[0].Extensions = "*.JPG;*.JPEG;*.JPE;*.JFIF";
+  builtIns[0].FormatName = "JPEG";
+  builtIns[0].Decoder = std::make_unique<TJpegDecoder>();
+  builtIns[1].Description = "GIF decoder (giflib)";
+  builtIns[1].Extensions = "*.GIF";
+  builtIns[1].FormatName = "GIF";
+  builtIns[1].Decoder = std::make_unique<TGifDecoder>();
+  std::vector<TSusiePlugInRecord> rest = std::move(FPlugIns);
+  FPlugIns.clear();
+  for (TSusiePlugInRecord& record : builtIns) {
+    record.ApiVersion = "00IN";
+    Append(std::move(record));
+  }
+  for (TSusiePlugInRecord& record : rest) FPlugIns.push_back(std::move(record));
+  return 2;
+}
+
+int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
+  const std::string directory = TFileSystem::DirectoryOf(pathMask);
+  const std::string mask = TFileSystem::FileNameOf(pathMask);
+  int count = 0;
+  for (const std::string& name : TFileSystem::ListFiles(directory.empty() ? "./" : directory, mask)) {
+    const std::string path = directory + name;
+    if (CheckPlug(path) == 0) continue;
+    std::string head;
+    if (TFileSystem::ReadFilePrefix(path, 2, head) && head == "MZ") {
+      if (Platform().TraceEnabled()) {
+        Platform().TraceLine("plug-in skipped (a Windows DLL): " + sjis::FromUtf8(path));
+      }
+      continue;
+    }
+    auto plugIn = std::make_unique<TNativePlugIn>();
+    if (!plugIn->Load(path) || !plugIn->Usable()) {
+      if (Platform().TraceEnabled()) Platform().TraceLine("plug-in not usable: " + sjis::FromUtf8(path));
+      continue;
+    }
+    TSusiePlugInRecord record;
+    record.FileName = path;
+    record.ApiVersion = plugIn->ApiVersion;
+    record.Description = plugIn->Description;
+    record.Extensions = plugIn->Extensions;
+    record.FormatName = plugIn->FormatName();
+    record.Decoder = std::move(plugIn);
+    Append(std::move(record));
+    ++count;
+  }
+  return count;
+}
+
+bool TSusiePlugIn::ClosePlugIn() {
+  FPlugIns.clear();
+  return true;
+}
+
+const TSusiePlugInRecord* TSusiePlugIn::GetPlugInInfo(int index) const {
+  if (index < 0 || index >= GetPlugNum()) return nullptr;
+  return &FPlugIns[index];
+}
+
+int TSusiePlugIn::CheckPlug(const std::string& fileName) const {
+  for (const TSusiePlugInRecord& record : FPlugIns) {
+    if (!record.BuiltIn() && record.FileName == fileName) return 0;
+  }
+  return -1;
+}
+
+bool TSusiePlugIn::LoadFromFile(const std::string& fileName, TPicture& picture) {
+  std::string data;
+  if (!TFileSystem::ReadFile(fileName, data)) return false;
+  return LoadFromMemory(data, picture);
+}
+
+bool TSusiePlugIn::LoadFromStream(const std::string& stream, TPicture& picture) {
+  return LoadFromMemory(stream, picture);
+}
+
+bool TSusiePlugIn::LoadFromMemory(std::string_view data, TPicture& picture) {
+  if (data.empty() || FPlugIns.empty()) return false;
+  for (TSusiePlugInRecord& record : FPlugIns) {
+    if (record.Decoder->IsSupported(data) && record.Decoder->Decode(data, picture)) return true;
+  }
+  return false;
+}
+
+}  // namespace pelto5

@@ -1,0 +1,47 @@
+#include "platform/SharedLibrary.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+namespace pelto5 {
+
+bool TSharedLibrary::Open(const std::string& path) {
+  Close();
+  // A name without "/" would be searched for in the system's folders.
+  const std::string target = path.find('/') == std::string::npos ? "./" + path : path;
+  FHandle = dlopen(target.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!FHandle) {
+    const char* reason = dlerror();
+    FError = reason ? reason : "cannot load";
+    return false;
+  }
+  FError.clear();
+  return true;
+}
+
+void TSharedLibrary::Close() {
+  if (FHandle) dlclose(FHandle);
+  FHandle = nullptr;
+}
+
+void* TSharedLibrary::Symbol(const char* name) const {
+  return FHandle ? dlsym(FHandle, name) : nullptr;
+}
+
+std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
+  std::vector<std::string> folders;
+  const char* value = std::getenv("PELTO5_PLUGIN_PATH");
+  if (!value) return folders;
+  std::string rest = value;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(':', start);
+    if (end == std::string::npos) end = rest.size();
+    if (end > start) folders.push_back(rest.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
+}  // namespace pelto5
