@@ -19,8 +19,14 @@ bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value) {
 std::string TCommandLine::Usage() {
   return "usage: pelto5 [options] [CONTENT]\n"
          "  -h, --help               usage\n"
-         "  --version                version\n"
-         "  --scale N                window scale factor (integer, default 1)\n"
+         "  --version                version, and the versions of the libraries used\n"
+         "  --scale N                initial window size as a multiple of the picture (1 to 16;\n"
+         "                           default: the size saved at the last run, else 1)\n"
+         "  --filter nearest|linear  how the picture is scaled to the window (default nearest)\n"
+         "  --library FILE           the runtime library to use (default: peltort5.pml in the\n"
+         "                           content's folder, else the player's folder, else the\n"
+         "                           installed share/pelto5/)\n"
+         "  --save-dir DIR           write saves and settings into DIR\n"
          "  --headless               run without a window, on a virtual clock\n"
          "  --events FILE            headless: scripted input\n"
          "  --max-time MS            headless: stop after MS virtual milliseconds (default 3600000)\n"
@@ -29,7 +35,15 @@ std::string TCommandLine::Usage() {
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
          "  --trace-audio            headless: write every change of an audio channel to standard error\n"
-         "Without CONTENT the content is this program's path with the extension \".pp5\".\n";
+         "  --                       ends the options (CONTENT may then start with \"-\")\n"
+         "CONTENT is a package (.pp5), an executable with an appended package, a script\n"
+         "file, or a game folder: its only .pp5 package, else its only executable with an\n"
+         "appended package, else its pelto.pf5. Without CONTENT the content is this\n"
+         "program's path with the extension \".pp5\".\n"
+         "Saves and settings go into the content's data directory; when that cannot be\n"
+         "written, into $XDG_DATA_HOME/pelto5/NAME/ (default ~/.local/share/pelto5/NAME/,\n"
+         "NAME being the content's file name without extension). Saves are read from\n"
+         "there first, then from the data directory.\n";
 }
 
 bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
@@ -75,6 +89,18 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
         return false;
       }
       Scale = static_cast<int>(n);
+      ScaleGiven = true;
+    } else if (a == "--filter") {
+      if (!value(v)) return false;
+      if (v != "nearest" && v != "linear") {
+        error = "--filter takes nearest or linear, not \"" + v + "\"";
+        return false;
+      }
+      LinearFilter = v == "linear";
+    } else if (a == "--library") {
+      if (!value(LibraryPath)) return false;
+    } else if (a == "--save-dir") {
+      if (!value(SaveDirectory)) return false;
     } else if (a == "--max-time") {
       if (!value(v)) return false;
       if (!ParseUnsigned(v, 0xFFFFFFFFull, n)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "platform/LibraryVersions.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FrmMain.h"
@@ -20,6 +21,9 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   options.ContentPath = cl.ContentPath;
   options.DumpStatePath = cl.DumpStatePath;
   options.ScreenshotPath = cl.ScreenshotPath;
+  options.LibraryPath = cl.LibraryPath;
+  options.SaveDirectory = cl.SaveDirectory;
+  options.KeepWindowSize = cl.ScaleGiven;
   TfrmMain form(options);
   if (!form.FormCreate()) {
     form.FormDestroy();
@@ -47,7 +51,7 @@ static int RunMain(int argc, char** argv) {
     return 0;
   }
   if (cl.Version) {
-    std::printf("pelto5 %s\n", PELTO5_VERSION);
+    std::printf("pelto5 %s\n%s", PELTO5_VERSION, TLibraryVersions::Text().c_str());
     return 0;
   }
 
@@ -70,6 +74,7 @@ static int RunMain(int argc, char** argv) {
 
   TSdlOptions options;
   options.Scale = cl.Scale;
+  options.LinearFilter = cl.LinearFilter;
   options.Trace = cl.Trace;
   TSdlPlatform platform(options);
   if (!platform.Initialize(error)) {

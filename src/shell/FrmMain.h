@@ -29,6 +29,9 @@ struct TFormOptions {
   std::string ContentPath;      // "" = the executable's path with ".pp5"
   std::string DumpStatePath;    // --dump-state
   std::string ScreenshotPath;   // --screenshot
+  std::string LibraryPath;      // --library ("" = search for it)
+  std::string SaveDirectory;    // --save-dir ("" = the data directory, or the user's folder)
+  bool KeepWindowSize = false;  // --scale given: the saved window size does not apply
 };
 
 class TfrmMain : public TPlatformClient {
@@ -58,6 +61,7 @@ class TfrmMain : public TPlatformClient {
   void FormKeyDown(int key) override;
   void FormKeyUp(int key) override;
   void FormPaint() override;
+  void FormToggleFullScreen() override;
   void FormActivate() override { StartExecution(); }
   void MainTimerTimer() override { RunSteps(); }
   const TCanvas* ScreenshotFrame() override;
@@ -67,9 +71,14 @@ class TfrmMain : public TPlatformClient {
   TMusicCtrl& MusicCtrl() { return *FMusicCtrl; }
   bool LegacyMode() const { return FLegacyMode; }
   const std::string& ContentPath() const { return FContentPath; }
+  // The folder this run writes saves and the settings file to (native,
+  // ending in "/"; "" before the content is open).
+  const std::string& SaveDirectory() const;
 
  private:
   void BuildDispatchTable();
+  bool ResolveContentPath();
+  void OpenRuntimeLibrary();
   void ApplySettings();
   void StoreWindowPosition();
   void TraceCommand(int index, const TPeltoCommand& command);

@@ -12,7 +12,8 @@
 namespace pelto5 {
 
 struct TSdlOptions {
-  int Scale = 1;
+  int Scale = 1;              // initial window size as a multiple of the picture
+  bool LinearFilter = false;  // smooth scaling instead of whole pixels
   bool Trace = false;
 };
 
@@ -54,6 +55,9 @@ class TSdlPlatform : public TPlatform {
   void SetWindowPosition(int left, int top) override;
   int WindowLeft() const override;
   int WindowTop() const override;
+  int WindowWidth() const override;
+  int WindowHeight() const override;
+  void SetWindowSize(int width, int height) override;
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override;
   bool SetFullScreen(bool on, int width, int height) override;
