@@ -41,6 +41,7 @@ TEST(Install, InstalledPlayerPlaysTheDemoFromAnotherFolder) {
   // The demo copied into a folder of its own, played from a third one: the
   // library can only come from the installed share/pelto5/.
   fs::create_directories(dir.Path() + "/games");
+  fs::create_directories(dir.Path() + "/games/demo");  // its data directory
   fs::create_directories(dir.Path() + "/elsewhere");
   fs::copy_file(prefix + "/share/pelto5/demo.pp5", dir.Path() + "/games/demo.pp5");
   const std::string events = dir.Write("events.txt",

@@ -13,8 +13,8 @@ namespace pelto5 {
 
 struct TSdlOptions {
   int Scale = 1;              // initial window size as a multiple of the picture
-  bool LinearFilter = false;  // smooth scaling instead of whole pixels
   bool Trace = false;
+  bool LinearFilter = false;  // smooth scaling instead of whole pixels
 };
 
 // The Windows virtual-key code for an SDL key (keycode first, then the
