@@ -21,8 +21,14 @@ bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value) {
 std::string TCommandLine::Usage() {
   return "usage: pelto5 [options] [CONTENT]\n"
          "  -h, --help               usage\n"
-         "  --version                version\n"
-         "  --scale N                window scale factor (integer, default 1)\n"
+         "  --version                version, and the versions of the libraries used\n"
+         "  --scale N                initial window size as a multiple of the picture (1 to 16;\n"
+         "                           default: the size saved at the last run, else 1)\n"
+         "  --filter nearest|linear  how the picture is scaled to the window (default nearest)\n"
+         "  --library FILE           the runtime library to use (default: peltort5.pml in the\n"
+         "                           content's folder, else the player's folder, else the\n"
+         "                           installed share/pelto5/)\n"
+         "  --save-dir DIR           write saves and settings into DIR\n"
          "  --headless               run without a window, on a virtual clock\n"
          "  --events FILE            headless: scripted input\n"
          "  --max-time MS            headless: stop after MS virtual milliseconds (default 3600000)\n"
@@ -35,7 +41,15 @@ std::string TCommandLine::Usage() {
          "  --format gcc|json        --check: one FILE:LINE: line per finding (default), or a JSON array\n"
          "  --no-CHECK               --check: leave out one check (structure, commands, targets,\n"
          "                           resources, variables, header)\n"
-         "Without CONTENT the content is this program's path with the extension \".pp5\".\n"
+         "  --                       ends the options (CONTENT may then start with \"-\")\n"
+         "CONTENT is a package (.pp5), an executable with an appended package, a script\n"
+         "file, or a game folder: its only .pp5 package, else its only executable with an\n"
+         "appended package, else its pelto.pf5. Without CONTENT the content is this\n"
+         "program's path with the extension \".pp5\".\n"
+         "Saves and settings go into the content's data directory; when that cannot be\n"
+         "written, into $XDG_DATA_HOME/pelto5/NAME/ (default ~/.local/share/pelto5/NAME/,\n"
+         "NAME being the content's file name without extension). Saves are read from\n"
+         "there first, then from the data directory.\n"
          "Reader keys: Ctrl held skips message waits; A turns auto-advance on and off;\n"
          "wheel up or Page Up opens the message history (Escape or a right click closes it);\n"
          "F12 saves a screenshot into the save folder. Headless events reach them as\n"
@@ -87,6 +101,18 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
         return false;
       }
       Scale = static_cast<int>(n);
+      ScaleGiven = true;
+    } else if (a == "--filter") {
+      if (!value(v)) return false;
+      if (v != "nearest" && v != "linear") {
+        error = "--filter takes nearest or linear, not \"" + v + "\"";
+        return false;
+      }
+      LinearFilter = v == "linear";
+    } else if (a == "--library") {
+      if (!value(LibraryPath)) return false;
+    } else if (a == "--save-dir") {
+      if (!value(SaveDirectory)) return false;
     } else if (a == "--max-time") {
       if (!value(v)) return false;
       if (!ParseUnsigned(v, 0xFFFFFFFFull, n)) {

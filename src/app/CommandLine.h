@@ -14,6 +14,10 @@ struct TCommandLine {
   bool Help = false;
   bool Version = false;
   int Scale = 1;
+  bool ScaleGiven = false;        // --scale was given (it beats the saved size)
+  bool LinearFilter = false;      // --filter linear
+  std::string LibraryPath;        // --library
+  std::string SaveDirectory;      // --save-dir
   bool Headless = false;
   std::string EventsPath;
   uint32_t MaxTime = 3600000;

@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "lint/ScenarioLint.h"
+#include "platform/LibraryVersions.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "shell/FrmMain.h"
@@ -24,6 +25,9 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   options.ContentPath = cl.ContentPath;
   options.DumpStatePath = cl.DumpStatePath;
   options.ScreenshotPath = cl.ScreenshotPath;
+  options.LibraryPath = cl.LibraryPath;
+  options.SaveDirectory = cl.SaveDirectory;
+  options.KeepWindowSize = cl.ScaleGiven;
   TfrmMain form(options);
   if (!form.FormCreate()) {
     form.FormDestroy();
@@ -62,7 +66,7 @@ static int RunMain(int argc, char** argv) {
     return 0;
   }
   if (cl.Version) {
-    std::printf("pelto5 %s\n", PELTO5_VERSION);
+    std::printf("pelto5 %s\n%s", PELTO5_VERSION, TLibraryVersions::Text().c_str());
     return 0;
   }
 
@@ -87,6 +91,7 @@ static int RunMain(int argc, char** argv) {
 
   TSdlOptions options;
   options.Scale = cl.Scale;
+  options.LinearFilter = cl.LinearFilter;
   options.Trace = cl.Trace;
   TSdlPlatform platform(options);
   if (!platform.Initialize(error)) {

@@ -72,6 +72,8 @@ class TPlatformClient {
   virtual void FormActivate() = 0;
   // One tick of the 200 ms main timer (only while it is enabled).
   virtual void MainTimerTimer() = 0;
+  // The user asked to switch between window and full screen (Alt+Enter).
+  virtual void FormToggleFullScreen() {}
   // The frame a screenshot shows. The default is whatever the canvas holds.
   virtual const TCanvas* ScreenshotFrame() { return nullptr; }
 };
@@ -117,6 +119,12 @@ class TPlatform {
   virtual void SetWindowPosition(int left, int top) = 0;
   virtual int WindowLeft() const = 0;
   virtual int WindowTop() const = 0;
+  // The window's size on the desktop, in its own pixels; the picture of
+  // the client size is scaled into it with its aspect kept (letterboxed).
+  // 0 x 0 where there is no window.
+  virtual int WindowWidth() const { return 0; }
+  virtual int WindowHeight() const { return 0; }
+  virtual void SetWindowSize(int /*width*/, int /*height*/) {}
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
   // Full screen. On: the display is switched to width x height (where it

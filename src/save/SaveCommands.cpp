@@ -36,10 +36,17 @@ TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen
                              TMusicCtrl& music, TDisplayMode& display)
     : FAccess(access), FScreen(screen), FSave(save), FMusic(music), FDisplay(display) {}
 
-std::string TSaveCommands::SavePath(const std::string& fileName) const {
-  if (FAccess.FDataDirectory.empty()) return "";
-  return TFileSystem::ResolveName(FAccess.FDataDirectory, fileName);
+const TSaveLocation& TSaveCommands::Location() const {
+  TSaveLocation& location = FSave.Location();
+  if (location.SaveDirectory().empty() && !FAccess.FDataDirectory.empty()) {
+    location.UseDataDirectory(FAccess.FDataDirectory);
+  }
+  return location;
 }
+
+std::string TSaveCommands::SavePath(const std::string& fileName) const { return Location().WritePath(fileName); }
+
+std::string TSaveCommands::LoadPath(const std::string& fileName) const { return Location().ReadPath(fileName); }
 
 bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   const int action = command.ReadKeyword(cmdkey::SaveCtrlCommand);
@@ -52,17 +59,21 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   // The results of the file operations are not examined: a failed open,
   // save or load still goes on with the next command. A refused file name
   // gives an empty path, which every operation fails on.
-  const std::string path = SavePath(command.ReadString(cmdkey::SaveCtrlFileName));
+  // Reads find a file in the save folder first, then in the data
+  // directory; writes go to the save folder.
+  const std::string fileName = command.ReadString(cmdkey::SaveCtrlFileName);
   if (action == cmdkey::scOpen) {
-    FSave.OpenSaveFile(path, TSaveSystem::ReadMode);
+    FSave.OpenSaveFile(LoadPath(fileName), TSaveSystem::ReadMode);
   } else if (action == cmdkey::scCreate) {
-    FSave.OpenSaveFile(path, TSaveSystem::CreateMode);
+    FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::CreateMode);
   } else if (action == cmdkey::scAppend) {
-    FSave.OpenSaveFile(path, TSaveSystem::AppendMode);
+    // A value file that only the data directory has keeps its values.
+    Location().PrepareAppend(fileName);
+    FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::AppendMode);
   } else if (action == cmdkey::scAutoSave) {
-    FSave.SaveGame(path);
+    FSave.SaveGame(SavePath(fileName));
   } else if (action == cmdkey::scAutoLoad) {
-    FSave.LoadGame(path);
+    FSave.LoadGame(LoadPath(fileName));
   } else {
     return false;
   }

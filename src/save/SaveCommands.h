@@ -16,6 +16,7 @@ class TDisplayMode;
 class TMusicCtrl;
 class TPeltoAccessControl;
 class TPeltoCommand;
+class TSaveLocation;
 class TSaveSystem;
 class TScreenControl;
 
@@ -27,11 +28,17 @@ class TSaveCommands {
   bool DoSaveCtrl(TPeltoCommand& command);
   bool DoSystem(TPeltoCommand& command);
 
-  // Native path of a script's file name inside the data directory; "" for
-  // a name that would leave it (or an empty one).
+  // Native path to write a script's file name to: inside the save folder
+  // (the data directory unless that cannot be written); "" for a name that
+  // would leave it (or an empty one).
   std::string SavePath(const std::string& fileName) const;
+  // Native path to read it from: the save folder's file, else the data
+  // directory's.
+  std::string LoadPath(const std::string& fileName) const;
 
  private:
+  // The save system's location; one not chosen yet is the data directory.
+  const TSaveLocation& Location() const;
   bool LoadValue(const TPeltoCommand& command);
   bool SaveValue(const TPeltoCommand& command);
 

@@ -52,6 +52,8 @@ constexpr const char* kKeySoundVolume = "System.SoundVolume";
 constexpr const char* kKeyLeft = "System.Left";
 constexpr const char* kKeyTop = "System.Top";
 constexpr const char* kKeyFont = "System.Font";
+constexpr const char* kKeyWindowWidth = "System.WindowWidth";
+constexpr const char* kKeyWindowHeight = "System.WindowHeight";
 
 }  // namespace
 
@@ -236,6 +238,8 @@ void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
   FAccessControl.FWindowLeft = ListReadInteger(FSystemValues, kKeyLeft, 0);
   FAccessControl.FWindowTop = ListReadInteger(FSystemValues, kKeyTop, 0);
   FAccessControl.FDefaultFontName = ListReadString(FSystemValues, kKeyFont, kDefaultFont);
+  FWindowWidth = ListReadInteger(FSystemValues, kKeyWindowWidth, 0);
+  FWindowHeight = ListReadInteger(FSystemValues, kKeyWindowHeight, 0);
 }
 
 bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
@@ -249,6 +253,10 @@ bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
   ListWriteInteger(FSystemValues, kKeyLeft, FAccessControl.FWindowLeft);
   ListWriteInteger(FSystemValues, kKeyTop, FAccessControl.FWindowTop);
   ListWriteString(FSystemValues, kKeyFont, FAccessControl.FDefaultFontName);
+  if (FWindowWidth > 0 && FWindowHeight > 0) {
+    ListWriteInteger(FSystemValues, kKeyWindowWidth, FWindowWidth);
+    ListWriteInteger(FSystemValues, kKeyWindowHeight, FWindowHeight);
+  }
   return TFileSystem::WriteFileAtomic(fileName, StringsToText(FSystemValues));
 }
 

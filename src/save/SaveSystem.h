@@ -14,7 +14,8 @@
 // Every file is written to a temporary name and renamed into place only
 // when it is complete, so a failed write never costs an existing save.
 // Paths handed in are native paths that the caller has already resolved
-// under the data directory.
+// with Location(): under the data directory, or under the user's save
+// folder when the data directory cannot be written.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include <string_view>
 
 #include "content/PackageWriter.h"
+#include "save/SaveLocation.h"
 #include "script/KeyValueList.h"
 
 namespace pelto5 {
@@ -90,6 +92,16 @@ class TSaveSystem {
   // "Supplement.SaveDate" text of a local time: short date and long time.
   static std::string SaveDateText(int year, int month, int day, int hour, int minute, int second);
 
+  // Where saves and the settings file are written and read.
+  TSaveLocation& Location() { return FLocation; }
+  const TSaveLocation& Location() const { return FLocation; }
+
+  // The main window's size on the desktop, kept with the settings
+  // ("System.WindowWidth", "System.WindowHeight"); 0 = none, and nothing is
+  // stored then.
+  int32_t FWindowWidth = 0;
+  int32_t FWindowHeight = 0;
+
   TStringList FSystemValues;
   TStringList FSaveValues;
   int FOpenMode = NotOpen;
@@ -102,6 +114,7 @@ class TSaveSystem {
   TScreenControl& FScreenControl;
   TMusicCtrl& FMusicCtrl;
   PackageWriter FWriter;
+  TSaveLocation FLocation;
 };
 
 }  // namespace pelto5

@@ -2,7 +2,9 @@
 
 #include "audio/MusicCommands.h"
 #include "audio/MusicCtrl.h"
+#include "content/GameFolder.h"
 #include "content/PeltoAccessControl.h"
+#include "content/RuntimeLibrarySearch.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PresentationCommands.h"
@@ -25,7 +27,6 @@ namespace pelto5 {
 namespace {
 
 constexpr const char* kPelto = "Pelto";
-constexpr const char* kRuntimeLibrary = "peltort5.pml";
 constexpr const char* kSettingsFile = "p_save00.svi";
 // "存在しないページへのアクセスが発生しました。\n「"
 constexpr const char* kMissingPage1 =
@@ -41,6 +42,15 @@ constexpr const char* kUnknownCommand = "debug error : unknown command - MainLoo
 constexpr const char* kNoLibrary =
     "\x83\x79\x83\x8B\x83\x67\x83\x89\x83\x43\x83\x75\x83\x89\x83\x8A\x82\xAA\x8A\x4A\x82\xAF"
     "\x82\xDC\x82\xB9\x82\xF1\r\nCan't open - \"peltort5.pml\"";
+
+// "このフォルダには遊べるものが見つかりません" (no content in the folder)
+constexpr const char* kNothingToPlay =
+    "\x82\xB1\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x82\xCD\x97\x56\x82\xD7\x82\xE9"
+    "\x82\xE0\x82\xCC\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// "どれを遊ぶか指定してください" (name the one to play)
+constexpr const char* kNameOne =
+    "\x82\xC7\x82\xEA\x82\xF0\x97\x56\x82\xD4\x82\xA9\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD"
+    "\x82\xBE\x82\xB3\x82\xA2";
 
 // A seed for the pseudo-random generator from the date and time.
 uint32_t SeedFromTime(const TLocalTime& t) {
@@ -113,25 +123,60 @@ bool TfrmMain::FormCreate() {
   FStepping = false;
   FCreated = true;
 
-  if (FOptions.ContentPath.empty()) {
-    FContentPath = TFileSystem::ChangeExtension(TFileSystem::ExecutablePath(), ".pp5");
-  } else {
-    FContentPath = FOptions.ContentPath;
-  }
+  if (!ResolveContentPath()) return false;
   const uint32_t seed = SeedFromTime(Platform().GetLocalTime());
   FAccessControl->FVariableCtrl->Randomize(seed);
   FScreenControl->SetRandomSeed(seed ^ 0x5EED5EEDu);
   if (!FAccessControl->Open(FContentPath)) return false;
-
-  const std::string library = TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()) + kRuntimeLibrary;
-  if (FAccessControl->OpenRuntimeLibrary(library)) {
-    // "_init" runs first; its "@Return" leads to the start page.
-    FAccessControl->CallPage("_system", "_init");
-  } else {
-    Platform().MessageBox(kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
-  }
+  const std::string contentName =
+      TFileSystem::FileNameOf(TFileSystem::ChangeExtension(FContentPath, ""));
+  FSaveSystem->Location().Choose(FAccessControl->FDataDirectory, contentName, FOptions.SaveDirectory);
+  OpenRuntimeLibrary();
   return true;
 }
+
+bool TfrmMain::ResolveContentPath() {
+  if (FOptions.ContentPath.empty()) {
+    FContentPath = TFileSystem::ChangeExtension(TFileSystem::ExecutablePath(), ".pp5");
+    return true;
+  }
+  FContentPath = FOptions.ContentPath;
+  if (!TFileSystem::DirectoryExists(FContentPath)) return true;
+  // A game folder: the content in it.
+  std::vector<std::string> candidates;
+  switch (TGameFolder::Resolve(FContentPath, FContentPath, candidates)) {
+    case TGameFolder::TResult::Found:
+      return true;
+    case TGameFolder::TResult::NothingToPlay:
+      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + kNothingToPlay, TMessageIcon::Error,
+                            TMessageButtons::Ok);
+      break;
+    case TGameFolder::TResult::Ambiguous: {
+      std::string text = sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + kNameOne + ":";
+      for (const std::string& name : candidates) text += "\r\n  " + sjis::FromUtf8(name);
+      Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
+      break;
+    }
+  }
+  FContentPath.clear();
+  return false;
+}
+
+void TfrmMain::OpenRuntimeLibrary() {
+  for (const std::string& library :
+       TRuntimeLibrarySearch::Candidates(FOptions.LibraryPath, FAccessControl->FContentDirectory)) {
+    if (!FOptions.LibraryPath.empty() || TFileSystem::FileExists(library)) {
+      if (FAccessControl->OpenRuntimeLibrary(library)) {
+        // "_init" runs first; its "@Return" leads to the start page.
+        FAccessControl->CallPage("_system", "_init");
+        return;
+      }
+    }
+  }
+  Platform().MessageBox(kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+const std::string& TfrmMain::SaveDirectory() const { return FSaveSystem->Location().SaveDirectory(); }
 
 void TfrmMain::FormShow() {
   if (!FFirstShow) return;
@@ -142,14 +187,18 @@ void TfrmMain::FormShow() {
   FScreenControl->SetCanvas(0, &Platform().Canvas());
   FComforts = std::make_unique<TReaderComforts>(*FAccessControl, *FScreenControl,
                                                 [this] { return ScreenshotFrame(); });
+  FComforts->SetSaveFolder(SaveDirectory());
   ApplySettings();
   Platform().ShowMainWindow();
 }
 
 void TfrmMain::ApplySettings() {
   FLegacyMode = FAccessControl->FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
-  FSaveSystem->LoadSystemSettings(FAccessControl->FDataDirectory + kSettingsFile);
+  FSaveSystem->LoadSystemSettings(FSaveSystem->Location().ReadPath(kSettingsFile));
   Platform().SetWindowPosition(FAccessControl->FWindowLeft, FAccessControl->FWindowTop);
+  if (!FOptions.KeepWindowSize && FSaveSystem->FWindowWidth > 0 && FSaveSystem->FWindowHeight > 0) {
+    Platform().SetWindowSize(FSaveSystem->FWindowWidth, FSaveSystem->FWindowHeight);
+  }
 }
 
 void TfrmMain::StartExecution() {
@@ -280,7 +329,11 @@ void TfrmMain::FormDestroy() {
 void TfrmMain::StoreWindowPosition() {
   FAccessControl->FWindowTop = Platform().WindowTop();
   FAccessControl->FWindowLeft = Platform().WindowLeft();
-  FSaveSystem->SaveSystemSettings(FAccessControl->FDataDirectory + kSettingsFile);
+  FSaveSystem->FWindowWidth = Platform().WindowWidth();
+  FSaveSystem->FWindowHeight = Platform().WindowHeight();
+  // Without content there is no save folder and nothing is written.
+  const std::string settings = FSaveSystem->Location().WritePath(kSettingsFile);
+  if (!settings.empty()) FSaveSystem->SaveSystemSettings(settings);
 }
 
 void TfrmMain::WriteStateDump() {
@@ -366,6 +419,21 @@ void TfrmMain::FormKeyUp(int key) {
 void TfrmMain::FormMouseWheel(int delta, int, int) {
   if (FComforts) FComforts->MouseWheel(delta);
 }
+
+void TfrmMain::FormToggleFullScreen() {
+  // The same switches as the script's "FullScreen" and "WindowMode", so
+  // "%_fullscreen%" always tells the mode in force.
+  if (!FDisplayMode || !FScreenControl) return;
+  const TWindowRecord* main = FScreenControl->GetWindow(0);
+  if (!main || !main->Screen) return;
+  if (FDisplayMode->FullScreen()) {
+    FDisplayMode->SetWindowMode();
+  } else {
+    FDisplayMode->SetFullScreen();
+  }
+  FScreenControl->Paint(0);
+}
+
 void TfrmMain::FormPaint() {
   if (FScreenControl) FScreenControl->Paint(0);
 }

@@ -30,6 +30,9 @@ struct TFormOptions {
   std::string ContentPath;      // "" = the executable's path with ".pp5"
   std::string DumpStatePath;    // --dump-state
   std::string ScreenshotPath;   // --screenshot
+  std::string LibraryPath;      // --library ("" = search for it)
+  std::string SaveDirectory;    // --save-dir ("" = the data directory, or the user's folder)
+  bool KeepWindowSize = false;  // --scale given: the saved window size does not apply
 };
 
 class TfrmMain : public TPlatformClient {
@@ -60,6 +63,7 @@ class TfrmMain : public TPlatformClient {
   void FormKeyUp(int key) override;
   void FormMouseWheel(int delta, int x, int y) override;
   void FormPaint() override;
+  void FormToggleFullScreen() override;
   void FormActivate() override { StartExecution(); }
   void MainTimerTimer() override { RunSteps(); }
   const TCanvas* ScreenshotFrame() override;
@@ -69,9 +73,14 @@ class TfrmMain : public TPlatformClient {
   TMusicCtrl& MusicCtrl() { return *FMusicCtrl; }
   bool LegacyMode() const { return FLegacyMode; }
   const std::string& ContentPath() const { return FContentPath; }
+  // The folder this run writes saves and the settings file to (native,
+  // ending in "/"; "" before the content is open).
+  const std::string& SaveDirectory() const;
 
  private:
   void BuildDispatchTable();
+  bool ResolveContentPath();
+  void OpenRuntimeLibrary();
   void ApplySettings();
   void StoreWindowPosition();
   void TraceCommand(int index, const TPeltoCommand& command);

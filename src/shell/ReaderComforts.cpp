@@ -190,7 +190,7 @@ void TReaderComforts::ScrollHistory(int lines) {
 
 // --- Screenshots and the caption ----------------------------------------------
 
-std::string TReaderComforts::SaveFolder() const { return FAccess.FDataDirectory; }
+std::string TReaderComforts::SaveFolder() const { return FSaveFolder.empty() ? FAccess.FDataDirectory : FSaveFolder; }
 
 std::string TReaderComforts::ScreenshotPath() {
   const std::string folder = SaveFolder();

@@ -32,6 +32,9 @@ class TReaderComforts {
   ~TReaderComforts();
   TReaderComforts(const TReaderComforts&) = delete;
   TReaderComforts& operator=(const TReaderComforts&) = delete;
+  // Where F12 writes its pictures: the player's save folder (the data
+  // directory until this is called).
+  void SetSaveFolder(const std::string& folder) { FSaveFolder = folder; }
 
   // --- Input from the main form; true when the event was the player's own
   // and must not reach the scenario.
@@ -73,6 +76,7 @@ class TReaderComforts {
   TPeltoAccessControl& FAccess;
   TScreenControl& FScreen;
   std::function<const TCanvas*()> FPicture;
+  std::string FSaveFolder;
   TMessageHistory FHistory;
   bool FStepRunning = false;
   bool FCtrlDown = false;

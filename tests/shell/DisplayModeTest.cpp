@@ -18,6 +18,7 @@
 #include "graphics/ScreenControl.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/Letterbox.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "script/KeyValueList.h"
 #include "script/VariableCtrl.h"
@@ -194,11 +195,16 @@ TEST(SdlFullScreen, CoversTheDisplayLetterboxedAndGivesTheWindowBack) {
   if (w * 20 != h * 40) {
     EXPECT_EQ(at(0, 0), 0u);
   }
-  int logicalW = 0;
-  int logicalH = 0;
-  SDL_RenderGetLogicalSize(renderer, &logicalW, &logicalH);
-  EXPECT_EQ(logicalW, 40);
-  EXPECT_EQ(logicalH, 20);
+  // The picture fills exactly the largest 2:1 rectangle in the middle.
+  const TLetterbox box = TLetterbox::Fit(40, 20, w, h);
+  EXPECT_EQ(at(box.X, box.Y), 0x00FF0000u);
+  EXPECT_EQ(at(box.X + box.Width - 1, box.Y + box.Height - 1), 0x00FF0000u);
+  if (box.X > 0) {
+    EXPECT_EQ(at(box.X - 1, h / 2), 0u);
+  }
+  if (box.Y > 0) {
+    EXPECT_EQ(at(w / 2, box.Y - 1), 0u);
+  }
 
   // A press in the middle of the output is the middle of the picture,
   // whatever the window scale.
@@ -220,6 +226,8 @@ TEST(SdlFullScreen, CoversTheDisplayLetterboxedAndGivesTheWindowBack) {
   ASSERT_TRUE(platform.SetFullScreen(false, 0, 0));
   EXPECT_FALSE(platform.FullScreen());
   EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+  int logicalW = -1;
+  int logicalH = -1;
   SDL_RenderGetLogicalSize(renderer, &logicalW, &logicalH);
   EXPECT_EQ(logicalW, 0);
   SDL_GetWindowSize(window, &w, &h);

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/Letterbox.h"
 #include "platform/SjisText.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlInputDialog.h"
@@ -58,13 +59,6 @@ constexpr const char* kHandCursor[] = {
 
 // True once the wrapping tick counter has reached due.
 bool TickReached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
-
-// Integer division rounding towards minus infinity, so that a position left
-// of or above the client area stays outside it after unscaling.
-int FloorDiv(int value, int divisor) {
-  const int q = value / divisor;
-  return (value % divisor != 0 && value < 0) ? q - 1 : q;
-}
 
 // Line breaks as the message box draws them: CR LF and lone CR become LF.
 std::string NormalizeLineBreaks(const std::string& text) {
@@ -259,9 +253,30 @@ struct TSdlPlatform::TImpl {
   }
 
   int Scale() const { return std::clamp(Options.Scale, 1, kMaxScale); }
-  // What pointer positions are divided by: in full screen the renderer's
-  // logical size maps the pointer to canvas pixels already.
-  int PointerScale() const { return FullScreen ? 1 : Scale(); }
+
+  // Where the picture lies in the window, in window points (what pointer
+  // events use) or in the renderer's pixels (what drawing uses).
+  TLetterbox PointerBox() const {
+    int w = 0;
+    int h = 0;
+    if (Window) SDL_GetWindowSize(Window, &w, &h);
+    return TLetterbox::Fit(Canvas.Width(), Canvas.Height(), w, h);
+  }
+  TLetterbox OutputBox() const {
+    int w = 0;
+    int h = 0;
+    if (Renderer) SDL_GetRendererOutputSize(Renderer, &w, &h);
+    return TLetterbox::Fit(Canvas.Width(), Canvas.Height(), w, h);
+  }
+  // A pointer event's position turned into picture pixels in place.
+  void MapPointer(SDL_Event& event) const {
+    const TLetterbox box = PointerBox();
+    if (event.type == SDL_MOUSEMOTION) {
+      box.ToPicture(event.motion.x, event.motion.y, event.motion.x, event.motion.y);
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+      box.ToPicture(event.button.x, event.button.y, event.button.x, event.button.y);
+    }
+  }
 
   int ScaledSide(int side) const {
     const long long scaled = static_cast<long long>(std::max(side, 1)) * Scale();
@@ -291,7 +306,7 @@ struct TSdlPlatform::TImpl {
     if (w <= 0 || h <= 0) return;
     Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
     if (!Texture) return;
-    SDL_SetTextureScaleMode(Texture, SDL_ScaleModeNearest);
+    SDL_SetTextureScaleMode(Texture, Options.LinearFilter ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     TextureWidth = w;
     TextureHeight = h;
   }
@@ -303,7 +318,10 @@ struct TSdlPlatform::TImpl {
     SDL_RenderClear(Renderer);
     if (Texture) {
       SDL_UpdateTexture(Texture, nullptr, Canvas.Pixels(), Canvas.Width() * static_cast<int>(sizeof(uint32_t)));
-      SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
+      // The picture keeps its aspect; the rest of the window stays black.
+      const TLetterbox box = OutputBox();
+      const SDL_Rect target{box.X, box.Y, box.Width, box.Height};
+      SDL_RenderCopy(Renderer, Texture, nullptr, &target);
     }
     SDL_RenderPresent(Renderer);
   }
@@ -325,7 +343,6 @@ struct TSdlPlatform::TImpl {
     }
     if (!entered) entered = SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     if (!entered) return false;
-    if (Renderer) SDL_RenderSetLogicalSize(Renderer, Canvas.Width(), Canvas.Height());
     FullScreen = true;
     return true;
   }
@@ -333,7 +350,6 @@ struct TSdlPlatform::TImpl {
   bool LeaveFullScreen() {
     if (!FullScreen) return true;
     if (SDL_SetWindowFullscreen(Window, 0) != 0) return false;
-    if (Renderer) SDL_RenderSetLogicalSize(Renderer, 0, 0);
     FullScreen = false;
     SDL_SetWindowSize(Window, ScaledSide(Canvas.Width()), ScaledSide(Canvas.Height()));
     return true;
@@ -375,6 +391,14 @@ struct TSdlPlatform::TImpl {
       case SDL_WINDOWEVENT_MOVED:
         Left = event.data1;
         Top = event.data2;
+        break;
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // The picture is laid out anew for the new size.
+        if (Client) {
+          Client->FormPaint();
+        } else {
+          Present();
+        }
         break;
       case SDL_WINDOWEVENT_CLOSE:
         Terminated = true;
@@ -418,25 +442,24 @@ struct TSdlPlatform::TImpl {
       return;
     }
     if (!Client || ModalDepth > 0) return;
-    const int scale = PointerScale();
+    SDL_Event mapped = event;
+    MapPointer(mapped);
     switch (event.type) {
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
         if (!IsOurWindow(event.button.windowID)) return;
         TMouseButton button;
         if (!MouseButton(event.button.button, button)) return;
-        const int x = FloorDiv(event.button.x, scale);
-        const int y = FloorDiv(event.button.y, scale);
         if (event.type == SDL_MOUSEBUTTONDOWN) {
-          Client->FormMouseDown(button, x, y);
+          Client->FormMouseDown(button, mapped.button.x, mapped.button.y);
         } else {
-          Client->FormMouseUp(button, x, y);
+          Client->FormMouseUp(button, mapped.button.x, mapped.button.y);
         }
         return;
       }
       case SDL_MOUSEMOTION:
         if (!IsOurWindow(event.motion.windowID)) return;
-        Client->FormMouseMove(FloorDiv(event.motion.x, scale), FloorDiv(event.motion.y, scale));
+        Client->FormMouseMove(mapped.motion.x, mapped.motion.y);
         return;
       case SDL_MOUSEWHEEL: {
         if (!IsOurWindow(event.wheel.windowID) || event.wheel.y == 0) return;
@@ -450,6 +473,11 @@ struct TSdlPlatform::TImpl {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
         if (!IsOurWindow(event.key.windowID)) return;
+        if (event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
+          // Alt+Enter switches full screen; the script sees no Enter.
+          if (event.type == SDL_KEYDOWN && !event.key.repeat) Client->FormToggleFullScreen();
+          return;
+        }
         const int key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
         if (key == 0) return;
         if (event.type == SDL_KEYDOWN) {
@@ -546,7 +574,9 @@ struct TSdlPlatform::TImpl {
         return false;
       default:
         if (!IsInputEvent(event.type) || !IsOurWindow(InputEventWindow(event))) return false;
-        return dialog.HandleEvent(event);
+        SDL_Event mapped = event;
+        MapPointer(mapped);
+        return dialog.HandleEvent(mapped);
     }
   }
 
@@ -554,12 +584,21 @@ struct TSdlPlatform::TImpl {
   // restored when it closes. Closing the window cancels and terminates.
   bool RunInputDialog(const std::string& caption, const std::string& prompt, std::string& value) {
     const TCanvas frame = Canvas;
-    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), PointerScale());
+    // The dialog works in picture pixels; pointer events are mapped for it.
+    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), 1);
     ++ModalDepth;
     SDL_StartTextInput();
     auto show = [&] {
       dialog.Draw(frame, Canvas);
-      SDL_Rect caret = dialog.CaretWindowRect();
+      const SDL_Rect inPicture = dialog.CaretWindowRect();
+      const TLetterbox box = PointerBox();
+      SDL_Rect caret{};
+      box.ToOutput(inPicture.x, inPicture.y, caret.x, caret.y);
+      int right = 0;
+      int bottom = 0;
+      box.ToOutput(inPicture.x + inPicture.w, inPicture.y + inPicture.h, right, bottom);
+      caret.w = std::max(right - caret.x, 1);
+      caret.h = std::max(bottom - caret.y, 1);
       SDL_SetTextInputRect(&caret);
       Present();
     };
@@ -616,7 +655,8 @@ bool TSdlPlatform::Initialize(std::string& error) {
     return false;
   }
   d.Window = SDL_CreateWindow(sjis::ToUtf8(d.Caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()), SDL_WINDOW_HIDDEN);
+                              d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()),
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!d.Window) {
     error = std::string("cannot open the main window: ") + SDL_GetError();
     d.Shutdown();
@@ -820,6 +860,25 @@ int TSdlPlatform::WindowTop() const {
   int top = 0;
   SDL_GetWindowPosition(FImpl->Window, nullptr, &top);
   return top;
+}
+
+int TSdlPlatform::WindowWidth() const {
+  int w = 0;
+  if (FImpl->Window) SDL_GetWindowSize(FImpl->Window, &w, nullptr);
+  return w;
+}
+
+int TSdlPlatform::WindowHeight() const {
+  int h = 0;
+  if (FImpl->Window) SDL_GetWindowSize(FImpl->Window, nullptr, &h);
+  return h;
+}
+
+void TSdlPlatform::SetWindowSize(int width, int height) {
+  TImpl& d = *FImpl;
+  if (!d.Window || d.FullScreen || width <= 0 || height <= 0) return;
+  SDL_SetWindowSize(d.Window, std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
+  if (d.Shown) d.Present();
 }
 
 void TSdlPlatform::SetCaption(const std::string& caption) {

@@ -12,8 +12,9 @@
 namespace pelto5 {
 
 struct TSdlOptions {
-  int Scale = 1;
+  int Scale = 1;              // initial window size as a multiple of the picture
   bool Trace = false;
+  bool LinearFilter = false;  // smooth scaling instead of whole pixels
 };
 
 // The Windows virtual-key code for an SDL key (keycode first, then the
@@ -56,6 +57,9 @@ class TSdlPlatform : public TPlatform {
   void SetWindowPosition(int left, int top) override;
   int WindowLeft() const override;
   int WindowTop() const override;
+  int WindowWidth() const override;
+  int WindowHeight() const override;
+  void SetWindowSize(int width, int height) override;
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override;
   bool SetFullScreen(bool on, int width, int height) override;

@@ -1,0 +1,85 @@
+#include "platform/LibraryVersions.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <png.h>
+#include <zlib.h>
+
+#include <cstdio>
+
+// Libraries that other parts of the player may link; the build defines
+// PELTO5_LINKS_<NAME> for those it links, and only they are named.
+#if defined(PELTO5_LINKS_JPEG) && __has_include(<jpeglib.h>)
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+#define PELTO5_HAVE_JPEG_VERSION 1
+#endif
+#if defined(PELTO5_LINKS_GIF) && __has_include(<gif_lib.h>)
+#include <gif_lib.h>
+#define PELTO5_HAVE_GIF_VERSION 1
+#endif
+#if defined(PELTO5_LINKS_AVCODEC) && __has_include(<libavcodec/version.h>)
+extern "C" {
+#include <libavcodec/version.h>
+}
+#define PELTO5_HAVE_AVCODEC_VERSION 1
+#endif
+
+namespace pelto5 {
+
+namespace {
+
+std::string Line(const char* name, int major, int minor, int patch) {
+  char text[96];
+  std::snprintf(text, sizeof text, "  %s %d.%d.%d\n", name, major, minor, patch);
+  return text;
+}
+
+std::string Line(const char* name, const char* version) {
+  return std::string("  ") + name + " " + (version ? version : "?") + "\n";
+}
+
+}  // namespace
+
+std::string TLibraryVersions::Text() {
+  std::string text = "libraries:\n";
+  SDL_version sdl{};
+  SDL_GetVersion(&sdl);
+  text += Line("SDL2", sdl.major, sdl.minor, sdl.patch);
+  const SDL_version* mixer = Mix_Linked_Version();
+  if (mixer) text += Line("SDL2_mixer", mixer->major, mixer->minor, mixer->patch);
+  FT_Library freetype = nullptr;
+  if (FT_Init_FreeType(&freetype) == 0) {
+    FT_Int major = 0;
+    FT_Int minor = 0;
+    FT_Int patch = 0;
+    FT_Library_Version(freetype, &major, &minor, &patch);
+    FT_Done_FreeType(freetype);
+    text += Line("FreeType", major, minor, patch);
+  } else {
+    text += Line("FreeType", FREETYPE_MAJOR, FREETYPE_MINOR, FREETYPE_PATCH);
+  }
+  text += Line("libpng", png_get_libpng_ver(nullptr));
+  text += Line("zlib", zlibVersion());
+#ifdef PELTO5_HAVE_JPEG_VERSION
+#ifdef LIBJPEG_TURBO_VERSION
+#define PELTO5_STRINGIFY2(x) #x
+#define PELTO5_STRINGIFY(x) PELTO5_STRINGIFY2(x)
+  text += Line("libjpeg-turbo", PELTO5_STRINGIFY(LIBJPEG_TURBO_VERSION));
+#else
+  text += Line("libjpeg", JPEG_LIB_VERSION / 10, JPEG_LIB_VERSION % 10, 0);
+#endif
+#endif
+#ifdef PELTO5_HAVE_GIF_VERSION
+  text += Line("giflib", GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE);
+#endif
+#ifdef PELTO5_HAVE_AVCODEC_VERSION
+  text += Line("libavcodec", LIBAVCODEC_VERSION_MAJOR, LIBAVCODEC_VERSION_MINOR, LIBAVCODEC_VERSION_MICRO);
+#endif
+  return text;
+}
+
+}  // namespace pelto5

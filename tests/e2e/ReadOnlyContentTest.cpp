@@ -1,0 +1,139 @@
+// Content in a folder the player cannot write (a mounted disc image, a
+// system-wide install): saves and settings go to the user's data folder and
+// load back from there, and saves that came with the game still load.
+// The tests run as the superuser, who may write anywhere on a writable
+// file system, so the folder is made read-only by a read-only bind mount in
+// a private mount namespace of the player's process.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/PlayerRun.h"
+
+namespace pelto5::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool CanMountPrivately() {
+  return std::system("unshare -m sh -c 'mount --bind / /mnt 2>/dev/null || mount -t tmpfs none /mnt' "
+                     ">/dev/null 2>&1") == 0;
+}
+
+// Runs the player with readOnly mounted read-only for it alone, and
+// $XDG_DATA_HOME at xdg.
+TPlayerResult RunOnReadOnly(const std::string& readOnly, const std::string& xdg,
+                            const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"XDG_DATA_HOME=" + xdg, "unshare", "-m", "sh", "-c",
+                                  "d=$1; shift; mount --bind \"$d\" \"$d\" && "
+                                  "mount -o remount,bind,ro \"$d\" \"$d\" && exec \"$@\"",
+                                  "sh", readOnly, PELTO5_PLAYER};
+  all.insert(all.end(), args.begin(), args.end());
+  return RunPlayerBinary("/usr/bin/env", all);
+}
+
+// Start page "一": when the system value "phase" is 1, loads "s1.sav" at
+// once. Otherwise it sets %n% to 1 and saves in a called page; after the
+// return a system value tells whether the load has happened: the first
+// time it sets %n% to 2, stores the value and loads the save, which
+// resumes after the call with %n% = 1 and ends in page "終".
+std::string SaveAndLoadScript() {
+  return MakeScript({"<Head=\"Pelto\">", "FileType=PV5", "StartBook=本", "StartPage=一", "<Head End>",
+                     "<Book=\"本\">", "<Page=\"一\">",
+                     "SaveCtrl.Command=LoadValue", "SaveCtrl.Key=phase", "SaveCtrl.Variable=%phase%", "@SaveCtrl",
+                     "if.Variable1=%phase%", "if.Variable2=1", "@if",
+                     "SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=s1.sav", "@SaveCtrl",
+                     "@endif",
+                     "ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=1", "@ValueCtrl",
+                     "Call.BookName=本", "Call.PageName=保存", "@Call",
+                     "SaveCtrl.Command=LoadValue", "SaveCtrl.Key=loaded", "SaveCtrl.Variable=%loaded%", "@SaveCtrl",
+                     "if.Variable1=%loaded%", "if.Variable2=1", "@if",
+                     "Move.BookName=本", "Move.PageName=終", "@Move",
+                     "@endif",
+                     "ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=2", "@ValueCtrl",
+                     "SaveCtrl.Command=SaveValue", "SaveCtrl.Key=loaded", "SaveCtrl.Value=1", "@SaveCtrl",
+                     "SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=s1.sav", "@SaveCtrl",
+                     "<Page End>",
+                     "<Page=\"保存\">", "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=s1.sav", "@SaveCtrl",
+                     "@Return", "<Page End>",
+                     "<Page=\"終\">", "@rem", "<Page End>", "<Book End>"});
+}
+
+bool Reloaded(const TPlayerResult& r) {
+  for (const std::string& l : r.ErrorLines) {
+    if (l.find("_system/_reload #0 @Return") != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(ReadOnlyContent, SavesGoToTheUsersFolderAndLoadBack) {
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs the privilege to make private mounts";
+  TTempDir dir;
+  const std::string game = dir.Path() + "/disc";
+  dir.Write("disc/story.pf5", SaveAndLoadScript());
+  const std::string xdg = dir.Path() + "/xdg";
+  const std::string dump = dir.Path() + "/dump.txt";
+  const TPlayerResult r = RunOnReadOnly(game, xdg, {"--headless", "--trace", "--dump-state", dump, game + "/story.pf5"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(r.LinesStartingWith("message").empty()) << r.LinesStartingWith("message").front();
+  const std::string saves = xdg + "/pelto5/story/";
+  EXPECT_TRUE(fs::exists(saves + "s1.sav"));
+  EXPECT_NE(ReadFileText(saves + "p_save00.svi").find("loaded=1\r\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(game + "/story"));
+  EXPECT_TRUE(Reloaded(r));
+  const std::string state = ReadFileText(dump);
+  EXPECT_NE(state.find("Stack.PageName=終\n"), std::string::npos) << state;
+  EXPECT_NE(state.find("\nn=1\n"), std::string::npos) << state;
+  EXPECT_NE(state.find("\nloaded=1\n"), std::string::npos) << state;
+}
+
+TEST(ReadOnlyContent, ASaveThatCameWithTheGameLoadsWhenTheUsersFolderHasNone) {
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs the privilege to make private mounts";
+  TTempDir dir;
+  const std::string game = dir.Path() + "/copied";
+  // Played once where it could write: the save and the settings are in
+  // the game's own data directory.
+  dir.Write("copied/story.pf5", SaveAndLoadScript());
+  fs::create_directories(game + "/story");
+  const std::string first = dir.Path() + "/first.txt";
+  ASSERT_EQ(RunPlayer({"--headless", "--dump-state", first, game + "/story.pf5"}).ExitStatus, 0);
+  ASSERT_TRUE(fs::exists(game + "/story/s1.sav"));
+  const std::string shipped = ReadFileText(game + "/story/s1.sav");
+
+  // Now read-only with an empty user folder, and the game's settings
+  // asking for the load first: the game's save is loaded, the run goes on
+  // after the saved call and ends in "終". Nothing in the game changes;
+  // the run's settings are written to the user's folder.
+  dir.Write("copied/story/p_save00.svi", "phase=1\r\n");
+  const std::string xdg = dir.Path() + "/xdg";
+  const std::string dump = dir.Path() + "/dump.txt";
+  const TPlayerResult r = RunOnReadOnly(game, xdg, {"--headless", "--trace", "--dump-state", dump, game + "/story.pf5"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(r.LinesStartingWith("message").empty()) << r.LinesStartingWith("message").front();
+  EXPECT_TRUE(Reloaded(r));
+  const std::string state = ReadFileText(dump);
+  EXPECT_NE(state.find("Stack.PageName=終\n"), std::string::npos) << state;
+  EXPECT_NE(state.find("\nn=1\n"), std::string::npos) << state;
+  EXPECT_FALSE(fs::exists(xdg + "/pelto5/story/s1.sav"));
+  const std::string settings = ReadFileText(xdg + "/pelto5/story/p_save00.svi");
+  EXPECT_NE(settings.find("phase=1\r\n"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("loaded=1\r\n"), std::string::npos) << settings;
+  EXPECT_EQ(ReadFileText(game + "/story/s1.sav"), shipped);
+  EXPECT_EQ(ReadFileText(game + "/story/p_save00.svi"), "phase=1\r\n");
+}
+
+TEST(ReadOnlyContent, SaveDirNamesTheFolderExplicitly) {
+  TTempDir dir;
+  dir.Write("g/story.pf5", SaveAndLoadScript());
+  const std::string mine = dir.Path() + "/my saves";
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", "--save-dir", mine, dir.Path() + "/g/story.pf5"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(Reloaded(r));
+  EXPECT_TRUE(fs::exists(mine + "/s1.sav"));
+  EXPECT_TRUE(fs::exists(mine + "/p_save00.svi"));
+  EXPECT_FALSE(fs::exists(dir.Path() + "/g/story"));
+}
+
+}  // namespace
+}  // namespace pelto5::test
