@@ -467,7 +467,8 @@ struct TSdlPlatform::TImpl {
         int x = 0;
         int y = 0;
         SDL_GetMouseState(&x, &y);
-        Client->FormMouseWheel(delta, FloorDiv(x, scale), FloorDiv(y, scale));
+        PointerBox().ToPicture(x, y, x, y);
+        Client->FormMouseWheel(delta, x, y);
         return;
       }
       case SDL_KEYDOWN:
