@@ -1,0 +1,54 @@
+// A MIDI file (".mid" or ".rmi") played by a FluidSynth software
+// synthesizer with the General MIDI sound font TSoundFontLocator finds.
+// The file is sequenced here, event by event at its exact frame, so the
+// sound lasts exactly the file's length (the time of its last event).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/audio/AudioDecoder.h"
+#include "platform/audio/MidiFile.h"
+
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef struct _fluid_synth_t fluid_synth_t;
+
+namespace pelto5 {
+
+struct TMidiEvent;
+
+class TMidiDecoder : public TAudioDecoder {
+ public:
+  TMidiDecoder() = default;
+  ~TMidiDecoder() override;
+  TMidiDecoder(const TMidiDecoder&) = delete;
+  TMidiDecoder& operator=(const TMidiDecoder&) = delete;
+
+  // Reads the file and finds the sound font. With startSynth the
+  // synthesizer is made and the font loaded now (which takes a moment for a
+  // large font); otherwise that waits for the first Read, so a file can be
+  // checked and timed without synthesizing it. False with a reason for a
+  // damaged file, a missing sound font or a font that does not load.
+  bool Open(const std::string& path, bool startSynth, std::string& reason);
+
+  size_t Read(int16_t* out, size_t frames) override;
+  bool Rewind() override;
+  uint32_t LengthMs() override { return FFile.LengthMs(); }
+
+  const std::string& SoundFont() const { return FSoundFont; }
+
+ private:
+  bool StartSynth(std::string& reason);
+  void FreeSynth();
+  void Send(const TMidiEvent& event);
+
+  TMidiFile FFile;
+  std::string FSoundFont;
+  fluid_settings_t* FSettings = nullptr;
+  fluid_synth_t* FSynth = nullptr;
+  bool FSynthFailed = false;
+  size_t FNextEvent = 0;
+  uint64_t FPosition = 0;  // frames synthesized since the start
+};
+
+}  // namespace pelto5
