@@ -20,6 +20,7 @@
 #include "platform/audio/AudioGain.h"
 #include "platform/audio/AudioStream.h"
 #include "platform/audio/MidiFile.h"
+#include "platform/audio/MidiSynth.h"
 #include "platform/audio/SoundFontLocator.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -113,6 +114,30 @@ TEST_F(AudioFormats, MidiAndRmidPlayThroughTheSynthesizer) {
     EXPECT_GT(Peak(samples), 2000) << "the note sounds";
     EXPECT_NEAR(ToneFrequency(std::vector<int16_t>(samples.begin() + 8820, samples.begin() + 44100)), 440, 25);
   }
+}
+
+TEST_F(AudioFormats, AMidiSynthesizerIsKeptForTheNextFile) {
+  const std::string font = TSoundFontLocator::Find();
+  ASSERT_FALSE(font.empty());
+  std::string reason;
+  std::unique_ptr<TMidiSynth> first = TMidiSynth::Acquire(font, reason);
+  ASSERT_TRUE(first) << reason;
+  const fluid_synth_t* handle = first->Handle();
+  TMidiSynth::Release(std::move(first));
+  const auto start = std::chrono::steady_clock::now();
+  TAudioOpenResult opened = TAudioFileOpener::Open(PathOf("tone.mid"), TAudioUse::Play);
+  ASSERT_TRUE(opened.Decoder) << opened.Reason;
+  std::vector<int16_t> block(1024 * kPcmChannels);
+  EXPECT_EQ(opened.Decoder->Read(block.data(), 1024), 1024u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "no font loaded again";
+  std::unique_ptr<TMidiSynth> second = TMidiSynth::Acquire(font, reason);
+  ASSERT_TRUE(second);
+  EXPECT_NE(second->Handle(), handle) << "the kept synthesizer is in use by the open file";
+  opened.Decoder.reset();
+  std::unique_ptr<TMidiSynth> third = TMidiSynth::Acquire(font, reason);
+  EXPECT_EQ(third->Handle(), handle) << "closing the file gave its synthesizer back";
+  TMidiSynth::Release(std::move(second));
+  TMidiSynth::Release(std::move(third));
 }
 
 TEST(MidiFile, ReadsTempoMapsRunningStatusAndRefusesDamage) {

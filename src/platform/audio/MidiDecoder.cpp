@@ -3,39 +3,15 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <mutex>
 
 #include "platform/audio/SoundFontLocator.h"
 
 namespace pelto5 {
 
-namespace {
-
-// The synthesizer's master gain. Its default (0.2) leaves General MIDI
-// music far quieter than sampled sound at the same volume setting.
-constexpr double kSynthGain = 1.0;
-
-// FluidSynth reports every odd sound font and file to standard error.
-void QuietSynth() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
-  });
-}
-
-}  // namespace
-
-TMidiDecoder::~TMidiDecoder() { FreeSynth(); }
-
-void TMidiDecoder::FreeSynth() {
-  if (FSynth) delete_fluid_synth(FSynth);
-  if (FSettings) delete_fluid_settings(FSettings);
-  FSynth = nullptr;
-  FSettings = nullptr;
-}
+TMidiDecoder::~TMidiDecoder() { TMidiSynth::Release(std::move(FSynth)); }
 
 bool TMidiDecoder::Open(const std::string& path, bool startSynth, std::string& reason) {
-  FreeSynth();
+  TMidiSynth::Release(std::move(FSynth));
   FSynthFailed = false;
   FNextEvent = 0;
   FPosition = 0;
@@ -49,43 +25,23 @@ bool TMidiDecoder::Open(const std::string& path, bool startSynth, std::string& r
 }
 
 bool TMidiDecoder::StartSynth(std::string& reason) {
-  QuietSynth();
-  FSettings = new_fluid_settings();
-  if (FSettings == nullptr) {
-    reason = "cannot start the MIDI synthesizer";
-    return false;
-  }
-  fluid_settings_setnum(FSettings, "synth.sample-rate", kPcmRate);
-  fluid_settings_setnum(FSettings, "synth.gain", kSynthGain);
-  // Calls come from one thread at a time (the channel's lock).
-  fluid_settings_setint(FSettings, "synth.threadsafe-api", 0);
-  FSynth = new_fluid_synth(FSettings);
-  if (FSynth == nullptr) {
-    reason = "cannot start the MIDI synthesizer";
-    FreeSynth();
-    return false;
-  }
-  if (fluid_synth_sfload(FSynth, FSoundFont.c_str(), 1) == FLUID_FAILED) {
-    reason = "sound font " + FSoundFont + " does not load";
-    FreeSynth();
-    return false;
-  }
-  return true;
+  FSynth = TMidiSynth::Acquire(FSoundFont, reason);
+  return FSynth != nullptr;
 }
 
-void TMidiDecoder::Send(const TMidiEvent& e) {
+void TMidiDecoder::Send(fluid_synth_t* synth, const TMidiEvent& e) {
   const int channel = e.Status & 0x0F;
   switch (e.Status & 0xF0) {
-    case 0x80: fluid_synth_noteoff(FSynth, channel, e.Data1); break;
-    case 0x90: fluid_synth_noteon(FSynth, channel, e.Data1, e.Data2); break;
-    case 0xA0: fluid_synth_key_pressure(FSynth, channel, e.Data1, e.Data2); break;
-    case 0xB0: fluid_synth_cc(FSynth, channel, e.Data1, e.Data2); break;
-    case 0xC0: fluid_synth_program_change(FSynth, channel, e.Data1); break;
-    case 0xD0: fluid_synth_channel_pressure(FSynth, channel, e.Data1); break;
-    case 0xE0: fluid_synth_pitch_bend(FSynth, channel, e.Data1 | e.Data2 << 7); break;
+    case 0x80: fluid_synth_noteoff(synth, channel, e.Data1); break;
+    case 0x90: fluid_synth_noteon(synth, channel, e.Data1, e.Data2); break;
+    case 0xA0: fluid_synth_key_pressure(synth, channel, e.Data1, e.Data2); break;
+    case 0xB0: fluid_synth_cc(synth, channel, e.Data1, e.Data2); break;
+    case 0xC0: fluid_synth_program_change(synth, channel, e.Data1); break;
+    case 0xD0: fluid_synth_channel_pressure(synth, channel, e.Data1); break;
+    case 0xE0: fluid_synth_pitch_bend(synth, channel, e.Data1 | e.Data2 << 7); break;
     case 0xF0: {
       const auto* data = reinterpret_cast<const char*>(FFile.SysexData().data() + e.SysexStart);
-      fluid_synth_sysex(FSynth, data, static_cast<int>(e.SysexLength), nullptr, nullptr, nullptr, 0);
+      fluid_synth_sysex(synth, data, static_cast<int>(e.SysexLength), nullptr, nullptr, nullptr, 0);
       break;
     }
     default: break;
@@ -105,12 +61,14 @@ size_t TMidiDecoder::Read(int16_t* out, size_t frames) {
   const size_t total = static_cast<size_t>(std::min<uint64_t>(frames, length - std::min(FPosition, length)));
   size_t written = 0;
   while (written < total) {
-    while (FNextEvent < events.size() && events[FNextEvent].Frame <= FPosition) Send(events[FNextEvent++]);
+    while (FNextEvent < events.size() && events[FNextEvent].Frame <= FPosition) {
+      Send(FSynth->Handle(), events[FNextEvent++]);
+    }
     uint64_t until = FPosition + (total - written);
     if (FNextEvent < events.size()) until = std::min(until, events[FNextEvent].Frame);
     const int n = static_cast<int>(until - FPosition);
     int16_t* at = out + written * kPcmChannels;
-    fluid_synth_write_s16(FSynth, n, at, 0, kPcmChannels, at, 1, kPcmChannels);
+    fluid_synth_write_s16(FSynth->Handle(), n, at, 0, kPcmChannels, at, 1, kPcmChannels);
     written += static_cast<size_t>(n);
     FPosition = until;
   }
@@ -120,7 +78,7 @@ size_t TMidiDecoder::Read(int16_t* out, size_t frames) {
 bool TMidiDecoder::Rewind() {
   FNextEvent = 0;
   FPosition = 0;
-  if (FSynth) fluid_synth_system_reset(FSynth);
+  if (FSynth) fluid_synth_system_reset(FSynth->Handle());
   return true;
 }
 

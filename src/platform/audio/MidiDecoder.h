@@ -1,17 +1,17 @@
 // A MIDI file (".mid" or ".rmi") played by a FluidSynth software
-// synthesizer with the General MIDI sound font TSoundFontLocator finds.
+// synthesizer (TMidiSynth) with the General MIDI sound font
+// TSoundFontLocator finds.
 // The file is sequenced here, event by event at its exact frame, so the
 // sound lasts exactly the file's length (the time of its last event).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/audio/AudioDecoder.h"
 #include "platform/audio/MidiFile.h"
-
-typedef struct _fluid_hashtable_t fluid_settings_t;
-typedef struct _fluid_synth_t fluid_synth_t;
+#include "platform/audio/MidiSynth.h"
 
 namespace pelto5 {
 
@@ -39,13 +39,11 @@ class TMidiDecoder : public TAudioDecoder {
 
  private:
   bool StartSynth(std::string& reason);
-  void FreeSynth();
-  void Send(const TMidiEvent& event);
+  void Send(fluid_synth_t* synth, const TMidiEvent& event);
 
   TMidiFile FFile;
   std::string FSoundFont;
-  fluid_settings_t* FSettings = nullptr;
-  fluid_synth_t* FSynth = nullptr;
+  std::unique_ptr<TMidiSynth> FSynth;
   bool FSynthFailed = false;
   size_t FNextEvent = 0;
   uint64_t FPosition = 0;  // frames synthesized since the start
