@@ -168,6 +168,10 @@ TEST(MidiFile, ReadsTempoMapsRunningStatusAndRefusesDamage) {
   EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\x3C\x40", 3)), reason)) << "data without a status";
   EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\xFF\x51\x7F\x00", 5)), reason)) << "meta longer than its track";
   EXPECT_FALSE(midi.Parse(MidiFile(""), reason)) << "nothing to play";
+  // A damaged time (the longest delta at the slowest tempo) would make a
+  // waited sound hold the script for days.
+  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\xFF\x51\x03\xFF\xFF\xFF\xFF\xFF\xFF\x7F\x90\x3C\x40", 14)), reason));
+  EXPECT_NE(reason.find("three hours"), std::string::npos) << reason;
   EXPECT_FALSE(midi.Parse("MThd", reason));
   EXPECT_FALSE(midi.Parse(RmidFile("").substr(0, 12), reason)) << "RMID without data";
 }

@@ -14,6 +14,10 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 32u << 20;
 constexpr size_t kMaxEvents = 4u << 20;
 constexpr uint32_t kDefaultTempo = 500000;  // microseconds per quarter note (120 bpm)
+// A few damaged time bytes can stretch a file to days of silence that a
+// script waiting for the sound would never get past; no real piece of
+// music in such content runs for hours.
+constexpr uint64_t kMaxLengthFrames = uint64_t{3} * 3600 * kPcmRate;
 
 uint32_t Be32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
@@ -126,6 +130,12 @@ bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
   ConvertTicks(tempos, endTick);
   if (FLengthFrames == 0) {
     reason = "MIDI file without events";
+    return false;
+  }
+  if (FLengthFrames > kMaxLengthFrames) {
+    reason = "MIDI file lasting over three hours (damaged event times)";
+    FEvents.clear();
+    FLengthFrames = 0;
     return false;
   }
   return true;

@@ -26,7 +26,8 @@ class TMidiFile {
   static bool LooksLikeMidi(const std::string& head);
 
   // Reads a whole file. False with a short reason for a file that is not
-  // MIDI, is damaged or truncated, or has no events at all.
+  // MIDI, is damaged or truncated, has no events at all or lasts over
+  // three hours (damaged event times).
   bool Load(const std::string& path, std::string& reason);
   // The same for a file's bytes.
   bool Parse(const std::string& bytes, std::string& reason);
