@@ -15,8 +15,6 @@
 
 namespace pelto5 {
 
-struct TMidiEvent;
-
 class TMidiDecoder : public TAudioDecoder {
  public:
   TMidiDecoder() = default;
