@@ -35,6 +35,11 @@ foreach(lib jpeg gif avcodec)
                  PELTO5_LINKS_${upper}=1)
   endif()
 endforeach()
+# FFmpeg comes in through the audio decoding layer.
+if(PELTO5_CORE_LINKS MATCHES "pelto5audio")
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/platform/LibraryVersions.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+               PELTO5_LINKS_AVCODEC=1)
+endif()
 
 set(CPACK_PACKAGE_NAME pelto5)
 set(CPACK_PACKAGE_VENDOR "pelto5")

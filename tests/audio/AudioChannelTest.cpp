@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/audio/AudioGain.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlAudioChannel.h"
@@ -39,27 +40,40 @@ std::string Wave(uint32_t dataBytes, uint32_t rate = 8000, std::string before = 
   return "RIFF" + Le32(static_cast<uint32_t>(body.size())) + body;
 }
 
-TEST(HeadlessAudioChannel, DurationComesFromTheWaveHeader) {
-  TTempDir dir;
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("a.wav", Wave(8000))), 1000u);
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("b.wav", Wave(2000, 8000))), 250u);
-  // An odd-sized chunk before the data is skipped with its pad byte.
-  const std::string list = "LIST" + Le32(3) + "abc" + std::string(1, '\0');
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("c.wav", Wave(4000, 8000, list))), 500u);
-  // A data size larger than the file counts only what the file holds.
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("d.wav", Wave(800, 8000, "", 0xFFFFFFFF))), 100u);
+// The decoded length of a file as the headless channel times it, or -1 if
+// the file does not open.
+long HeadlessLength(const std::string& path) {
+  THeadlessOptions options;
+  options.EchoToStderr = false;
+  THeadlessPlatform platform(options);
+  THeadlessAudioChannel channel(TAudioKind::Sound, platform);
+  return channel.Open(path) ? static_cast<long>(channel.DurationMs()) : -1;
 }
 
-TEST(HeadlessAudioChannel, FilesWithoutAUsableHeaderLastNoTime) {
+TEST(HeadlessAudioChannel, DurationIsTheDecodedLength) {
   TTempDir dir;
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("a.ogg", "OggS and more bytes here")), 0u);
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("short.wav", "RIFF")), 0u);
+  EXPECT_EQ(HeadlessLength(dir.Write("a.wav", Wave(8000))), 1000);
+  EXPECT_EQ(HeadlessLength(dir.Write("b.wav", Wave(2000, 8000))), 250);
+  // An odd-sized chunk before the data is skipped with its pad byte.
+  const std::string list = "junk" + Le32(3) + "abc" + std::string(1, '\0');
+  EXPECT_EQ(HeadlessLength(dir.Write("c.wav", Wave(4000, 8000, list))), 500);
+  // A data size larger than the file counts only what the file holds.
+  EXPECT_EQ(HeadlessLength(dir.Write("d.wav", Wave(800, 8000, "", 0xFFFFFFFF))), 100);
+  // The byte rate field is not needed to decode.
   std::string noRate = Wave(8000);
-  noRate.replace(28, 4, Le32(0));  // byte rate of the fmt chunk
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("rate.wav", noRate)), 0u);
+  noRate.replace(28, 4, Le32(0));
+  EXPECT_EQ(HeadlessLength(dir.Write("rate.wav", noRate)), 1000);
+}
+
+TEST(HeadlessAudioChannel, FilesWithoutSoundDoNotOpen) {
+  TTempDir dir;
+  EXPECT_EQ(HeadlessLength(dir.Write("a.ogg", "OggS and more bytes here")), -1);
+  EXPECT_EQ(HeadlessLength(dir.Write("short.wav", "RIFF")), -1);
+  EXPECT_EQ(HeadlessLength(dir.Write("empty.wav", "")), -1);
   const std::string noData = "RIFF" + Le32(28) + "WAVE" + FmtChunk(8000, 1, 1);
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Write("nodata.wav", noData)), 0u);
-  EXPECT_EQ(THeadlessAudioChannel::WaveDurationMs(dir.Path() + "/missing.wav"), 0u);
+  EXPECT_EQ(HeadlessLength(dir.Write("nodata.wav", noData)), -1);
+  EXPECT_EQ(HeadlessLength(dir.Write("zero.wav", Wave(0))), -1) << "a file with no samples is silent";
+  EXPECT_EQ(HeadlessLength(dir.Path() + "/missing.wav"), -1);
 }
 
 TEST(HeadlessAudioChannel, PlaysOnTheVirtualClock) {
@@ -103,13 +117,14 @@ TEST(HeadlessAudioChannel, PlaysOnTheVirtualClock) {
   EXPECT_TRUE(channel.IsFinished());
 }
 
-TEST(SdlAudioChannel, VolumeLevelsBecomeMixerVolumes) {
-  EXPECT_EQ(SdlMixerVolume(0), 128);
-  EXPECT_EQ(SdlMixerVolume(-600), 64);     // −6 dB: half the amplitude
-  EXPECT_EQ(SdlMixerVolume(-2000), 13);    // −20 dB: a tenth
-  EXPECT_EQ(SdlMixerVolume(-10000), 0);
-  EXPECT_EQ(SdlMixerVolume(-5000), 0);     // −50 dB is below the mixer's finest step
-  EXPECT_EQ(SdlMixerVolume(500), 128);
+TEST(SdlAudioChannel, VolumeLevelsBecomeLinearGains) {
+  EXPECT_DOUBLE_EQ(AudioLevelGain(0), 1.0);
+  EXPECT_NEAR(AudioLevelGain(-600), 0.501, 0.001);  // −6 dB: half the amplitude
+  EXPECT_DOUBLE_EQ(AudioLevelGain(-2000), 0.1);      // −20 dB: a tenth
+  EXPECT_NEAR(AudioLevelGain(-5000), 0.00316, 0.00001) << "−50 dB is quiet, not silent";
+  EXPECT_DOUBLE_EQ(AudioLevelGain(-10000), 0.00001);
+  EXPECT_DOUBLE_EQ(AudioLevelGain(500), 1.0);
+  EXPECT_DOUBLE_EQ(AudioLevelGain(-20000), 0.00001);
 }
 
 // Waits (real time) until the channel reports its end; false after limitMs.

@@ -1,9 +1,9 @@
-// The headless backend's silent playback channel. It opens a file only if
-// it exists, so missing files fail as they would with real audio, and it
-// "plays" on the virtual clock: a WAV file finishes after the duration its
-// header gives, any other file at once. With --trace every change of the
-// channel is written as a line "audio: MS KIND ACTION ..." when asked for
-// (--trace-audio).
+// The headless backend's silent playback channel. It opens a file exactly
+// when the SDL backend would (the same decoding layer decides, without an
+// audio device), and it "plays" on the virtual clock for the file's decoded
+// length. With --trace-audio every change of the channel is written as a
+// line "audio: MS KIND ACTION ...", and with --trace a file that does not
+// open writes the reason.
 #pragma once
 
 #include <cstdint>
@@ -33,13 +33,10 @@ class THeadlessAudioChannel : public TAudioChannel {
   int Level() const { return FLevel; }
   uint32_t DurationMs() const { return FDuration; }
 
-  // The playing time of a PCM WAV file from its header (the data chunk's
-  // size, bounded by the file's length, over the byte rate), or 0 when the
-  // file is not a WAV file the header of which tells it.
-  static uint32_t WaveDurationMs(const std::string& path);
-
  private:
+  // One --trace-audio line with the time and the channel's kind.
   void Trace(const std::string& utf8Action);
+  const char* KindName() const;
 
   TAudioKind FKind;
   THeadlessPlatform& FPlatform;

@@ -420,6 +420,10 @@ void THeadlessPlatform::TraceLine(const std::string& text) {
   if (FOptions.Trace) WriteLine(sjis::ToUtf8(text));
 }
 
+void THeadlessPlatform::AudioTraceLine(const std::string& text) {
+  if (FOptions.TraceAudio) WriteLine(sjis::ToUtf8(text));
+}
+
 void THeadlessPlatform::WriteLine(const std::string& utf8) {
   FOutput.push_back(utf8);
   if (FOptions.EchoToStderr) {

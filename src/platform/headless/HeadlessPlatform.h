@@ -93,6 +93,8 @@ class THeadlessPlatform : public TPlatform {
   void TraceLine(const std::string& text) override;
   bool TraceEnabled() const override { return FOptions.Trace; }
   bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
+  // Writes one --trace-audio line (Shift-JIS), with or without --trace.
+  void AudioTraceLine(const std::string& text);
 
  private:
   void Deliver(const THeadlessEvent& event);

@@ -4,15 +4,20 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/SjisText.h"
+#include "platform/audio/AudioFileOpener.h"
+#include "platform/audio/AudioGain.h"
+#include "platform/audio/AudioStream.h"
 
 namespace pelto5 {
 
 // The audio device shared by all channels: opened on the first Open of any
-// channel, closed with the last channel. It also hands out the reserved
-// mixer channels of sound channels and remembers which channel's file the
-// one music stream plays.
+// channel, closed with the last channel. It hands out the reserved mixer
+// channels and holds the silent chunk the channels loop.
 class TSdlMixer {
  public:
   static std::shared_ptr<TSdlMixer> Acquire();
@@ -24,23 +29,35 @@ class TSdlMixer {
   // A mixer channel kept out of SDL_mixer's own channel choice; -1 if none.
   int ReserveChannel();
   void ReleaseChannel(int channel);
-
-  const TSdlAudioChannel* MusicOwner = nullptr;
+  Mix_Chunk* Silence() const { return FSilence; }
 
  private:
   bool FTried = false;
   bool FOpen = false;
   std::vector<bool> FReserved;
+  std::vector<int16_t> FSilenceSamples;
+  Mix_Chunk* FSilence = nullptr;
 };
 
 namespace {
 
-constexpr int kSampleRate = 44100;
-constexpr int kOutputChannels = 2;
 constexpr int kChunkSize = 2048;
+constexpr int kSilenceFrames = 4096;
 
 // The mixer while any channel holds it.
 std::weak_ptr<TSdlMixer> gMixer;
+
+// The effect on a channel's mixer channel: the stream's samples replace the
+// looping silence.
+void StreamEffect(int, void* buffer, int bytes, void* stream) {
+  const size_t frames = static_cast<size_t>(bytes) / (sizeof(int16_t) * kPcmChannels);
+  static_cast<TAudioStream*>(stream)->Fill(static_cast<int16_t*>(buffer), frames);
+}
+
+void QuitAudioSubsystem() {
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
 
 }  // namespace
 
@@ -55,22 +72,28 @@ std::shared_ptr<TSdlMixer> TSdlMixer::Acquire() {
 
 TSdlMixer::~TSdlMixer() {
   if (!FOpen) return;
+  Mix_HaltChannel(-1);
+  Mix_FreeChunk(FSilence);
   Mix_CloseAudio();
-  Mix_Quit();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  QuitAudioSubsystem();
 }
 
 bool TSdlMixer::EnsureOpen() {
   if (FTried) return FOpen;
   FTried = true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  // Decoders that are not installed are simply not available.
-  Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC | MIX_INIT_MID | MIX_INIT_MOD | MIX_INIT_OPUS);
-  if (Mix_OpenAudio(kSampleRate, MIX_DEFAULT_FORMAT, kOutputChannels, kChunkSize) != 0) {
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  // The device takes the decoders' format as it is; SDL converts for the
+  // hardware if it must.
+  if (Mix_OpenAudioDevice(kPcmRate, AUDIO_S16SYS, kPcmChannels, kChunkSize, nullptr, 0) != 0) {
+    QuitAudioSubsystem();
+    return false;
+  }
+  FSilenceSamples.assign(static_cast<size_t>(kSilenceFrames) * kPcmChannels, 0);
+  FSilence = Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(FSilenceSamples.data()),
+                               static_cast<Uint32>(FSilenceSamples.size() * sizeof(int16_t)));
+  if (FSilence == nullptr) {
+    Mix_CloseAudio();
+    QuitAudioSubsystem();
     return false;
   }
   FOpen = true;
@@ -95,13 +118,6 @@ void TSdlMixer::ReleaseChannel(int channel) {
   FReserved[channel] = false;
 }
 
-int SdlMixerVolume(int level) {
-  const int clamped = std::clamp(level, kAudioLevelSilent, kAudioLevelFull);
-  // Hundredths of a decibel: amplitude = 10^(dB / 20).
-  const double amplitude = std::pow(10.0, clamped / 2000.0);
-  return static_cast<int>(std::lround(amplitude * MIX_MAX_VOLUME));
-}
-
 TSdlAudioChannel::TSdlAudioChannel(TAudioKind kind) : FKind(kind), FMixer(TSdlMixer::Acquire()) {}
 
 TSdlAudioChannel::~TSdlAudioChannel() {
@@ -111,81 +127,74 @@ TSdlAudioChannel::~TSdlAudioChannel() {
 
 bool TSdlAudioChannel::Open(const std::string& path) {
   Close();
-  if (!FMixer->EnsureOpen()) return false;
-  if (FKind == TAudioKind::Music) {
-    FMusic = Mix_LoadMUS(path.c_str());
-    return FMusic != nullptr;
+  if (!FMixer->EnsureOpen()) {
+    TraceFailure(path, "no audio device");
+    return false;
   }
   if (FMixerChannel < 0) FMixerChannel = FMixer->ReserveChannel();
-  if (FMixerChannel < 0) return false;
-  FChunk = Mix_LoadWAV(path.c_str());
-  return FChunk != nullptr;
+  if (FMixerChannel < 0) {
+    TraceFailure(path, "no mixer channel");
+    return false;
+  }
+  TAudioOpenResult opened = TAudioFileOpener::Open(path, TAudioUse::Play);
+  if (!opened.Decoder) {
+    TraceFailure(path, opened.Reason);
+    return false;
+  }
+  FStream = std::make_unique<TAudioStream>(std::move(opened.Decoder));
+  FStream->SetGain(AudioLevelGain(FLevel));
+  return true;
 }
 
 void TSdlAudioChannel::Close() {
   FPlaying = false;
-  if (FMusic) {
-    if (OwnsMusicStream()) {
-      Mix_HaltMusic();
-      FMixer->MusicOwner = nullptr;
-    }
-    Mix_FreeMusic(FMusic);
-    FMusic = nullptr;
-  }
-  if (FChunk) {
-    Mix_HaltChannel(FMixerChannel);
-    Mix_FreeChunk(FChunk);
-    FChunk = nullptr;
-  }
+  if (!FStream) return;
+  // Halting removes the effect, so the mixer no longer reads the stream.
+  Mix_HaltChannel(FMixerChannel);
+  FStream.reset();
 }
 
 void TSdlAudioChannel::Play() {
   if (!IsOpen() || FPlaying) return;
   FPlaying = true;
-  Start();
-}
-
-void TSdlAudioChannel::Start() {
-  // A file that fails to start counts as played to its end at once.
-  if (FMusic) {
-    FMixer->MusicOwner = this;
-    Mix_VolumeMusic(FVolume);
-    Mix_PlayMusic(FMusic, 1);
-  } else if (FChunk) {
-    Mix_Volume(FMixerChannel, FVolume);
-    Mix_PlayChannel(FMixerChannel, FChunk, 0);
+  Mix_HaltChannel(FMixerChannel);
+  Mix_Volume(FMixerChannel, MIX_MAX_VOLUME);
+  // A channel that fails to start counts as played to its end at once.
+  if (Mix_RegisterEffect(FMixerChannel, StreamEffect, nullptr, FStream.get()) == 0 ||
+      Mix_PlayChannel(FMixerChannel, FMixer->Silence(), -1) < 0) {
+    Mix_HaltChannel(FMixerChannel);
+    FStream->End();
   }
 }
 
 void TSdlAudioChannel::Stop() {
   if (!IsOpen()) return;
   FPlaying = false;
-  if (FMusic && OwnsMusicStream()) Mix_HaltMusic();
-  if (FChunk) Mix_HaltChannel(FMixerChannel);
+  Mix_HaltChannel(FMixerChannel);
+  FStream->Rewind();
 }
 
 void TSdlAudioChannel::Rewind() {
-  if (IsOpen() && FPlaying) Start();
+  if (IsOpen() && FPlaying) FStream->Rewind();
 }
 
 bool TSdlAudioChannel::IsFinished() {
   if (!IsOpen()) return true;
-  return FPlaying && !Sounding();
+  return FPlaying && FStream->Ended();
 }
 
 bool TSdlAudioChannel::SetVolume(int level) {
   if (!IsOpen() || level < kAudioLevelSilent || level > kAudioLevelFull) return false;
-  FVolume = SdlMixerVolume(level);
-  if (FMusic && OwnsMusicStream()) Mix_VolumeMusic(FVolume);
-  if (FChunk) Mix_Volume(FMixerChannel, FVolume);
+  FLevel = level;
+  FStream->SetGain(AudioLevelGain(level));
   return true;
 }
 
-bool TSdlAudioChannel::Sounding() const {
-  if (FMusic) return OwnsMusicStream() && Mix_PlayingMusic() != 0;
-  return FChunk && Mix_Playing(FMixerChannel) != 0 && Mix_GetChunk(FMixerChannel) == FChunk;
+void TSdlAudioChannel::TraceFailure(const std::string& path, const std::string& reason) const {
+  if (!Platform().TraceEnabled()) return;
+  const char* kind = FKind == TAudioKind::Music ? "music" : "sound";
+  Platform().TraceLine(sjis::FromUtf8("audio: " + std::to_string(Platform().GetTickCount()) + " " + kind +
+                                      " cannot play " + TFileSystem::FileNameOf(path) + ": " + reason));
 }
-
-bool TSdlAudioChannel::OwnsMusicStream() const { return FMixer->MusicOwner == this; }
 
 }  // namespace pelto5

@@ -1,9 +1,12 @@
-// The SDL backend's playback channel on SDL2_mixer. Music plays on the
-// mixer's one music stream, sound effects on a mixer channel reserved for
-// the channel object. The audio device is opened when the first channel
-// opens a file and closed when the last channel is destroyed; when no
-// device can be opened, every Open fails as it would for a file that cannot
-// be played.
+// The SDL backend's playback channel. Files are decoded by the shared
+// decoding layer (TAudioFileOpener: FFmpeg, or the MIDI synthesizer) and
+// streamed into SDL2_mixer: each channel object keeps a mixer channel of its
+// own, plays a silent looping chunk on it, and a mixer effect replaces that
+// silence with the decoder's samples at the channel's gain. So music and
+// sound effects stream the same way, at full level precision. The audio
+// device is opened when the first channel opens a file and closed when the
+// last channel is destroyed; when no device can be opened, every Open fails
+// as it would for a file that cannot be played.
 #pragma once
 
 #include <memory>
@@ -11,16 +14,10 @@
 
 #include "platform/AudioChannel.h"
 
-struct Mix_Chunk;
-typedef struct _Mix_Music Mix_Music;
-
 namespace pelto5 {
 
+class TAudioStream;
 class TSdlMixer;
-
-// SDL_mixer's volume (0..128) for a level in hundredths of a decibel:
-// the level as a linear amplitude, scaled and rounded.
-int SdlMixerVolume(int level);
 
 class TSdlAudioChannel : public TAudioChannel {
  public:
@@ -31,7 +28,7 @@ class TSdlAudioChannel : public TAudioChannel {
 
   bool Open(const std::string& path) override;
   void Close() override;
-  bool IsOpen() const override { return FMusic != nullptr || FChunk != nullptr; }
+  bool IsOpen() const override { return FStream != nullptr; }
   void Play() override;
   void Stop() override;
   void Rewind() override;
@@ -39,19 +36,15 @@ class TSdlAudioChannel : public TAudioChannel {
   bool SetVolume(int level) override;
 
  private:
-  // Starts the opened file from its beginning.
-  void Start();
-  // True while SDL_mixer still outputs this channel's file.
-  bool Sounding() const;
-  bool OwnsMusicStream() const;
+  // Writes the --trace line for a file that does not open.
+  void TraceFailure(const std::string& path, const std::string& reason) const;
 
   TAudioKind FKind;
   std::shared_ptr<TSdlMixer> FMixer;
-  Mix_Music* FMusic = nullptr;
-  Mix_Chunk* FChunk = nullptr;
-  int FMixerChannel = -1;  // the reserved chunk channel (sound only)
+  std::unique_ptr<TAudioStream> FStream;
+  int FMixerChannel = -1;  // the reserved mixer channel
   bool FPlaying = false;   // Play was called and neither Stop nor Close since
-  int FVolume = 128;       // SDL_mixer volume
+  int FLevel = kAudioLevelFull;
 };
 
 }  // namespace pelto5

@@ -1,0 +1,44 @@
+#include "platform/audio/AudioFileOpener.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/audio/FfmpegDecoder.h"
+#include "platform/audio/MidiDecoder.h"
+#include "platform/audio/MidiFile.h"
+
+namespace pelto5 {
+
+TAudioOpenResult TAudioFileOpener::Open(const std::string& path, TAudioUse use) {
+  TAudioOpenResult result;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    result.Reason = "no such file";
+    return result;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string head(12, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  if (head.empty()) {
+    result.Reason = "empty file";
+    return result;
+  }
+
+  if (TMidiFile::LooksLikeMidi(head)) {
+    auto midi = std::make_unique<TMidiDecoder>();
+    if (midi->Open(path, use == TAudioUse::Play, result.Reason)) {
+      result.DecoderName = "midi";
+      result.Decoder = std::move(midi);
+    }
+    return result;
+  }
+  auto ffmpeg = std::make_unique<TFfmpegDecoder>();
+  if (ffmpeg->Open(path, result.Reason)) {
+    result.DecoderName = ffmpeg->CodecName();
+    result.Decoder = std::move(ffmpeg);
+  }
+  return result;
+}
+
+}  // namespace pelto5

@@ -1,0 +1,50 @@
+// A MIDI file (".mid" or ".rmi") played by a FluidSynth software
+// synthesizer (TMidiSynth) with the General MIDI sound font
+// TSoundFontLocator finds.
+// The file is sequenced here, event by event at its exact frame, so the
+// sound lasts exactly the file's length (the time of its last event).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/audio/AudioDecoder.h"
+#include "platform/audio/MidiFile.h"
+#include "platform/audio/MidiSynth.h"
+
+namespace pelto5 {
+
+class TMidiDecoder : public TAudioDecoder {
+ public:
+  TMidiDecoder() = default;
+  ~TMidiDecoder() override;
+  TMidiDecoder(const TMidiDecoder&) = delete;
+  TMidiDecoder& operator=(const TMidiDecoder&) = delete;
+
+  // Reads the file and finds the sound font. With startSynth the
+  // synthesizer is made and the font loaded now (which takes a moment for a
+  // large font); otherwise that waits for the first Read, so a file can be
+  // checked and timed without synthesizing it. False with a reason for a
+  // damaged file, a missing sound font or a font that does not load.
+  bool Open(const std::string& path, bool startSynth, std::string& reason);
+
+  size_t Read(int16_t* out, size_t frames) override;
+  bool Rewind() override;
+  uint32_t LengthMs() override { return FFile.LengthMs(); }
+
+  const std::string& SoundFont() const { return FSoundFont; }
+
+ private:
+  bool StartSynth(std::string& reason);
+  void Send(fluid_synth_t* synth, const TMidiEvent& event);
+
+  TMidiFile FFile;
+  std::string FSoundFont;
+  std::unique_ptr<TMidiSynth> FSynth;
+  bool FSynthFailed = false;
+  size_t FNextEvent = 0;
+  uint64_t FPosition = 0;  // frames synthesized since the start
+};
+
+}  // namespace pelto5

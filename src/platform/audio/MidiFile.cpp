@@ -1,0 +1,261 @@
+#include "platform/audio/MidiFile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "platform/audio/AudioDecoder.h"
+
+namespace pelto5 {
+
+namespace {
+
+// Bounds that keep a damaged or hostile file from taking all memory.
+constexpr uint64_t kMaxFileBytes = 32u << 20;
+constexpr size_t kMaxEvents = 4u << 20;
+constexpr uint32_t kDefaultTempo = 500000;  // microseconds per quarter note (120 bpm)
+// A few damaged time bytes can stretch a file to days of silence that a
+// script waiting for the sound would never get past; no real piece of
+// music in such content runs for hours.
+constexpr uint64_t kMaxLengthFrames = uint64_t{3} * 3600 * kPcmRate;
+
+uint32_t Be32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
+
+// A variable-length quantity of at most four bytes.
+bool ReadVlq(const uint8_t* p, size_t size, size_t& at, uint32_t& value) {
+  value = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (at >= size) return false;
+    const uint8_t b = p[at++];
+    value = value << 7 | (b & 0x7Fu);
+    if ((b & 0x80u) == 0) return true;
+  }
+  return false;
+}
+
+// The MIDI data of an RMID file (its "data" chunk), or "" if there is none.
+std::string RmidData(const std::string& bytes) {
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  size_t at = 12;
+  while (at + 8 <= bytes.size()) {
+    const uint32_t size = Le32(p + at + 4);
+    if (bytes.compare(at, 4, "data") == 0) {
+      return bytes.substr(at + 8, std::min<size_t>(size, bytes.size() - at - 8));
+    }
+    at += 8 + static_cast<size_t>(size) + (size & 1u);
+  }
+  return "";
+}
+
+}  // namespace
+
+bool TMidiFile::LooksLikeMidi(const std::string& head) {
+  if (head.compare(0, 4, "MThd") == 0) return true;
+  return head.size() >= 12 && head.compare(0, 4, "RIFF") == 0 && head.compare(8, 4, "RMID") == 0;
+}
+
+uint32_t TMidiFile::LengthMs() const {
+  return static_cast<uint32_t>(std::min<uint64_t>(FLengthFrames * 1000 / kPcmRate, 0x7FFFFFFF));
+}
+
+bool TMidiFile::Load(const std::string& path, std::string& reason) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = "cannot read the file";
+    return false;
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<uint64_t>(size) > kMaxFileBytes) {
+    reason = "MIDI file too large";
+    return false;
+  }
+  in.seekg(0);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (!in.read(bytes.data(), size)) {
+    reason = "cannot read the file";
+    return false;
+  }
+  return Parse(bytes, reason);
+}
+
+bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
+  FEvents.clear();
+  FSysex.clear();
+  FLengthFrames = 0;
+  const bool rmid = fileBytes.size() >= 12 && fileBytes.compare(0, 4, "RIFF") == 0 &&
+                    fileBytes.compare(8, 4, "RMID") == 0;
+  const std::string bytes = rmid ? RmidData(fileBytes) : fileBytes;
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || Be32(p + 4) < 6) {
+    reason = rmid ? "RMID file without MIDI data" : "not a MIDI file";
+    return false;
+  }
+  const int format = p[8] << 8 | p[9];
+  const int tracks = p[10] << 8 | p[11];
+  FDivision = p[12] << 8 | p[13];
+  if (format > 2 || tracks == 0 || (FDivision & 0x7FFF) == 0 || (FDivision & 0x8000 && (FDivision & 0xFF) == 0)) {
+    reason = "damaged MIDI header";
+    return false;
+  }
+  std::vector<TTempo> tempos;
+  uint64_t endTick = 0;
+  size_t at = 8 + static_cast<size_t>(Be32(p + 4));
+  int found = 0;
+  while (found < tracks) {
+    if (at + 8 > bytes.size()) {
+      reason = "truncated MIDI file (" + std::to_string(found) + " of " + std::to_string(tracks) + " tracks)";
+      return false;
+    }
+    const size_t size = Be32(p + at + 4);
+    const size_t body = at + 8;
+    if (size > bytes.size() - body) {
+      reason = "truncated MIDI track " + std::to_string(found + 1);
+      return false;
+    }
+    if (bytes.compare(at, 4, "MTrk") == 0) {
+      if (!ParseTrack(p + body, size, tempos, endTick, reason)) {
+        reason += " in track " + std::to_string(found + 1);
+        return false;
+      }
+      ++found;
+    }
+    at = body + size;
+  }
+  ConvertTicks(tempos, endTick);
+  if (FLengthFrames == 0) {
+    reason = "MIDI file without events";
+    return false;
+  }
+  if (FLengthFrames > kMaxLengthFrames) {
+    reason = "MIDI file lasting over three hours (damaged event times)";
+    FEvents.clear();
+    FLengthFrames = 0;
+    return false;
+  }
+  return true;
+}
+
+bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& tempos, uint64_t& endTick,
+                           std::string& reason) {
+  uint64_t tick = 0;
+  uint8_t running = 0;
+  size_t at = 0;
+  while (at < size) {
+    uint32_t delta = 0;
+    if (!ReadVlq(p, size, at, delta) || at >= size) {
+      reason = "damaged event time";
+      return false;
+    }
+    tick += delta;
+    endTick = std::max(endTick, tick);
+    const uint8_t lead = p[at];
+    if (lead == 0xFF || lead == 0xF0 || lead == 0xF7) {
+      ++at;
+      uint8_t type = 0;
+      if (lead == 0xFF) {
+        if (at >= size) {
+          reason = "damaged meta event";
+          return false;
+        }
+        type = p[at++];
+      }
+      uint32_t length = 0;
+      if (!ReadVlq(p, size, at, length) || length > size - at) {
+        reason = "damaged meta or system exclusive event";
+        return false;
+      }
+      if (lead == 0xFF && type == 0x51 && length >= 3) {
+        const uint32_t tempo = static_cast<uint32_t>(p[at]) << 16 | static_cast<uint32_t>(p[at + 1]) << 8 | p[at + 2];
+        if (tempo > 0) tempos.push_back({tick, tempo});
+      } else if (lead == 0xF0) {
+        TMidiEvent e;
+        e.Frame = tick;
+        e.Status = 0xF0;
+        e.SysexStart = static_cast<uint32_t>(FSysex.size());
+        e.SysexLength = length > 0 && p[at + length - 1] == 0xF7 ? length - 1 : length;
+        FSysex.insert(FSysex.end(), p + at, p + at + e.SysexLength);
+        FEvents.push_back(e);
+      }
+      at += length;
+      running = 0;  // meta and system exclusive events end running status
+      if (lead == 0xFF && type == 0x2F) return true;  // end of track
+    } else {
+      uint8_t status = running;
+      if (lead & 0x80) {
+        status = lead;
+        ++at;
+      }
+      if (status < 0x80 || status >= 0xF0) {
+        reason = status < 0x80 ? "data byte without a status" : "unexpected system message";
+        return false;
+      }
+      running = status;
+      const size_t count = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+      if (count > size - at || (p[at] & 0x80) || (count == 2 && (p[at + 1] & 0x80))) {
+        reason = "damaged channel message";
+        return false;
+      }
+      TMidiEvent e;
+      e.Frame = tick;
+      e.Status = status;
+      e.Data1 = p[at];
+      e.Data2 = count == 2 ? p[at + 1] : 0;
+      at += count;
+      FEvents.push_back(e);
+    }
+    if (FEvents.size() > kMaxEvents) {
+      reason = "too many events";
+      return false;
+    }
+  }
+  // A track without its end marker ends with its last event.
+  return true;
+}
+
+void TMidiFile::ConvertTicks(std::vector<TTempo>& tempos, uint64_t endTick) {
+  // Tracks are played together: one time line, in file order at equal ticks.
+  std::stable_sort(FEvents.begin(), FEvents.end(),
+                   [](const TMidiEvent& a, const TMidiEvent& b) { return a.Frame < b.Frame; });
+  std::stable_sort(tempos.begin(), tempos.end(), [](const TTempo& a, const TTempo& b) { return a.Tick < b.Tick; });
+
+  if (FDivision & 0x8000) {
+    // SMPTE time: frames per second (29 meaning 29.97) times ticks per frame.
+    const int fps = -static_cast<int8_t>(FDivision >> 8);
+    const unsigned __int128 perTickNum = fps == 29 ? 1001u : 1u;
+    const unsigned __int128 perSecond =
+        static_cast<unsigned __int128>(fps == 29 ? 30000 : fps * 1) * static_cast<unsigned>(FDivision & 0xFF);
+    auto toFrame = [&](uint64_t tick) {
+      return static_cast<uint64_t>(static_cast<unsigned __int128>(tick) * kPcmRate * perTickNum / perSecond);
+    };
+    for (TMidiEvent& e : FEvents) e.Frame = toFrame(e.Frame);
+    FLengthFrames = toFrame(endTick);
+    return;
+  }
+  // Quarter-note ticks under the tempo map. Time is kept as microseconds
+  // times ticks-per-quarter so that it stays exact.
+  const uint64_t ppq = static_cast<uint64_t>(FDivision);
+  size_t next = 0;
+  uint64_t baseTick = 0;
+  unsigned __int128 baseScaled = 0;
+  uint32_t tempo = kDefaultTempo;
+  auto toFrame = [&](uint64_t tick) {
+    while (next < tempos.size() && tempos[next].Tick <= tick) {
+      baseScaled += static_cast<unsigned __int128>(tempos[next].Tick - baseTick) * tempo;
+      baseTick = tempos[next].Tick;
+      tempo = tempos[next].MicrosPerQuarter;
+      ++next;
+    }
+    const unsigned __int128 scaled = baseScaled + static_cast<unsigned __int128>(tick - baseTick) * tempo;
+    return static_cast<uint64_t>(scaled * kPcmRate / (static_cast<unsigned __int128>(ppq) * 1000000u));
+  };
+  for (TMidiEvent& e : FEvents) e.Frame = toFrame(e.Frame);
+  FLengthFrames = toFrame(endTick);
+}
+
+}  // namespace pelto5

@@ -1,0 +1,121 @@
+// Sound formats in scenarios run by the player, headless: a waited-for
+// sound holds the script for its decoded length whatever its format, and a
+// damaged file is "missing" with its reason in the trace.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio/SoundFiles.h"
+#include "support/PlayerRun.h"
+
+namespace pelto5::test {
+namespace {
+
+const std::string kPage = "スタートブック/スタートページ";
+
+// Makes a tone of ms milliseconds with ffmpeg; false if that failed.
+bool MakeTone(const std::string& path, int ms, const std::string& encoder) {
+  const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=" +
+                              std::to_string(ms / 1000.0) + "' " + encoder + " '" + path + "'";
+  return std::system(command.c_str()) == 0;
+}
+
+// The time of the trace line of command index of the start page, or -1.
+long TimeOf(const TPlayerResult& r, int index) {
+  const std::string suffix = " " + kPage + " #" + std::to_string(index) + " ";
+  for (const std::string& l : r.ErrorLines) {
+    const size_t at = l.find(suffix);
+    if (l.rfind("trace: ", 0) == 0 && at != std::string::npos) return std::stol(l.substr(7, at - 7));
+  }
+  return -1;
+}
+
+// The length the trace gives for the file ("audio: MS KIND open NAME Nms"), or -1.
+long OpenedLength(const TPlayerResult& r, const std::string& name) {
+  for (const std::string& l : r.ErrorLines) {
+    const size_t at = l.find(" open " + name + " ");
+    if (l.rfind("audio: ", 0) == 0 && at != std::string::npos) return std::stol(l.substr(at + 7 + name.size()));
+  }
+  return -1;
+}
+
+TEST(AudioFormatScenario, AWaitedSoundHoldsTheScriptForItsDecodedLengthInEveryFormat) {
+  TTempDir dir;
+  ASSERT_TRUE(MakeTone(dir.Path() + "/chime.ogg", 700, "-c:a libvorbis"));
+  ASSERT_TRUE(MakeTone(dir.Path() + "/knock.wav", 300, "-ar 22050 -c:a adpcm_ms"));
+  ASSERT_TRUE(MakeTone(dir.Path() + "/voice.wma", 1200, "-c:a wmav2"));
+  ASSERT_TRUE(MakeTone(dir.Path() + "/bell.wav", 400, "-c:a libmp3lame -f wav"));
+  dir.Write("fanfare.mid", OneSecondMidi());
+  const std::vector<std::string> sounds = {"chime.ogg", "knock.wav", "voice.wma", "bell.wav", "fanfare.mid"};
+  const std::vector<long> nominal = {700, 300, 1200, 400, 1000};
+  std::vector<std::string> page;
+  for (const std::string& s : sounds) {
+    page.insert(page.end(), {"Sound.FileName=" + s, "Sound.Wait=1", "@Sound"});
+  }
+  page.push_back("@rem");
+  const std::string script = dir.Write("game.pf5", MakeScript(ScriptWithPage(page)));
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", "--trace-audio", "--max-time", "20000", script});
+  ASSERT_EQ(r.ExitStatus, 0);
+
+  long at = 200;
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    SCOPED_TRACE(sounds[i]);
+    const long length = OpenedLength(r, sounds[i]);
+    EXPECT_NEAR(length, nominal[i], 80) << "the trace shows the decoded length";
+    EXPECT_EQ(TimeOf(r, static_cast<int>(i)), at);
+    // The wait looks at the sound every 100 ms.
+    at += (length + 99) / 100 * 100;
+  }
+  EXPECT_EQ(TimeOf(r, static_cast<int>(sounds.size())), at);
+  EXPECT_TRUE(r.LinesStartingWith("message (").empty());
+}
+
+TEST(AudioFormatScenario, ADamagedFileIsMissingAndTheTraceSaysWhy) {
+  TTempDir dir;
+  ASSERT_TRUE(MakeTone(dir.Path() + "/whole.mp3", 1000, "-c:a libmp3lame"));
+  dir.Write("cut.mp3", ReadFileText(dir.Path() + "/whole.mp3").substr(0, 90));
+  std::string noise;
+  for (int i = 0; i < 5000; ++i) noise += static_cast<char>((i * 2654435761u) >> 24);
+  dir.Write("noise.wma", noise);
+  dir.Write("broken.mid", OneSecondMidi().substr(0, 30));
+  const std::string script = dir.Write(
+      "game.pf5", MakeScript(ScriptWithPage({"Music.FileName=whole.mp3", "@Music", "Music.FileName=cut.mp3", "@Music",
+                                             "Sound.FileName=noise.wma", "Sound.Wait=1", "@Sound",
+                                             "Sound.FileName=broken.mid", "Sound.Wait=1", "@Sound", "@rem"})));
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", "--trace-audio", "--max-time", "20000", script});
+  ASSERT_EQ(r.ExitStatus, 0);
+  const std::vector<std::string> audio = r.LinesStartingWith("audio: ");
+  for (const std::string name : {"cut.mp3", "noise.wma", "broken.mid"}) {
+    SCOPED_TRACE(name);
+    int missing = 0, reasons = 0;
+    for (const std::string& l : audio) {
+      if (l.find(" missing " + name) != std::string::npos) ++missing;
+      if (l.find(" cannot play " + name + ": ") != std::string::npos && l.size() > l.find(": ", 7) + 3) ++reasons;
+    }
+    EXPECT_EQ(missing, 1);
+    EXPECT_EQ(reasons, 1);
+  }
+  EXPECT_TRUE(r.HasLine("audio: 200 sound cannot play broken.mid: truncated MIDI track 1"));
+  // Nothing was waited for; the music played until the next track was asked for.
+  EXPECT_EQ(TimeOf(r, 4), 200);
+  EXPECT_TRUE(r.HasLine("audio: 200 music open whole.mp3 1000ms"));
+  EXPECT_TRUE(r.HasLine("audio: 200 music stop"));
+  EXPECT_TRUE(r.LinesStartingWith("message (").empty());
+}
+
+TEST(AudioFormatScenario, TraceAudioAloneWritesTheAudioLines) {
+  TTempDir dir;
+  dir.Write("fanfare.mid", OneSecondMidi());
+  const std::string script =
+      dir.Write("game.pf5", MakeScript(ScriptWithPage({"Music.FileName=fanfare.mid", "@Music", "@rem"})));
+  const TPlayerResult r = RunPlayer({"--headless", "--trace-audio", script});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(r.HasLine("audio: 200 music open fanfare.mid 1000ms"));
+  EXPECT_TRUE(r.LinesStartingWith("trace: ").empty());
+}
+
+}  // namespace
+}  // namespace pelto5::test
