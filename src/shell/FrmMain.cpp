@@ -17,6 +17,7 @@
 #include "save/SaveCommands.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
+#include "shell/FrmDebugInfo.h"
 #include "shell/StateDump.h"
 
 namespace pelto5 {
@@ -147,6 +148,15 @@ void TfrmMain::ApplySettings() {
   FLegacyMode = FAccessControl->FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
   FSaveSystem->LoadSystemSettings(FAccessControl->FDataDirectory + kSettingsFile);
   Platform().SetWindowPosition(FAccessControl->FWindowLeft, FAccessControl->FWindowTop);
+  TPeltoFile& file = *FAccessControl->FPeltoFile;
+  if (file.ReadBool(kPelto, "DebugMode", false)) {
+    FDebugInfo = std::make_unique<TfrmDebugInfo>();
+    FDebugInfo->FAccessControl = FAccessControl.get();
+    FDebugInfo->FScreenControl = FScreenControl.get();
+    FDebugInfo->SetPosition(file.ReadInteger(kPelto, "ImageWidth", 640) + Platform().WindowLeft() + 32,
+                            Platform().WindowTop());
+    FDebugInfo->Show();
+  }
 }
 
 void TfrmMain::StartExecution() {
@@ -233,6 +243,7 @@ bool TfrmMain::MainLoop_Step() {
     Platform().MessageBox(kUnknownCommand, TMessageIcon::None, TMessageButtons::Ok);
   }
   process.EndStep();
+  if (FDebugInfo) FDebugInfo->RefreshInfo();
   return result;
 }
 
@@ -253,6 +264,7 @@ void TfrmMain::FormDestroy() {
   FSaveSystem->CloseSaveFile();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
+  FDebugInfo.reset();
   FPresentationCommands.reset();
   FFlowCommands.reset();
   FSaveCommands.reset();
@@ -272,7 +284,7 @@ void TfrmMain::StoreWindowPosition() {
 
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
-  if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath)) {
+  if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath, FDebugInfo.get())) {
     Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
   }
 }

@@ -23,6 +23,7 @@ class TDynamicLayer;
 class TDisplayMode;
 class TSaveSystem;
 class TSaveCommands;
+class TfrmDebugInfo;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -88,6 +89,7 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TDisplayMode> FDisplayMode;
   std::unique_ptr<TSaveSystem> FSaveSystem;
   std::unique_ptr<TSaveCommands> FSaveCommands;
+  std::unique_ptr<TfrmDebugInfo> FDebugInfo;  // only in debug mode
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
