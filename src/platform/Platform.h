@@ -78,6 +78,45 @@ class TPlatformClient {
   virtual const TCanvas* ScreenshotFrame() { return nullptr; }
 };
 
+// Events of a tool window: a second, framed window beside the main one
+// (the debug information window) with its own canvas. Coordinates are
+// client coordinates of the tool window, in its own pixels.
+class TToolWindowClient {
+ public:
+  virtual ~TToolWindowClient() = default;
+  // Draw the whole client area into the window's canvas and Present() it.
+  virtual void ToolPaint() = 0;
+  // The client area changed size; the canvas already has the new size.
+  virtual void ToolResize(int width, int height) = 0;
+  virtual void ToolMouseDown(TMouseButton button, int x, int y) = 0;
+  virtual void ToolMouseUp(TMouseButton button, int x, int y) = 0;
+  virtual void ToolMouseMove(int x, int y) = 0;
+  // Wheel notches: positive away from the user (scroll up).
+  virtual void ToolMouseWheel(int notches) = 0;
+  virtual void ToolKeyDown(int key) = 0;
+  // The user closed the window with its frame's close button.
+  virtual void ToolClose() = 0;
+  // Automation: select page (tab) index as a click on its tab would.
+  virtual void ToolSelectPage(int index) = 0;
+};
+
+class TToolWindow {
+ public:
+  virtual ~TToolWindow() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  // Position of the window and size of its client area (its canvas).
+  virtual void SetBounds(int left, int top, int width, int height) = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual bool Visible() const = 0;
+  virtual TCanvas& Canvas() = 0;
+  // Shows what the canvas holds now.
+  virtual void Present() = 0;
+  // Asks for a ToolPaint when the platform next gets round to it (between
+  // steps, before it waits); many requests make one paint.
+  virtual void Invalidate() = 0;
+};
+
 class TPlatform {
  public:
   virtual ~TPlatform() = default;
@@ -140,6 +179,11 @@ class TPlatform {
   virtual void Present() = 0;
   virtual void SetCursor(int cursor) = 0;
   virtual int Cursor() const = 0;
+
+  // --- Tool windows -------------------------------------------------------
+  // A new, hidden tool window sending its events to client, which must
+  // outlive it.
+  virtual std::unique_ptr<TToolWindow> CreateToolWindow(TToolWindowClient& client) = 0;
 
   // --- Audio -------------------------------------------------------------
   // A new, closed playback channel of the given kind.

@@ -19,6 +19,7 @@
 #include "save/SaveCommands.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
+#include "shell/FrmDebugInfo.h"
 #include "shell/ReaderComforts.h"
 #include "shell/StateDump.h"
 
@@ -199,6 +200,15 @@ void TfrmMain::ApplySettings() {
   if (!FOptions.KeepWindowSize && FSaveSystem->FWindowWidth > 0 && FSaveSystem->FWindowHeight > 0) {
     Platform().SetWindowSize(FSaveSystem->FWindowWidth, FSaveSystem->FWindowHeight);
   }
+  TPeltoFile& file = *FAccessControl->FPeltoFile;
+  if (file.ReadBool(kPelto, "DebugMode", false)) {
+    FDebugInfo = std::make_unique<TfrmDebugInfo>();
+    FDebugInfo->FAccessControl = FAccessControl.get();
+    FDebugInfo->FScreenControl = FScreenControl.get();
+    FDebugInfo->SetPosition(file.ReadInteger(kPelto, "ImageWidth", 640) + Platform().WindowLeft() + 32,
+                            Platform().WindowTop());
+    FDebugInfo->Show();
+  }
 }
 
 void TfrmMain::StartExecution() {
@@ -294,6 +304,7 @@ bool TfrmMain::MainLoop_Step() {
     Platform().MessageBox(kUnknownCommand, TMessageIcon::None, TMessageButtons::Ok);
   }
   process.EndStep();
+  if (FDebugInfo) FDebugInfo->RefreshInfo();
   return result;
 }
 
@@ -315,6 +326,7 @@ void TfrmMain::FormDestroy() {
   FSaveSystem->CloseSaveFile();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
+  FDebugInfo.reset();
   FPresentationCommands.reset();
   FFlowCommands.reset();
   FSaveCommands.reset();
@@ -338,7 +350,7 @@ void TfrmMain::StoreWindowPosition() {
 
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
-  if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath)) {
+  if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath, FDebugInfo.get())) {
     Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
   }
 }

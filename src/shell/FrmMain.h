@@ -24,6 +24,7 @@ class TDisplayMode;
 class TSaveSystem;
 class TSaveCommands;
 class TReaderComforts;
+class TfrmDebugInfo;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -100,6 +101,7 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TSaveSystem> FSaveSystem;
   std::unique_ptr<TSaveCommands> FSaveCommands;
   std::unique_ptr<TReaderComforts> FComforts;
+  std::unique_ptr<TfrmDebugInfo> FDebugInfo;  // only in debug mode
   TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;

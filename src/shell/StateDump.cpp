@@ -8,6 +8,7 @@
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/VariableCtrl.h"
+#include "shell/FrmDebugInfo.h"
 
 namespace pelto5 {
 
@@ -51,7 +52,7 @@ void AppendScreen(std::string& out, TScreenControl& screen) {
 
 }  // namespace
 
-std::string TStateDump::Build(TPeltoAccessControl& access, TScreenControl* screen) {
+std::string TStateDump::Build(TPeltoAccessControl& access, TScreenControl* screen, const TfrmDebugInfo* debug) {
   std::string out = "[position]\n";
   out += "Stack.BookName=" + sjis::ToUtf8(access.FCommandCtrl->BookName()) + "\n";
   out += "Stack.PageName=" + sjis::ToUtf8(access.FCommandCtrl->PageName()) + "\n";
@@ -67,11 +68,13 @@ std::string TStateDump::Build(TPeltoAccessControl& access, TScreenControl* scree
   out += "[strings]\n";
   AppendLines(out, access.FVariableCtrl->FStringVars);
   if (screen) AppendScreen(out, *screen);
+  if (debug) out += debug->DumpSections();
   return out;
 }
 
-bool TStateDump::Write(TPeltoAccessControl& access, TScreenControl* screen, const std::string& path) {
-  return TFileSystem::WriteFileAtomic(path, Build(access, screen));
+bool TStateDump::Write(TPeltoAccessControl& access, TScreenControl* screen, const std::string& path,
+                       const TfrmDebugInfo* debug) {
+  return TFileSystem::WriteFileAtomic(path, Build(access, screen, debug));
 }
 
 }  // namespace pelto5

@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -76,6 +77,22 @@ bool RestIsBlank(const std::string& rest) {
   return true;
 }
 
+// The virtual-key code of a key name or decimal code; 0 if unknown.
+int KeyFromName(const std::string& name) {
+  static const struct {
+    const char* Name;
+    int Key;
+  } kNames[] = {{"space", VK_SPACE}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}, {"ctrl", VK_CONTROL}, {"pageup", 33},
+                {"pagedown", 34},    {"end", 35},          {"home", 36},         {"left", 37},
+                {"up", 38},          {"right", 39},        {"down", 40}};
+  for (const auto& n : kNames) {
+    if (name == n.Name) return n.Key;
+  }
+  long long code = 0;
+  if (ParseNumber(name, 255, code) && code > 0) return static_cast<int>(code);
+  return 0;
+}
+
 // Parses one non-comment line into an event; false with a reason otherwise.
 bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string& reason) {
   std::string rest = line;
@@ -105,27 +122,18 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
   if (kind == "click") return readPoint(THeadlessEvent::TKind::Click);
   if (kind == "rclick") return readPoint(THeadlessEvent::TKind::RightClick);
   if (kind == "mclick") return readPoint(THeadlessEvent::TKind::MiddleClick);
-  if (kind == "key" || kind == "key-down" || kind == "key-up") {
+  if (kind == "key" || kind == "key-down" || kind == "key-up" || kind == "debug-key") {
     const std::string name = NextWord(rest);
-    long long code = 0;
     event.Kind = kind == "key"        ? THeadlessEvent::TKind::Key
                  : kind == "key-down" ? THeadlessEvent::TKind::KeyDown
-                                      : THeadlessEvent::TKind::KeyUp;
+                 : kind == "key-up"   ? THeadlessEvent::TKind::KeyUp
+                                      : THeadlessEvent::TKind::DebugKey;
     if (!RestIsBlank(rest)) {
       reason = "\"" + kind + "\" takes one key name";
       return false;
     }
-    if (name == "space") {
-      event.Key = VK_SPACE;
-    } else if (name == "enter") {
-      event.Key = VK_RETURN;
-    } else if (name == "escape") {
-      event.Key = VK_ESCAPE;
-    } else if (name == "ctrl") {
-      event.Key = VK_CONTROL;
-    } else if (ParseNumber(name, 255, code) && code > 0) {
-      event.Key = static_cast<int>(code);
-    } else {
+    event.Key = KeyFromName(name);
+    if (event.Key == 0) {
       reason = "unknown key \"" + name + "\"";
       return false;
     }
@@ -145,6 +153,38 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
     event.Delta = static_cast<int>(negative ? -notches : notches);
     return true;
   }
+  if (kind == "debug-click") return readPoint(THeadlessEvent::TKind::DebugClick);
+  if (kind == "debug-drag") {
+    long long c[4] = {0, 0, 0, 0};
+    for (long long& v : c) {
+      if (!ParseNumber(NextWord(rest), 100000, v)) {
+        reason = "\"debug-drag\" needs four coordinates X1 Y1 X2 Y2";
+        return false;
+      }
+    }
+    if (!RestIsBlank(rest)) {
+      reason = "\"debug-drag\" needs four coordinates X1 Y1 X2 Y2";
+      return false;
+    }
+    event.Kind = THeadlessEvent::TKind::DebugDrag;
+    event.X = static_cast<int>(c[0]);
+    event.Y = static_cast<int>(c[1]);
+    event.X2 = static_cast<int>(c[2]);
+    event.Y2 = static_cast<int>(c[3]);
+    return true;
+  }
+  if (kind == "debug-tab" || kind == "debug-wheel") {
+    std::string word = NextWord(rest);
+    const bool negative = kind == "debug-wheel" && !word.empty() && word[0] == '-';
+    long long n = 0;
+    if (!ParseNumber(negative ? word.substr(1) : word, 1000, n) || !RestIsBlank(rest)) {
+      reason = kind == "debug-tab" ? "\"debug-tab\" needs a tab number" : "\"debug-wheel\" needs a number of notches";
+      return false;
+    }
+    event.Kind = kind == "debug-tab" ? THeadlessEvent::TKind::DebugTab : THeadlessEvent::TKind::DebugWheel;
+    event.Key = static_cast<int>(negative ? -n : n);
+    return true;
+  }
   if (kind == "text") {
     // The rest of the line after one separating blank is the answer.
     event.Kind = THeadlessEvent::TKind::Text;
@@ -159,13 +199,13 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
     event.Kind = kind == "quit" ? THeadlessEvent::TKind::Quit : THeadlessEvent::TKind::TextCancel;
     return true;
   }
-  if (kind == "shot") {
+  if (kind == "shot" || kind == "debug-shot") {
     size_t b = 0;
     while (b < rest.size() && (rest[b] == ' ' || rest[b] == '\t')) ++b;
-    event.Kind = THeadlessEvent::TKind::Shot;
+    event.Kind = kind == "shot" ? THeadlessEvent::TKind::Shot : THeadlessEvent::TKind::DebugShot;
     event.Text = rest.substr(b);
     if (event.Text.empty()) {
-      reason = "\"shot\" needs a file name";
+      reason = "\"" + kind + "\" needs a file name";
       return false;
     }
     return true;
@@ -296,6 +336,55 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
     case K::Quit:
       Terminate();
       break;
+    case K::DebugShot:
+    case K::DebugTab:
+    case K::DebugClick:
+    case K::DebugKey:
+    case K::DebugWheel:
+    case K::DebugDrag:
+      DeliverToDebugWindow(e);
+      break;
+  }
+}
+
+void THeadlessPlatform::DeliverToDebugWindow(const THeadlessEvent& e) {
+  using K = THeadlessEvent::TKind;
+  THeadlessToolWindow* window = DebugWindow();
+  if (!window) {
+    WriteLine("headless: there is no debug window for a debug event");
+    return;
+  }
+  if (e.Kind == K::DebugShot) {
+    window->PaintIfInvalid();
+    if (!window->Canvas().SavePng(e.Text)) WriteLine("headless: cannot write screenshot " + e.Text);
+    return;
+  }
+  // A hidden window takes no input.
+  if (!window->Visible()) return;
+  TToolWindowClient& client = window->Client();
+  switch (e.Kind) {
+    case K::DebugTab:
+      client.ToolSelectPage(e.Key);
+      break;
+    case K::DebugClick:
+      client.ToolMouseMove(e.X, e.Y);
+      client.ToolMouseDown(TMouseButton::Left, e.X, e.Y);
+      client.ToolMouseUp(TMouseButton::Left, e.X, e.Y);
+      break;
+    case K::DebugDrag:
+      client.ToolMouseMove(e.X, e.Y);
+      client.ToolMouseDown(TMouseButton::Left, e.X, e.Y);
+      client.ToolMouseMove(e.X2, e.Y2);
+      client.ToolMouseUp(TMouseButton::Left, e.X2, e.Y2);
+      break;
+    case K::DebugKey:
+      client.ToolKeyDown(e.Key);
+      break;
+    case K::DebugWheel:
+      client.ToolMouseWheel(e.Key);
+      break;
+    default:
+      break;
   }
 }
 
@@ -410,6 +499,16 @@ bool THeadlessPlatform::SetFullScreen(bool on, int width, int height) {
   FFullScreen = on;
   ++FDisplayModeChanges;
   return true;
+}
+
+std::unique_ptr<TToolWindow> THeadlessPlatform::CreateToolWindow(TToolWindowClient& client) {
+  return std::make_unique<THeadlessToolWindow>(*this, client);
+}
+
+void THeadlessPlatform::RegisterToolWindow(THeadlessToolWindow* window) { FToolWindows.push_back(window); }
+
+void THeadlessPlatform::UnregisterToolWindow(THeadlessToolWindow* window) {
+  std::erase(FToolWindows, window);
 }
 
 std::unique_ptr<TAudioChannel> THeadlessPlatform::CreateAudioChannel(TAudioKind kind) {

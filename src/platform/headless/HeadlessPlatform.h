@@ -11,16 +11,23 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessToolWindow.h"
 
 namespace pelto5 {
 
 struct THeadlessEvent {
-  enum class TKind { Move, Click, RightClick, MiddleClick, Key, KeyDown, KeyUp, Wheel, Text, TextCancel, Shot, Quit };
+  enum class TKind {
+    Move, Click, RightClick, MiddleClick, Key, KeyDown, KeyUp, Wheel, Text, TextCancel, Shot, Quit,
+    // Input and pictures of the debug window (the newest tool window).
+    DebugShot, DebugTab, DebugClick, DebugKey, DebugWheel, DebugDrag
+  };
   uint32_t Time = 0;
   TKind Kind = TKind::Move;
   int X = 0;
   int Y = 0;
-  int Key = 0;
+  int X2 = 0;  // end of a drag
+  int Y2 = 0;
+  int Key = 0;    // key code, tab index or debug-window wheel notches
   int Delta = 0;  // wheel notches, positive up
   std::string Text;  // answer (Shift-JIS) or screenshot path (UTF-8)
 };
@@ -88,6 +95,13 @@ class THeadlessPlatform : public TPlatform {
   void SetCursor(int cursor) override { FCursor = cursor; }
   int Cursor() const override { return FCursor; }
 
+  std::unique_ptr<TToolWindow> CreateToolWindow(TToolWindowClient& client) override;
+  // Tool windows announce themselves here; the newest is the debug window
+  // that the events file's debug events address.
+  void RegisterToolWindow(THeadlessToolWindow* window);
+  void UnregisterToolWindow(THeadlessToolWindow* window);
+  THeadlessToolWindow* DebugWindow() const { return FToolWindows.empty() ? nullptr : FToolWindows.back(); }
+
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
@@ -100,6 +114,7 @@ class THeadlessPlatform : public TPlatform {
   void Deliver(const THeadlessEvent& event);
   void WriteLine(const std::string& utf8);
   void TakeScreenshot(const std::string& path);
+  void DeliverToDebugWindow(const THeadlessEvent& event);
 
   THeadlessOptions FOptions;
   uint32_t FClock = 0;
@@ -121,6 +136,7 @@ class THeadlessPlatform : public TPlatform {
   bool FFullScreen = false;
   bool FFullScreenRefused = false;
   int FDisplayModeChanges = 0;
+  std::vector<THeadlessToolWindow*> FToolWindows;
 };
 
 }  // namespace pelto5

@@ -12,7 +12,13 @@
 #include "platform/Letterbox.h"
 #include "platform/SjisText.h"
 #include "platform/sdl/SdlAudioChannel.h"
+#include "platform/sdl/SdlCursors.h"
 #include "platform/sdl/SdlInputDialog.h"
+#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlMessageBox.h"
+#include "platform/sdl/SdlTicks.h"
+#include "platform/sdl/SdlToolWindow.h"
+#include "platform/sdl/SdlWindowSurface.h"
 
 namespace pelto5 {
 
@@ -28,158 +34,24 @@ constexpr int kDisplayAttempts = 5;
 constexpr uint32_t kDisplayRetryDelay = 100;
 // Larger windows than this are refused by every display server we know.
 constexpr int kMaxWindowSide = 16384;
-
-// The select cursor: a pointing hand. 'X' black, '.' white, ' ' transparent;
-// the hot spot is the tip of the index finger.
-constexpr int kCursorSize = 32;
-constexpr int kCursorHotX = 5;
-constexpr int kCursorHotY = 0;
-constexpr const char* kHandCursor[] = {
-    "     XX          ",
-    "    X..X         ",
-    "    X..X         ",
-    "    X..X         ",
-    "    X..X         ",
-    "    X..XXX       ",
-    "    X..X..XXX    ",
-    "    X..X..X..XX  ",
-    "    X..X..X..X.X ",
-    "XXX X..X..X..X..X",
-    "X..XX...........X",
-    "X...X...........X",
-    " X..............X",
-    "  X.............X",
-    "  X............X ",
-    "   X...........X ",
-    "   X..........X  ",
-    "    X.........X  ",
-    "    X.........X  ",
-    "    XXXXXXXXXXX  ",
-};
-
-// True once the wrapping tick counter has reached due.
-bool TickReached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
-
-// Line breaks as the message box draws them: CR LF and lone CR become LF.
-std::string NormalizeLineBreaks(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-      continue;
-    }
-    out += '\n';
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-  }
-  return out;
-}
-
-bool IsInputEvent(uint32_t type) {
-  switch (type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTEDITING:
-    case SDL_TEXTINPUT:
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEWHEEL:
-      return true;
-    default:
-      return false;
-  }
-}
-
-int VirtualKeyFromKeycode(int32_t keycode) {
-  if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + (keycode - SDLK_a);
-  if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + (keycode - SDLK_0);
-  if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return 112 + (keycode - SDLK_F1);
-  if (keycode >= SDLK_F13 && keycode <= SDLK_F24) return 124 + (keycode - SDLK_F13);
-  if (keycode >= SDLK_KP_1 && keycode <= SDLK_KP_9) return 97 + (keycode - SDLK_KP_1);
-  switch (keycode) {
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-    case SDLK_RETURN2: return VK_RETURN;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return 17;
-    case SDLK_LALT:
-    case SDLK_RALT: return 18;
-    case SDLK_PAUSE: return 19;
-    case SDLK_CAPSLOCK: return 20;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
-    case SDLK_PRINTSCREEN: return 44;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    case SDLK_LGUI: return 91;
-    case SDLK_RGUI: return 92;
-    case SDLK_APPLICATION: return 93;
-    case SDLK_KP_0: return 96;
-    case SDLK_KP_MULTIPLY: return 106;
-    case SDLK_KP_PLUS: return 107;
-    case SDLK_KP_MINUS: return 109;
-    case SDLK_KP_PERIOD: return 110;
-    case SDLK_KP_DIVIDE: return 111;
-    case SDLK_NUMLOCKCLEAR: return 144;
-    case SDLK_SCROLLLOCK: return 145;
-    case SDLK_SEMICOLON: return 186;
-    case SDLK_EQUALS: return 187;
-    case SDLK_COMMA: return 188;
-    case SDLK_MINUS: return 189;
-    case SDLK_PERIOD: return 190;
-    case SDLK_SLASH: return 191;
-    case SDLK_BACKQUOTE: return 192;
-    case SDLK_LEFTBRACKET: return 219;
-    case SDLK_BACKSLASH: return 220;
-    case SDLK_RIGHTBRACKET: return 221;
-    case SDLK_QUOTE: return 222;
-    // Keys of the Japanese layout that have no place on the US one.
-    case SDLK_COLON: return 186;
-    case SDLK_AT: return 192;
-    case SDLK_CARET: return 222;
-    default: return 0;
-  }
-}
+// Tool windows are painted at most this often while steps run back to back.
+constexpr uint32_t kToolPaintInterval = 20;
 
 }  // namespace
-
-int VirtualKeyFromSdl(int32_t keycode, int scancode) {
-  if (const int vk = VirtualKeyFromKeycode(keycode); vk != 0) return vk;
-  // A layout whose letter and digit keys produce other characters still
-  // reports the key by its position, as Windows does.
-  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
-  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
-  if (scancode == SDL_SCANCODE_0) return '0';
-  return 0;
-}
 
 struct TSdlPlatform::TImpl {
   TSdlOptions Options;
   bool VideoStarted = false;
   bool NoDisplay = false;
-  SDL_Window* Window = nullptr;
-  SDL_Renderer* Renderer = nullptr;
-  SDL_Texture* Texture = nullptr;
-  int TextureWidth = 0;
-  int TextureHeight = 0;
+  TSdlWindowSurface Main;
+  // Live tool windows (owned by their creators), in creation order.
+  std::vector<TSdlToolWindow*> ToolWindows;
+  uint32_t LastToolPaint = 0;
   SDL_Cursor* ArrowCursor = nullptr;
   SDL_Cursor* SelectCursor = nullptr;
   bool Shown = false;
 
-  TCanvas Canvas;
+  TCanvas& Canvas = Main.Canvas();
   std::string Caption = kDefaultCaption;
   int Left = 0;
   int Top = 0;
@@ -238,13 +110,8 @@ struct TSdlPlatform::TImpl {
   void Shutdown() {
     if (SelectCursor) SDL_FreeCursor(SelectCursor);
     if (ArrowCursor) SDL_FreeCursor(ArrowCursor);
-    if (Texture) SDL_DestroyTexture(Texture);
-    if (Renderer) SDL_DestroyRenderer(Renderer);
-    if (Window) SDL_DestroyWindow(Window);
+    Main.Destroy();
     SelectCursor = ArrowCursor = nullptr;
-    Texture = nullptr;
-    Renderer = nullptr;
-    Window = nullptr;
     if (VideoStarted) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
@@ -254,18 +121,12 @@ struct TSdlPlatform::TImpl {
 
   int Scale() const { return std::clamp(Options.Scale, 1, kMaxScale); }
 
-  // Where the picture lies in the window, in window points (what pointer
-  // events use) or in the renderer's pixels (what drawing uses).
+  // Where the picture lies in the main window, in window points (what
+  // pointer events use).
   TLetterbox PointerBox() const {
     int w = 0;
     int h = 0;
-    if (Window) SDL_GetWindowSize(Window, &w, &h);
-    return TLetterbox::Fit(Canvas.Width(), Canvas.Height(), w, h);
-  }
-  TLetterbox OutputBox() const {
-    int w = 0;
-    int h = 0;
-    if (Renderer) SDL_GetRendererOutputSize(Renderer, &w, &h);
+    if (Window()) SDL_GetWindowSize(Window(), &w, &h);
     return TLetterbox::Fit(Canvas.Width(), Canvas.Height(), w, h);
   }
   // A pointer event's position turned into picture pixels in place.
@@ -283,54 +144,50 @@ struct TSdlPlatform::TImpl {
     return static_cast<int>(std::min<long long>(scaled, kMaxWindowSide));
   }
 
-  bool CreateRenderer(std::string& error) {
-    Renderer = SDL_CreateRenderer(Window, -1, 0);
-    if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
-    if (!Renderer) {
-      error = std::string("cannot create a renderer for the main window: ") + SDL_GetError();
-      return false;
+  void Present() { Main.Present(); }
+
+  SDL_Window* Window() const { return Main.Window(); }
+
+  // Paints the tool windows that asked for it; while steps run back to
+  // back (throttled) not more often than every kToolPaintInterval ms.
+  void PaintToolWindows(bool throttled) {
+    const uint32_t now = SDL_GetTicks();
+    if (throttled && !TickReached(now, LastToolPaint + kToolPaintInterval)) return;
+    LastToolPaint = now;
+    for (TSdlToolWindow* tool : ToolWindows) tool->PaintIfInvalid();
+  }
+
+  TSdlToolWindow* ToolWindowOf(uint32_t windowId) const {
+    if (windowId == 0) return nullptr;
+    for (TSdlToolWindow* tool : ToolWindows) {
+      if (tool->Id() == windowId) return tool;
     }
+    return nullptr;
+  }
+
+  // The window an event belongs to, for window and input events.
+  static uint32_t EventWindow(const SDL_Event& event) {
+    return event.type == SDL_WINDOWEVENT ? event.window.windowID : InputEventWindow(event);
+  }
+
+  // Gives a tool window its event; false if the event is not a tool window's.
+  bool DispatchToToolWindow(const SDL_Event& event, bool inputAllowed) {
+    TSdlToolWindow* tool = ToolWindowOf(EventWindow(event));
+    if (!tool) return false;
+    tool->HandleEvent(event, inputAllowed);
     return true;
   }
 
-  // (Re)creates the streaming texture at the canvas size. A canvas the
-  // renderer cannot hold leaves no texture; Present then shows black.
-  void EnsureTexture() {
-    if (!Renderer) return;
-    const int w = Canvas.Width();
-    const int h = Canvas.Height();
-    if (Texture && TextureWidth == w && TextureHeight == h) return;
-    if (Texture) SDL_DestroyTexture(Texture);
-    Texture = nullptr;
-    TextureWidth = TextureHeight = 0;
-    if (w <= 0 || h <= 0) return;
-    Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
-    if (!Texture) return;
-    SDL_SetTextureScaleMode(Texture, Options.LinearFilter ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-    TextureWidth = w;
-    TextureHeight = h;
-  }
-
-  void Present() {
-    if (!Renderer) return;
-    EnsureTexture();
-    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
-    SDL_RenderClear(Renderer);
-    if (Texture) {
-      SDL_UpdateTexture(Texture, nullptr, Canvas.Pixels(), Canvas.Width() * static_cast<int>(sizeof(uint32_t)));
-      // The picture keeps its aspect; the rest of the window stays black.
-      const TLetterbox box = OutputBox();
-      const SDL_Rect target{box.X, box.Y, box.Width, box.Height};
-      SDL_RenderCopy(Renderer, Texture, nullptr, &target);
-    }
-    SDL_RenderPresent(Renderer);
+  void SuspendToolWindows(bool suspended) {
+    for (TSdlToolWindow* tool : ToolWindows) tool->SetSuspended(suspended);
   }
 
   // A real display-mode change where the display has width x height,
   // else the desktop covered with the picture letterboxed.
   bool EnterFullScreen(int width, int height) {
     if (width <= 0 || height <= 0) return false;
-    int display = SDL_GetWindowDisplayIndex(Window);
+    SDL_Window* window = Window();
+    int display = SDL_GetWindowDisplayIndex(window);
     if (display < 0) display = 0;
     SDL_DisplayMode want{};
     want.w = width;
@@ -338,42 +195,27 @@ struct TSdlPlatform::TImpl {
     SDL_DisplayMode mode{};
     bool entered = false;
     if (SDL_GetClosestDisplayMode(display, &want, &mode) && mode.w == width && mode.h == height &&
-        SDL_SetWindowDisplayMode(Window, &mode) == 0) {
-      entered = SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN) == 0;
+        SDL_SetWindowDisplayMode(window, &mode) == 0) {
+      entered = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
     }
-    if (!entered) entered = SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (!entered) entered = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     if (!entered) return false;
     FullScreen = true;
+    // The debug window cannot stand beside a full-screen picture.
+    SuspendToolWindows(true);
     return true;
   }
 
   bool LeaveFullScreen() {
     if (!FullScreen) return true;
-    if (SDL_SetWindowFullscreen(Window, 0) != 0) return false;
+    if (SDL_SetWindowFullscreen(Window(), 0) != 0) return false;
     FullScreen = false;
-    SDL_SetWindowSize(Window, ScaledSide(Canvas.Width()), ScaledSide(Canvas.Height()));
+    SDL_SetWindowSize(Window(), ScaledSide(Canvas.Width()), ScaledSide(Canvas.Height()));
+    SuspendToolWindows(false);
     return true;
   }
 
-  SDL_Cursor* MakeSelectCursor() {
-    constexpr int rowBytes = kCursorSize / 8;
-    std::vector<Uint8> data(rowBytes * kCursorSize, 0);
-    std::vector<Uint8> mask(rowBytes * kCursorSize, 0);
-    int y = 0;
-    for (const char* row : kHandCursor) {
-      for (int x = 0; row[x] != '\0' && x < kCursorSize; ++x) {
-        const size_t byte = static_cast<size_t>(y) * rowBytes + x / 8;
-        const Uint8 bit = static_cast<Uint8>(0x80 >> (x % 8));
-        if (row[x] == 'X') data[byte] |= bit;
-        if (row[x] != ' ') mask[byte] |= bit;
-      }
-      ++y;
-    }
-    SDL_Cursor* cursor = SDL_CreateCursor(data.data(), mask.data(), kCursorSize, kCursorSize, kCursorHotX, kCursorHotY);
-    return cursor ? cursor : SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
-  }
-
-  bool IsOurWindow(uint32_t windowId) const { return Window && windowId == SDL_GetWindowID(Window); }
+  bool IsOurWindow(uint32_t windowId) const { return Window() && windowId == Main.Id(); }
 
   void DispatchWindowEvent(const SDL_WindowEvent& event) {
     if (!IsOurWindow(event.windowID)) return;
@@ -408,16 +250,16 @@ struct TSdlPlatform::TImpl {
     }
   }
 
-  static bool MouseButton(uint8_t sdlButton, TMouseButton& button) {
-    switch (sdlButton) {
-      case SDL_BUTTON_LEFT: button = TMouseButton::Left; return true;
-      case SDL_BUTTON_RIGHT: button = TMouseButton::Right; return true;
-      case SDL_BUTTON_MIDDLE: button = TMouseButton::Middle; return true;
-      default: return false;
-    }
+  void DeviceReset() {
+    Main.ResetTexture();
+    for (TSdlToolWindow* tool : ToolWindows) tool->DeviceReset();
   }
 
   void Dispatch(const SDL_Event& event) {
+    // A tool window's own events go to it; its input only while no dialog is up.
+    if ((event.type == SDL_WINDOWEVENT || IsInputEvent(event.type)) && DispatchToToolWindow(event, ModalDepth == 0)) {
+      return;
+    }
     switch (event.type) {
       case SDL_QUIT:
         Terminated = true;
@@ -427,10 +269,8 @@ struct TSdlPlatform::TImpl {
         return;
       case SDL_RENDER_DEVICE_RESET:
       case SDL_RENDER_TARGETS_RESET:
-        // The texture may be gone with the device; make it anew and repaint.
-        if (Texture) SDL_DestroyTexture(Texture);
-        Texture = nullptr;
-        TextureWidth = TextureHeight = 0;
+        // The textures may be gone with the device; make them anew and repaint.
+        DeviceReset();
         if (Client) Client->FormPaint();
         return;
       default:
@@ -449,7 +289,7 @@ struct TSdlPlatform::TImpl {
       case SDL_MOUSEBUTTONUP: {
         if (!IsOurWindow(event.button.windowID)) return;
         TMouseButton button;
-        if (!MouseButton(event.button.button, button)) return;
+        if (!MouseButtonFromSdl(event.button.button, button)) return;
         if (event.type == SDL_MOUSEBUTTONDOWN) {
           Client->FormMouseDown(button, mapped.button.x, mapped.button.y);
         } else {
@@ -500,11 +340,13 @@ struct TSdlPlatform::TImpl {
     SDL_PumpEvents();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Dispatch(event);
+    PaintToolWindows(true);
   }
 
   // Waits up to timeoutMs for one event (forever when negative) and
   // handles it. False when nothing came.
   bool WaitAndDispatch(int timeoutMs) {
+    PaintToolWindows(false);
     SDL_Event event;
     const int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
     if (!got) {
@@ -516,37 +358,11 @@ struct TSdlPlatform::TImpl {
     return true;
   }
 
-  // Input that reached the main window while a modal box was up belongs to
-  // nobody: the box stood in front of it. Other events are kept in order.
-  void DropInputSince(uint32_t since) {
-    if (!VideoStarted) return;
-    SDL_PumpEvents();
-    std::vector<SDL_Event> kept;
-    SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-      if (IsInputEvent(event.type) && TickReached(event.common.timestamp, since)) continue;
-      kept.push_back(event);
-    }
-    if (!kept.empty()) SDL_PeepEvents(kept.data(), static_cast<int>(kept.size()), SDL_ADDEVENT, 0, 0);
-  }
-
-  // The window an input event is addressed to (0 for other events).
-  static uint32_t InputEventWindow(const SDL_Event& event) {
-    switch (event.type) {
-      case SDL_KEYDOWN:
-      case SDL_KEYUP: return event.key.windowID;
-      case SDL_TEXTEDITING: return event.edit.windowID;
-      case SDL_TEXTINPUT: return event.text.windowID;
-      case SDL_MOUSEMOTION: return event.motion.windowID;
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: return event.button.windowID;
-      case SDL_MOUSEWHEEL: return event.wheel.windowID;
-      default: return 0;
-    }
-  }
-
   // Handles one event while dialog is open; true when the dialog changed.
   bool DispatchToDialog(const SDL_Event& event, TSdlInputDialog& dialog) {
+    if ((event.type == SDL_WINDOWEVENT || IsInputEvent(event.type)) && DispatchToToolWindow(event, false)) {
+      return false;
+    }
     switch (event.type) {
       case SDL_QUIT:
         Terminated = true;
@@ -568,9 +384,7 @@ struct TSdlPlatform::TImpl {
         return false;
       case SDL_RENDER_DEVICE_RESET:
       case SDL_RENDER_TARGETS_RESET:
-        if (Texture) SDL_DestroyTexture(Texture);
-        Texture = nullptr;
-        TextureWidth = TextureHeight = 0;
+        DeviceReset();
         Present();
         return false;
       default:
@@ -645,7 +459,7 @@ TSdlPlatform::~TSdlPlatform() = default;
 
 bool TSdlPlatform::Initialize(std::string& error) {
   TImpl& d = *FImpl;
-  if (d.Window) return true;
+  if (d.Window()) return true;
   // A player must not keep the screen saver away, and a click that
   // activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -655,30 +469,24 @@ bool TSdlPlatform::Initialize(std::string& error) {
     d.NoDisplay = true;
     return false;
   }
-  d.Window = SDL_CreateWindow(sjis::ToUtf8(d.Caption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()),
-                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-  if (!d.Window) {
-    error = std::string("cannot open the main window: ") + SDL_GetError();
+  d.Main.SetLinearFilter(d.Options.LinearFilter);
+  if (!d.Main.Create("main window", sjis::ToUtf8(d.Caption), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                     d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()),
+                     SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE, error)) {
     d.Shutdown();
     return false;
   }
-  if (!d.CreateRenderer(error)) {
-    d.Shutdown();
-    return false;
-  }
-  d.EnsureTexture();
-  SDL_GetWindowPosition(d.Window, &d.Left, &d.Top);
+  SDL_GetWindowPosition(d.Window(), &d.Left, &d.Top);
   // Only key codes are wanted; composed text would only wake the IME.
   SDL_StopTextInput();
   d.ArrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
-  d.SelectCursor = d.MakeSelectCursor();
+  d.SelectCursor = MakeSelectCursor();
   return true;
 }
 
 bool TSdlPlatform::NoDisplay() const { return FImpl->NoDisplay; }
 
-uint32_t TSdlPlatform::WindowId() const { return FImpl->Window ? SDL_GetWindowID(FImpl->Window) : 0; }
+uint32_t TSdlPlatform::WindowId() const { return FImpl->Main.Id(); }
 
 uint32_t TSdlPlatform::GetTickCount() { return SDL_GetTicks(); }
 
@@ -756,63 +564,14 @@ int TSdlPlatform::Run(TPlatformClient& client) {
 
 TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   TImpl& d = *FImpl;
-  // Enter answers the first result, Escape the second.
-  TMessageResult enterResult = TMessageResult::Ok;
-  TMessageResult escapeResult = TMessageResult::Ok;
-  std::vector<SDL_MessageBoxButtonData> buttonData;
-  switch (buttons) {
-    case TMessageButtons::Ok:
-      buttonData = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                     static_cast<int>(TMessageResult::Ok), "OK"}};
-      break;
-    case TMessageButtons::AbortIgnore:
-      enterResult = TMessageResult::Ignore;
-      escapeResult = TMessageResult::Abort;
-      buttonData = {{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, static_cast<int>(TMessageResult::Abort), "Abort"},
-                    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, static_cast<int>(TMessageResult::Ignore), "Ignore"}};
-      break;
-    case TMessageButtons::YesNo:
-      enterResult = TMessageResult::Yes;
-      escapeResult = TMessageResult::No;
-      buttonData = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, static_cast<int>(TMessageResult::Yes), "Yes"},
-                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, static_cast<int>(TMessageResult::No), "No"}};
-      break;
-  }
-  Uint32 flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-  switch (icon) {
-    case TMessageIcon::Error: flags |= SDL_MESSAGEBOX_ERROR; break;
-    case TMessageIcon::Warning: flags |= SDL_MESSAGEBOX_WARNING; break;
-    case TMessageIcon::None: flags |= SDL_MESSAGEBOX_INFORMATION; break;
-  }
-  const std::string message = NormalizeLineBreaks(sjis::ToUtf8(text));
-  const std::string title = sjis::ToUtf8(d.Caption.empty() ? std::string(kDefaultCaption) : d.Caption);
-  SDL_MessageBoxData data{};
-  data.flags = flags;
-  data.window = d.Shown ? d.Window : nullptr;
-  data.title = title.c_str();
-  data.message = message.c_str();
-  data.numbuttons = static_cast<int>(buttonData.size());
-  data.buttons = buttonData.data();
-  if (d.VideoStarted) SDL_PumpEvents();  // earlier input keeps its earlier time stamp
-  const uint32_t shownAt = SDL_GetTicks();
-  int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-    // No box could be shown: say it on standard error and go on as if the
-    // default button had been chosen.
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
-    return enterResult;
-  }
-  d.DropInputSince(shownAt);
-  for (const SDL_MessageBoxButtonData& button : buttonData) {
-    if (button.buttonid == pressed) return static_cast<TMessageResult>(pressed);
-  }
-  return escapeResult;  // the box was closed without a button
+  const std::string title = d.Caption.empty() ? std::string(kDefaultCaption) : d.Caption;
+  return ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.VideoStarted);
 }
 
 bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   TImpl& d = *FImpl;
   if (d.Terminated) return false;
-  if (!d.Window) {
+  if (!d.Window()) {
     // Without a window there is nobody to ask.
     std::fprintf(stderr, "%s: %s\n(text input needs the main window; the input is cancelled)\n",
                  sjis::ToUtf8(caption).c_str(), sjis::ToUtf8(prompt).c_str());
@@ -824,8 +583,8 @@ bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& pro
 
 void TSdlPlatform::ShowMainWindow() {
   TImpl& d = *FImpl;
-  if (!d.Window) return;
-  SDL_ShowWindow(d.Window);
+  if (!d.Window()) return;
+  SDL_ShowWindow(d.Window());
   d.Shown = true;
   d.Present();
 }
@@ -833,9 +592,9 @@ void TSdlPlatform::ShowMainWindow() {
 void TSdlPlatform::SetClientSize(int width, int height) {
   TImpl& d = *FImpl;
   d.Canvas.SetSize(width, height);
-  if (!d.Window) return;
-  SDL_SetWindowSize(d.Window, d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()));
-  d.EnsureTexture();
+  if (!d.Window()) return;
+  SDL_SetWindowSize(d.Window(), d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()));
+  d.Main.EnsureTexture();
 }
 
 int TSdlPlatform::ClientWidth() const { return FImpl->Canvas.Width(); }
@@ -846,45 +605,45 @@ void TSdlPlatform::SetWindowPosition(int left, int top) {
   TImpl& d = *FImpl;
   d.Left = left;
   d.Top = top;
-  if (d.Window) SDL_SetWindowPosition(d.Window, left, top);
+  if (d.Window()) SDL_SetWindowPosition(d.Window(), left, top);
 }
 
 int TSdlPlatform::WindowLeft() const {
-  if (!FImpl->Window) return FImpl->Left;
+  if (!FImpl->Window()) return FImpl->Left;
   int left = 0;
-  SDL_GetWindowPosition(FImpl->Window, &left, nullptr);
+  SDL_GetWindowPosition(FImpl->Window(), &left, nullptr);
   return left;
 }
 
 int TSdlPlatform::WindowTop() const {
-  if (!FImpl->Window) return FImpl->Top;
+  if (!FImpl->Window()) return FImpl->Top;
   int top = 0;
-  SDL_GetWindowPosition(FImpl->Window, nullptr, &top);
+  SDL_GetWindowPosition(FImpl->Window(), nullptr, &top);
   return top;
 }
 
 int TSdlPlatform::WindowWidth() const {
   int w = 0;
-  if (FImpl->Window) SDL_GetWindowSize(FImpl->Window, &w, nullptr);
+  if (FImpl->Window()) SDL_GetWindowSize(FImpl->Window(), &w, nullptr);
   return w;
 }
 
 int TSdlPlatform::WindowHeight() const {
   int h = 0;
-  if (FImpl->Window) SDL_GetWindowSize(FImpl->Window, nullptr, &h);
+  if (FImpl->Window()) SDL_GetWindowSize(FImpl->Window(), nullptr, &h);
   return h;
 }
 
 void TSdlPlatform::SetWindowSize(int width, int height) {
   TImpl& d = *FImpl;
-  if (!d.Window || d.FullScreen || width <= 0 || height <= 0) return;
-  SDL_SetWindowSize(d.Window, std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
+  if (!d.Window() || d.FullScreen || width <= 0 || height <= 0) return;
+  SDL_SetWindowSize(d.Window(), std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
   if (d.Shown) d.Present();
 }
 
 void TSdlPlatform::SetCaption(const std::string& caption) {
   FImpl->Caption = caption;
-  if (FImpl->Window) SDL_SetWindowTitle(FImpl->Window, sjis::ToUtf8(caption).c_str());
+  if (FImpl->Window()) SDL_SetWindowTitle(FImpl->Window(), sjis::ToUtf8(caption).c_str());
 }
 
 std::string TSdlPlatform::Caption() const { return FImpl->Caption; }
@@ -892,7 +651,7 @@ std::string TSdlPlatform::Caption() const { return FImpl->Caption; }
 bool TSdlPlatform::SetFullScreen(bool on, int width, int height) {
   TImpl& d = *FImpl;
   // Without a window there is no display to change; off is already true.
-  if (!d.Window) return !on;
+  if (!d.Window()) return !on;
   return on ? d.EnterFullScreen(width, height) : d.LeaveFullScreen();
 }
 
@@ -915,6 +674,18 @@ void TSdlPlatform::TraceLine(const std::string& text) {
   if (!FImpl->Options.Trace) return;
   const std::string line = sjis::ToUtf8(text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+std::unique_ptr<TToolWindow> TSdlPlatform::CreateToolWindow(TToolWindowClient& client) {
+  TImpl& d = *FImpl;
+  return std::make_unique<TSdlToolWindow>(client, [&d](TSdlToolWindow* window, bool created) {
+    if (created) {
+      d.ToolWindows.push_back(window);
+      if (d.FullScreen) window->SetSuspended(true);
+    } else {
+      std::erase(d.ToolWindows, window);
+    }
+  });
 }
 
 std::unique_ptr<TAudioChannel> TSdlPlatform::CreateAudioChannel(TAudioKind kind) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/sdl/SdlKeys.h"
 
 namespace pelto5 {
 
@@ -16,11 +17,6 @@ struct TSdlOptions {
   bool Trace = false;
   bool LinearFilter = false;  // smooth scaling instead of whole pixels
 };
-
-// The Windows virtual-key code for an SDL key (keycode first, then the
-// physical key for letters and digits on non-Latin layouts); 0 for keys
-// without one.
-int VirtualKeyFromSdl(int32_t keycode, int scancode);
 
 class TSdlPlatform : public TPlatform {
  public:
@@ -69,6 +65,7 @@ class TSdlPlatform : public TPlatform {
   void SetCursor(int cursor) override;
   int Cursor() const override;
 
+  std::unique_ptr<TToolWindow> CreateToolWindow(TToolWindowClient& client) override;
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
