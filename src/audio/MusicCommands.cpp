@@ -14,9 +14,10 @@ TMusicCommands::TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music)
     : FAccess(access), FMusic(music) {}
 
 bool TMusicCommands::DoMusic(TPeltoCommand& command) {
-  const std::string path = FAccess.FindDataFile(command.ReadString("Music.FileName", ""));
+  const std::string name = command.ReadString("Music.FileName", "");
+  const std::string path = FAccess.FindDataFile(name);
   const int32_t loop = command.ReadInteger("Music.Loop", 0);
-  if (path != kNoEntry) FMusic.PlayMusic(path, loop);
+  if (path != kNoEntry) FMusic.PlayMusic(path, loop, name);
   return true;
 }
 

@@ -111,7 +111,9 @@ bool DecodePng(std::string_view data, TPngImage& image) {
 bool TLasGraphic::LoadPngFromMemory(std::string_view data) {
   TPngImage image;
   if (!DecodePng(data, image)) return false;
-  TAlphaType type = FAlphaType;
+  // The alpha kind comes from the new picture alone: an opaque picture
+  // after a translucent one in the same surface is opaque again.
+  TAlphaType type = TAlphaType::None;
   if (image.HasTransparency) type = TAlphaType::Mask;
   if (image.HasAlphaChannel) type = TAlphaType::Blend;
   SetAlphaType(type);

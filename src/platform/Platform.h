@@ -59,8 +59,6 @@ class TPlatformClient {
   virtual void FormActivate() = 0;
   // One tick of the 200 ms main timer (only while it is enabled).
   virtual void MainTimerTimer() = 0;
-  // The frame a screenshot shows. The default is whatever the canvas holds.
-  virtual const TCanvas* ScreenshotFrame() { return nullptr; }
 };
 
 class TPlatform {

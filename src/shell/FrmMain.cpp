@@ -169,8 +169,11 @@ void TfrmMain::StartExecution() {
 void TfrmMain::RunSteps() {
   if (FStepping) return;
   FStepping = true;
-  for (bool first = true;; first = false) {
-    if (!first) Platform().ProcessMessages();
+  // A page that jumps to or calls itself for ever never yields by itself:
+  // after a budget of steps the tick ends anyway, so that painting, input
+  // and the time limit keep working. No page that yields is affected.
+  for (int steps = 0; steps < kStepBudget; ++steps) {
+    if (steps > 0) Platform().ProcessMessages();
     if (Platform().Terminated()) {
       Platform().SetMainTimerEnabled(false);
       break;
@@ -279,9 +282,9 @@ void TfrmMain::WriteStateDump() {
 
 void TfrmMain::WriteScreenshot() {
   if (FOptions.ScreenshotPath.empty()) return;
-  const TCanvas* frame = ScreenshotFrame();
-  if (!frame) frame = &Platform().Canvas();
-  if (!frame->SavePng(FOptions.ScreenshotPath)) {
+  // The shot is what the window shows: the canvas, not the composition
+  // (which may be ahead of it, or behind a transition's frames).
+  if (!Platform().Canvas().SavePng(FOptions.ScreenshotPath)) {
     Platform().TraceLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
   }
 }
@@ -347,14 +350,6 @@ void TfrmMain::FormKeyDown(int key) {
 void TfrmMain::FormKeyUp(int) {}
 void TfrmMain::FormPaint() {
   if (FScreenControl) FScreenControl->Paint(0);
-}
-
-const TCanvas* TfrmMain::ScreenshotFrame() {
-  if (!FScreenControl) return nullptr;
-  const TLasGraphic& frame = FScreenControl->GetWindow(0)->Screen->Frame;
-  FShotCanvas.SetSize(frame.Width(), frame.Height());
-  frame.DrawToCanvas(FShotCanvas, 0, 0);
-  return &FShotCanvas;
 }
 
 }  // namespace pelto5

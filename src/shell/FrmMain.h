@@ -37,6 +37,8 @@ class TfrmMain : public TPlatformClient {
   // command in the same tick, false to yield until the next tick.
   using TCommandHandler = std::function<bool(TPeltoCommand&)>;
   static constexpr int kCommandTypeCount = 26;
+  // Steps one main-timer tick runs at most.
+  static constexpr int kStepBudget = 10000;
 
   explicit TfrmMain(TFormOptions options);
   ~TfrmMain() override;
@@ -60,7 +62,6 @@ class TfrmMain : public TPlatformClient {
   void FormPaint() override;
   void FormActivate() override { StartExecution(); }
   void MainTimerTimer() override { RunSteps(); }
-  const TCanvas* ScreenshotFrame() override;
 
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
   TScreenControl& ScreenControl() { return *FScreenControl; }
@@ -88,7 +89,6 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TDisplayMode> FDisplayMode;
   std::unique_ptr<TSaveSystem> FSaveSystem;
   std::unique_ptr<TSaveCommands> FSaveCommands;
-  TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
   bool FLegacyMode = false;
