@@ -15,9 +15,10 @@ TMusicCommands::TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music)
     : FAccess(access), FMusic(music) {}
 
 bool TMusicCommands::DoMusic(TPeltoCommand& command) {
-  const std::string path = FAccess.FindDataFile(command.ReadString(cmdkey::MusicFileName));
+  const std::string name = command.ReadString(cmdkey::MusicFileName);
+  const std::string path = FAccess.FindDataFile(name);
   const int32_t loop = command.ReadInteger(cmdkey::MusicLoop);
-  if (path != kNoEntry) FMusic.PlayMusic(path, loop);
+  if (path != kNoEntry) FMusic.PlayMusic(path, loop, name);
   return true;
 }
 

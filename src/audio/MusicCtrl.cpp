@@ -21,7 +21,7 @@ TMusicCtrl::TMusicCtrl()
 
 TMusicCtrl::~TMusicCtrl() = default;
 
-bool TMusicCtrl::PlayMusic(const std::string& fileName, int32_t loopCount) {
+bool TMusicCtrl::PlayMusic(const std::string& fileName, int32_t loopCount, const std::string& scriptName) {
   bool result = true;
   if (FUseMusic) {
     StopMusic();
@@ -32,6 +32,7 @@ bool TMusicCtrl::PlayMusic(const std::string& fileName, int32_t loopCount) {
     }
   }
   FMusicFileName = fileName;
+  FMusicName = scriptName;
   FMusicPlaying = true;
   FMusicLoop = loopCount;
   return result;
@@ -116,14 +117,16 @@ bool TMusicCtrl::SetSoundVolume(int32_t v) {
 }
 
 void TMusicCtrl::SaveInfo(TStringList& list) const {
-  ListWriteString(list, "Music.FileName", FMusicFileName);
+  // The name as the script gave it: the path on this machine means nothing
+  // to another one, nor to a moved content folder.
+  ListWriteString(list, "Music.FileName", FMusicName.empty() ? FMusicFileName : FMusicName);
   ListWriteBool(list, "Music.Playing", FMusicPlaying);
   ListWriteInteger(list, "Music.Loop", FMusicLoop);
   ListWriteInteger(list, "Music.Volume", FMusicVolume);
   ListWriteInteger(list, "Sound.Volume", FSoundVolume);
 }
 
-void TMusicCtrl::LoadInfo(const TStringList& list) {
+void TMusicCtrl::LoadInfo(const TStringList& list, const TResolver& resolve) {
   StopMusic();
   StopSound();
   const std::string fileName = ListReadString(list, "Music.FileName", "");
@@ -131,8 +134,9 @@ void TMusicCtrl::LoadInfo(const TStringList& list) {
   const int32_t loop = ListReadInteger(list, "Music.Loop", 0);
   SetMusicVolume(ListReadInteger(list, "Music.Volume", 100));
   SetSoundVolume(ListReadInteger(list, "Sound.Volume", 100));
-  if (!fileName.empty() && playing) {
-    PlayMusic(fileName, loop);
+  const std::string path = !resolve || fileName.empty() ? fileName : resolve(fileName);
+  if (!path.empty() && playing) {
+    PlayMusic(path, loop, resolve ? fileName : std::string());
   } else {
     StopMusic();
   }

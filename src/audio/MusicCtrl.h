@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,8 +25,9 @@ class TMusicCtrl {
   // Plays fileName (a full native path) loopCount times in all, 0 = without
   // end. With music switched off nothing is opened, but the track is
   // remembered as playing. False if the file could not be opened (the track
-  // is remembered all the same).
-  bool PlayMusic(const std::string& fileName, int32_t loopCount);
+  // is remembered all the same). scriptName is the name the script gave
+  // (Shift-JIS), which saves store; without it they store fileName.
+  bool PlayMusic(const std::string& fileName, int32_t loopCount, const std::string& scriptName = "");
   // Replays a finished track while loops remain, or stops it after the last.
   void PollMusic();
   void StopMusic();
@@ -40,11 +42,15 @@ class TMusicCtrl {
   bool SetSoundVolume(int32_t v);
   int32_t GetMusicVolume() const { return FMusicVolume; }
   int32_t GetSoundVolume() const { return FSoundVolume; }
-  // The music state as key=value lines of a save file, and back.
+  // The music state as key=value lines of a save file, and back. resolve
+  // turns the stored name into a native path ("" when there is none);
+  // without it the stored name is taken as the path.
+  using TResolver = std::function<std::string(const std::string&)>;
   void SaveInfo(TStringList& list) const;
-  void LoadInfo(const TStringList& list);
+  void LoadInfo(const TStringList& list, const TResolver& resolve = nullptr);
 
   const std::string& MusicFileName() const { return FMusicFileName; }
+  const std::string& MusicName() const { return FMusicName; }
   bool MusicPlaying() const { return FMusicPlaying; }
   int32_t MusicLoop() const { return FMusicLoop; }
   bool SoundPlaying() const { return FSoundPlaying; }
@@ -63,6 +69,7 @@ class TMusicCtrl {
   std::unique_ptr<TMediaChannel> FMusicChannel;
   std::unique_ptr<TMediaChannel> FSoundChannel;
   std::string FMusicFileName;
+  std::string FMusicName;  // as the script gave it
   bool FMusicPlaying = false;
   int32_t FMusicLoop = 0;
   bool FSoundPlaying = false;

@@ -117,7 +117,11 @@ bool TPeltoAccessControl::Open(const std::string& path) {
   if (!resolved.empty()) {
     FDataDirectory = resolved + "/";
   } else {
-    // No setting, or one that would leave the content's folder.
+    // No setting, or one that would leave the content's folder: that one is
+    // refused, and said so.
+    if (!dataDirectory.empty()) {
+      Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
+    }
     FDataDirectory = TFileSystem::ChangeExtension(path, "/");
   }
   PrepareDataDirectory(path);
@@ -350,9 +354,27 @@ bool TPeltoAccessControl::ImageExists(const std::string& name) {
   return !IsPackageOpen(FPackage) && FindDataFile(name) != kNoEntry;
 }
 
+int TPeltoAccessControl::DataDirectoryDepth() const {
+  if (FContentDirectory.empty() || !FDataDirectory.starts_with(FContentDirectory)) return 0;
+  int depth = 0;
+  const std::string rest = FDataDirectory.substr(FContentDirectory.size());
+  size_t from = 0;
+  while (from < rest.size()) {
+    size_t slash = rest.find('/', from);
+    if (slash == std::string::npos) slash = rest.size();
+    const std::string part = rest.substr(from, slash - from);
+    if (part == "..") return 0;
+    if (!part.empty() && part != ".") ++depth;
+    from = slash + 1;
+  }
+  return depth;
+}
+
 std::string TPeltoAccessControl::FindDataFile(const std::string& name) {
   if (!FDataDirectory.empty()) {
-    const std::string p = TFileSystem::ResolveName(FDataDirectory, name);
+    // A name may step out of the data directory with ".." as long as it
+    // stays inside the content's folder.
+    const std::string p = TFileSystem::ResolveName(FDataDirectory, name, DataDirectoryDepth());
     if (TFileSystem::FileExists(p)) return p;
   }
   const std::string p = TFileSystem::ResolveName(FContentDirectory.empty() ? "./" : FContentDirectory, name);

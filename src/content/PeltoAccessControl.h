@@ -71,6 +71,9 @@ class TPeltoAccessControl : public TImageSource {
 
   // Native path of a resource file on disk, or "No Entry".
   std::string FindDataFile(const std::string& name);
+  // How many folders the data directory lies below the content's folder
+  // (0 when it is not inside it).
+  int DataDirectoryDepth() const;
   // Jump: current book and page replaced, next command index 0.
   void MovePage(const std::string& book, const std::string& page);
   // Push a return frame (the current position), reset the process, move.

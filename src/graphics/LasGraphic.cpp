@@ -159,13 +159,17 @@ void BlendRow(uint32_t* d, const uint32_t* s, const uint8_t* a, int count, bool 
 
 TLasGraphic::TLasGraphic() { SetSize(10, 10); }
 
-void TLasGraphic::SetSize(int width, int height) {
+void TLasGraphic::ClampSize(int& width, int& height) {
   width = std::clamp(width, 0, kMaxSide);
   height = std::clamp(height, 0, kMaxSide);
   if (width > 0 && static_cast<int64_t>(width) * height > kMaxArea) {
     height = static_cast<int>(kMaxArea / width);
   }
   if (width == 0 || height == 0) width = height = 0;
+}
+
+void TLasGraphic::SetSize(int width, int height) {
+  ClampSize(width, height);
   FWidth = width;
   FHeight = height;
   const size_t count = static_cast<size_t>(width) * height;

@@ -34,6 +34,8 @@ class TLasGraphic {
   TLasGraphic();
 
   // --- Sizes and surfaces ---------------------------------------------
+  // The size SetSize really gives for a request.
+  static void ClampSize(int& width, int& height);
   void SetSize(int width, int height);
   void SetAlphaType(TAlphaType type);
   TAlphaType AlphaType() const { return FAlphaType; }

@@ -10,7 +10,9 @@
 namespace pelto5 {
 
 void TLasGraphic::TakePicture(TPicture&& picture) {
-  TAlphaType type = FAlphaType;
+  // The alpha kind comes from the new picture alone: an opaque picture
+  // after a translucent one in the same surface is opaque again.
+  TAlphaType type = TAlphaType::None;
   if (picture.Alpha == TPictureAlpha::Mask) type = TAlphaType::Mask;
   if (picture.Alpha == TPictureAlpha::Blend) type = TAlphaType::Blend;
   SetAlphaType(type);

@@ -28,10 +28,28 @@ int TagNumber(std::string_view tag) {
   return StrToIntDef(tag.substr(1, 2), 0);
 }
 
+// Size tags that read back as size: a tag number has at most two
+// characters, so a size outside -9..99 (or 0, which a size tag takes as the
+// default) is reached with relative steps of at most 99.
+std::string SizePrefix(int size) {
+  const int base = size == 0 ? 1 : std::clamp(size, -9, 99);
+  std::string prefix = "<*" + IntToStr(base) + ">";
+  int64_t rest = int64_t{size} - base;
+  while (rest != 0) {
+    const int64_t step = std::clamp<int64_t>(rest, -99, 99);
+    prefix += (step > 0 ? "<+" : "<-") + IntToStr(static_cast<int>(step > 0 ? step : -step)) + ">";
+    rest -= step;
+  }
+  return prefix;
+}
+
 }  // namespace
 
 void TLasGraphic::ResetLayoutState() {
+  // Every layout starts from the surface's own font, colour included, so
+  // that a colour tag of an earlier text does not reach a later one.
   FontSize = Font.Size;
+  FontColor = Font.Color;
   Bold = false;
   Italic = false;
   FLayoutFont = Font;
@@ -47,7 +65,10 @@ void TLasGraphic::ApplyTag(std::string_view tag, bool render) {
     FontSize -= TagNumber(tag);
     FLayoutFont.Size = FontSize;
   } else if (tag[0] == '*') {
-    FontSize = TagNumber(tag);
+    // A size of 0 (or none at all) would make the text vanish: it means
+    // the surface's own size.
+    const int size = TagNumber(tag);
+    FontSize = size != 0 ? size : Font.Size;
     FLayoutFont.Size = FontSize;
   } else if (tag == "B") {
     Bold = true;
@@ -174,7 +195,7 @@ std::string TLasGraphic::PagePrefix() const {
   // number written with "0x".
   std::string color = ColorToText(FontColor);
   if (color.empty() || color[0] == '$') color = "0x" + color.substr(1);
-  std::string prefix = "<*" + IntToStr(FontSize) + "><" + color + ">";
+  std::string prefix = SizePrefix(FontSize) + "<" + color + ">";
   if (Bold) prefix += "<B>";
   if (Italic) prefix += "<I>";
   return prefix;

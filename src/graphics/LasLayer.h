@@ -30,6 +30,10 @@ class TLasLayer {
   bool Visible = false;
   std::string LayerName;
   std::string FileName;
+  // How the picture of FileName was loaded (colour key, half translucency),
+  // so that a restored screen loads it the same way.
+  bool Transparent = false;
+  bool Translucent = false;
 };
 
 }  // namespace pelto5

@@ -8,23 +8,38 @@ namespace pelto5 {
 TLasScreen::TLasScreen() { Create(10, 10); }
 
 void TLasScreen::Create(int width, int height) {
+  CreateDeferred(width, height);
+  EnsureSurfaces();
+}
+
+void TLasScreen::CreateDeferred(int width, int height) {
   FLayers.clear();
   FLayers.push_back(std::make_unique<TLasLayer>());
   FBaseLayer = FLayers.back().get();
   // A size a surface cannot hold is limited by the surface; the window
   // takes the size its pictures really have, so a header asking for an
   // enormous window never makes the canvas larger than the frame.
-  Frame.SetSize(width, height);
-  Composition.SetSize(width, height);
-  Width = Frame.Width();
-  Height = Frame.Height();
-  FBaseLayer->Graphic.SetSize(Width, Height);
+  TLasGraphic::ClampSize(width, height);
+  Width = width;
+  Height = height;
+  Frame.SetSize(0, 0);
+  Composition.SetSize(0, 0);
+  FBaseLayer->Graphic.SetSize(0, 0);
   FBaseLayer->Width = Width;
   FBaseLayer->Height = Height;
   FBaseLayer->Visible = true;
+  FSurfacesPending = true;
   DynamicLayers.Clear();
   Canvas = nullptr;
   InEffect = false;
+}
+
+void TLasScreen::EnsureSurfaces() {
+  if (!FSurfacesPending) return;
+  FSurfacesPending = false;
+  Frame.SetSize(Width, Height);
+  Composition.SetSize(Width, Height);
+  FBaseLayer->Graphic.SetSize(Width, Height);
 }
 
 TLasLayer* TLasScreen::AddLayerAfter(TLasLayer* layer) {
@@ -54,6 +69,7 @@ TLasLayer* TLasScreen::GetTopLayer() const {
 }
 
 void TLasScreen::Compose() {
+  EnsureSurfaces();
   // Not cleared first: the full-size, opaque, always visible base layer
   // covers the composition.
   GetTopLayer()->ComposeTo(Composition);
@@ -61,12 +77,14 @@ void TLasScreen::Compose() {
 }
 
 void TLasScreen::UpdateFrame() {
+  EnsureSurfaces();
   Frame.Assign(Composition);
   DynamicLayers.DrawTo(Frame);
 }
 
 void TLasScreen::Paint() {
   if (!Canvas || InEffect) return;
+  EnsureSurfaces();
   Frame.DrawToCanvas(*Canvas, 0, 0);
   if (PaintOverlay) PaintOverlay(*Canvas);
   Platform().Present();
@@ -74,11 +92,13 @@ void TLasScreen::Paint() {
 
 void TLasScreen::DrawOnComposition(const TLasGraphic& graphic, int destX, int destY, int width,
                                    int height, int srcX, int srcY) {
+  EnsureSurfaces();
   graphic.DrawTo(Composition, destX, destY, width, height, srcX, srcY);
 }
 
 void TLasScreen::Effect(int effectType, int x, int y, int width, int height, std::mt19937& random) {
   if (!Canvas) return;
+  EnsureSurfaces();
   if (width <= 0) width = Frame.Width();
   if (height <= 0) height = Frame.Height();
   TLasGraphic old;

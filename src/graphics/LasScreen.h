@@ -23,6 +23,11 @@ class TLasScreen {
   TLasScreen& operator=(const TLasScreen&) = delete;
 
   void Create(int width, int height);
+  // The same, but the frame, the composition and the base picture are only
+  // allocated when first needed (EnsureSurfaces): a window that is never
+  // drawn costs no memory however large it is declared.
+  void CreateDeferred(int width, int height);
+  void EnsureSurfaces();
   // A new layer linked directly above layer, returned.
   TLasLayer* AddLayerAfter(TLasLayer* layer);
   TLasLayer* GetLayer(int index) const;
@@ -53,6 +58,7 @@ class TLasScreen {
  private:
   std::vector<std::unique_ptr<TLasLayer>> FLayers;  // owns every layer of the chain
   TLasLayer* FBaseLayer = nullptr;
+  bool FSurfacesPending = false;
 };
 
 }  // namespace pelto5

@@ -69,7 +69,13 @@ void TScreenControl::InitWindow(int window, const std::string& section, int defa
   TPeltoFile& file = *AccessControl->FPeltoFile;
   w->ImageWidth = file.ReadInteger(section, "ImageWidth", defaultWidth);
   w->ImageHeight = file.ReadInteger(section, "ImageHeight", defaultHeight);
-  w->Screen->Create(w->ImageWidth, w->ImageHeight);
+  // Only the main window is ever shown; the others get their pictures when
+  // something first draws in them.
+  if (window == 0) {
+    w->Screen->Create(w->ImageWidth, w->ImageHeight);
+  } else {
+    w->Screen->CreateDeferred(w->ImageWidth, w->ImageHeight);
+  }
   // The screen limits sizes its pictures cannot hold; the record follows.
   w->ImageWidth = w->Screen->Width;
   w->ImageHeight = w->Screen->Height;
@@ -119,6 +125,8 @@ bool TScreenControl::LoadLayerImage(int index, const std::string& layerName, con
   TLasLayer* layer = FindLayer(index, layerName);
   if (!layer) return false;
   layer->FileName = fileName;
+  layer->Transparent = transparent;
+  layer->Translucent = translucent;
   return LoadGraphic(layer->Graphic, fileName, transparent, translucent);
 }
 
@@ -222,6 +230,7 @@ void TScreenControl::MergeLayer1IntoBase(int index) {
   if (!screen) return;
   TLasLayer* layer1 = screen->GetLayer(1);
   if (!layer1) return;
+  screen->EnsureSurfaces();
   TLasGraphic merged;
   merged.Assign(screen->BaseLayer()->Graphic);
   layer1->DrawTo(merged);

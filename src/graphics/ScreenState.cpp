@@ -122,6 +122,8 @@ void AddLayerRecord(TStringList& list, const TLasLayer& layer) {
   ListAddInteger(list, "Layer.Size.Height", layer.Height);
   ListAddInteger(list, "Layer.ViewPos.Left", layer.ViewLeft);
   ListAddInteger(list, "Layer.ViewPos.Top", layer.ViewTop);
+  ListAddBool(list, "Layer.Transparent", layer.Transparent);
+  ListAddBool(list, "Layer.Translucent", layer.Translucent);
   list.push_back(kLayerBorder);
 }
 
@@ -256,11 +258,14 @@ void TScreenState::RestoreLayer(TLasLayer& layer, const TStringList& r) {
   const int viewTop = ListReadInteger(r, "Layer.ViewPos.Top", 0);
   layer.ViewLeft = viewLeft < 0 ? 0 : viewLeft;
   layer.ViewTop = viewTop < 0 ? 0 : viewTop;
+  // Saves without the flags load the picture plain.
+  layer.Transparent = ListReadBool(r, "Layer.Transparent", false);
+  layer.Translucent = ListReadBool(r, "Layer.Translucent", false);
   if (layer.LayerName.empty()) return;  // the base layer: its picture is the background
   if (layer.FileName.empty()) {
     FScreen.DrawLayerText(kMainWindow, layer.LayerName, ListReadString(r, "Layer.Text", ""));
   } else {
-    FScreen.LoadGraphic(layer.Graphic, layer.FileName, false, false);
+    FScreen.LoadGraphic(layer.Graphic, layer.FileName, layer.Transparent, layer.Translucent);
   }
 }
 

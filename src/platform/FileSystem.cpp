@@ -147,34 +147,59 @@ std::string TFileSystem::ChangeExtension(const std::string& path, const std::str
   return path.substr(0, dot) + extension;
 }
 
-bool TFileSystem::SplitSafeName(const std::string& sjisName, std::vector<std::string>& components) {
+bool TFileSystem::SplitSafeName(const std::string& sjisName, std::vector<std::string>& components,
+                                int maxClimb) {
   components.clear();
   if (sjisName.empty()) return false;
   if (sjisName[0] == '\\' || sjisName[0] == '/') return false;
   if (sjisName.size() >= 2 && sjisName[1] == ':') return false;
+  // "." and empty components (doubled or trailing separators) name nothing;
+  // ".." takes back the component before it, or climbs above the directory
+  // while maxClimb allows.
+  int climbed = 0;
+  const auto take = [&](const std::string& part) {
+    if (part.empty() || part == ".") return true;
+    if (part != "..") {
+      components.push_back(part);
+      return true;
+    }
+    if (!components.empty() && components.back() != "..") {
+      components.pop_back();
+      return true;
+    }
+    if (climbed >= maxClimb) return false;
+    ++climbed;
+    components.push_back(part);
+    return true;
+  };
   std::string current;
   for (size_t i = 0; i < sjisName.size();) {
     const size_t n = sjis::CharLength(sjisName, i);
     if (n == 1 && (sjisName[i] == '\\' || sjisName[i] == '/')) {
-      if (current.empty() || current == "." || current == "..") return false;
-      components.push_back(current);
+      if (!take(current)) return false;
       current.clear();
     } else {
       current.append(sjisName, i, n);
     }
     i += n;
   }
-  if (current.empty() || current == "." || current == "..") return false;
-  components.push_back(current);
-  return true;
+  return take(current) && !components.empty() && components.back() != "..";
 }
 
-std::string TFileSystem::ResolveName(const std::string& directory, const std::string& sjisName) {
+std::string TFileSystem::ResolveName(const std::string& directory, const std::string& sjisName,
+                                     int maxClimb) {
   std::vector<std::string> parts;
-  if (!SplitSafeName(sjisName, parts)) return "";
+  if (!SplitSafeName(sjisName, parts, maxClimb)) return "";
   std::string path = directory;
   if (!path.empty() && path.back() != '/') path += '/';
   for (const std::string& part : parts) {
+    if (part == "..") {
+      // Only leading, and only as far as the caller allowed: the directory
+      // has at least that many components of its own.
+      const size_t slash = path.size() >= 2 ? path.rfind('/', path.size() - 2) : std::string::npos;
+      path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+      continue;
+    }
     const std::string native = sjis::ToUtf8(part);
     std::string candidate = path + native;
     struct stat st {};

@@ -33,13 +33,21 @@ class TFileSystem {
   // Native path of the file named by sjisName (Shift-JIS, "\" or "/"
   // separated) under directory (native, with or without trailing "/"):
   // each component is taken as is when it exists, else matched without
-  // regard to letter case. Names with "..", "." components, absolute paths
-  // or drive letters are refused (empty result). The result need not
-  // exist: missing components keep their converted spelling.
-  static std::string ResolveName(const std::string& directory, const std::string& sjisName);
-  // Splits a Shift-JIS name at single-byte "\" and "/" into components;
-  // false if the name is absolute, has a drive letter, or "." / ".." parts.
-  static bool SplitSafeName(const std::string& sjisName, std::vector<std::string>& components);
+  // regard to letter case. "." and empty components are ignored and ".."
+  // steps back; names that climb above directory, absolute paths, drive
+  // letters and names of nothing are refused (empty result). The result
+  // need not exist: missing components keep their converted spelling.
+  // maxClimb lets leading ".." climb that many levels above directory (a
+  // caller that knows directory lies so deep inside an allowed folder).
+  static std::string ResolveName(const std::string& directory, const std::string& sjisName,
+                                 int maxClimb = 0);
+  // Splits a Shift-JIS name at single-byte "\" and "/" into components,
+  // with "." and empty components dropped and ".." applied; false if the
+  // name is absolute, has a drive letter, climbs above its directory or
+  // names nothing.
+  // Up to maxClimb leading ".." components are kept as "..".
+  static bool SplitSafeName(const std::string& sjisName, std::vector<std::string>& components,
+                            int maxClimb = 0);
   // Files in directory whose names match mask ("*" and "?" wildcards, case
   // folded), sorted by name.
   static std::vector<std::string> ListFiles(const std::string& directory, const std::string& mask);

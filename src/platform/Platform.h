@@ -74,8 +74,6 @@ class TPlatformClient {
   virtual void MainTimerTimer() = 0;
   // The user asked to switch between window and full screen (Alt+Enter).
   virtual void FormToggleFullScreen() {}
-  // The frame a screenshot shows. The default is whatever the canvas holds.
-  virtual const TCanvas* ScreenshotFrame() { return nullptr; }
 };
 
 // Events of a tool window: a second, framed window beside the main one

@@ -83,7 +83,10 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
 bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
   const std::string key = command.ReadString(cmdkey::SaveCtrlKey);
   const std::string variable = command.ReadString(cmdkey::SaveCtrlVariable);
-  const std::string text = FSave.IsSaveFileOpen() ? FSave.ReadSaveValue(key) : FSave.ReadSystemValue(key);
+  // After a failed open nothing is read either (not the settings' values).
+  const std::string text = FSave.IsSaveFileOpen()       ? FSave.ReadSaveValue(key)
+                           : FSave.SaveFileOpenFailed() ? std::string()
+                                                        : FSave.ReadSystemValue(key);
   TVariableCtrl& variables = *FAccess.FVariableCtrl;
   if (!variable.empty() && variable[0] == '%') {
     variables.Set_Value(variable, StrToIntDef(text, 0));
@@ -101,7 +104,7 @@ bool TSaveCommands::SaveValue(const TPeltoCommand& command) {
   const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::SaveCtrlValue));
   if (FSave.IsSaveFileOpen()) {
     FSave.WriteSaveValue(key, text);
-  } else {
+  } else if (!FSave.SaveFileOpenFailed()) {
     FSave.WriteSystemValue(key, text);
   }
   return true;

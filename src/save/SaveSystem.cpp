@@ -67,9 +67,15 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
   // A file still being written is finished first, so it is never left
   // half-written, and nothing of an earlier file is mistaken for this one's.
   CloseSaveFile();
-  if (fileName.empty()) return false;
+  if (fileName.empty()) {
+    FOpenMode = OpenFailed;
+    return false;
+  }
   if (mode == ReadMode) {
-    if (!FAccessControl.OpenSaveContainer(fileName)) return false;
+    if (!FAccessControl.OpenSaveContainer(fileName)) {
+      FOpenMode = OpenFailed;
+      return false;
+    }
     FOpenMode = OpenForReading;
     // Only the file's own values: the content package is not asked.
     return LoadEntryStrings(FAccessControl.FSaveReader, SaveInfoEntryName, FSaveValues);
@@ -89,6 +95,7 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
   if (!opened) {
     ResetWriter(FWriter);
     FSaveValues.clear();
+    FOpenMode = OpenFailed;
     return false;
   }
   FOpenMode = OpenForWriting;
@@ -176,6 +183,22 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
   return FinishPackage(writer);
 }
 
+std::string TSaveSystem::FindSavedMusic(const std::string& name) const {
+  std::string path = FAccessControl.FindDataFile(name);
+  if (path != kNoEntry) return path;
+  // The longest tail after a separator that is found wins. Separators are
+  // single-byte "\" or "/", never the trail byte of a double-byte character.
+  for (size_t i = 0; i < name.size();) {
+    const size_t n = sjis::CharLength(name, i);
+    if (n == 1 && (name[i] == '\\' || name[i] == '/') && i + 1 < name.size()) {
+      path = FAccessControl.FindDataFile(name.substr(i + 1));
+      if (path != kNoEntry) return path;
+    }
+    i += n;
+  }
+  return "";
+}
+
 bool TSaveSystem::LoadGame(const std::string& fileName) {
   const bool legacy = FAccessControl.FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
   PackageReader reader;
@@ -204,7 +227,7 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
   }
   // The volumes in force when the save was made replace those of the
   // settings; the on/off switches are not part of a save.
-  FMusicCtrl.LoadInfo(values);
+  FMusicCtrl.LoadInfo(values, [this](const std::string& name) { return FindSavedMusic(name); });
   FAccessControl.FVariableCtrl->LoadVariables(reader);
   ClosePackage(reader);
 

@@ -51,6 +51,9 @@ class TSaveSystem {
   static constexpr int NotOpen = 0;
   static constexpr int OpenForReading = 1;
   static constexpr int OpenForWriting = 2;
+  // The last open failed: values go nowhere until a file is open again or
+  // the script closes.
+  static constexpr int OpenFailed = 3;
 
   // Neither is owned; both outlive the save system.
   TSaveSystem(TPeltoAccessControl& access, TScreenControl& screen, TMusicCtrl& music);
@@ -67,6 +70,7 @@ class TSaveSystem {
   // file opened for writing could not be written.
   bool CloseSaveFile();
   bool IsSaveFileOpen() const;
+  bool SaveFileOpenFailed() const { return FOpenMode == OpenFailed; }
 
   std::string ReadSaveValue(std::string_view key) const;
   void WriteSaveValue(std::string_view key, std::string_view value);
@@ -109,6 +113,11 @@ class TSaveSystem {
  private:
   bool AskForSaveFolder(const std::string& directory);
   bool IsBeingWritten(const std::string& fileName) const;
+  // The native path of a music name stored in a save ("" if none): the
+  // name as a script gives it, or an absolute path (a Windows one written
+  // by another player, or one of ours from older saves) whose tail names a
+  // file inside the content's folders.
+  std::string FindSavedMusic(const std::string& name) const;
 
   TPeltoAccessControl& FAccessControl;
   TScreenControl& FScreenControl;

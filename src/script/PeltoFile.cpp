@@ -74,6 +74,7 @@ void TPeltoFile::LoadFromStream(std::string_view bytes) { ReplaceLines(TextToStr
 
 void TPeltoFile::ReplaceLines(TStringList lines) {
   FLines = std::move(lines);
+  FImportStarts.clear();
   FIndexStale = true;
   ForgetLastLookup();
   Reindex();
@@ -86,59 +87,84 @@ void TPeltoFile::ForgetLastLookup() {
 }
 
 void TPeltoFile::Reindex() {
-  // Until the parse has gone through every line the index is incomplete.
   FIndexStale = true;
   FBlockIndex.clear();
+  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
+  int from = 0;
+  bool ok = true;
+  for (const int start : FImportStarts) {
+    ok = IndexRange(from, std::min(start, count)) && ok;
+    from = std::min(start, count);
+  }
+  ok = IndexRange(from, count) && ok;
+  ForgetLastLookup();
+  FIndexBroken = !ok;
+  FIndexStale = false;
+}
+
+bool TPeltoFile::IndexRange(int from, int to) {
   int headStart = -1;
   int bookStart = -1;
   int pageStart = -1;
   std::string headName;
   std::string bookName;
   std::string pageName;
-  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
-  for (int n = 0; n < count; ++n) {
+  for (int n = from; n < to; ++n) {
     const std::string& line = FLines[n];
+    const char* error = nullptr;
     switch (ClassifyLine(line)) {
       case TMarker::None:
         break;
       case TMarker::Unknown:
         ReportError(kUnknownBlock + line);
-        return;
+        return false;
       case TMarker::HeadStart:
-        if (headStart >= 0) return ReportError(kHeadMissClose);
+        if (headStart >= 0) error = kHeadMissClose;
         headStart = n;
         headName = BlockName(line);
         break;
       case TMarker::HeadEnd:
-        if (headStart < 0) return ReportError(kHeadMissStart);
+        if (headStart < 0) {
+          error = kHeadMissStart;
+          break;
+        }
         FBlockIndex.push_back(headName + "/" + EntryPosition(headStart, n));
         headStart = -1;
         break;
       case TMarker::BookStart:
-        if (bookStart >= 0) return ReportError(kBookMissClose);
+        if (bookStart >= 0) error = kBookMissClose;
         bookStart = n;
         bookName = BlockName(line);
         break;
       case TMarker::BookEnd:
-        if (bookStart < 0) return ReportError(kBookMissStart);
+        if (bookStart < 0) {
+          error = kBookMissStart;
+          break;
+        }
         FBlockIndex.push_back(bookName + EntryPosition(bookStart, n));
         bookStart = -1;
         break;
       case TMarker::PageStart:
-        if (pageStart >= 0) return ReportError(kPageMissClose);
+        if (pageStart >= 0) error = kPageMissClose;
         pageStart = n;
         pageName = BlockName(line);
         break;
       case TMarker::PageEnd:
-        if (pageStart < 0) return ReportError(kPageMissStart);
+        if (pageStart < 0) {
+          error = kPageMissStart;
+          break;
+        }
         // A page belongs to the book opened last, closed or not.
         FBlockIndex.push_back(bookName + "/" + pageName + EntryPosition(pageStart, n));
         pageStart = -1;
         break;
     }
+    if (error) {
+      ReportError(error);
+      return false;
+    }
   }
-  ForgetLastLookup();
-  FIndexStale = false;
+  return true;
 }
 
 bool TPeltoFile::ValidBlock(int start, int end) const {
@@ -266,8 +292,19 @@ void TPeltoFile::ImportBook(std::string_view book, TPeltoFile& source) {
   if (&source == this || BookExists(book)) return;
   TStringList block;
   if (!source.GetBookLines(book, block)) return;
+  // The book is indexed on its own: a block the script leaves open (or a
+  // marker that stopped its parse) must not swallow it.
+  const int start = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
   FLines.insert(FLines.end(), block.begin(), block.end());
-  Reindex();
+  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
+  FImportStarts.push_back(start);
+  if (FIndexStale) {
+    Reindex();
+  } else {
+    // Only the new book is parsed; the script's own report is not repeated.
+    FIndexBroken = !IndexRange(start, count) || FIndexBroken;
+    ForgetLastLookup();
+  }
 }
 
 }  // namespace pelto5

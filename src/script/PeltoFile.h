@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/KeyValueList.h"
 
@@ -35,7 +36,9 @@ class TPeltoFile {
   void LoadFromStream(std::string_view bytes);
   // Rebuilds the block index. A malformed marker is reported in an error
   // box and stops the parse; the index then holds the blocks closed before
-  // it and stays stale, so the next query parses (and reports) again.
+  // it. The report is shown once per parse: queries answer from that
+  // partial index without parsing again. Books brought in by ImportBook are
+  // indexed on their own, so a broken script does not hide them.
   void Reindex();
 
   // Header values of section (exact, case-sensitive keys).
@@ -69,16 +72,23 @@ class TPeltoFile {
   const TStringList& Lines() const { return FLines; }
   const TStringList& BlockIndex() const { return FBlockIndex; }
   bool IndexStale() const { return FIndexStale; }
+  // True when the last parse stopped at a malformed marker.
+  bool IndexBroken() const { return FIndexBroken; }
 
  private:
   void ReplaceLines(TStringList lines);
   void ForgetLastLookup();
   bool FindBlock(const std::string& key, int& start, int& end);
   bool ValidBlock(int start, int end) const;
+  // Indexes the lines [from, to) with no block open at from; false (after
+  // the error box) when a malformed marker stopped it.
+  bool IndexRange(int from, int to);
 
   TStringList FLines;
   TStringList FBlockIndex;
   bool FIndexStale = true;
+  bool FIndexBroken = false;
+  std::vector<int> FImportStarts;  // first line of each imported book
   std::string FLastKey;
   int FLastStart = -1;
   int FLastEnd = -1;

@@ -187,7 +187,7 @@ void TfrmMain::FormShow() {
   Platform().SetClientSize(main.Screen->Width, main.Screen->Height);
   FScreenControl->SetCanvas(0, &Platform().Canvas());
   FComforts = std::make_unique<TReaderComforts>(*FAccessControl, *FScreenControl,
-                                                [this] { return ScreenshotFrame(); });
+                                                [] { return &Platform().Canvas(); });
   FComforts->SetSaveFolder(SaveDirectory());
   ApplySettings();
   Platform().ShowMainWindow();
@@ -236,8 +236,11 @@ void TfrmMain::RunSteps() {
     if (FComforts->Paused()) return;
   }
   FStepping = true;
-  for (bool first = true;; first = false) {
-    if (!first) Platform().ProcessMessages();
+  // A page that jumps to or calls itself for ever never yields by itself:
+  // after a budget of steps the tick ends anyway, so that painting, input
+  // and the time limit keep working. No page that yields is affected.
+  for (int steps = 0; steps < kStepBudget; ++steps) {
+    if (steps > 0) Platform().ProcessMessages();
     if (Platform().Terminated()) {
       Platform().SetMainTimerEnabled(false);
       break;
@@ -357,9 +360,9 @@ void TfrmMain::WriteStateDump() {
 
 void TfrmMain::WriteScreenshot() {
   if (FOptions.ScreenshotPath.empty()) return;
-  const TCanvas* frame = ScreenshotFrame();
-  if (!frame) frame = &Platform().Canvas();
-  if (!frame->SavePng(FOptions.ScreenshotPath)) {
+  // The shot is what the window shows: the canvas, not the composition
+  // (which may be ahead of it, or behind a transition's frames).
+  if (!Platform().Canvas().SavePng(FOptions.ScreenshotPath)) {
     Platform().TraceLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
   }
 }
@@ -448,16 +451,6 @@ void TfrmMain::FormToggleFullScreen() {
 
 void TfrmMain::FormPaint() {
   if (FScreenControl) FScreenControl->Paint(0);
-}
-
-const TCanvas* TfrmMain::ScreenshotFrame() {
-  if (!FScreenControl) return nullptr;
-  const TLasGraphic& frame = FScreenControl->GetWindow(0)->Screen->Frame;
-  FShotCanvas.SetSize(frame.Width(), frame.Height());
-  frame.DrawToCanvas(FShotCanvas, 0, 0);
-  // What the window shows: the reader's marks and views included.
-  if (FComforts) FComforts->DrawOverlay(FShotCanvas);
-  return &FShotCanvas;
 }
 
 }  // namespace pelto5

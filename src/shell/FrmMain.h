@@ -42,6 +42,8 @@ class TfrmMain : public TPlatformClient {
   // command in the same tick, false to yield until the next tick.
   using TCommandHandler = std::function<bool(TPeltoCommand&)>;
   static constexpr int kCommandTypeCount = 26;
+  // Steps one main-timer tick runs at most.
+  static constexpr int kStepBudget = 10000;
 
   explicit TfrmMain(TFormOptions options);
   ~TfrmMain() override;
@@ -67,7 +69,6 @@ class TfrmMain : public TPlatformClient {
   void FormToggleFullScreen() override;
   void FormActivate() override { StartExecution(); }
   void MainTimerTimer() override { RunSteps(); }
-  const TCanvas* ScreenshotFrame() override;
 
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
   TScreenControl& ScreenControl() { return *FScreenControl; }
@@ -102,7 +103,6 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TSaveCommands> FSaveCommands;
   std::unique_ptr<TReaderComforts> FComforts;
   std::unique_ptr<TfrmDebugInfo> FDebugInfo;  // only in debug mode
-  TCanvas FShotCanvas;
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
   bool FLegacyMode = false;

@@ -152,8 +152,10 @@ TEST_F(LoadImageTest, OtherKindsAndNamesThatLeaveTheFolderFail) {
   EXPECT_EQ(Load("a.jpg"), 1u);
   EXPECT_EQ(Load("noext"), 1u);
   EXPECT_EQ(Load("a.png"), kDisk);
-  // From the data directory "..\\a.png" would be a.png beside the content.
-  EXPECT_EQ(Load("..\\a.png"), 1u);
+  // From the data directory "..\\a.png" is a.png beside the content: inside
+  // the content's folder, so found; one more level leaves it.
+  EXPECT_EQ(Load("..\\a.png"), kDisk);
+  EXPECT_EQ(Load("..\\..\\a.png"), 1u);
   EXPECT_EQ(Load(""), 1u);
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }

@@ -47,12 +47,26 @@ TEST_F(AccessControlTest, DataDirectoryFollowsTheContentNameOrTheSetting) {
   ASSERT_TRUE(b.Open(set));
   EXPECT_EQ(b.FDataDirectory, FDir.Path() + "/save/");
 
-  // A setting that would leave the content's folder is not followed.
-  const std::string escape = FDir.Write("esc.pf5", MakeScript(ScriptWithPage({"@rem"}, {"DataDirectory=..\\up"})));
-  TPeltoAccessControl c;
-  ASSERT_TRUE(c.Open(escape));
-  EXPECT_EQ(c.FDataDirectory, FDir.Path() + "/esc/");
+  // "." and empty components are ignored, a ".." that stays inside is fine.
+  for (const char* setting : {"DataDirectory=.\\save\\", "DataDirectory=save\\\\", "DataDirectory=x\\..\\save"}) {
+    const std::string odd = FDir.Write("odd.pf5", MakeScript(ScriptWithPage({"@rem"}, {setting})));
+    TPeltoAccessControl d;
+    ASSERT_TRUE(d.Open(odd));
+    EXPECT_EQ(d.FDataDirectory, FDir.Path() + "/save/") << setting;
+  }
   EXPECT_TRUE(FPlatform.OutputLines().empty());
+
+  // A setting that would leave the content's folder is not followed, and
+  // the refusal is reported.
+  for (const char* setting : {"DataDirectory=..\\up", "DataDirectory=x\\..\\..\\up", "DataDirectory=\\up"}) {
+    const std::string escape = FDir.Write("esc.pf5", MakeScript(ScriptWithPage({"@rem"}, {setting})));
+    TPeltoAccessControl c;
+    const size_t before = FPlatform.OutputLines().size();
+    ASSERT_TRUE(c.Open(escape));
+    EXPECT_EQ(c.FDataDirectory, FDir.Path() + "/esc/") << setting;
+    ASSERT_EQ(FPlatform.OutputLines().size(), before + 1) << setting;
+    EXPECT_NE(FPlatform.OutputLines().back().find("(error, ok)"), std::string::npos);
+  }
 }
 
 TEST_F(AccessControlTest, FilesAreFoundInTheDataDirectoryFirstThenBesideTheContent) {
@@ -68,7 +82,12 @@ TEST_F(AccessControlTest, FilesAreFoundInTheDataDirectoryFirstThenBesideTheConte
   EXPECT_EQ(a.FindDataFile("only here.wav"), FDir.Path() + "/Only Here.WAV");
   EXPECT_EQ(a.FindDataFile("SUB\\deep.BMP"), FDir.Path() + "/story/sub/Deep.bmp");
   EXPECT_EQ(a.FindDataFile("missing.png"), "No Entry");
-  EXPECT_EQ(a.FindDataFile("..\\story.pf5"), "No Entry");
+  // Out of the data directory, but inside the content's folder.
+  EXPECT_EQ(a.FindDataFile("..\\both.png"), FDir.Path() + "/both.png");
+  EXPECT_EQ(a.FindDataFile(".\\sub\\\\.\\deep.bmp"), FDir.Path() + "/story/sub/Deep.bmp");
+  EXPECT_EQ(a.FindDataFile("sub\\..\\both.png"), FDir.Path() + "/story/both.png");
+  EXPECT_EQ(a.FindDataFile("..\\..\\both.png"), "No Entry");
+  EXPECT_EQ(a.FindDataFile("sub\\..\\..\\..\\both.png"), "No Entry");
   EXPECT_EQ(a.FindDataFile("/etc/passwd"), "No Entry");
   EXPECT_EQ(a.FindDataFile("C:\\x.png"), "No Entry");
 }

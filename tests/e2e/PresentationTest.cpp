@@ -238,6 +238,23 @@ TEST(PresentationMessage, TwoPagesWaitAtThePageMarkThenShowTheSecondPage) {
   EXPECT_NE(first.Pixels, second.Pixels);
 }
 
+TEST(PresentationMessage, AnAreaOfThreeWindowsLinesHoldsThreeLines) {
+  // Size 16 in the Windows gothic is a 21-pixel line: 63 pixels hold three
+  // lines, with no page mark and no key to wait for.
+  const std::vector<std::string> page = {
+      "MessageDraw.Text=あいう#えおか#きくけ", "MessageDraw.Layer.Move=1", "MessageDraw.Area.Left=0",
+      "MessageDraw.Area.Top=0", "MessageDraw.Area.Width=200", "MessageDraw.Area.Height=63",
+      "MessageDraw.Effect=None", "@MessageDraw", "@rem"};
+  PresentationRun p;
+  const TRun run = p.Run(ScriptWithPage(page), "", {"--max-time", "6000"});
+  EXPECT_EQ(run.Result.ExitStatus, 0);
+  EXPECT_EQ(CountAttr(run.Dump, 2002), 0) << run.Dump;
+  EXPECT_GE(TimeOf(run.Result, 1), 0);
+  const TShot end = ReadShot(p.Path("end.png"));
+  for (int line = 0; line < 3; ++line) EXPECT_GT(end.InkIn(0, 21 * line, 200, 21), 0) << line;
+  EXPECT_EQ(end.InkIn(0, 63, 640, 417), 0);
+}
+
 TEST(PresentationGraphic, RefreshTransitionAndLoadWithoutShowing) {
   PresentationRun p;
   p.Write("red.bmp", Picture(640, 480, 0x0000FF));
@@ -265,6 +282,39 @@ TEST(PresentationGraphic, RefreshTransitionAndLoadWithoutShowing) {
   ASSERT_GT(start, 0);
   EXPECT_GE(TimeOf(run.Result, 7) - start, 600);
   EXPECT_EQ(TimeOf(run.Result, 1), TimeOf(run.Result, 0));  // no transition: no time
+}
+
+TEST(PresentationGraphic, ShotsDuringATransitionShowItsIntermediateFrames) {
+  PresentationRun p;
+  p.Write("red.bmp", Picture(640, 480, 0x0000FF));
+  p.Write("blue.bmp", Picture(640, 480, 0xFF0000));
+  const std::vector<std::string> page = {
+      "GraphicDraw.FileName=red.bmp", "@GraphicDraw",
+      "GraphicDraw.FileName=blue.bmp", "GraphicDraw.EffectType=Fadein", "@GraphicDraw",
+      "Wait.TimeBreak=1", "Wait.Time=400", "@Wait"};
+  std::string events;
+  for (int t : {500, 800, 1100}) events += std::to_string(t) + " shot " + p.Path(std::to_string(t) + ".png") + "\n";
+  const TRun run = p.Run(ScriptWithPage(page), events);
+  EXPECT_EQ(run.Result.ExitStatus, 0);
+  ASSERT_EQ(TimeOf(run.Result, 1), 200);
+  ASSERT_GE(TimeOf(run.Result, 2), 1300);
+  // The cross-fade goes from red to blue: each shot is a blend of the two,
+  // with less red and more blue as time goes on.
+  int lastRed = 256;
+  int lastBlue = -1;
+  for (int t : {500, 800, 1100}) {
+    SCOPED_TRACE(t);
+    const uint32_t c = ReadShot(p.Path(std::to_string(t) + ".png")).At(320, 240);
+    const int red = static_cast<int>(c >> 16);
+    const int blue = static_cast<int>(c & 0xFF);
+    EXPECT_LT(red, lastRed);
+    EXPECT_GT(blue, lastBlue);
+    EXPECT_GT(red, 0);
+    EXPECT_GT(blue, 0);
+    lastRed = red;
+    lastBlue = blue;
+  }
+  EXPECT_EQ(ReadShot(p.Path("end.png")).At(320, 240), 0x0000FFu);
 }
 
 TEST(PresentationGraphic, MissingPictureIsReported) {

@@ -129,12 +129,28 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   }
 }
 
-TEST(LasGraphicPng, KeepsAlphaTypeOfSurfaceForOpaqueImage) {
+TEST(LasGraphicPng, OpaqueImageAfterATranslucentOneIsOpaqueAgain) {
+  TPngImage rgba;
+  rgba.Width = 1;
+  rgba.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
+  rgba.Data = {0x10, 0x20, 0x30, 0x40};
   TLasGraphic g;
-  g.SetAlphaType(TAlphaType::Blend);
+  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(rgba)));
+  ASSERT_EQ(g.AlphaType(), TAlphaType::Blend);
   ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(Rgb2x1())));
-  EXPECT_EQ(g.AlphaType(), TAlphaType::Blend);
-  EXPECT_EQ(g.AlphaRow(0)[1], 255);
+  EXPECT_EQ(g.AlphaType(), TAlphaType::None);
+  EXPECT_FALSE(g.HasAlpha());
+  // Drawn as it is, not one level darker.
+  TLasGraphic black;
+  black.SetSize(2, 1);
+  black.FillRect(0, 0, 2, 1, 0);
+  g.DrawTo(black, 0, 0, 2, 1, 0, 0);
+  EXPECT_EQ(black.GetPixel(1, 0), 0x00C0B0A0u);
+  // A surface made translucent by hand takes the new picture's kind too.
+  TLasGraphic masked;
+  masked.SetAlphaType(TAlphaType::Mask);
+  ASSERT_TRUE(masked.LoadPngFromMemory(EncodePng(Rgb2x1())));
+  EXPECT_EQ(masked.AlphaType(), TAlphaType::None);
 }
 
 TEST(LasGraphicPng, CorruptDataLeavesSurfaceAsItWas) {

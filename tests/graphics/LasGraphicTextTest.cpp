@@ -237,6 +237,53 @@ TEST_F(LasGraphicText, PageContinuationKeepsStyle) {
   EXPECT_EQ(g.Text, "<*12><0x00123456><I>c");
 }
 
+TEST_F(LasGraphicText, EachLayoutStartsFromTheSurfacesOwnColour) {
+  TLasGraphic g;
+  g.SetSize(100, 20);
+  g.Text = "<clRed>a";
+  g.DrawText();
+  EXPECT_EQ(g.FontColor, 0x000000FFu);
+  // A later text without a colour tag continues its pages in the surface's
+  // colour, not in the red of the text before.
+  g.Text = "a#b";
+  g.DrawText();
+  EXPECT_EQ(g.Text, "<*10><clBlack>b");
+  g.DrawText();
+  EXPECT_EQ(g.GetPixel(1, 1), 0x00000000u);
+  g.Font.Color = 0x00FF0000;
+  g.Text = "a#b";
+  g.DrawText();
+  EXPECT_EQ(g.Text, "<*10><clBlue>b");
+}
+
+TEST_F(LasGraphicText, LargeAndZeroSizeTagsSurviveThePageBreak) {
+  TLasGraphic g;
+  g.SetSize(300, 130);
+  // 10 + 99 + 14: two digits per tag, and the continuation must say 123.
+  g.Text = "<+99><+14>a#b";
+  g.DrawText();
+  EXPECT_EQ(g.FontSize, 123);
+  EXPECT_EQ(g.Text, "<*99><+24><clBlack>b");
+  g.DrawText();
+  EXPECT_EQ(g.FontSize, 123);
+  EXPECT_EQ(g.Text, "");
+  // Sizes the size tag cannot write directly: 0 and below -9.
+  g.Text = "<-10>a#b";
+  g.SetSize(300, 3);
+  g.DrawText();
+  EXPECT_EQ(g.Text, "<*1><-1><clBlack>b");
+  g.DrawText();
+  EXPECT_EQ(g.FontSize, 0);
+  // A size tag of 0, or an empty one, is the surface's own size.
+  for (const char* text : {"<*0>ab", "<*>ab", "<*x>ab"}) {
+    g.SetSize(300, 100);
+    g.Text = text;
+    EXPECT_EQ(g.DrawText(), 12) << text;
+    EXPECT_EQ(g.FontSize, 10) << text;
+    EXPECT_EQ(g.Steps().Entry(7).Value, 20) << text;
+  }
+}
+
 TEST_F(LasGraphicText, LineBoundsAndOversizedCharacters) {
   TLasGraphic g;
   g.Text = std::string(400, '#');

@@ -152,6 +152,31 @@ TEST_F(ScreenControlTest, WindowsTakeTheirSectionsOrTheDefaults) {
   EXPECT_EQ(FScreen.GetWindow(6), nullptr);
 }
 
+TEST_F(ScreenControlTest, WindowsThatAreNeverDrawnHoldNoPictures) {
+  Start({"ImageWidth=64", "ImageHeight=32"},
+        {"<Head=\"UserWindow1\">", "ImageWidth=8000", "ImageHeight=8000", "<Head End>", "<Head=\"UserWindow2\">",
+         "ImageWidth=30", "ImageHeight=20", "<Head End>"});
+  const TLasScreen& huge = *FScreen.GetWindow(3)->Screen;
+  EXPECT_EQ(huge.Width, 8000);
+  EXPECT_EQ(huge.Height, 8000);
+  EXPECT_EQ(FScreen.GetWindow(3)->ImageWidth, 8000);
+  EXPECT_EQ(huge.Frame.Width(), 0);
+  EXPECT_EQ(huge.Composition.Width(), 0);
+  EXPECT_EQ(huge.BaseLayer()->Graphic.Width(), 0);
+  EXPECT_EQ(huge.BaseLayer()->Width, 8000);
+  // The main window has its pictures from the start.
+  EXPECT_EQ(FScreen.GetWindow(0)->Screen->Frame.Width(), 64);
+  // A window that is drawn gets them at its real size, white.
+  FScreen.Compose(4);
+  const TLasScreen& small = *FScreen.GetWindow(4)->Screen;
+  EXPECT_EQ(small.Frame.Width(), 30);
+  EXPECT_EQ(small.Frame.Height(), 20);
+  EXPECT_EQ(small.BaseLayer()->Graphic.Width(), 30);
+  EXPECT_EQ(small.Frame.GetPixel(29, 19), 0x00FFFFFFu);
+  FScreen.MergeLayer1IntoBase(5);
+  EXPECT_EQ(FScreen.GetWindow(5)->Screen->BaseLayer()->Graphic.Width(), 100);
+}
+
 TEST_F(ScreenControlTest, AnUninstalledFontNameGivesTheSystemFontSetting) {
   FAccess.FDefaultFontName = "Fallback";
   Start({"FontName=NoSuchFont"});
@@ -337,11 +362,11 @@ TEST_F(ScreenControlTest, ColourKeyAndHalfTranslucencyOnlyForPicturesOtherThanPn
   ASSERT_TRUE(FScreen.LoadGraphic(fresh, "key.PNG", true, true));
   EXPECT_EQ(fresh.AlphaType(), TAlphaType::None);
   EXPECT_EQ(fresh.GetPixel(1, 0), 0x000000FFu);
-  // Into a surface that already blends, its pixels count as fully opaque:
-  // neither keyed nor halved.
+  // Into a surface that blended before, it is opaque again: neither keyed
+  // nor halved, and without the earlier picture's alpha.
   ASSERT_TRUE(FScreen.LoadGraphic(g, "key.PNG", true, true));
-  EXPECT_EQ(g.AlphaRow(0)[0], 255);
-  EXPECT_EQ(g.AlphaRow(1)[0], 255);
+  EXPECT_EQ(g.AlphaType(), TAlphaType::None);
+  EXPECT_FALSE(g.HasAlpha());
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 

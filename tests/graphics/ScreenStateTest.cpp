@@ -170,10 +170,16 @@ TEST_F(ScreenStateTest, LayersComeBackByPositionWithPicturesAndTexts) {
     EXPECT_EQ(b.ViewLeft, a.ViewLeft);
     EXPECT_EQ(b.ViewTop, a.ViewTop);
   }
-  // The picture layer is reloaded from its file, without the colour key.
+  // The picture layer is reloaded from its file with the colour key it was
+  // loaded with (the key is the bottom-left pixel's colour, green).
   const TLasGraphic& bg = restored.GetLayer(1)->Graphic;
   ASSERT_EQ(bg.Width(), 8);
-  EXPECT_EQ(bg.AlphaType(), TAlphaType::None);
+  EXPECT_EQ(bg.AlphaType(), TAlphaType::Mask);
+  EXPECT_TRUE(restored.GetLayer(1)->Transparent);
+  EXPECT_FALSE(restored.GetLayer(1)->Translucent);
+  EXPECT_FALSE(bg.IsOpaqueAt(0, 3));
+  EXPECT_FALSE(bg.IsOpaqueAt(7, 0));
+  EXPECT_TRUE(bg.IsOpaqueAt(0, 0));
   EXPECT_EQ(bg.GetPixel(0, 0), 0x000000FFu);
   EXPECT_EQ(bg.GetPixel(7, 3), 0x0000FF00u);
   // The cleared text layer is rendered again with its last text.
@@ -194,13 +200,32 @@ TEST_F(ScreenStateTest, LayersComeBackByPositionWithPicturesAndTexts) {
 TEST_F(ScreenStateTest, StoredLayerRecordsAsWritten) {
   PrepareLayers(FSaved, FDir);
   const TStringList lines = TScreenState(FSaved).LayerInfo();
-  ASSERT_EQ(lines.size(), 5u * 11u);
-  const TStringList first(lines.begin() + 11, lines.begin() + 22);
+  ASSERT_EQ(lines.size(), 5u * 13u);
+  const TStringList first(lines.begin() + 13, lines.begin() + 26);
   EXPECT_EQ(first, (TStringList{"Layer.LayerName=" + kBackground, "Layer.Visible=1", "Layer.FileName=bg.bmp",
                                 "Layer.Text=", "Layer.Pos.Left=3", "Layer.Pos.Top=-4", "Layer.Size.Width=8",
                                 "Layer.Size.Height=4", "Layer.ViewPos.Left=1", "Layer.ViewPos.Top=2",
-                                "@LayerBorder"}));
-  EXPECT_EQ(lines[22 + 3], "Layer.Text=Hi");
+                                "Layer.Transparent=1", "Layer.Translucent=0", "@LayerBorder"}));
+  EXPECT_EQ(lines[26 + 3], "Layer.Text=Hi");
+}
+
+TEST_F(ScreenStateTest, PictureRecordsWithoutFlagsLoadPlainAndTranslucentComesBack) {
+  FDir.Write("bg.bmp", EncodeBmp32(Picture(8, 4, 0x0000FF00, 0x000000FF)));
+  // A record of an older save has no flags: the picture loads plain. The
+  // next record asks for half translucency.
+  WriteEntries({{"layer.info",
+                 {"Layer.LayerName=", "@LayerBorder", "Layer.LayerName=" + kBackground, "Layer.Visible=1",
+                  "Layer.FileName=bg.bmp", "@LayerBorder", "Layer.LayerName=A", "Layer.FileName=bg.bmp",
+                  "Layer.Translucent=1", "@LayerBorder"}},
+                {"dynamiclayer.info", {}}});
+  ASSERT_TRUE(LoadScreen(false));
+  const TLasLayer& plain = *Main(FRestored).GetLayer(1);
+  EXPECT_FALSE(plain.Transparent);
+  EXPECT_EQ(plain.Graphic.AlphaType(), TAlphaType::None);
+  const TLasLayer& half = *Main(FRestored).GetLayer(2);
+  EXPECT_TRUE(half.Translucent);
+  EXPECT_EQ(half.Graphic.AlphaType(), TAlphaType::Blend);
+  EXPECT_EQ(half.Graphic.AlphaRow(0)[0], 128);
 }
 
 TEST_F(ScreenStateTest, RecordsApplyByPositionAndTakeTheirNames) {

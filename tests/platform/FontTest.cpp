@@ -88,9 +88,10 @@ TEST(FontService, ResolvesWindowsJapaneseNames) {
   EXPECT_GT(Service().Measure(kA, missing).Width, 0);
 }
 
-TEST(FontService, MetricsFollowTheFaceAtTheEmSize) {
+TEST(FontService, OwnFamiliesKeepTheFaceMetrics) {
   if (!JapaneseFacesInstalled()) GTEST_SKIP() << "IPA fonts are not installed";
-  const TFont font = Gothic(16);
+  TFont font = Gothic(16);
+  font.Name = "IPAGothic";  // found by fontconfig under its own name
   FT_Library library = nullptr;
   ASSERT_EQ(FT_Init_FreeType(&library), 0);
   FT_Face face = nullptr;
@@ -104,19 +105,60 @@ TEST(FontService, MetricsFollowTheFaceAtTheEmSize) {
   const TTextExtent empty = Service().Measure("", font);
   EXPECT_EQ(empty.Width, 0);
   EXPECT_EQ(empty.Height, ascent + descent);
-  EXPECT_GE(empty.Height, 21);
-  // The monospaced gothic: a full-width character is one em, a half-width
-  // one half of it, and widths add up.
-  EXPECT_EQ(Service().Measure(kA, font).Width, 21);
-  const int half = Service().Measure("a", font).Width;
-  EXPECT_GE(half, 10);
-  EXPECT_LE(half, 11);
-  EXPECT_EQ(Service().Measure(std::string(kA) + "a" + kA, font).Width, 42 + half);
-  EXPECT_GT(Service().Measure(kA, Gothic(32)).Height, empty.Height);
+  EXPECT_GT(empty.Height, 21);
+}
 
-  TFont bold = font;
+TEST(FontService, WindowsFamiliesTakeTheWindowsCellMetrics) {
+  if (!JapaneseFacesInstalled()) GTEST_SKIP() << "IPA fonts are not installed";
+  // The line pitch is the em (points * 96 / 72, rounded); the fixed-pitch
+  // faces advance one em per full-width and half an em per half-width
+  // character.
+  struct TCase {
+    int Size;
+    int Em;
+  };
+  for (const TCase c : {TCase{9, 12}, TCase{10, 13}, TCase{12, 16}, TCase{16, 21}, TCase{24, 32},
+                        TCase{-16, 21}}) {
+    SCOPED_TRACE(c.Size);
+    const TFont font = Gothic(c.Size);
+    EXPECT_EQ(Service().Measure("", font).Height, c.Em);
+    EXPECT_EQ(Service().Measure(kA, font).Height, c.Em);
+    EXPECT_EQ(Service().Measure(kA, font).Width, c.Em);
+    EXPECT_EQ(Service().Measure("a", font).Width, c.Em / 2);
+    EXPECT_EQ(Service().Measure("Wi", font).Width, 2 * (c.Em / 2));
+    EXPECT_EQ(Service().Measure(std::string(kA) + "a" + kA, font).Width, 2 * c.Em + c.Em / 2);
+  }
+  // The same names in ASCII, and the mincho.
+  TFont ascii = Gothic(16);
+  ascii.Name = "MS Gothic";
+  EXPECT_EQ(Service().Measure("a", ascii).Width, 10);
+  EXPECT_EQ(Service().Measure(kA, ascii).Height, 21);
+  TFont mincho = Gothic(16);
+  mincho.Name = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";  // "ＭＳ 明朝"
+  EXPECT_EQ(Service().Measure(std::string(kA) + kA, mincho).Width, 42);
+  // The proportional faces keep their own advances but take the cell.
+  TFont pmincho = Gothic(16);
+  pmincho.Name = kMsPMincho;
+  EXPECT_EQ(Service().Measure(kA, pmincho).Height, 21);
+  EXPECT_LT(Service().Measure("i", pmincho).Width, Service().Measure("W", pmincho).Width);
+
+  // Glyphs sit on the Windows baseline (ascent 18 of 21): nothing is
+  // inked below the cell.
+  TSurface surface(40, 40);
+  Service().DrawRun(surface.Target(), 0, 0, "gy", Gothic(16));
+  int lowest = -1;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      if (surface.Alpha[y * 40 + x]) lowest = y;
+    }
+  }
+  EXPECT_GE(lowest, 17);
+  EXPECT_LT(lowest, 21);
+
+  TFont bold = Gothic(16);
   bold.Bold = true;
-  EXPECT_GT(Service().Measure("abc", bold).Width, Service().Measure("abc", font).Width);
+  EXPECT_GT(Service().Measure("abc", bold).Width, Service().Measure("abc", Gothic(16)).Width);
+  EXPECT_GT(Service().Measure(kA, Gothic(32)).Height, Service().Measure(kA, Gothic(16)).Height);
 }
 
 TEST(FontService, GlyphsAreTwoLevelAndStayInTheirCell) {

@@ -171,6 +171,33 @@ TEST_F(SaveCommandsTest, AValueFileWrittenWithCreateIsReadBackWithOpen) {
   EXPECT_EQ(FSave->ReadSaveValue("Extra"), "1");
 }
 
+TEST_F(SaveCommandsTest, AfterAFailedOpenValuesGoNowhereUntilAFileIsOpenAgain) {
+  for (const char* failing : {"SaveCtrl.Command=Open", "SaveCtrl.Command=Create"}) {
+    SCOPED_TRACE(failing);
+    EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=Create", "SaveCtrl.FileName=good.dat"}));
+    SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=K", "SaveCtrl.Value=good"});
+    // A missing file, and a name that cannot be made.
+    const std::string bad = std::string(failing) == "SaveCtrl.Command=Open" ? "SaveCtrl.FileName=missing.dat"
+                                                                              : "SaveCtrl.FileName=no\\such\\x.dat";
+    EXPECT_TRUE(SaveCtrl({failing, bad}));
+    SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=K", "SaveCtrl.Value=lost"});
+    SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=L", "SaveCtrl.Value=lost"});
+    SaveCtrl({"SaveCtrl.Command=LoadValue", "SaveCtrl.Key=K", "SaveCtrl.Variable=$k$"});
+    EXPECT_EQ(Vars().GetTextByName("k"), "");
+    EXPECT_EQ(FSave->ReadSystemValue("K"), "");
+    EXPECT_EQ(FSave->ReadSystemValue("L"), "");
+    SaveCtrl({"SaveCtrl.Command=Close"});
+    // The earlier file has its own value only.
+    EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=Open", "SaveCtrl.FileName=good.dat"}));
+    EXPECT_EQ(FSave->ReadSaveValue("K"), "good");
+    EXPECT_EQ(FSave->ReadSaveValue("L"), "");
+    SaveCtrl({"SaveCtrl.Command=Close"});
+    // After "Close" values go to the settings again.
+    SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=S", "SaveCtrl.Value=1"});
+    EXPECT_EQ(FSave->ReadSystemValue("S"), "1");
+  }
+}
+
 TEST_F(SaveCommandsTest, AShutDownWritesAValueFileLeftOpenForWriting) {
   SaveCtrl({"SaveCtrl.Command=Create", "SaveCtrl.FileName=open.dat"});
   SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=K", "SaveCtrl.Value=v"});

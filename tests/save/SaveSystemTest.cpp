@@ -198,16 +198,46 @@ TEST_F(SaveSystemTest, AStateSaveHoldsItsEntriesVersionIdentifiersDateAndThumbna
   EXPECT_EQ(ListReadString(second, "SaveSystem.BuildID", "?"), "12");
 }
 
+TEST_F(SaveSystemTest, MusicStoredAsAnAbsolutePathComesBackWhenItsTailIsInTheContent) {
+  EnterSaveMenu();
+  const std::string theme = FDir.Write("story/bgm/theme.wav", test::WaveOfMs(1000));
+  FMusic->PlayMusic(theme, 0, "bgm\\theme.wav");
+  const std::string path = DataPath("w.sav");
+  ASSERT_TRUE(FSave->SaveGame(path));
+  // A save of another player holds a Windows path; one of ours from before
+  // held this machine's path; a third names a file that is not there. A
+  // later "savefile.info" entry wins on reading.
+  struct TCase {
+    std::string Stored;
+    std::string Expected;
+  };
+  for (const TCase& c : {TCase{"C:\\Program Files\\Game\\Story\\BGM\\THEME.WAV", theme},
+                         TCase{theme, theme}, TCase{"C:\\Game\\bgm\\gone.wav", ""}}) {
+    SCOPED_TRACE(c.Stored);
+    ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::AppendMode));
+    FSave->WriteSaveValue("Music.FileName", c.Stored);
+    ASSERT_TRUE(FSave->CloseSaveFile());
+    FMusic->StopMusic();
+    ASSERT_TRUE(FSave->LoadGame(path));
+    EXPECT_EQ(FMusic->MusicPlaying(), !c.Expected.empty());
+    if (!c.Expected.empty()) {
+      EXPECT_EQ(FMusic->MusicFileName(), c.Expected);
+    }
+    EnterSaveMenu();
+  }
+}
+
 TEST_F(SaveSystemTest, AStateSaveCarriesTheMusicAndItsVolumesButNotTheSwitches) {
   EnterSaveMenu();
   const std::string theme = FDir.Write("story/theme.wav", test::WaveOfMs(1000));
-  FMusic->PlayMusic(theme, 2);
+  FMusic->PlayMusic(theme, 2, "Theme.wav");
   FMusic->SetMusicVolume(40);
   FMusic->SetSoundVolume(70);
   const std::string path = DataPath("m.sav");
   ASSERT_TRUE(FSave->SaveGame(path));
   const TStringList info = EntryLines(path, "savefile.info");
-  EXPECT_EQ(ListReadString(info, "Music.FileName", "?"), theme);
+  // The name as the script gave it, not this machine's path.
+  EXPECT_EQ(ListReadString(info, "Music.FileName", "?"), "Theme.wav");
   EXPECT_EQ(ListReadString(info, "Music.Playing", "?"), "1");
   EXPECT_EQ(ListReadString(info, "Music.Loop", "?"), "2");
   EXPECT_EQ(ListReadString(info, "Music.Volume", "?"), "40");

@@ -16,23 +16,34 @@ namespace pelto5 {
 namespace {
 
 // Windows family names (Shift-JIS) and the installed faces standing in for
-// them.
+// them. Text in these families is laid out with the Windows face's metrics
+// (scenarios size their message areas for them); Fixed marks the
+// fixed-pitch faces, whose characters advance one em or half an em.
 struct TFamilyAlias {
   const char* Name;
   const char* Family;
+  bool Fixed;
 };
 constexpr TFamilyAlias kFamilyAliases[] = {
-    {"\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAGothic"},           // ＭＳ ゴシック
-    {"\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAPGothic"},  // ＭＳ Ｐゴシック
-    {"\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9", "IPAMincho"},                          // ＭＳ 明朝
-    {"\x82\x6c\x82\x72\x20\x82\x6f\x96\xbe\x92\xa9", "IPAPMincho"},                 // ＭＳ Ｐ明朝
-    {"\x82\x6c\x82\x72\x20\x82\x74\x82\x68\x20Gothic", "IPAPGothic"},                // ＭＳ ＵＩ Gothic
-    {"MS Gothic", "IPAGothic"},
-    {"MS PGothic", "IPAPGothic"},
-    {"MS Mincho", "IPAMincho"},
-    {"MS PMincho", "IPAPMincho"},
-    {"MS UI Gothic", "IPAPGothic"},
+    {"\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAGothic", true},            // ＭＳ ゴシック
+    {"\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e", "IPAPGothic", false},  // ＭＳ Ｐゴシック
+    {"\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9", "IPAMincho", true},                           // ＭＳ 明朝
+    {"\x82\x6c\x82\x72\x20\x82\x6f\x96\xbe\x92\xa9", "IPAPMincho", false},                 // ＭＳ Ｐ明朝
+    {"\x82\x6c\x82\x72\x20\x82\x74\x82\x68\x20Gothic", "IPAPGothic", false},                // ＭＳ ＵＩ Gothic
+    {"MS Gothic", "IPAGothic", true},
+    {"MS PGothic", "IPAPGothic", false},
+    {"MS Mincho", "IPAMincho", true},
+    {"MS PMincho", "IPAPMincho", false},
+    {"MS UI Gothic", "IPAPGothic", false},
 };
+
+// How text of a family is measured.
+enum class TMetricsKind { Face, Windows, WindowsFixed };
+
+// The Windows Japanese faces have an ascent of 220 and a descent of 36 in
+// their 256-unit em: the cell is exactly one em high.
+constexpr int kWindowsAscentUnits = 220;
+constexpr int kWindowsEmUnits = 256;
 
 // Decodes UTF-8 into code points; malformed bytes become U+FFFD.
 std::u32string DecodeUtf8(std::string_view s) {
@@ -103,6 +114,7 @@ struct TResolved {
   TFace* Face = nullptr;
   bool SynthBold = false;
   bool SynthItalic = false;
+  TMetricsKind Metrics = TMetricsKind::Face;
 };
 
 struct TGlyphKey {
@@ -110,10 +122,11 @@ struct TGlyphKey {
   int Em;
   bool Bold;
   bool Italic;
+  TMetricsKind Metrics;
   char32_t CodePoint;
   bool operator==(const TGlyphKey& o) const {
     return Face == o.Face && Em == o.Em && Bold == o.Bold && Italic == o.Italic &&
-           CodePoint == o.CodePoint;
+           Metrics == o.Metrics && CodePoint == o.CodePoint;
   }
 };
 
@@ -121,7 +134,7 @@ struct TGlyphKeyHash {
   size_t operator()(const TGlyphKey& k) const {
     size_t h = std::hash<const void*>()(k.Face);
     h = h * 31 + static_cast<size_t>(k.Em);
-    h = h * 31 + (k.Bold ? 1 : 0) + (k.Italic ? 2 : 0);
+    h = h * 31 + (k.Bold ? 1 : 0) + (k.Italic ? 2 : 0) + 4 * static_cast<size_t>(k.Metrics);
     h = h * 31 + k.CodePoint;
     return h;
   }
@@ -129,11 +142,16 @@ struct TGlyphKeyHash {
 
 constexpr size_t kGlyphCacheLimit = 8192;
 
-std::string ResolveAlias(const std::string& utf8Name, const std::string& sjisName) {
+const TFamilyAlias* FindAlias(const std::string& sjisName) {
   for (const TFamilyAlias& alias : kFamilyAliases) {
-    if (sjisName == alias.Name || sjis::SameText(sjisName, alias.Name)) return alias.Family;
+    if (sjisName == alias.Name || sjis::SameText(sjisName, alias.Name)) return &alias;
   }
-  return utf8Name;
+  return nullptr;
+}
+
+std::string ResolveAlias(const std::string& utf8Name, const std::string& sjisName) {
+  const TFamilyAlias* alias = FindAlias(sjisName);
+  return alias ? alias->Family : utf8Name;
 }
 
 }  // namespace
@@ -250,6 +268,10 @@ struct TFreeTypeFontService::TImpl {
         FcPattern* pattern = FcPatternCreate();
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
         found = MatchPattern(pattern, font.Bold, font.Italic, false, resolved);
+        const TFamilyAlias* alias = FindAlias(font.Name);
+        if (found && alias) {
+          resolved.Metrics = alias->Fixed ? TMetricsKind::WindowsFixed : TMetricsKind::Windows;
+        }
       }
       if (!found) {
         FcPattern* pattern = FcPatternCreate();
@@ -275,7 +297,8 @@ struct TFreeTypeFontService::TImpl {
   }
 
   const TGlyph* Glyph(const TResolved& resolved, int em, char32_t cp) {
-    const TGlyphKey key{resolved.Face, em, resolved.SynthBold, resolved.SynthItalic, cp};
+    const TGlyphKey key{resolved.Face, em, resolved.SynthBold, resolved.SynthItalic,
+                        resolved.Metrics, cp};
     auto it = Glyphs.find(key);
     if (it != Glyphs.end()) return &it->second;
     if (Glyphs.size() >= kGlyphCacheLimit) Glyphs.clear();
@@ -284,9 +307,16 @@ struct TFreeTypeFontService::TImpl {
     const FT_UInt index = FT_Get_Char_Index(face, cp);
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) == 0) {
       FT_GlyphSlot slot = face->glyph;
+      // Full-width glyphs of the fixed-pitch faces are one em wide, the
+      // half-width ones half an em (the unhinted advance tells them apart).
+      const bool fullWidth = slot->linearHoriAdvance * 4 > (static_cast<FT_Fixed>(em) << 16) * 3;
       if (resolved.SynthItalic) FT_GlyphSlot_Oblique(slot);
       if (resolved.SynthBold) FT_GlyphSlot_Embolden(slot);
       glyph.Advance = static_cast<int>((slot->advance.x + 32) >> 6);
+      if (resolved.Metrics == TMetricsKind::WindowsFixed) {
+        // A synthesised bold widens every cell by one pixel, as on Windows.
+        glyph.Advance = (fullWidth ? em : em / 2) + (resolved.SynthBold ? 1 : 0);
+      }
       if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 &&
           slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
         const FT_Bitmap& bitmap = slot->bitmap;
@@ -310,8 +340,16 @@ struct TFreeTypeFontService::TImpl {
     return &Glyphs.emplace(key, std::move(glyph)).first->second;
   }
 
-  // Ascent and descent in pixels at the current em.
-  static void Metrics(FT_Face face, int& ascent, int& descent) {
+  // Ascent and descent in pixels at the current em: the Windows face's for
+  // the aliased families (the cell is one em, the ascent its 220/256
+  // share, rounded), the face's own otherwise.
+  static void Metrics(const TResolved& resolved, int em, int& ascent, int& descent) {
+    if (resolved.Metrics != TMetricsKind::Face) {
+      ascent = (em * kWindowsAscentUnits + kWindowsEmUnits / 2) / kWindowsEmUnits;
+      descent = em - ascent;
+      return;
+    }
+    FT_Face face = resolved.Face->Face;
     ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
     descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
     if (ascent < 0) ascent = 0;
@@ -343,7 +381,7 @@ TTextExtent TFreeTypeFontService::Measure(std::string_view run, const TFont& fon
   }
   int ascent = 0;
   int descent = 0;
-  TImpl::Metrics(resolved.Face->Face, ascent, descent);
+  TImpl::Metrics(resolved, em, ascent, descent);
   extent.Height = ascent + descent;
   for (char32_t cp : DecodeUtf8(sjis::ToUtf8(run))) {
     extent.Width += FImpl->Glyph(resolved, em, cp)->Advance;
@@ -359,7 +397,7 @@ void TFreeTypeFontService::DrawRun(const TTextTarget& target, int x, int y, std:
   if (!resolved.Face || !FImpl->SetEm(*resolved.Face, em)) return;
   int ascent = 0;
   int descent = 0;
-  TImpl::Metrics(resolved.Face->Face, ascent, descent);
+  TImpl::Metrics(resolved, em, ascent, descent);
   const uint32_t rgb = font.Color & 0x00FFFFFFu;
   const uint32_t pixel = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
   const int baseline = y + ascent;

@@ -389,9 +389,8 @@ void THeadlessPlatform::DeliverToDebugWindow(const THeadlessEvent& e) {
 }
 
 void THeadlessPlatform::TakeScreenshot(const std::string& path) {
-  const TCanvas* frame = FClient ? FClient->ScreenshotFrame() : nullptr;
-  if (!frame) frame = &FCanvas;
-  if (!frame->SavePng(path)) WriteLine("headless: cannot write screenshot " + path);
+  // What the window shows at this moment, a transition's frame included.
+  if (!FCanvas.SavePng(path)) WriteLine("headless: cannot write screenshot " + path);
 }
 
 void THeadlessPlatform::ProcessMessages() {
