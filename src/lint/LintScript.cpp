@@ -79,10 +79,17 @@ bool TLintScript::Open(const std::string& path, const TLintOptions& options, TDi
     }
   }
   if (FIsLibrary) FOwnLineCount = static_cast<int>(File().Lines().size());
-  // The runtime library's script given as a file: only the "_system" book.
+  // The runtime library's script given as a file: its own lines hold only
+  // the "_system" book (the imported library's book does not count).
   TStringList books;
   File().GetBookList(books);
-  if (books.size() == 1 && books[0] == "_system") FIsLibrary = true;
+  TStringList ownBooks;
+  for (const std::string& book : books) {
+    int start = 0;
+    int end = 0;
+    if (File().FindBookBlock(book, start, end) && start < FOwnLineCount) ownBooks.push_back(book);
+  }
+  if (ownBooks.size() == 1 && ownBooks[0] == "_system") FIsLibrary = true;
   CollectPages();
   return true;
 }
