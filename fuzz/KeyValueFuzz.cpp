@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "FuzzPlayer.h"
+#include "platform/SjisText.h"
 #include "script/IntegerConversion.h"
 #include "script/KeyValueList.h"
 
@@ -21,7 +22,9 @@ void CheckList(std::string_view text) {
   TStringList written = list;
   for (size_t i = 0; i < list.size(); ++i) {
     const std::string& line = list[i];
-    const size_t equals = line.find('=');
+    // The name ends at the first "=" that is not the second byte of a
+    // double-byte character.
+    const size_t equals = sjis::FindChar(line, '=');
     if (equals == std::string::npos) continue;
     const std::string_view name = std::string_view(line).substr(0, equals);
     const std::string_view value = std::string_view(line).substr(equals + 1);

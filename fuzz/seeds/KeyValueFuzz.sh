@@ -9,3 +9,5 @@ printf '%s\r\n' 'clear=3' 'System.UseMusic=true' 'System.UseSound=false' 'System
 printf '%s\n' 'a=1' 'A=2' 'hex=$FF' 'neg=-2147483648' 'big=4294967296' 'hexneg=$FFFFFFFF' 'x0=0x10' \
   'empty=' '=novalue' 'plain line' 'b=true' 'c=false' 'eq=a=b' > "$out/numbers"
 printf 'one\rtwo=2\r\nthree=3' > "$out/mixed-breaks"
+# Shift-JIS names; a lead byte takes the "=" after it as its second byte.
+printf '\x83\x5C=1\r\nname\x93=2\r\nname\x93==3\r\n' > "$out/sjis-names"
