@@ -43,10 +43,7 @@ void EndDeflate(PackageWriter& writer) {
 // Closes and deletes the temporary file of an unfinished archive.
 void DiscardFile(PackageWriter& writer) {
   EndDeflate(writer);
-  if (writer.File != nullptr) {
-    std::fclose(writer.File);
-    std::remove(writer.TempPath.c_str());
-  }
+  writer.Target.Discard();
   writer.File = nullptr;
   writer.InEntry = false;
 }
@@ -61,8 +58,8 @@ bool StartFile(PackageWriter& writer, const std::string& path) {
   writer.Position = 0;
   writer.Appending = false;
   writer.InEntry = false;
-  writer.File = std::fopen(writer.TempPath.c_str(), "wb");
-  if (writer.File == nullptr) return Fail(writer, "cannot create " + writer.TempPath);
+  if (!writer.Target.Open(path)) return Fail(writer, "cannot create " + writer.TempPath);
+  writer.File = writer.Target.File();
   std::setvbuf(writer.File, nullptr, _IOFBF, 64 * 1024);
   return true;
 }
@@ -356,20 +353,10 @@ bool FinishPackage(PackageWriter& writer) {
     DiscardFile(writer);
     return false;
   }
-  const bool closed = std::fclose(writer.File) == 0;
+  // Flushed to the disk and moved into place; the old file stays until
+  // the new one is complete there.
   writer.File = nullptr;
-  if (!closed) {
-    std::remove(writer.TempPath.c_str());
-    return Fail(writer, "cannot write " + writer.TempPath);
-  }
-  if (std::rename(writer.TempPath.c_str(), writer.Path.c_str()) != 0) {
-    // Some systems refuse to rename onto an existing file.
-    std::remove(writer.Path.c_str());
-    if (std::rename(writer.TempPath.c_str(), writer.Path.c_str()) != 0) {
-      std::remove(writer.TempPath.c_str());
-      return Fail(writer, "cannot replace " + writer.Path);
-    }
-  }
+  if (!writer.Target.Commit()) return Fail(writer, "cannot replace " + writer.Path);
   return true;
 }
 

@@ -2,8 +2,8 @@
 // executable, or more entries added to an existing archive; entries stored
 // plain, zlib-compressed and/or scrambled with the archive's key table.
 //
-// The archive is written to "<path>.tmp" and only renamed onto path by a
-// successful FinishPackage. Any failure on the way (a refused name, a write
+// The archive is written to "<path>.tmp" and only moved onto path (flushed
+// to the disk first, see TAtomicFile) by a successful FinishPackage. Any failure on the way (a refused name, a write
 // error) marks the writer failed: FinishPackage then deletes the temporary
 // file and returns false, so a failed write never leaves a file behind that
 // could pass for a good archive, and an archive opened for append stays as
@@ -20,6 +20,7 @@
 #include <zlib.h>
 
 #include "content/PackageFormat.h"
+#include "platform/AtomicFile.h"
 #include "script/KeyValueList.h"
 
 namespace pelto5 {
@@ -42,7 +43,9 @@ struct PackageWriter {
   bool Scrambled = false;
   uint32_t Attribute = 0;
 
-  // Null while no archive is being written.
+  // The file being written and its stream (null while no archive is being
+  // written).
+  TAtomicFile Target;
   std::FILE* File = nullptr;
   std::string Path;      // the archive's final name
   std::string TempPath;  // where it is written until FinishPackage

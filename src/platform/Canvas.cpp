@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/AtomicFile.h"
+
 namespace pelto5 {
 
 void TCanvas::SetSize(int width, int height) {
@@ -19,8 +21,10 @@ void TCanvas::Fill(uint32_t color) { FPixels.assign(FPixels.size(), color); }
 
 bool TCanvas::SavePng(const std::string& path) const {
   if (FWidth <= 0 || FHeight <= 0) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) return false;
+  // Replaced as a whole: an older picture at path stays until this one is
+  // complete.
+  TAtomicFile file;
+  if (!file.Open(path)) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -33,7 +37,7 @@ bool TCanvas::SavePng(const std::string& path) const {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file.get());
+  png_init_io(png, file.File());
   png_set_IHDR(png, info, FWidth, FHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -51,7 +55,7 @@ bool TCanvas::SavePng(const std::string& path) const {
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  return std::fflush(file.get()) == 0;
+  return file.Commit();
 }
 
 }  // namespace pelto5

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 
+#include "platform/AtomicFile.h"
 #include "platform/SjisText.h"
 
 namespace pelto5 {
@@ -101,24 +101,7 @@ bool TFileSystem::ReadFilePrefix(const std::string& path, size_t count, std::str
 }
 
 bool TFileSystem::WriteFileAtomic(const std::string& path, const std::string& data) {
-  std::random_device rd;
-  const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);
-  {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(temp.c_str(), "wb"), &std::fclose);
-    if (!f) return false;
-    const bool ok = std::fwrite(data.data(), 1, data.size(), f.get()) == data.size() &&
-                    std::fflush(f.get()) == 0 && fsync(fileno(f.get())) == 0;
-    if (!ok) {
-      f.reset();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  return TAtomicFile::WriteWhole(path, data);
 }
 
 std::string TFileSystem::ExecutablePath() {

@@ -19,8 +19,8 @@ class TFileSystem {
   static bool ReadFile(const std::string& path, std::string& data);
   // Reads at most count bytes from the start of a file.
   static bool ReadFilePrefix(const std::string& path, size_t count, std::string& data);
-  // Writes a temporary file beside path and renames it over path, so an
-  // existing file is either kept or completely replaced.
+  // Replaces the file at path as a whole through TAtomicFile: an existing
+  // file is either kept or completely replaced, even across a crash.
   static bool WriteFileAtomic(const std::string& path, const std::string& data);
   // Absolute path of the running executable ("" if unknown).
   static std::string ExecutablePath();

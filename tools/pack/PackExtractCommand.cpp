@@ -1,9 +1,9 @@
 #include "PackExtractCommand.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "PackToolSupport.h"
+#include "platform/AtomicFile.h"
 
 namespace pelto5::pack {
 
@@ -99,10 +99,7 @@ bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index) {
     ReportProblem(target.parent_path().string(), "cannot create the folder: " + error.message());
     return false;
   }
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  out.close();
-  if (!out) {
+  if (!TAtomicFile::WriteWhole(target.string(), data)) {
     ReportProblem(target.string(), "cannot write the file");
     return false;
   }

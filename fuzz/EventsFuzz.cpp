@@ -1,0 +1,23 @@
+// libFuzzer target: any bytes as a headless events file. A file that does
+// not parse must say which line is wrong; one that parses must parse again
+// the same way.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/headless/HeadlessPlatform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace pelto5;
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  THeadlessOptions options;
+  options.EchoToStderr = false;
+  THeadlessPlatform first(options);
+  THeadlessPlatform second(options);
+  std::string error;
+  const bool parsed = first.ParseEvents(text, error);
+  if (!parsed && error.empty()) std::abort();
+  std::string again;
+  if (second.ParseEvents(text, again) != parsed || again != error) std::abort();
+  return 0;
+}

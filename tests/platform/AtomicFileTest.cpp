@@ -1,0 +1,80 @@
+#include "platform/AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "support/PlayerRun.h"
+
+namespace pelto5 {
+namespace {
+
+using test::ReadFileText;
+using test::TTempDir;
+
+TEST(AtomicFile, ReplacesAFileAsAWholeAndLeavesNoTemporaryFile) {
+  TTempDir dir;
+  const std::string path = dir.Path() + "/save.dat";
+  ASSERT_TRUE(TAtomicFile::WriteWhole(path, "first"));
+  EXPECT_EQ(ReadFileText(path), "first");
+  ASSERT_TRUE(TFileSystem::WriteFileAtomic(path, std::string("sec\0ond", 7)));
+  EXPECT_EQ(ReadFileText(path), std::string("sec\0ond", 7));
+  ASSERT_TRUE(TAtomicFile::WriteWhole(path, ""));
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(std::filesystem::file_size(path), 0u);
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  // Written in pieces with seeks, as the container writer does.
+  TAtomicFile file;
+  ASSERT_TRUE(file.Open(path));
+  EXPECT_EQ(file.TempPath(), path + ".tmp");
+  std::fputs("xxxxtail", file.File());
+  std::fseek(file.File(), 0, SEEK_SET);
+  std::fputs("head", file.File());
+  EXPECT_EQ(ReadFileText(path), "");  // not in place before the commit
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(file.File(), nullptr);
+  EXPECT_EQ(ReadFileText(path), "headtail");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST(AtomicFile, AWriteThatDoesNotCompleteKeepsTheOldFile) {
+  TTempDir dir;
+  const std::string path = dir.Path() + "/keep.dat";
+  ASSERT_TRUE(TAtomicFile::WriteWhole(path, "old"));
+  {
+    // Abandoned: discarded by its destructor.
+    TAtomicFile file;
+    ASSERT_TRUE(file.Open(path));
+    std::fputs("new", file.File());
+  }
+  EXPECT_EQ(ReadFileText(path), "old");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  {
+    TAtomicFile file;
+    ASSERT_TRUE(file.Open(path));
+    std::fputs("new", file.File());
+    file.Discard();
+    EXPECT_FALSE(file.Commit());
+  }
+  EXPECT_EQ(ReadFileText(path), "old");
+  // The temporary file cannot be made.
+  std::filesystem::create_directory(path + ".tmp");
+  EXPECT_FALSE(TAtomicFile::WriteWhole(path, "new"));
+  EXPECT_EQ(ReadFileText(path), "old");
+  std::filesystem::remove(path + ".tmp");
+  // The rename fails (a folder with contents stands at the path): the
+  // temporary file goes, nothing else changes.
+  const std::string folder = dir.Path() + "/folder";
+  std::filesystem::create_directories(folder + "/inside");
+  EXPECT_FALSE(TAtomicFile::WriteWhole(folder, "new"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/inside"));
+  EXPECT_FALSE(std::filesystem::exists(folder + ".tmp"));
+  // A folder that does not exist.
+  EXPECT_FALSE(TAtomicFile::WriteWhole(dir.Path() + "/missing/x.dat", "new"));
+  EXPECT_FALSE(TAtomicFile::WriteWhole("", "new"));
+}
+
+}  // namespace
+}  // namespace pelto5
