@@ -1,7 +1,9 @@
 #include "lint/LintScript.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "content/GameFolder.h"
 #include "content/PackageReader.h"
 #include "content/PeltoAccessControl.h"
 #include "lint/DiagnosticList.h"
@@ -42,7 +44,25 @@ TLintScript::~TLintScript() = default;
 
 TPeltoFile& TLintScript::File() { return *FAccess->FPeltoFile; }
 
-bool TLintScript::Open(const std::string& path, const TLintOptions& options, TDiagnosticList& out) {
+bool TLintScript::Open(const std::string& given, const TLintOptions& options, TDiagnosticList& out) {
+  std::string path = given;
+  if (TFileSystem::DirectoryExists(given)) {
+    // A game folder: the content the player would play from it.
+    std::vector<std::string> candidates;
+    switch (TGameFolder::Resolve(given, path, candidates)) {
+      case TGameFolder::TResult::Found:
+        break;
+      case TGameFolder::TResult::NothingToPlay:
+        out.Add(given, 0, TSeverity::Error, "the folder holds nothing to play", kCheck);
+        return false;
+      case TGameFolder::TResult::Ambiguous: {
+        std::string names;
+        for (const std::string& name : candidates) names += (names.empty() ? "" : ", ") + name;
+        out.Add(given, 0, TSeverity::Error, "the folder holds more than one content to play: " + names, kCheck);
+        return false;
+      }
+    }
+  }
   FFileName = path;
   if (!TFileSystem::FileExists(path)) {
     out.Add(path, 0, TSeverity::Error, "no such file", kCheck);

@@ -159,6 +159,22 @@ TEST(ScenarioLint, TheBundledDemoAndTheRuntimeLibraryCheckClean) {
   }
 }
 
+TEST(ScenarioLint, AGameFolderIsCheckedAsThePlayerWouldPlayIt) {
+  TTempDir dir;
+  std::filesystem::copy_file(kBuild + "/demo.pp5", dir.Path() + "/Demo.PP5");
+  TScenarioLint clean(Options());
+  clean.Run(dir.Path());
+  EXPECT_TRUE(clean.Diagnostics().Items().empty()) << Dump(clean.Diagnostics());
+  EXPECT_EQ(clean.ExitStatus(), 0);
+  // Two packages: the player would ask which; so does the check.
+  std::filesystem::copy_file(kBuild + "/demo.pp5", dir.Path() + "/other.pp5");
+  TScenarioLint twice(Options());
+  twice.Run(dir.Path());
+  ASSERT_EQ(twice.Diagnostics().Items().size(), 1u) << Dump(twice.Diagnostics());
+  EXPECT_NE(Dump(twice.Diagnostics()).find("other.pp5"), std::string::npos) << Dump(twice.Diagnostics());
+  EXPECT_EQ(twice.ExitStatus(), 1);
+}
+
 TEST(ScenarioLint, StructureFaultsAreAllReportedAndTheRestIsStillChecked) {
   TTempDir dir;
   // The player stops reading at line 12; the check reports what follows too.
