@@ -29,16 +29,16 @@ std::string KeywordList(const TCommandKey& key) {
 }
 
 // The command whose table holds key, for a key given to the wrong command.
-const TCommandSpec* OwnerOf(std::string_view key) {
-  for (const TCommandSpec& command : TCommandKeys::Commands()) {
+const TCommandInfo* OwnerOf(std::string_view key) {
+  for (const TCommandInfo& command : TCommandKeys::Commands()) {
     if (TCommandKeys::Find(command, key) != nullptr) return &command;
   }
   return nullptr;
 }
 
-std::vector<std::string> KeyNames(const TCommandSpec& spec, std::string_view typed) {
+std::vector<std::string> KeyNames(const TCommandInfo& info, std::string_view typed) {
   std::vector<std::string> names;
-  for (const TCommandKey* key : spec.Keys) {
+  for (const TCommandKey* key : info.Keys) {
     std::string name(key->Name);
     if (key->Numbered) {
       // Suggest the number that was typed: "Select.Txt3" -> "Select.Text3".
@@ -62,19 +62,19 @@ void TCommandCheck::Run(TLintScript& script, TDiagnosticList& out) {
 
 void TCommandCheck::CheckCommand(const std::string& file, const TLintCommand& command, TDiagnosticList& out) {
   const std::string& line = command.Command.CommandLine;
-  if (command.Spec == nullptr) {
+  if (command.Info == nullptr) {
     std::vector<std::string> names;
-    for (const TCommandSpec& spec : TCommandKeys::Commands()) names.emplace_back(spec.Line);
+    for (const TCommandInfo& info : TCommandKeys::Commands()) names.emplace_back(info.Line);
     const std::string nearest = NearestName(line, names);
     out.Add(file, command.Line, TSeverity::Error,
             "unknown command " + Quoted(line) + (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"),
             kCheck);
     return;
   }
-  const TCommandSpec& spec = *command.Spec;
+  const TCommandInfo& info = *command.Info;
   // "@rem" lines are comments; the player does not look at them.
-  if (spec.Type == TCommandCtrl::ctRem) return;
-  if (!spec.Handled) {
+  if (info.Type == TCommandCtrl::ctRem) return;
+  if (!info.Handled) {
     out.Add(file, command.Line, TSeverity::Warning,
             Quoted(line) + " does nothing in this player (it only waits for the next tick)", kCheck);
     return;
@@ -92,14 +92,14 @@ void TCommandCheck::CheckCommand(const std::string& file, const TLintCommand& co
     }
     const std::string name = text.substr(0, eq);
     const std::string value = text.substr(eq + 1);
-    const TCommandKey* key = TCommandKeys::Find(spec, name);
+    const TCommandKey* key = TCommandKeys::Find(info, name);
     if (key == nullptr) {
-      const TCommandSpec* owner = OwnerOf(name);
-      std::string message = "unknown key " + Quoted(name) + " for " + std::string(spec.Line);
+      const TCommandInfo* owner = OwnerOf(name);
+      std::string message = "unknown key " + Quoted(name) + " for " + std::string(info.Line);
       if (owner != nullptr) {
         message += "; it is a key of " + std::string(owner->Line);
       } else {
-        const std::string nearest = NearestName(name, KeyNames(spec, name));
+        const std::string nearest = NearestName(name, KeyNames(info, name));
         if (!nearest.empty()) message += "; did you mean " + Quoted(nearest) + "?";
       }
       out.Add(file, at, TSeverity::Warning, message + " (the player ignores it)", kCheck);
@@ -114,10 +114,10 @@ void TCommandCheck::CheckCommand(const std::string& file, const TLintCommand& co
     }
     CheckValue(file, at, *key, value, out);
   }
-  for (const TCommandKey* key : spec.Keys) {
+  for (const TCommandKey* key : info.Keys) {
     if (!key->Required || !command.Command.ReadString(*key).empty()) continue;
     out.Add(file, command.Line, TSeverity::Warning,
-            std::string(spec.Line) + " without " + std::string(key->Name) + " does nothing", kCheck);
+            std::string(info.Line) + " without " + std::string(key->Name) + " does nothing", kCheck);
   }
 }
 

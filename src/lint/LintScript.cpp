@@ -148,7 +148,7 @@ void TLintScript::CollectPages() {
       for (int i = 0; i < count; ++i) {
         TLintCommand command;
         commands.GetCommand(i, command.Command);
-        command.Spec = TCommandKeys::Command(command.Command.CommandType);
+        command.Info = TCommandKeys::Command(command.Command.CommandType);
         const int lineIndex = commands.GetCommandLineIndex(i);
         command.Line = start + 2 + lineIndex;
         for (int l = previous + 1; l < lineIndex; ++l) command.PropertyLines.push_back(start + 2 + l);

@@ -22,7 +22,7 @@ struct TLintOptions;
 
 struct TLintCommand {
   TPeltoCommand Command;
-  const TCommandSpec* Spec = nullptr;  // nullptr for an unknown command
+  const TCommandInfo* Info = nullptr;  // nullptr for an unknown command
   int Line = 0;                        // 1-based line of the command line
   std::vector<int> PropertyLines;      // 1-based, one per property line
 

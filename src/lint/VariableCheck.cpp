@@ -29,7 +29,7 @@ void TVariableCheck::Run() {
 
 void TVariableCheck::ScanCommand(const TLintCommand& command, bool own) {
   using namespace cmdkey;
-  if (command.Spec == nullptr || !command.Spec->Handled) return;
+  if (command.Info == nullptr || !command.Info->Handled) return;
   const TPeltoCommand& c = command.Command;
   switch (c.CommandType) {
     case TCommandCtrl::ctIf: {
@@ -67,7 +67,7 @@ void TVariableCheck::ScanCommand(const TLintCommand& command, bool own) {
     default:
       break;
   }
-  for (const TCommandKey* key : command.Spec->Keys) ScanKey(command, *key, own);
+  for (const TCommandKey* key : command.Info->Keys) ScanKey(command, *key, own);
 }
 
 void TVariableCheck::ScanKey(const TLintCommand& command, const TCommandKey& key, bool own) {

@@ -23,7 +23,7 @@ void ReportError(const char* text) {
 }  // namespace
 
 int32_t TCommandCtrl::CommandTypeOf(std::string_view text) {
-  for (const TCommandSpec& command : TCommandKeys::Commands()) {
+  for (const TCommandInfo& command : TCommandKeys::Commands()) {
     if (text == command.Line) return command.Type;
   }
   return ctUnknown;

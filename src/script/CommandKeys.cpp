@@ -51,7 +51,7 @@ constexpr const TCommandKey* kSaveCtrlKeys[] = {&SaveCtrlCommand, &SaveCtrlKey, 
 constexpr const TCommandKey* kSystemKeys[] = {&SystemCommand, &SystemVolume};
 
 using C = TCommandCtrl;
-constexpr std::array<TCommandSpec, C::kCommandTypeCount - 1> kCommands = {{
+constexpr std::array<TCommandInfo, C::kCommandTypeCount - 1> kCommands = {{
     {C::ctRem, "@rem", true, {}},
     {C::ctIf, "@if", true, kIfKeys},
     {C::ctElse, "@else", true, {}},
@@ -81,14 +81,14 @@ constexpr std::array<TCommandSpec, C::kCommandTypeCount - 1> kCommands = {{
 
 }  // namespace
 
-std::span<const TCommandSpec> TCommandKeys::Commands() { return kCommands; }
+std::span<const TCommandInfo> TCommandKeys::Commands() { return kCommands; }
 
-const TCommandSpec* TCommandKeys::Command(int32_t type) {
+const TCommandInfo* TCommandKeys::Command(int32_t type) {
   if (type < 1 || type > static_cast<int32_t>(kCommands.size())) return nullptr;
   return &kCommands[type - 1];
 }
 
-const TCommandKey* TCommandKeys::Find(const TCommandSpec& command, std::string_view key, int* number) {
+const TCommandKey* TCommandKeys::Find(const TCommandInfo& command, std::string_view key, int* number) {
   for (const TCommandKey* k : command.Keys) {
     if (!k->Numbered) {
       if (sjis::SameText(key, k->Name)) return k;

@@ -46,7 +46,7 @@ struct TCommandKey {
   bool Required = false;
 };
 
-struct TCommandSpec {
+struct TCommandInfo {
   int32_t Type = 0;
   std::string_view Line;  // the command line, for instance "@MessageDraw"
   // False for command types the player accepts but does nothing with.
@@ -60,13 +60,13 @@ class TCommandKeys {
   static constexpr int kMaxNumbered = 20;
 
   // Every command type 1 .. 25 in type order.
-  static std::span<const TCommandSpec> Commands();
+  static std::span<const TCommandInfo> Commands();
   // The entry of a command type; nullptr for type 0 or out of range.
-  static const TCommandSpec* Command(int32_t type);
+  static const TCommandInfo* Command(int32_t type);
   // The key of the command whose name equals key without regard to letter
   // case (a numbered key with a number 1 .. kMaxNumbered after it, given
   // back in number); nullptr when the command has no such key.
-  static const TCommandKey* Find(const TCommandSpec& command, std::string_view key,
+  static const TCommandKey* Find(const TCommandInfo& command, std::string_view key,
                                  int* number = nullptr);
   // Index of value in the key's keyword list (exact, case-sensitive); -1
   // when it is not one of them.

@@ -383,13 +383,13 @@ TEST(ScenarioLint, PackagesAreLookedUpInThePlayersOrderAndNothingIsWritten) {
 }
 
 TEST(CommandKeys, TheTableAgreesWithTheCommandCacheAndTheScreen) {
-  for (const TCommandSpec& command : TCommandKeys::Commands()) {
+  for (const TCommandInfo& command : TCommandKeys::Commands()) {
     EXPECT_EQ(TCommandCtrl::CommandTypeOf(command.Line), command.Type) << command.Line;
     EXPECT_EQ(TCommandKeys::Command(command.Type), &command);
   }
   EXPECT_EQ(cmdkey::kTextLayer, kTextLayerName);
   EXPECT_EQ(cmdkey::kBackgroundLayer, kBackgroundLayerName);
-  const TCommandSpec& select = *TCommandKeys::Command(TCommandCtrl::ctSelect);
+  const TCommandInfo& select = *TCommandKeys::Command(TCommandCtrl::ctSelect);
   int number = 0;
   EXPECT_EQ(TCommandKeys::Find(select, "select.page20", &number), &cmdkey::SelectPage);
   EXPECT_EQ(number, 20);
