@@ -1,6 +1,5 @@
 #include "platform/fonts/FreeTypeFontService.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
@@ -10,6 +9,8 @@
 #include <cstring>
 
 #include "platform/SjisText.h"
+#include "platform/fonts/FontFolderLocator.h"
+#include "platform/fonts/FontconfigLocator.h"
 
 namespace pelto5 {
 
@@ -142,6 +143,16 @@ struct TGlyphKeyHash {
 
 constexpr size_t kGlyphCacheLimit = 8192;
 
+// Where the faces come from: fontconfig on a desktop; in the browser
+// build, the font files shipped in the page's "/fonts" folder.
+std::unique_ptr<TFaceLocator> DefaultLocator() {
+#ifdef __EMSCRIPTEN__
+  return std::make_unique<TFontFolderLocator>("/fonts");
+#else
+  return std::make_unique<TFontconfigLocator>();
+#endif
+}
+
 const TFamilyAlias* FindAlias(const std::string& sjisName) {
   for (const TFamilyAlias& alias : kFamilyAliases) {
     if (sjisName == alias.Name || sjis::SameText(sjisName, alias.Name)) return &alias;
@@ -158,15 +169,14 @@ std::string ResolveAlias(const std::string& utf8Name, const std::string& sjisNam
 
 struct TFreeTypeFontService::TImpl {
   FT_Library Library = nullptr;
-  bool FontconfigReady = false;
+  std::unique_ptr<TFaceLocator> Locator;
   std::map<std::string, std::unique_ptr<TFace>> Faces;  // by "file|index"
   std::map<std::string, TResolved> Resolved;            // by name + style
   std::map<std::string, bool> Installed;
   std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
 
-  TImpl() {
+  explicit TImpl(std::unique_ptr<TFaceLocator> locator) : Locator(std::move(locator)) {
     if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
-    FontconfigReady = FcInit() == FcTrue;
   }
 
   ~TImpl() {
@@ -178,24 +188,11 @@ struct TFreeTypeFontService::TImpl {
     if (Library) FT_Done_FreeType(Library);
   }
 
-  bool FamilyInstalled(const std::string& family) {
-    if (!FontconfigReady || family.empty()) return false;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, static_cast<char*>(nullptr));
-    FcFontSet* set = FcFontList(nullptr, pattern, objects);
-    const bool found = set && set->nfont > 0;
-    if (set) FcFontSetDestroy(set);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-    return found;
-  }
-
   bool IsInstalled(const std::string& sjisName) {
     auto it = Installed.find(sjisName);
     if (it != Installed.end()) return it->second;
     const std::string family = ResolveAlias(sjis::ToUtf8(sjisName), sjisName);
-    const bool found = FamilyInstalled(family);
+    const bool found = Locator->FamilyInstalled(family);
     Installed.emplace(sjisName, found);
     return found;
   }
@@ -217,42 +214,19 @@ struct TFreeTypeFontService::TImpl {
     return result;
   }
 
-  // The best match of pattern as an open face, with what it lacks of the
-  // requested style; nullptr if fontconfig has nothing usable.
-  bool MatchPattern(FcPattern* pattern, bool bold, bool italic, bool requireJapanese,
-                    TResolved& resolved) {
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    bool ok = false;
-    if (match) {
-      FcChar8* file = nullptr;
-      int index = 0;
-      FcLangSet* langs = nullptr;
-      const bool japanese = FcPatternGetLangSet(match, FC_LANG, 0, &langs) == FcResultMatch &&
-                            FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) ==
-                                FcLangEqual;
-      if ((!requireJapanese || japanese) &&
-          FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        TFace* face = OpenFace(reinterpret_cast<const char*>(file), index);
-        if (face) {
-          // fontconfig reports the requested style for faces it would only
-          // synthesise, so the face's own flags decide what is missing.
-          resolved.Face = face;
-          resolved.SynthBold = bold && (face->Face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
-          resolved.SynthItalic = italic && (face->Face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
-          ok = true;
-        }
-      }
-      FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return ok;
+  // The locator's best face for query, opened, with what it lacks of the
+  // requested style; false if there is none.
+  bool MatchFace(const TFaceQuery& query, TResolved& resolved) {
+    TFaceFile file;
+    if (!Locator->Match(query, file)) return false;
+    TFace* face = OpenFace(file.Path, file.Index);
+    if (!face) return false;
+    // A locator may report the requested style for faces it would only
+    // synthesise, so the face's own flags decide what is missing.
+    resolved.Face = face;
+    resolved.SynthBold = query.Bold && (face->Face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+    resolved.SynthItalic = query.Italic && (face->Face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+    return true;
   }
 
   TResolved Resolve(const TFont& font) {
@@ -261,30 +235,24 @@ struct TFreeTypeFontService::TImpl {
     auto it = Resolved.find(key);
     if (it != Resolved.end()) return it->second;
     TResolved resolved;
-    if (FontconfigReady) {
-      const std::string family = ResolveAlias(sjis::ToUtf8(font.Name), font.Name);
-      bool found = false;
-      if (FamilyInstalled(family)) {
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-        found = MatchPattern(pattern, font.Bold, font.Italic, false, resolved);
-        const TFamilyAlias* alias = FindAlias(font.Name);
-        if (found && alias) {
-          resolved.Metrics = alias->Fixed ? TMetricsKind::WindowsFixed : TMetricsKind::Windows;
-        }
-      }
-      if (!found) {
-        FcPattern* pattern = FcPatternCreate();
-        FcLangSet* langs = FcLangSetCreate();
-        FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
-        FcPatternAddLangSet(pattern, FC_LANG, langs);
-        FcLangSetDestroy(langs);
-        found = MatchPattern(pattern, font.Bold, font.Italic, true, resolved);
-      }
-      if (!found) {
-        found = MatchPattern(FcPatternCreate(), font.Bold, font.Italic, false, resolved);
+    TFaceQuery query;
+    query.Bold = font.Bold;
+    query.Italic = font.Italic;
+    query.Family = ResolveAlias(sjis::ToUtf8(font.Name), font.Name);
+    bool found = false;
+    if (Locator->FamilyInstalled(query.Family)) {
+      found = MatchFace(query, resolved);
+      const TFamilyAlias* alias = FindAlias(font.Name);
+      if (found && alias) {
+        resolved.Metrics = alias->Fixed ? TMetricsKind::WindowsFixed : TMetricsKind::Windows;
       }
     }
+    // A family that is not there: any Japanese face, then any face at all.
+    query.Family.clear();
+    query.RequireJapanese = true;
+    if (!found) found = MatchFace(query, resolved);
+    query.RequireJapanese = false;
+    if (!found) MatchFace(query, resolved);
     Resolved.emplace(key, resolved);
     return resolved;
   }
@@ -357,7 +325,10 @@ struct TFreeTypeFontService::TImpl {
   }
 };
 
-TFreeTypeFontService::TFreeTypeFontService() : FImpl(std::make_unique<TImpl>()) {}
+TFreeTypeFontService::TFreeTypeFontService() : TFreeTypeFontService(DefaultLocator()) {}
+
+TFreeTypeFontService::TFreeTypeFontService(std::unique_ptr<TFaceLocator> locator)
+    : FImpl(std::make_unique<TImpl>(std::move(locator))) {}
 TFreeTypeFontService::~TFreeTypeFontService() = default;
 
 bool TFreeTypeFontService::IsInstalled(const std::string& familyName) {

@@ -1,6 +1,7 @@
-// The font service on FreeType and fontconfig. Family names are resolved
-// through fontconfig, with the Windows Japanese family names mapped to the
-// metric-compatible IPA faces; a name that resolves to nothing falls back to
+// The font service on FreeType. Family names are resolved by a face
+// locator (fontconfig on a desktop, a folder of font files in the browser),
+// with the Windows Japanese family names mapped to the metric-compatible IPA
+// faces; a name that resolves to nothing falls back to
 // any installed Japanese face, then to any face at all. Glyphs are rendered
 // as one-bit masks, bold and italic synthesised when the face has neither.
 #pragma once
@@ -12,12 +13,15 @@
 #include <vector>
 
 #include "platform/FontService.h"
+#include "platform/fonts/FaceLocator.h"
 
 namespace pelto5 {
 
 class TFreeTypeFontService : public TFontService {
  public:
   TFreeTypeFontService();
+  // Faces found by locator instead of the build's default.
+  explicit TFreeTypeFontService(std::unique_ptr<TFaceLocator> locator);
   ~TFreeTypeFontService() override;
   TFreeTypeFontService(const TFreeTypeFontService&) = delete;
   TFreeTypeFontService& operator=(const TFreeTypeFontService&) = delete;

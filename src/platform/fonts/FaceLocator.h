@@ -1,0 +1,32 @@
+// Finds the font file that draws a family: the one question the font
+// service asks of the machine's font configuration. Players on a desktop
+// ask fontconfig; the browser build, which has no font configuration, looks
+// through the font files shipped beside the page.
+#pragma once
+
+#include <string>
+
+namespace pelto5 {
+
+struct TFaceQuery {
+  std::string Family;            // UTF-8 family name; empty asks for any face
+  bool Bold = false;
+  bool Italic = false;
+  bool RequireJapanese = false;  // only a face that covers Japanese will do
+};
+
+struct TFaceFile {
+  std::string Path;
+  int Index = 0;  // face index inside a collection
+};
+
+class TFaceLocator {
+ public:
+  virtual ~TFaceLocator() = default;
+  // True if a face of exactly this family is present.
+  virtual bool FamilyInstalled(const std::string& family) = 0;
+  // The best face for the query; false if there is none.
+  virtual bool Match(const TFaceQuery& query, TFaceFile& face) = 0;
+};
+
+}  // namespace pelto5

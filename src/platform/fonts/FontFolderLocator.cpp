@@ -1,0 +1,160 @@
+#include "platform/fonts/FontFolderLocator.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "platform/FileSystem.h"
+
+namespace pelto5 {
+
+namespace {
+
+// Family names compare as fontconfig compares them: ASCII letters without
+// regard to case, spaces ignored.
+std::string Fold(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (c == ' ') continue;
+    out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// A name-table string in UTF-16BE (the Unicode and Windows platforms) as
+// UTF-8; "" for other encodings.
+std::string NameToUtf8(const FT_SfntName& name) {
+  if (name.platform_id != TT_PLATFORM_MICROSOFT && name.platform_id != TT_PLATFORM_APPLE_UNICODE) {
+    return {};
+  }
+  std::string out;
+  for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
+    char32_t unit = static_cast<char32_t>(name.string[i] << 8 | name.string[i + 1]);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < name.string_len) {
+      const char32_t low = static_cast<char32_t>(name.string[i + 2] << 8 | name.string[i + 3]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(out, unit);
+  }
+  return out;
+}
+
+bool IsFontFile(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext == "ttf" || ext == "otf" || ext == "ttc" || ext == "otc";
+}
+
+}  // namespace
+
+TFontFolderLocator::TFontFolderLocator(std::string folder) : FFolder(std::move(folder)) {}
+
+void TFontFolderLocator::Scan() {
+  if (FScanned) return;
+  FScanned = true;
+  FT_Library library = nullptr;
+  if (FT_Init_FreeType(&library) != 0) return;
+  for (const std::string& name : TFileSystem::ListFiles(FFolder, "*")) {
+    if (!IsFontFile(name)) continue;
+    const std::string path = FFolder + "/" + name;
+    FT_Long faces = 1;
+    for (FT_Long index = 0; index < faces; ++index) {
+      FT_Face face = nullptr;
+      if (FT_New_Face(library, path.c_str(), index, &face) != 0) break;
+      faces = face->num_faces;
+      if (FT_IS_SCALABLE(face)) {
+        TEntry entry;
+        entry.File = {path, static_cast<int>(index)};
+        entry.Bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+        entry.Italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+        entry.Japanese = FT_Get_Char_Index(face, 0x3042) != 0 && FT_Get_Char_Index(face, 0x65E5) != 0;
+        if (face->family_name) entry.Families.push_back(Fold(face->family_name));
+        const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+        for (FT_UInt i = 0; i < count; ++i) {
+          FT_SfntName sfntName;
+          if (FT_Get_Sfnt_Name(face, i, &sfntName) != 0) continue;
+          if (sfntName.name_id != TT_NAME_ID_FONT_FAMILY &&
+              sfntName.name_id != TT_NAME_ID_TYPOGRAPHIC_FAMILY) {
+            continue;
+          }
+          const std::string family = Fold(NameToUtf8(sfntName));
+          if (!family.empty() &&
+              std::find(entry.Families.begin(), entry.Families.end(), family) == entry.Families.end()) {
+            entry.Families.push_back(family);
+          }
+        }
+        FEntries.push_back(std::move(entry));
+      }
+      FT_Done_Face(face);
+    }
+  }
+  FT_Done_FreeType(library);
+}
+
+const TFontFolderLocator::TEntry* TFontFolderLocator::Find(const TFaceQuery& query) const {
+  const std::string family = Fold(query.Family);
+  const TEntry* best = nullptr;
+  int bestScore = -1;
+  for (const TEntry& entry : FEntries) {
+    if (!family.empty() &&
+        std::find(entry.Families.begin(), entry.Families.end(), family) == entry.Families.end()) {
+      continue;
+    }
+    if (query.RequireJapanese && !entry.Japanese) continue;
+    // The requested style first; among the rest the plainer face, since a
+    // missing style is synthesised from it.
+    const int score = (entry.Bold == query.Bold ? 2 : entry.Bold ? 0 : 1) +
+                      (entry.Italic == query.Italic ? 2 : entry.Italic ? 0 : 1) * 3;
+    if (score > bestScore) {
+      best = &entry;
+      bestScore = score;
+    }
+  }
+  return best;
+}
+
+bool TFontFolderLocator::FamilyInstalled(const std::string& family) {
+  if (family.empty()) return false;
+  Scan();
+  TFaceQuery query;
+  query.Family = family;
+  return Find(query) != nullptr;
+}
+
+bool TFontFolderLocator::Match(const TFaceQuery& query, TFaceFile& face) {
+  Scan();
+  const TEntry* entry = Find(query);
+  if (!entry) return false;
+  face = entry->File;
+  return true;
+}
+
+}  // namespace pelto5

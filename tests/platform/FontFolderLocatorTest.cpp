@@ -1,0 +1,110 @@
+// The folder of font files that the browser build draws with must draw
+// exactly what fontconfig's faces draw on the desktop, so a game looks the
+// same in both. Run against the IPA faces, copied into a folder of their own.
+#include "platform/fonts/FontFolderLocator.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "platform/fonts/FontconfigLocator.h"
+#include "platform/fonts/FreeTypeFontService.h"
+
+namespace pelto5 {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kIpaFolders[] = {"/usr/share/fonts/opentype/ipafont-gothic",
+                                   "/usr/share/fonts/opentype/ipafont-mincho"};
+
+// "ＭＳ ゴシック", "ＭＳ Ｐ明朝", "IPAゴシック" in Shift-JIS.
+const char* const kMsGothic = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
+const char* const kMsPMincho = "\x82\x6c\x82\x72\x20\x82\x6f\x96\xbe\x92\xa9";
+const char* const kIpaGothicJapanese = "IPA\x83\x53\x83\x56\x83\x62\x83\x4e";
+
+// A folder holding the IPA faces (with an unrelated file beside them).
+class TFontFolder {
+ public:
+  TFontFolder() : FPath(fs::temp_directory_path() / ("pelto5-fonts-" + std::to_string(::getpid()))) {
+    fs::create_directories(FPath);
+    for (const char* folder : kIpaFolders) {
+      std::error_code ec;
+      for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        fs::copy_file(entry.path(), FPath / entry.path().filename(), ec);
+      }
+    }
+    std::ofstream(FPath / "readme.txt") << "not a font";
+  }
+  ~TFontFolder() { fs::remove_all(FPath); }
+  std::string Path() const { return FPath.string(); }
+
+ private:
+  fs::path FPath;
+};
+
+std::vector<uint32_t> Draw(TFontService& service, const TFont& font, const std::string& text) {
+  constexpr int kWidth = 400;
+  constexpr int kHeight = 40;
+  std::vector<uint32_t> pixels(kWidth * kHeight, 0);
+  TTextTarget target;
+  target.Pixels = pixels.data();
+  target.Stride = kWidth;
+  target.Width = kWidth;
+  target.Height = kHeight;
+  service.DrawRun(target, 2, 2, text, font);
+  return pixels;
+}
+
+TEST(FontFolderLocator, DrawsTheSamePixelsAsFontconfig) {
+  if (!fs::exists(std::string(kIpaFolders[0]) + "/ipag.ttf")) GTEST_SKIP() << "IPA fonts not installed";
+  TFontFolder folder;
+  TFreeTypeFontService desktop(std::make_unique<TFontconfigLocator>());
+  TFreeTypeFontService web(std::make_unique<TFontFolderLocator>(folder.Path()));
+
+  // "灯台守の夜 Lighthouse 123" in Shift-JIS.
+  const std::string text = "\x93\x95\x91\xe4\x8e\xe7\x82\xcc\x96\xe9 Lighthouse 123";
+  for (const char* name : {kMsGothic, kMsPMincho, "IPAPGothic", kIpaGothicJapanese}) {
+    for (bool bold : {false, true}) {
+      TFont font;
+      font.Name = name;
+      font.Size = 16;
+      font.Bold = bold;
+      font.Color = 0xFFFFFF;
+      SCOPED_TRACE(std::string(name) + (bold ? " bold" : ""));
+      EXPECT_TRUE(web.IsInstalled(name));
+      EXPECT_EQ(fs::path(web.FaceFile(font)).filename(),
+                fs::canonical(desktop.FaceFile(font)).filename());
+      EXPECT_EQ(web.Measure(text, font).Width, desktop.Measure(text, font).Width);
+      const std::vector<uint32_t> drawn = Draw(web, font, text);
+      EXPECT_EQ(drawn, Draw(desktop, font, text));
+      EXPECT_GT(std::count(drawn.begin(), drawn.end(), 0xFFFFFFu), 100);
+    }
+  }
+}
+
+TEST(FontFolderLocator, UnknownFamiliesFallBackToAJapaneseFace) {
+  if (!fs::exists(std::string(kIpaFolders[0]) + "/ipag.ttf")) GTEST_SKIP() << "IPA fonts not installed";
+  TFontFolder folder;
+  TFontFolderLocator locator(folder.Path());
+  EXPECT_FALSE(locator.FamilyInstalled("No Such Family"));
+  EXPECT_TRUE(locator.FamilyInstalled("ipa gothic"));  // case and spaces as fontconfig ignores them
+  TFaceQuery query;
+  query.RequireJapanese = true;
+  TFaceFile face;
+  ASSERT_TRUE(locator.Match(query, face));
+  EXPECT_NE(face.Path.find(".ttf"), std::string::npos);
+
+  TFontFolderLocator empty(folder.Path() + "/missing");
+  EXPECT_FALSE(empty.FamilyInstalled("IPAGothic"));
+  EXPECT_FALSE(empty.Match(query, face));
+}
+
+}  // namespace
+}  // namespace pelto5
