@@ -10,15 +10,23 @@
 #include "lint/ScenarioLint.h"
 #include "platform/LibraryVersions.h"
 #include "platform/headless/HeadlessPlatform.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "platform/web/WebPlatform.h"
+#else
 #include "platform/sdl/SdlPlatform.h"
+#endif
 #include "shell/FrmMain.h"
 
 using namespace pelto5;
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 // Exit status when no display could be opened for the window.
 constexpr int kExitNoDisplay = 4;
+#endif
 
 int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   TFormOptions options;
@@ -89,6 +97,17 @@ static int RunMain(int argc, char** argv) {
     return status;
   }
 
+#ifdef __EMSCRIPTEN__
+  // In the browser the page is the window.
+  TWebOptions options;
+  options.Trace = cl.Trace;
+  TWebPlatform platform(options);
+  platform.Initialize();
+  InstallPlatform(&platform);
+  const int status = RunPlayer(platform, cl);
+  InstallPlatform(nullptr);
+  return status;
+#else
   TSdlOptions options;
   options.Scale = cl.Scale;
   options.LinearFilter = cl.LinearFilter;
@@ -102,14 +121,26 @@ static int RunMain(int argc, char** argv) {
   const int status = RunPlayer(platform, cl);
   InstallPlatform(nullptr);
   return status;
+#endif
 }
+
+#ifdef __EMSCRIPTEN__
+// Tells the page that the player has ended and how.
+EM_JS(void, pelto5_web_ended, (int status), {
+  if (Module.pelto5Page && Module.pelto5Page.ended) Module.pelto5Page.ended(status);
+});
+#endif
 
 int main(int argc, char** argv) {
   // An unexpected error escaping start-up or a step is shown, not a crash.
+  int status = 1;
   try {
-    return RunMain(argc, argv);
+    status = RunMain(argc, argv);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "pelto5: unexpected error: %s\n", e.what());
   }
-  return 1;
+#ifdef __EMSCRIPTEN__
+  pelto5_web_ended(status);
+#endif
+  return status;
 }

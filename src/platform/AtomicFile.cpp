@@ -3,6 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace pelto5 {
 
 namespace {
@@ -16,6 +20,17 @@ void SyncFolderOf(const std::string& path) {
   if (fd < 0) return;
   fsync(fd);
   close(fd);
+}
+
+// In the browser the file system lives in memory; the page copies it to
+// the browser's storage (IndexedDB) after every write, so a save survives a
+// reload or a closed tab.
+void PersistWrite() {
+#ifdef __EMSCRIPTEN__
+  EM_ASM({
+    if (Module.pelto5Page && Module.pelto5Page.persist) Module.pelto5Page.persist();
+  });
+#endif
 }
 
 }  // namespace
@@ -49,6 +64,7 @@ bool TAtomicFile::Commit() {
   // The new contents are in place; a folder that cannot be flushed does
   // not undo that.
   SyncFolderOf(FPath);
+  PersistWrite();
   return true;
 }
 

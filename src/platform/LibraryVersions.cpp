@@ -1,7 +1,9 @@
 #include "platform/LibraryVersions.h"
 
+#ifndef __EMSCRIPTEN__
 #include <SDL.h>
 #include <SDL_mixer.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <png.h>
@@ -46,11 +48,14 @@ std::string Line(const char* name, const char* version) {
 
 std::string TLibraryVersions::Text() {
   std::string text = "libraries:\n";
+#ifndef __EMSCRIPTEN__
+  // The browser build has no SDL: the page is its window and its sound.
   SDL_version sdl{};
   SDL_GetVersion(&sdl);
   text += Line("SDL2", sdl.major, sdl.minor, sdl.patch);
   const SDL_version* mixer = Mix_Linked_Version();
   if (mixer) text += Line("SDL2_mixer", mixer->major, mixer->minor, mixer->patch);
+#endif
   FT_Library freetype = nullptr;
   if (FT_Init_FreeType(&freetype) == 0) {
     FT_Int major = 0;

@@ -1,0 +1,34 @@
+// A playback channel on the page's Web Audio: the file is read from the
+// build's file system and decoded by the browser (WAV, OGG and MP3 in every
+// browser; whatever else the browser decodes). A file the browser cannot
+// decode, MIDI among them, does not open.
+#pragma once
+
+#include <string>
+
+#include "platform/AudioChannel.h"
+
+namespace pelto5 {
+
+class TWebAudioChannel : public TAudioChannel {
+ public:
+  explicit TWebAudioChannel(TAudioKind kind);
+  ~TWebAudioChannel() override;
+  TWebAudioChannel(const TWebAudioChannel&) = delete;
+  TWebAudioChannel& operator=(const TWebAudioChannel&) = delete;
+
+  bool Open(const std::string& path) override;
+  void Close() override;
+  bool IsOpen() const override { return FOpen; }
+  void Play() override;
+  void Stop() override;
+  void Rewind() override;
+  bool IsFinished() override;
+  bool SetVolume(int level) override;
+
+ private:
+  int FId;  // the page's handle of this channel
+  bool FOpen = false;
+};
+
+}  // namespace pelto5

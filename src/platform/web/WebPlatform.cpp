@@ -1,0 +1,301 @@
+#include "platform/web/WebPlatform.h"
+
+#include <emscripten.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/SjisText.h"
+#include "platform/web/WebAudioChannel.h"
+#include "platform/web/WebDialogs.h"
+#include "platform/web/WebInput.h"
+#include "platform/web/WebToolWindow.h"
+
+namespace pelto5 {
+
+namespace {
+
+constexpr uint32_t kTimerInterval = 200;
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 480;
+constexpr const char* kDefaultCaption = "Peltoforge 5 Runtime";
+
+bool TickReached(uint32_t now, uint32_t tick) { return static_cast<int32_t>(now - tick) >= 0; }
+
+}  // namespace
+
+// The page side. The page's script (pelto5-page.js) provides Module.pelto5Page;
+// each call is guarded so that a page without it still runs the engine.
+EM_JS(void, pelto5_web_set_canvas_size, (int width, int height), {
+  const canvas = document.querySelector('#screen');
+  if (!canvas) return;
+  canvas.width = width;
+  canvas.height = height;
+  if (Module.pelto5Page && Module.pelto5Page.resized) Module.pelto5Page.resized(width, height);
+});
+
+EM_JS(void, pelto5_web_put_frame, (const uint8_t* rgba, int width, int height), {
+  const canvas = document.querySelector('#screen');
+  if (!canvas || canvas.width !== width || canvas.height !== height) return;
+  if (!Module.pelto5Context) Module.pelto5Context = canvas.getContext('2d');
+  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  Module.pelto5Context.putImageData(new ImageData(pixels, width, height), 0, 0);
+});
+
+EM_JS(void, pelto5_web_set_title, (const char* utf8), { document.title = UTF8ToString(utf8); });
+
+EM_JS(void, pelto5_web_set_cursor, (int pointer), {
+  const canvas = document.querySelector('#screen');
+  if (canvas) canvas.style.cursor = pointer ? 'pointer' : 'default';
+});
+
+EM_JS(int, pelto5_web_full_screen, (), { return document.fullscreenElement ? 1 : 0; });
+
+// Full screen needs the user's recent gesture (Alt+Enter or a click that
+// led to the request); the browser says no otherwise.
+EM_ASYNC_JS(int, pelto5_web_request_full_screen, (int on), {
+  try {
+    if (on) {
+      const canvas = document.querySelector('#screen');
+      if (!canvas || !canvas.requestFullscreen) return 0;
+      await canvas.requestFullscreen();
+    } else if (document.fullscreenElement) {
+      await document.exitFullscreen();
+    }
+    return 1;
+  } catch (e) {
+    return 0;
+  }
+});
+
+// Waits up to ms milliseconds, handing control to the browser; new input
+// (Module.pelto5Wake) ends the wait at once.
+EM_ASYNC_JS(void, pelto5_web_wait, (int ms), {
+  await new Promise(resolve => {
+    let timer = 0;
+    const done = () => {
+      clearTimeout(timer);
+      if (Module.pelto5Wake === done) Module.pelto5Wake = null;
+      resolve();
+    };
+    timer = setTimeout(done, ms);
+    Module.pelto5Wake = done;
+  });
+});
+
+EM_JS(void, pelto5_web_wake, (), {
+  if (Module.pelto5Wake) Module.pelto5Wake();
+});
+
+TWebPlatform::TWebPlatform(TWebOptions options) : FOptions(options), FCaption(kDefaultCaption) {
+  FCanvas.SetSize(kDefaultWidth, kDefaultHeight);
+}
+
+TWebPlatform::~TWebPlatform() = default;
+
+void TWebPlatform::Initialize() {
+  pelto5_web_set_canvas_size(FCanvas.Width(), FCanvas.Height());
+  pelto5_web_set_title(sjis::ToUtf8(FCaption).c_str());
+  ListenToPage(*this);
+}
+
+bool TWebPlatform::QueueEvent(const TWebEvent& event) {
+  if (FModalDepth > 0 || FTerminated) return false;
+  if (event.Kind == TWebEvent::TKind::KeyDown) FKeysDown.insert(event.Key);
+  if (event.Kind == TWebEvent::TKind::KeyUp && FKeysDown.erase(event.Key) == 0) return false;
+  // A run of moves is one move to the latest point.
+  if (event.Kind == TWebEvent::TKind::MouseMove && !FEvents.empty() &&
+      FEvents.back().Kind == TWebEvent::TKind::MouseMove) {
+    FEvents.back() = event;
+  } else {
+    FEvents.push_back(event);
+  }
+  pelto5_web_wake();
+  return true;
+}
+
+uint32_t TWebPlatform::GetTickCount() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
+
+TLocalTime TWebPlatform::GetLocalTime() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm parts{};
+  TLocalTime result;
+  if (!localtime_r(&seconds, &parts)) return result;
+  result.Year = parts.tm_year + 1900;
+  result.Month = parts.tm_mon + 1;
+  result.Day = parts.tm_mday;
+  result.Hour = parts.tm_hour;
+  result.Minute = parts.tm_min;
+  result.Second = parts.tm_sec > 59 ? 59 : parts.tm_sec;
+  result.Millisecond = static_cast<int>(millis < 0 ? millis + 1000 : millis);
+  result.DayOfWeek = parts.tm_wday;
+  return result;
+}
+
+void TWebPlatform::Deliver(const TWebEvent& event) {
+  if (!FClient) return;
+  switch (event.Kind) {
+    case TWebEvent::TKind::MouseDown: FClient->FormMouseDown(event.Button, event.X, event.Y); break;
+    case TWebEvent::TKind::MouseUp: FClient->FormMouseUp(event.Button, event.X, event.Y); break;
+    case TWebEvent::TKind::MouseMove: FClient->FormMouseMove(event.X, event.Y); break;
+    case TWebEvent::TKind::Wheel: FClient->FormMouseWheel(event.Delta, event.X, event.Y); break;
+    case TWebEvent::TKind::KeyDown: FClient->FormKeyDown(event.Key); break;
+    case TWebEvent::TKind::KeyUp: FClient->FormKeyUp(event.Key); break;
+    case TWebEvent::TKind::ToggleFullScreen: FClient->FormToggleFullScreen(); break;
+  }
+}
+
+void TWebPlatform::ProcessMessages() {
+  // Events the handlers cause are queued behind and handled in this round.
+  while (!FEvents.empty() && !FTerminated && FModalDepth == 0) {
+    const TWebEvent event = FEvents.front();
+    FEvents.pop_front();
+    Deliver(event);
+  }
+}
+
+void TWebPlatform::Terminate() {
+  FTerminated = true;
+  pelto5_web_wake();
+}
+
+void TWebPlatform::Sleep(uint32_t ms) {
+  if (!FEvents.empty() || FTerminated) return;
+  pelto5_web_wait(static_cast<int>(ms));
+}
+
+void TWebPlatform::WaitUntil(uint32_t tick) {
+  ProcessMessages();
+  while (!FTerminated) {
+    const uint32_t now = GetTickCount();
+    if (TickReached(now, tick)) return;
+    Sleep(tick - now);
+    ProcessMessages();
+  }
+}
+
+void TWebPlatform::SetMainTimerEnabled(bool enabled) {
+  if (enabled && !FTimerEnabled) FNextTick = GetTickCount() + kTimerInterval;
+  FTimerEnabled = enabled;
+}
+
+// Delivers the due tick. Ticks missed while the program was busy are not
+// delivered one by one: at most one overdue tick follows a slow one, then
+// the interval starts afresh.
+void TWebPlatform::RunTimerTick() {
+  const uint32_t firedAt = GetTickCount();
+  FNextTick += kTimerInterval;
+  if (TickReached(firedAt, FNextTick)) FNextTick = firedAt + kTimerInterval;
+  FClient->MainTimerTimer();
+  const uint32_t now = GetTickCount();
+  if (TickReached(now, FNextTick)) FNextTick = now;
+}
+
+int TWebPlatform::Run(TPlatformClient& client) {
+  TPlatformClient* outer = FClient;
+  FClient = &client;
+  if (!FTerminated) client.FormActivate();
+  while (!FTerminated) {
+    ProcessMessages();
+    if (FTerminated) break;
+    const uint32_t now = GetTickCount();
+    if (FTimerEnabled && TickReached(now, FNextTick)) {
+      RunTimerTick();
+      continue;
+    }
+    // Idle: the browser has the thread until the next tick or new input.
+    Sleep(FTimerEnabled ? FNextTick - now : 1000);
+  }
+  FClient = outer;
+  return 0;
+}
+
+TMessageResult TWebPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
+  ++FModalDepth;
+  const TMessageResult result = ShowWebMessageBox(sjis::ToUtf8(FCaption), sjis::ToUtf8(text), icon, buttons);
+  --FModalDepth;
+  return result;
+}
+
+bool TWebPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  if (FTerminated) return false;
+  ++FModalDepth;
+  std::string utf8 = sjis::ToUtf8(value);
+  const bool accepted =
+      RunWebInputQuery(sjis::ToUtf8(caption.empty() ? FCaption : caption), sjis::ToUtf8(prompt), utf8);
+  --FModalDepth;
+  if (!accepted) return false;
+  value = sjis::FromUtf8(utf8);
+  return true;
+}
+
+void TWebPlatform::ShowMainWindow() {
+  FShown = true;
+  Present();
+}
+
+void TWebPlatform::SetClientSize(int width, int height) {
+  FCanvas.SetSize(width, height);
+  pelto5_web_set_canvas_size(FCanvas.Width(), FCanvas.Height());
+}
+
+void TWebPlatform::SetWindowPosition(int left, int top) {
+  // A page has no window to move; the position is kept for the settings.
+  FLeft = left;
+  FTop = top;
+}
+
+void TWebPlatform::SetCaption(const std::string& caption) {
+  FCaption = caption;
+  pelto5_web_set_title(sjis::ToUtf8(caption).c_str());
+}
+
+bool TWebPlatform::SetFullScreen(bool on, int /*width*/, int /*height*/) {
+  if (on == FullScreen()) return true;
+  return pelto5_web_request_full_screen(on ? 1 : 0) != 0;
+}
+
+bool TWebPlatform::FullScreen() const { return pelto5_web_full_screen() != 0; }
+
+void TWebPlatform::Present() {
+  if (!FShown) return;
+  const int width = FCanvas.Width();
+  const int height = FCanvas.Height();
+  FRgba.resize(static_cast<size_t>(width) * height * 4);
+  const uint32_t* src = FCanvas.Pixels();
+  uint8_t* dst = FRgba.data();
+  for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+    const uint32_t pixel = src[i];
+    dst[0] = static_cast<uint8_t>(pixel >> 16);
+    dst[1] = static_cast<uint8_t>(pixel >> 8);
+    dst[2] = static_cast<uint8_t>(pixel);
+    dst[3] = 255;
+    dst += 4;
+  }
+  pelto5_web_put_frame(FRgba.data(), width, height);
+}
+
+void TWebPlatform::SetCursor(int cursor) {
+  FCursor = cursor;
+  pelto5_web_set_cursor(cursor == crSelect ? 1 : 0);
+}
+
+std::unique_ptr<TToolWindow> TWebPlatform::CreateToolWindow(TToolWindowClient& client) {
+  return std::make_unique<TWebToolWindow>(client);
+}
+
+std::unique_ptr<TAudioChannel> TWebPlatform::CreateAudioChannel(TAudioKind kind) {
+  return std::make_unique<TWebAudioChannel>(kind);
+}
+
+void TWebPlatform::TraceLine(const std::string& text) {
+  if (!FOptions.Trace) return;
+  const std::string line = sjis::ToUtf8(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+}  // namespace pelto5
