@@ -15,10 +15,22 @@ constexpr unsigned char FoldAscii(unsigned char c) {
 }
 constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
 
+// Code page 932 by its name where the C library knows it (glibc); else
+// plain Shift-JIS (the browser build's C library), which lacks only the
+// vendor extensions of code page 932 (NEC and IBM rows).
+iconv_t OpenConverter(const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+  const auto plain = [](const char* name) {
+    return std::string_view(name) == "CP932" ? "SHIFT_JIS" : name;
+  };
+  return iconv_open(plain(to), plain(from));
+}
+
 // Converts with iconv; an unconvertible or truncated sequence is replaced by
 // "?" and conversion resumes after one input character.
 std::string Convert(std::string_view in, const char* to, const char* from, bool inputIsSjis) {
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = OpenConverter(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
   std::string out;
   out.reserve(in.size() * 3 / 2 + 4);
