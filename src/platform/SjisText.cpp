@@ -3,7 +3,10 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <vector>
+
+#include "platform/Cp932Table.h"
 
 namespace pelto5::sjis {
 
@@ -15,22 +18,10 @@ constexpr unsigned char FoldAscii(unsigned char c) {
 }
 constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
 
-// Code page 932 by its name where the C library knows it (glibc); else
-// plain Shift-JIS (the browser build's C library), which lacks only the
-// vendor extensions of code page 932 (NEC and IBM rows).
-iconv_t OpenConverter(const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
-  const auto plain = [](const char* name) {
-    return std::string_view(name) == "CP932" ? "SHIFT_JIS" : name;
-  };
-  return iconv_open(plain(to), plain(from));
-}
-
 // Converts with iconv; an unconvertible or truncated sequence is replaced by
 // "?" and conversion resumes after one input character.
 std::string Convert(std::string_view in, const char* to, const char* from, bool inputIsSjis) {
-  iconv_t cd = OpenConverter(to, from);
+  iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
   std::string out;
   out.reserve(in.size() * 3 / 2 + 4);
@@ -67,6 +58,86 @@ std::string Convert(std::string_view in, const char* to, const char* from, bool 
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
   iconv_close(cd);
+  return out;
+}
+
+// True when iconv knows code page 932 (glibc); the browser build's C
+// library does not, and converts with the table.
+bool IconvHasCp932() {
+  static const bool has = [] {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+  }();
+  return has;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Shift-JIS to UTF-8 by the table; a code without a character becomes "?".
+std::string TableToUtf8Impl(std::string_view in) {
+  std::string out;
+  out.reserve(in.size() * 3 / 2 + 4);
+  for (size_t pos = 0; pos < in.size();) {
+    const size_t n = CharLength(in, pos);
+    uint32_t code = static_cast<unsigned char>(in[pos]);
+    if (n == 2) code = code << 8 | static_cast<unsigned char>(in[pos + 1]);
+    const char32_t cp = code < 0x80 ? static_cast<char32_t>(code) : cp932::ToUnicode(code);
+    if (code >= 0x80 && cp == 0) {
+      out.push_back('?');
+    } else {
+      AppendUtf8(out, cp);
+    }
+    pos += n;
+  }
+  return out;
+}
+
+// UTF-8 to Shift-JIS by the table; a malformed sequence or a character
+// code page 932 lacks becomes "?".
+std::string TableFromUtf8Impl(std::string_view in) {
+  std::string out;
+  out.reserve(in.size() + 4);
+  for (size_t pos = 0; pos < in.size();) {
+    const unsigned char c = static_cast<unsigned char>(in[pos]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++pos;
+      continue;
+    }
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    char32_t cp = n == 4 ? c & 0x07 : n == 3 ? c & 0x0F : c & 0x1F;
+    size_t k = 1;
+    while (k < n && pos + k < in.size() && (static_cast<unsigned char>(in[pos + k]) & 0xC0) == 0x80) {
+      cp = cp << 6 | (static_cast<unsigned char>(in[pos + k]) & 0x3F);
+      ++k;
+    }
+    const uint32_t code = n > 1 && k == n ? cp932::FromUnicode(cp) : 0;
+    if (code == 0) {
+      out.push_back('?');
+    } else {
+      if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    }
+    pos += k;
+  }
   return out;
 }
 
@@ -155,6 +226,7 @@ std::string ToUtf8(std::string_view s) {
   bool ascii = true;
   for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(s);
+  if (!IconvHasCp932()) return TableToUtf8Impl(s);
   return Convert(s, "UTF-8", "CP932", true);
 }
 
@@ -162,7 +234,12 @@ std::string FromUtf8(std::string_view s) {
   bool ascii = true;
   for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(s);
+  if (!IconvHasCp932()) return TableFromUtf8Impl(s);
   return Convert(s, "CP932", "UTF-8", false);
 }
+
+std::string ToUtf8ByTable(std::string_view s) { return TableToUtf8Impl(s); }
+
+std::string FromUtf8ByTable(std::string_view s) { return TableFromUtf8Impl(s); }
 
 }  // namespace pelto5::sjis

@@ -45,5 +45,9 @@ std::string TrimRight(std::string_view s);
 // either direction; the result is always well formed.
 std::string ToUtf8(std::string_view sjis);
 std::string FromUtf8(std::string_view utf8);
+// The same conversions by the code page 932 table, which ToUtf8 and
+// FromUtf8 use where the C library's iconv has no code page 932.
+std::string ToUtf8ByTable(std::string_view sjis);
+std::string FromUtf8ByTable(std::string_view utf8);
 
 }  // namespace pelto5::sjis
