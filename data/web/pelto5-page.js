@@ -48,7 +48,11 @@
     persisting = true;
     FS.syncfs(false, (err) => {
       persisting = false;
-      if (err) console.error('pelto5: saves could not be stored:', err);
+      if (err) {
+        console.error('pelto5: saves could not be stored:', err);
+      } else {
+        window.pelto5Stored = (window.pelto5Stored || 0) + 1;  // how many times they were stored
+      }
       if (persistAgain) {
         persistAgain = false;
         persist();

@@ -149,6 +149,45 @@ function saveFailure(expected, image) {
   }
 }
 
+// Polls expression in the page until check(value) holds; the last value,
+// or throws after timeoutMs.
+async function waitInPage(page, expression, check, timeoutMs, what) {
+  const deadline = Date.now() + timeoutMs;
+  let value;
+  for (;;) {
+    value = await withTimeout(page.evaluate(expression), 15000, what);
+    if (check(value)) return value;
+    if (Date.now() > deadline) throw new Error(`${what}: still ${JSON.stringify(value)} after ${timeoutMs} ms`);
+    await sleep(100);
+  }
+}
+
+// What the player wrote into the demo's save folder, as the page's file
+// system has it (null before the folder exists).
+const SAVED_SCREENSHOTS = `(() => {
+  try { return FS.readdir('/saves/demo').filter(n => n.startsWith('screenshot-')); } catch (e) { return null; }
+})()`;
+
+// A file the player writes is kept in the browser's storage and is there
+// again after the page is reloaded: F12 writes a screenshot into the save
+// folder through the same path as a save.
+async function checkSavesSurviveReload(page, url, timeoutMs) {
+  const before = await waitInPage(page, SAVED_SCREENSHOTS, v => Array.isArray(v), timeoutMs, 'the save folder');
+  await page.key({ key: 'F12', code: 'F12', keyCode: 123 }, 100);
+  const after = await waitInPage(page, SAVED_SCREENSHOTS, v => v.length > before.length, timeoutMs,
+                                 'the screenshot F12 writes');
+  const written = after.filter(n => !before.includes(n));
+  await waitInPage(page, 'window.pelto5Stored || 0', v => v > 0, timeoutMs, 'storing the save folder');
+  await page.navigate(url);
+  await waitInPage(page, 'String(window.pelto5Status)', v => v === 'running' || v.startsWith('error'),
+                   timeoutMs, 'the reloaded page');
+  const reloaded = await waitInPage(page, SAVED_SCREENSHOTS, v => Array.isArray(v), timeoutMs,
+                                    'the save folder after the reload');
+  const lost = written.filter(n => !reloaded.includes(n));
+  if (lost.length) throw new Error(`${lost.join(', ')} did not survive the reload (found: ${reloaded.join(', ')})`);
+  console.log(`ok ${written.join(', ')} written by F12 is in the save folder after a reload`);
+}
+
 async function run(options, cleanups) {
   const expected = STEPS.map(step => loadExpected(options.frames, step.frame, options.maxMask));
   for (const e of expected)
@@ -180,7 +219,8 @@ async function run(options, cleanups) {
     console.log(`ok ${e.name} at ${seconds} s${step.does ? `; ${step.does}` : ''}`);
     if (step.input) await giveInput(page, step.input);
   }
-  console.log('PASS: the page showed the native frames through the first choice');
+  await checkSavesSurviveReload(page, server.url, options.timeout * 1000);
+  console.log('PASS: the page showed the native frames through the first choice, and keeps saves');
   return 0;
 }
 
@@ -201,7 +241,7 @@ try {
   const watchdog = setTimeout(() => {
     console.error('FAIL: the test as a whole took too long');
     cleanUp().finally(() => process.exit(1));
-  }, (STEPS.length * options.timeout + 120) * 1000);
+  }, ((STEPS.length + 5) * options.timeout + 120) * 1000);
   status = await run(options, cleanups);
   clearTimeout(watchdog);
 } catch (err) {
