@@ -4,8 +4,10 @@
 // the picture to the window, then starts pelto5.js.
 //
 // window.pelto5Game (pelto5-game.js) names what to load:
-//   content: the game's file (a ".pp5" package or an executable with one)
-//   files:   more files to put beside it (the runtime library, loose data)
+//   content: the game's file in game/ (a ".pp5" package or an executable
+//            with one); "" plays game/ as a game folder
+//   files:   every file in game/ (the content, the runtime library, the
+//            game's loose data), as paths inside game/
 //   fonts:   font files (the IPA faces) for the player's text
 //   name:    the name its saves are kept under (default: content's name)
 (function () {
@@ -16,7 +18,9 @@
   const gameDir = '/game';
   const fontDir = '/fonts';
   const saveRoot = '/saves';
-  const saveName = game.name || String(game.content || 'game').replace(/\.[^.]*$/, '');
+  const saveName = String(game.name || String(game.content || 'game').replace(/\.[^.]*$/, ''))
+    .replace(/[/\\]/g, '_') || 'game';
+  const siteGameDir = 'game/';
 
   function setStatus(state, text) {
     window.pelto5Status = state;
@@ -157,8 +161,8 @@
     setStatus('ended', status === 0 ? '終了しました。' : '開けませんでした (' + status + ')。');
   }
 
-  async function fetchBytes(url) {
-    const response = await fetch(url);
+  async function fetchBytes(path) {
+    const response = await fetch(path.split('/').map(encodeURIComponent).join('/'));
     if (!response.ok) throw new Error(url + ': ' + response.status);
     return new Uint8Array(await response.arrayBuffer());
   }
@@ -167,24 +171,34 @@
     return path.replace(/^.*\//, '');
   }
 
+  // Writes data at path, making the folders on the way.
+  function writeFile(path, data) {
+    const parts = path.split('/');
+    for (let i = 2; i < parts.length; i++) {
+      const folder = parts.slice(0, i).join('/');
+      if (!FS.analyzePath(folder).exists) FS.mkdir(folder);
+    }
+    FS.writeFile(path, data);
+  }
+
   async function loadFiles() {
     const fonts = game.fonts || [];
-    const files = [game.content].concat(game.files || []);
-    const loads = files.map(async (file) => FS.writeFile(gameDir + '/' + baseName(file), await fetchBytes(file)))
-      .concat(fonts.map(async (file) => FS.writeFile(fontDir + '/' + baseName(file), await fetchBytes(file))));
+    const files = (game.files || []).filter((file) => !file.split('/').includes('..'));
+    const loads = files.map(async (file) => writeFile(gameDir + '/' + file, await fetchBytes(siteGameDir + file)))
+      .concat(fonts.map(async (file) => writeFile(fontDir + '/' + baseName(file), await fetchBytes(file))));
     const saves = new Promise((resolve, reject) => FS.syncfs(true, (err) => (err ? reject(err) : resolve())));
     await Promise.all(loads.concat([saves]));
     const saveDir = saveRoot + '/' + saveName;
     if (!FS.analyzePath(saveDir).exists) FS.mkdir(saveDir);
   }
 
-  if (!game.content) {
+  if (!game.files || !game.files.length) {
     setStatus('error: no game', 'pelto5-game.js がゲームを指定していません。');
     return;
   }
 
   window.Module = {
-    arguments: ['--save-dir', saveRoot + '/' + saveName, gameDir + '/' + baseName(game.content)],
+    arguments: ['--save-dir', saveRoot + '/' + saveName, game.content ? gameDir + '/' + game.content : gameDir],
     canvas,
     pelto5Page: { messageBox, inputQuery, persist, ended, resized: fitCanvas },
     pelto5Audio: window.pelto5Audio,
