@@ -22,8 +22,12 @@
     .replace(/[/\\]/g, '_') || 'game';
   const siteGameDir = 'game/';
 
+  // The page's state and when it entered each (performance.now()), for
+  // tests and automation.
+  window.pelto5StatusTimes = {};
   function setStatus(state, text) {
     window.pelto5Status = state;
+    window.pelto5StatusTimes[state] = performance.now();
     statusLine.textContent = text || '';
   }
   setStatus('loading', '読み込み中…');

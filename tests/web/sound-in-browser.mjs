@@ -1,0 +1,123 @@
+// Sound in the web build: a game that plays a sound and waits for its end
+// must really wait for it, through the page's Web Audio, and a sound the
+// browser cannot decode (MIDI) must not hold the game up.
+//
+//   node --experimental-websocket tests/web/sound-in-browser.mjs --site DIR
+//
+// DIR is a built web folder; the test copies it with small games of its own
+// in place of its game. Each game plays one sound with "Sound.Wait=1" and
+// then runs off the end of its page, which ends the player; the test
+// measures how long the page ran.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { serveStatic } from './serve.mjs';
+import { launchChromium } from './browser.mjs';
+
+const sleep = ms => new Promise(done => setTimeout(done, ms));
+
+// A 16-bit mono WAV file of a 440 Hz tone, ms long.
+function toneWav(ms, rate = 22050) {
+  const samples = Math.round(rate * ms / 1000);
+  const data = Buffer.alloc(samples * 2);
+  for (let i = 0; i < samples; i++) data.writeInt16LE(Math.round(8000 * Math.sin(2 * Math.PI * 440 * i / rate)), i * 2);
+  const header = Buffer.alloc(44);
+  header.write('RIFF', 0);
+  header.writeUInt32LE(36 + data.length, 4);
+  header.write('WAVEfmt ', 8);
+  header.writeUInt32LE(16, 16);
+  header.writeUInt16LE(1, 20);
+  header.writeUInt16LE(1, 22);
+  header.writeUInt32LE(rate, 24);
+  header.writeUInt32LE(rate * 2, 28);
+  header.writeUInt16LE(2, 32);
+  header.writeUInt16LE(16, 34);
+  header.write('data', 36);
+  header.writeUInt32LE(data.length, 40);
+  return Buffer.concat([header, data]);
+}
+
+// A one-note standard MIDI file: a format the web build does not decode.
+function midiFile() {
+  const track = Buffer.from([0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00]);
+  const head = Buffer.from([0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, track.length]);
+  return Buffer.concat([head, track]);
+}
+
+// The game's script: plays file and waits for it, then its page ends.
+function script(file) {
+  return ['/// Game Creative Tool - Peltoforge Fifth -', '/// pelto5 web sound test',
+          '<Head="Pelto">', 'FileType=PV5', 'CommandVersion=19', 'StartBook=Test', 'StartPage=Sound',
+          '<Head End>', '<Book="Test">', '<Page="Sound">',
+          `Sound.FileName=${file}`, 'Sound.Wait=1', '@Sound',
+          '<Page End>', '<Book End>', ''].join('\r\n');
+}
+
+// A copy of the web folder playing a game folder of the given files.
+function siteWithGame(site, dir, name, files) {
+  fs.cpSync(site, dir, { recursive: true, filter: src => path.relative(site, src) !== 'game' });
+  const gameDir = path.join(dir, 'game');
+  fs.mkdirSync(gameDir);
+  fs.copyFileSync(path.join(site, 'game', 'peltort5.pml'), path.join(gameDir, 'peltort5.pml'));
+  for (const [file, bytes] of Object.entries(files)) fs.writeFileSync(path.join(gameDir, file), bytes);
+  const game = fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8');
+  const fonts = /fonts:\s*(\[[^\]]*\])/.exec(game)[1];
+  fs.writeFileSync(path.join(dir, 'pelto5-game.js'),
+                   `window.pelto5Game = { content: "", files: ${JSON.stringify(['peltort5.pml', ...Object.keys(files)])}, ` +
+                   `fonts: ${fonts}, name: ${JSON.stringify(name)} };\n`);
+}
+
+// Plays the game in the page; how long it ran (ms) and how many sound
+// files the page decoded.
+async function play(browser, url) {
+  const page = await browser.newPage();
+  await page.navigate(url);
+  const deadline = Date.now() + 60000;
+  for (;;) {
+    const state = await page.evaluate(`({ status: String(window.pelto5Status), times: window.pelto5StatusTimes,
+                                          decoded: window.pelto5Audio ? window.pelto5Audio.decoded : -1 })`);
+    if (state.status.startsWith('error')) throw new Error(`the page failed: ${state.status}`);
+    if (state.status === 'ended') return { ms: state.times.ended - state.times.running, decoded: state.decoded };
+    if (Date.now() > deadline) throw new Error(`the game did not end (status ${state.status})`);
+    await sleep(50);
+  }
+}
+
+const site = process.argv[process.argv.indexOf('--site') + 1];
+if (!process.argv.includes('--site') || !site) {
+  console.error('usage: sound-in-browser.mjs --site DIR');
+  process.exit(2);
+}
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelto5-web-sound-'));
+const cleanups = [() => fs.rmSync(work, { recursive: true, force: true })];
+let status = 1;
+try {
+  const cases = [
+    { name: 'wav', files: { 'pelto.pf5': script('tone.wav'), 'tone.wav': toneWav(1500) },
+      check: r => r.decoded === 1 && r.ms >= 1400 && r.ms < 5000, expect: 'decoded once, ran 1.4 to 5 s' },
+    { name: 'midi', files: { 'pelto.pf5': script('tone.mid'), 'tone.mid': midiFile() },
+      check: r => r.decoded === 0 && r.ms < 1000, expect: 'nothing decoded, ended within 1 s' },
+  ];
+  const browser = await launchChromium();
+  cleanups.push(() => browser.close());
+  let failed = 0;
+  for (const c of cases) {
+    const dir = path.join(work, c.name);
+    siteWithGame(site, dir, `sound-${c.name}`, c.files);
+    const server = await serveStatic(dir, 0);
+    cleanups.push(() => server.close());
+    const result = await play(browser, server.url);
+    const ok = c.check(result);
+    if (!ok) failed++;
+    console.log(`${ok ? 'ok' : 'FAIL'} ${c.name}: ran ${Math.round(result.ms)} ms, decoded ${result.decoded} ` +
+                `(expected: ${c.expect})`);
+  }
+  status = failed ? 1 : 0;
+  if (!failed) console.log('PASS: a waited sound holds the game for its length; an undecodable one does not');
+} catch (err) {
+  console.error(`FAIL: ${err.message}`);
+}
+while (cleanups.length) {
+  try { await cleanups.pop()(); } catch { /* keep cleaning */ }
+}
+process.exit(status);
