@@ -87,8 +87,12 @@
       };
       build(box, close);
       document.body.appendChild(veil);
-      const focus = box.querySelector('input') || box.querySelector('button');
-      if (focus) focus.focus();
+      // Focus once the key event that led here is over: the Enter that
+      // closed one dialog must not press the button of the next.
+      setTimeout(() => {
+        const focus = box.querySelector('input') || box.querySelector('button');
+        if (focus && veil.isConnected) focus.focus();
+      }, 0);
     });
   }
 
@@ -131,7 +135,10 @@
       const set = buttonSets[buttons] || buttonSets[0];
       buttonRow(box, set.map(([label, answer]) => [label, () => answer]), close);
       box.addEventListener('keydown', (e) => {
-        if (e.key === 'Escape') close(buttons === 0 ? 0 : -1);
+        if (e.key === 'Escape') {
+          e.preventDefault();
+          close(buttons === 0 ? 0 : -1);
+        }
       });
     });
   }
@@ -154,8 +161,13 @@
       buttonRow(box, [['OK', () => input.value], ['キャンセル', () => null]], close);
       input.addEventListener('keydown', (e) => {
         // Enter that finishes an IME composition is the composition's.
-        if (e.key === 'Enter' && !e.isComposing) close(input.value);
-        if (e.key === 'Escape') close(null);
+        if (e.key === 'Enter' && !e.isComposing) {
+          e.preventDefault();
+          close(input.value);
+        } else if (e.key === 'Escape') {
+          e.preventDefault();
+          close(null);
+        }
       });
     });
   }

@@ -13,6 +13,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { serveStatic } from './serve.mjs';
 import { launchChromium } from './browser.mjs';
+import { script, siteWithGame } from './game-site.mjs';
 
 const sleep = ms => new Promise(done => setTimeout(done, ms));
 
@@ -45,26 +46,8 @@ function midiFile() {
 }
 
 // The game's script: plays file and waits for it, then its page ends.
-function script(file) {
-  return ['/// Game Creative Tool - Peltoforge Fifth -', '/// pelto5 web sound test',
-          '<Head="Pelto">', 'FileType=PV5', 'CommandVersion=19', 'StartBook=Test', 'StartPage=Sound',
-          '<Head End>', '<Book="Test">', '<Page="Sound">',
-          `Sound.FileName=${file}`, 'Sound.Wait=1', '@Sound',
-          '<Page End>', '<Book End>', ''].join('\r\n');
-}
-
-// A copy of the web folder playing a game folder of the given files.
-function siteWithGame(site, dir, name, files) {
-  fs.cpSync(site, dir, { recursive: true, filter: src => path.relative(site, src) !== 'game' });
-  const gameDir = path.join(dir, 'game');
-  fs.mkdirSync(gameDir);
-  fs.copyFileSync(path.join(site, 'game', 'peltort5.pml'), path.join(gameDir, 'peltort5.pml'));
-  for (const [file, bytes] of Object.entries(files)) fs.writeFileSync(path.join(gameDir, file), bytes);
-  const game = fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8');
-  const fonts = /fonts:\s*(\[[^\]]*\])/.exec(game)[1];
-  fs.writeFileSync(path.join(dir, 'pelto5-game.js'),
-                   `window.pelto5Game = { content: "", files: ${JSON.stringify(['peltort5.pml', ...Object.keys(files)])}, ` +
-                   `fonts: ${fonts}, name: ${JSON.stringify(name)} };\n`);
+function soundScript(file) {
+  return script([`Sound.FileName=${file}`, 'Sound.Wait=1', '@Sound']);
 }
 
 // Plays the game in the page; how long it ran (ms) and how many sound
@@ -93,9 +76,9 @@ const cleanups = [() => fs.rmSync(work, { recursive: true, force: true })];
 let status = 1;
 try {
   const cases = [
-    { name: 'wav', files: { 'pelto.pf5': script('tone.wav'), 'tone.wav': toneWav(1500) },
+    { name: 'wav', files: { 'pelto.pf5': soundScript('tone.wav'), 'tone.wav': toneWav(1500) },
       check: r => r.decoded === 1 && r.ms >= 1400 && r.ms < 5000, expect: 'decoded once, ran 1.4 to 5 s' },
-    { name: 'midi', files: { 'pelto.pf5': script('tone.mid'), 'tone.mid': midiFile() },
+    { name: 'midi', files: { 'pelto.pf5': soundScript('tone.mid'), 'tone.mid': midiFile() },
       check: r => r.decoded === 0 && r.ms < 1000, expect: 'nothing decoded, ended within 1 s' },
   ];
   const browser = await launchChromium();
