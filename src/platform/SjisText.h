@@ -48,6 +48,8 @@ std::string FromUtf8(std::string_view utf8);
 // The same conversions by the code page 932 table, which ToUtf8 and
 // FromUtf8 use where the C library's iconv has no code page 932.
 std::string ToUtf8ByTable(std::string_view sjis);
+// Appends code point cp to out in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 std::string FromUtf8ByTable(std::string_view utf8);
 
 }  // namespace pelto5::sjis

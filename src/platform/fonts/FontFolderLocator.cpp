@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/SjisText.h"
 
 namespace pelto5 {
 
@@ -24,24 +25,6 @@ std::string Fold(std::string_view name) {
     out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
   }
   return out;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // A name-table string in UTF-16BE (the Unicode and Windows platforms) as
@@ -60,7 +43,7 @@ std::string NameToUtf8(const FT_SfntName& name) {
         i += 2;
       }
     }
-    AppendUtf8(out, unit);
+    sjis::AppendUtf8(out, unit);
   }
   return out;
 }

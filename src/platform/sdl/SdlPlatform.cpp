@@ -3,14 +3,13 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "platform/Letterbox.h"
 #include "platform/SjisText.h"
+#include "platform/SystemClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlCursors.h"
 #include "platform/sdl/SdlInputDialog.h"
@@ -490,24 +489,7 @@ uint32_t TSdlPlatform::WindowId() const { return FImpl->Main.Id(); }
 
 uint32_t TSdlPlatform::GetTickCount() { return SDL_GetTicks(); }
 
-TLocalTime TSdlPlatform::GetLocalTime() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm parts{};
-  TLocalTime result;
-  if (!localtime_r(&seconds, &parts)) return result;
-  result.Year = parts.tm_year + 1900;
-  result.Month = parts.tm_mon + 1;
-  result.Day = parts.tm_mday;
-  result.Hour = parts.tm_hour;
-  result.Minute = parts.tm_min;
-  result.Second = std::min(parts.tm_sec, 59);  // no leap second in the clock the scripts see
-  result.Millisecond = static_cast<int>(millis < 0 ? millis + 1000 : millis);
-  result.DayOfWeek = parts.tm_wday;
-  return result;
-}
+TLocalTime TSdlPlatform::GetLocalTime() { return SystemLocalTime(); }
 
 void TSdlPlatform::ProcessMessages() { FImpl->DrainEvents(); }
 

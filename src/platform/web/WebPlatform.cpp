@@ -2,11 +2,10 @@
 
 #include <emscripten.h>
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "platform/SjisText.h"
+#include "platform/SystemClock.h"
 #include "platform/web/WebAudioChannel.h"
 #include "platform/web/WebDialogs.h"
 #include "platform/web/WebInput.h"
@@ -117,24 +116,7 @@ bool TWebPlatform::QueueEvent(const TWebEvent& event) {
 
 uint32_t TWebPlatform::GetTickCount() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
-TLocalTime TWebPlatform::GetLocalTime() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm parts{};
-  TLocalTime result;
-  if (!localtime_r(&seconds, &parts)) return result;
-  result.Year = parts.tm_year + 1900;
-  result.Month = parts.tm_mon + 1;
-  result.Day = parts.tm_mday;
-  result.Hour = parts.tm_hour;
-  result.Minute = parts.tm_min;
-  result.Second = parts.tm_sec > 59 ? 59 : parts.tm_sec;
-  result.Millisecond = static_cast<int>(millis < 0 ? millis + 1000 : millis);
-  result.DayOfWeek = parts.tm_wday;
-  return result;
-}
+TLocalTime TWebPlatform::GetLocalTime() { return SystemLocalTime(); }
 
 void TWebPlatform::Deliver(const TWebEvent& event) {
   if (!FClient) return;
