@@ -52,6 +52,7 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
 int RunCheck(const TCommandLine& cl) {
   TLintOptions options;
   options.Json = cl.CheckJson;
+  options.LibraryPath = cl.LibraryPath;
   options.Disabled.insert(cl.CheckDisabled.begin(), cl.CheckDisabled.end());
   TScenarioLint lint(options);
   lint.Run(cl.ContentPath);

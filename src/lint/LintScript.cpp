@@ -6,6 +6,7 @@
 #include "content/GameFolder.h"
 #include "content/PackageReader.h"
 #include "content/PeltoAccessControl.h"
+#include "content/RuntimeLibrarySearch.h"
 #include "lint/DiagnosticList.h"
 #include "lint/LintOptions.h"
 #include "platform/FileSystem.h"
@@ -88,10 +89,17 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
     }
     if (IsPackageOpen(FAccess->FPackage)) FFileName = kPackageScript;
     FOwnLineCount = static_cast<int>(File().Lines().size());
-    const std::string library = options.LibraryPath.empty()
-                                    ? TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()) + kRuntimeLibrary
-                                    : options.LibraryPath;
-    FLibraryOpen = FAccess->OpenRuntimeLibrary(library);
+    // The library the player would play it with: --library, else the
+    // content's folder, the player's folder, the installed one.
+    const std::vector<std::string> candidates =
+        TRuntimeLibrarySearch::Candidates(options.LibraryPath, FAccess->FContentDirectory);
+    std::string library = candidates.empty() ? std::string(kRuntimeLibrary) : candidates.front();
+    for (const std::string& candidate : candidates) {
+      if (!TFileSystem::FileExists(candidate)) continue;
+      library = candidate;
+      FLibraryOpen = FAccess->OpenRuntimeLibrary(candidate);
+      if (FLibraryOpen) break;
+    }
     if (!FLibraryOpen) {
       out.Add(FFileName, 0, TSeverity::Warning,
               "runtime library \"" + library + "\" cannot be opened: its pages and pictures are not known",

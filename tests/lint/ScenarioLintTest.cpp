@@ -340,6 +340,28 @@ TEST(ScenarioLintCommand, GccAndJsonFormsCarryTheSameFindingsAndTheExitStatusTel
   EXPECT_EQ(RunPlayer({"--check", scenario.Dir.Path() + "/absent.pf5"}).ExitStatus, 1);
 }
 
+// --check finds the runtime library as the player does: --library, else
+// the content's folder before the player's own.
+TEST(ScenarioLintCommand, ChecksWithTheLibraryThePlayerWouldUse) {
+  TTempDir dir;
+  const std::string missing = dir.Path() + "/missing.pml";
+  const TPlayerResult named = RunPlayer({"--check", "--library", missing, kBuild + "/demo.pp5"});
+  // Without the library the demo's calls into it lead nowhere.
+  EXPECT_EQ(named.ExitStatus, 1);
+  EXPECT_NE(named.StdOut.find("runtime library \"" + missing + "\" cannot be opened"), std::string::npos)
+      << named.StdOut;
+
+  // A player with no library beside it, a game with one in its folder.
+  std::filesystem::create_directories(dir.Path() + "/bin");
+  std::filesystem::create_directories(dir.Path() + "/game");
+  std::filesystem::copy_file(PELTO5_PLAYER, dir.Path() + "/bin/pelto5");
+  std::filesystem::copy_file(kBuild + "/demo.pp5", dir.Path() + "/game/demo.pp5");
+  std::filesystem::copy_file(kBuild + "/peltort5.pml", dir.Path() + "/game/peltort5.pml");
+  const TPlayerResult beside = RunPlayerBinary(dir.Path() + "/bin/pelto5", {"--check", dir.Path() + "/game/demo.pp5"});
+  EXPECT_EQ(beside.ExitStatus, 0);
+  EXPECT_EQ(beside.StdOut, "");
+}
+
 int Pack(const std::vector<std::string>& args) {
   std::string command = PELTO5_PACK;
   for (const std::string& a : args) command += " '" + a + "'";
