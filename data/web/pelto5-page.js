@@ -8,7 +8,9 @@
 //            with one); "" plays game/ as a game folder
 //   files:   every file in game/ (the content, the runtime library, the
 //            game's loose data), as paths inside game/
-//   fonts:   font files (the IPA faces) for the player's text
+//   fontIndex: the list of the faces in fonts/ (faces.txt); the player
+//            downloads a face when it first draws with it
+//   fonts:   font files to load at the start instead (optional)
 //   name:    the name its saves are kept under (default: content's name)
 (function () {
   'use strict';
@@ -197,8 +199,20 @@
     FS.writeFile(path, data);
   }
 
+  // Downloads the face stored at path in the player's file system (called
+  // by the player when it first draws with it).
+  async function fetchFont(path) {
+    try {
+      writeFile(path, await fetchBytes('fonts/' + baseName(path)));
+      return true;
+    } catch (err) {
+      console.error('pelto5: font ' + path + ' could not be loaded: ' + err.message);
+      return false;
+    }
+  }
+
   async function loadFiles() {
-    const fonts = game.fonts || [];
+    const fonts = (game.fonts || []).concat(game.fontIndex ? [game.fontIndex] : []);
     const files = (game.files || []).filter((file) => !file.split('/').includes('..'));
     const loads = files.map(async (file) => writeFile(gameDir + '/' + file, await fetchBytes(siteGameDir + file)))
       .concat(fonts.map(async (file) => writeFile(fontDir + '/' + baseName(file), await fetchBytes(file))));
@@ -216,7 +230,7 @@
   window.Module = {
     arguments: ['--save-dir', saveRoot + '/' + saveName, game.content ? gameDir + '/' + game.content : gameDir],
     canvas,
-    pelto5Page: { messageBox, inputQuery, persist, ended, resized: fitCanvas },
+    pelto5Page: { messageBox, inputQuery, persist, ended, fetchFont, resized: fitCanvas },
     pelto5Audio: window.pelto5Audio,
     preRun: [() => {
       FS.mkdir(gameDir);

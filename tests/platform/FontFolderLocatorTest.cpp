@@ -89,6 +89,44 @@ TEST(FontFolderLocator, DrawsTheSamePixelsAsFontconfig) {
   }
 }
 
+// With an index the faces are listed without being read, and a face's file
+// is fetched only when text is first drawn with it (the browser downloads
+// only what a game uses); what is drawn is the same.
+TEST(FontFolderLocator, AnIndexListsFacesThatAreFetchedWhenFirstUsed) {
+  if (!fs::exists(std::string(kIpaFolders[0]) + "/ipag.ttf")) GTEST_SKIP() << "IPA fonts not installed";
+  TFontFolder shipped;  // what the page holds
+  const fs::path folder = fs::path(shipped.Path() + "-index");
+  fs::create_directories(folder);
+  std::ofstream(folder / "faces.txt") << "ipag.ttf\t0\t0\t1\tIPAGothic\tIPA\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf\r\n"
+                                      << "ipam.ttf\t0\t0\t1\tIPAMincho\n"
+                                      << "../ipagp.ttf\t0\t0\t1\tIPAPGothic\n"
+                                      << "broken line\n";
+  std::vector<std::string> fetched;
+  auto fetch = [&](const std::string& path) {
+    fetched.push_back(fs::path(path).filename().string());
+    std::error_code ec;
+    fs::copy_file(fs::path(shipped.Path()) / fs::path(path).filename(), path, ec);
+    return !ec;
+  };
+  TFreeTypeFontService web(std::make_unique<TFontFolderLocator>(folder.string(), fetch));
+  TFreeTypeFontService desktop(std::make_unique<TFontconfigLocator>());
+
+  EXPECT_TRUE(web.IsInstalled(kMsGothic));
+  EXPECT_TRUE(web.IsInstalled(kIpaGothicJapanese));
+  EXPECT_FALSE(web.IsInstalled("IPAPGothic"));  // its line names a file outside the folder
+  EXPECT_TRUE(fetched.empty());
+
+  TFont font;
+  font.Name = kMsGothic;
+  font.Size = 16;
+  font.Color = 0xFFFFFF;
+  const std::string text = "\x93\x95\x91\xe4\x8e\xe7 Lighthouse";
+  EXPECT_EQ(Draw(web, font, text), Draw(desktop, font, text));
+  EXPECT_EQ(Draw(web, font, text), Draw(desktop, font, text));
+  EXPECT_EQ(fetched, std::vector<std::string>{"ipag.ttf"});
+  fs::remove_all(folder);
+}
+
 TEST(FontFolderLocator, UnknownFamiliesFallBackToAJapaneseFace) {
   if (!fs::exists(std::string(kIpaFolders[0]) + "/ipag.ttf")) GTEST_SKIP() << "IPA fonts not installed";
   TFontFolder folder;

@@ -18,11 +18,11 @@ export function siteWithGame(site, dir, name, files) {
   fs.mkdirSync(gameDir);
   fs.copyFileSync(path.join(site, 'game', 'peltort5.pml'), path.join(gameDir, 'peltort5.pml'));
   for (const [file, bytes] of Object.entries(files)) fs.writeFileSync(path.join(gameDir, file), bytes);
-  const game = fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8');
-  const fonts = /fonts:\s*(\[[^\]]*\])/.exec(game)[1];
-  fs.writeFileSync(path.join(dir, 'pelto5-game.js'),
-                   `window.pelto5Game = { content: "", files: ${JSON.stringify(['peltort5.pml', ...Object.keys(files)])}, ` +
-                   `fonts: ${fonts}, name: ${JSON.stringify(name)} };\n`);
+  // The site's own description, with this game in place of its game.
+  const window = {};
+  new Function('window', fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8'))(window);
+  const game = { ...window.pelto5Game, content: '', files: ['peltort5.pml', ...Object.keys(files)], name };
+  fs.writeFileSync(path.join(dir, 'pelto5-game.js'), `window.pelto5Game = ${JSON.stringify(game)};\n`);
 }
 
 const sleep = ms => new Promise(done => setTimeout(done, ms));

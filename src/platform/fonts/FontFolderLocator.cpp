@@ -56,13 +56,61 @@ bool IsFontFile(const std::string& name) {
   return ext == "ttf" || ext == "otf" || ext == "ttc" || ext == "otc";
 }
 
+// Splits line at tabs.
+std::vector<std::string> Fields(std::string_view line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = line.find('\t', start);
+    fields.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+constexpr const char* kIndexName = "faces.txt";
+
 }  // namespace
 
-TFontFolderLocator::TFontFolderLocator(std::string folder) : FFolder(std::move(folder)) {}
+TFontFolderLocator::TFontFolderLocator(std::string folder, TFetch fetch)
+    : FFolder(std::move(folder)), FFetch(std::move(fetch)) {}
 
 void TFontFolderLocator::Scan() {
   if (FScanned) return;
   FScanned = true;
+  if (!ReadIndex()) ScanFiles();
+}
+
+bool TFontFolderLocator::ReadIndex() {
+  std::string text;
+  if (!TFileSystem::ReadFile(FFolder + "/" + kIndexName, text)) return false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    start = end + 1;
+    const std::vector<std::string> fields = Fields(line);
+    // A file name with a folder in it would leave the font folder.
+    if (fields.size() < 5 || fields[0].empty() || fields[0].find('/') != std::string::npos ||
+        fields[0] == "..") {
+      continue;
+    }
+    TEntry entry;
+    entry.File = {FFolder + "/" + fields[0], 0};
+    entry.Bold = fields[1] == "1";
+    entry.Italic = fields[2] == "1";
+    entry.Japanese = fields[3] == "1";
+    for (size_t i = 4; i < fields.size(); ++i) {
+      if (!fields[i].empty()) entry.Families.push_back(Fold(fields[i]));
+    }
+    FEntries.push_back(std::move(entry));
+  }
+  return true;
+}
+
+void TFontFolderLocator::ScanFiles() {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) != 0) return;
   for (const std::string& name : TFileSystem::ListFiles(FFolder, "*")) {
@@ -136,6 +184,7 @@ bool TFontFolderLocator::Match(const TFaceQuery& query, TFaceFile& face) {
   Scan();
   const TEntry* entry = Find(query);
   if (!entry) return false;
+  if (!TFileSystem::FileExists(entry->File.Path) && !(FFetch && FFetch(entry->File.Path))) return false;
   face = entry->File;
   return true;
 }

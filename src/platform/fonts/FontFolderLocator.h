@@ -3,8 +3,15 @@
 // TrueType/OpenType file in the folder is listed once, by all the family
 // names its name table gives (so "IPAGothic" and its Japanese name both
 // find it), with its style and whether it covers Japanese.
+//
+// A folder may instead describe its faces in an index, "faces.txt", one
+// face per line: FILE, BOLD, ITALIC, JAPANESE (0 or 1) and the family
+// names, separated by tabs. The faces are then listed without being read,
+// and a face's file is asked for (fetch) only when it is first matched:
+// the browser build downloads only the faces a game draws with.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +21,10 @@ namespace pelto5 {
 
 class TFontFolderLocator : public TFaceLocator {
  public:
-  explicit TFontFolderLocator(std::string folder);
+  // Makes path (a file the index names) present; false if it cannot be had.
+  using TFetch = std::function<bool(const std::string& path)>;
+
+  explicit TFontFolderLocator(std::string folder, TFetch fetch = {});
   bool FamilyInstalled(const std::string& family) override;
   bool Match(const TFaceQuery& query, TFaceFile& face) override;
 
@@ -27,9 +37,12 @@ class TFontFolderLocator : public TFaceLocator {
     bool Japanese = false;
   };
   void Scan();
+  void ScanFiles();
+  bool ReadIndex();
   const TEntry* Find(const TFaceQuery& query) const;
 
   std::string FFolder;
+  TFetch FFetch;
   bool FScanned = false;
   std::vector<TEntry> FEntries;
 };

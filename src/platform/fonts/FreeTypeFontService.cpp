@@ -11,6 +11,9 @@
 #include "platform/SjisText.h"
 #include "platform/fonts/FontFolderLocator.h"
 #include "platform/fonts/FontconfigLocator.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/WebFonts.h"
+#endif
 
 namespace pelto5 {
 
@@ -144,10 +147,11 @@ struct TGlyphKeyHash {
 constexpr size_t kGlyphCacheLimit = 8192;
 
 // Where the faces come from: fontconfig on a desktop; in the browser
-// build, the font files shipped in the page's "/fonts" folder.
+// build, the faces shipped with the page, listed in "/fonts/faces.txt" and
+// downloaded when first drawn with.
 std::unique_ptr<TFaceLocator> DefaultLocator() {
 #ifdef __EMSCRIPTEN__
-  return std::make_unique<TFontFolderLocator>("/fonts");
+  return std::make_unique<TFontFolderLocator>("/fonts", FetchWebFont);
 #else
   return std::make_unique<TFontconfigLocator>();
 #endif

@@ -1,0 +1,13 @@
+// Font files on demand: the page holds the faces beside it and the player
+// downloads a face only when it first draws with it.
+#pragma once
+
+#include <string>
+
+namespace pelto5 {
+
+// Downloads the face file named like path's file name from the page's
+// fonts/ folder and stores it at path; false if it cannot be had.
+bool FetchWebFont(const std::string& path);
+
+}  // namespace pelto5
