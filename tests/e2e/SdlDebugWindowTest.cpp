@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "support/PlayerRun.h"
+#include "support/WindowedPlayer.h"
 #include "support/PngRead.h"
 
 namespace pelto5::test {
@@ -92,13 +93,7 @@ TEST(SdlDebugWindow, OpensBesideTheDemoUpdatesAndShowsOnTheScreen) {
   }
   EXPECT_GT(same, 40 * window.Width * 9 / 10) << "the tabs and header are not on the screen";
 
-  const std::string pid = CaptureOutput("xdotool getwindowpid " + main + " 2>/dev/null");
-  ASSERT_FALSE(pid.empty());
-  std::system(("kill -TERM " + pid).c_str());
-  const auto status = run.wait_for(std::chrono::seconds(10));
-  if (status != std::future_status::ready) std::system(("kill -KILL " + pid).c_str());
-  ASSERT_EQ(status, std::future_status::ready);
-  EXPECT_EQ(run.get().ExitStatus, 0);
+  QuitWindowedPlayer(main, run);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "support/PlayerRun.h"
+#include "support/WindowedPlayer.h"
 #include "support/PngRead.h"
 
 namespace pelto5::test {
@@ -76,13 +77,7 @@ TEST(SdlDemo, PlaysWithTheWindowSystemsInputAndShowsTheHeadlessFrame) {
 
   // A quit request (what closing the window sends; there is no window
   // manager here to close it) is a normal end.
-  const std::string pid = Capture("xdotool getwindowpid " + id + " 2>/dev/null");
-  ASSERT_FALSE(pid.empty());
-  std::system(("kill -TERM " + pid).c_str());
-  const auto status = run.wait_for(std::chrono::seconds(10));
-  if (status != std::future_status::ready) std::system(("kill -KILL " + pid).c_str());
-  ASSERT_EQ(status, std::future_status::ready);
-  EXPECT_EQ(run.get().ExitStatus, 0);
+  QuitWindowedPlayer(id, run);
 }
 
 }  // namespace
