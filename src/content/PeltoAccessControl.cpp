@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/SharedLibrary.h"
+#include "platform/UserFolders.h"
 #include "platform/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
@@ -287,6 +288,7 @@ std::vector<std::string> TPeltoAccessControl::PlugInFolders() const {
   add(FContentDirectory);
   add(TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()));
   for (const std::string& folder : TSharedLibrary::PluginPathFromEnvironment()) add(folder);
+  add(TUserFolders::InstalledPlugInsBesideExecutable());
 #ifdef PELTO5_PLUGIN_DIR
   add(PELTO5_PLUGIN_DIR);
 #endif

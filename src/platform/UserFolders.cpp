@@ -76,6 +76,18 @@ std::string TUserFolders::InstalledDataBesideExecutable() {
   return (prefix == "/" ? "" : prefix) + "/share/pelto5/";
 }
 
+std::string TUserFolders::InstalledPlugInsBesideExecutable() {
+#ifdef PELTO5_PLUGIN_SUBDIR
+  const std::string exe = TFileSystem::ExecutablePath();
+  if (exe.empty()) return "";
+  const std::string prefix = ParentOf(ParentOf(exe));
+  if (prefix.empty()) return "";
+  return (prefix == "/" ? "" : prefix) + "/" + PELTO5_PLUGIN_SUBDIR + "/";
+#else
+  return "";
+#endif
+}
+
 std::string TUserFolders::ConfiguredDataDirectory() {
 #ifdef PELTO5_INSTALL_DATADIR
   return WithoutTrailingSlashes(PELTO5_INSTALL_DATADIR) + "/";

@@ -23,6 +23,9 @@ class TUserFolders {
   // The folder of installed shared data ("share/pelto5/" with a trailing
   // "/"), beside the executable's "bin/": <exe folder>/../share/pelto5/.
   static std::string InstalledDataBesideExecutable();
+  // The image plug-in folder of an install whose bin/ holds this player
+  // (PREFIX/lib/.../pelto5/plugins/), "" when unknown.
+  static std::string InstalledPlugInsBesideExecutable();
   // The same folder as the build configured it ("" when not configured).
   static std::string ConfiguredDataDirectory();
 };

@@ -33,6 +33,13 @@ TEST(Install, InstalledPlayerPlaysTheDemoFromAnotherFolder) {
                            "share/man/man1/pelto5.1", "share/man/man1/pelto5-pack.1"}) {
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
   }
+  // The sample image plug-in goes under the prefix like everything else.
+  bool plugIn = false;
+  std::error_code ec;
+  for (const auto& entry : fs::recursive_directory_iterator(prefix + "/lib", ec)) {
+    plugIn = plugIn || (entry.path().filename() == "ppm.spi" && entry.path().parent_path().filename() == "plugins");
+  }
+  EXPECT_TRUE(plugIn) << "no lib/.../pelto5/plugins/ppm.spi under " << prefix;
   EXPECT_NE(ReadFileText(prefix + "/share/applications/pelto5.desktop").find("MimeType=application/x-pelto5-package;"),
             std::string::npos);
   EXPECT_NE(ReadFileText(prefix + "/share/mime/packages/pelto5.xml").find("<glob pattern=\"*.pp5\"/>"),
@@ -128,6 +135,8 @@ TEST(Install, DebianPackageListsItsRuntimeDependencies) {
   const std::string files = CaptureOutput("env -u LD_PRELOAD dpkg-deb --contents " + Quote(deb));
   EXPECT_NE(files.find("./usr/bin/pelto5\n"), std::string::npos) << files;
   EXPECT_NE(files.find("./usr/share/pelto5/peltort5.pml"), std::string::npos) << files;
+  EXPECT_NE(files.find("/pelto5/plugins/ppm.spi"), std::string::npos) << files;
+  EXPECT_EQ(files.find("./usr/local/"), std::string::npos) << files;
 }
 
 }  // namespace
