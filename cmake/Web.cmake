@@ -15,9 +15,9 @@ list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/app/")
 # No SDL, no FFmpeg or synthesizer (the page decodes sound), no fontconfig
 # (the faces are the font files shipped with the page).
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
-list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/audio/")
+list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/media/")
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/fonts/FontconfigLocator.cpp$")
-list(APPEND PELTO5_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/audio/AudioGain.cpp)
+list(APPEND PELTO5_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/media/AudioGain.cpp)
 add_library(pelto5core STATIC ${PELTO5_CORE_SOURCES})
 target_include_directories(pelto5core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(pelto5core PUBLIC Freetype::Freetype PNG::PNG ZLIB::ZLIB JPEG::JPEG GIF::GIF)

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "FuzzPlayer.h"
-#include "platform/SjisText.h"
-#include "script/IntegerConversion.h"
-#include "script/KeyValueList.h"
+#include "base/SjisText.h"
+#include "base/IntegerConversion.h"
+#include "base/KeyValueList.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/audio/MidiFile.h"
+#include "media/MidiFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pelto5::TMidiFile midi;

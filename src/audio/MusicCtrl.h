@@ -11,7 +11,7 @@
 #include <string>
 
 #include "audio/MediaChannel.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -20,7 +20,7 @@
 #include <zlib.h>
 
 #include "content/PackageFormat.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -20,8 +20,8 @@
 #include <zlib.h>
 
 #include "content/PackageFormat.h"
-#include "platform/AtomicFile.h"
-#include "script/KeyValueList.h"
+#include "base/AtomicFile.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -11,7 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/SharedLibrary.h"
 #include "platform/UserFolders.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
 #include "script/VariableCtrl.h"

@@ -12,7 +12,7 @@
 
 #include "content/PackageReader.h"
 #include "graphics/ImageSource.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -7,7 +7,7 @@
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"

@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"
 

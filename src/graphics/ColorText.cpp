@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdio>
 
-#include "platform/SjisText.h"
-#include "script/IntegerConversion.h"
+#include "base/SjisText.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

@@ -5,7 +5,7 @@
 #include "graphics/LasGraphic.h"
 #include "image/PngDecoder.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

@@ -13,8 +13,8 @@
 #include "graphics/ColorText.h"
 #include "graphics/LasGraphic.h"
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
-#include "script/IntegerConversion.h"
+#include "base/SjisText.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -8,7 +8,7 @@
 #include "graphics/TextStepList.h"
 #include "platform/FontService.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/PeltoFile.h"
 
 namespace pelto5 {

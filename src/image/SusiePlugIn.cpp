@@ -5,7 +5,7 @@
 #include "image/NativePlugIn.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

@@ -6,10 +6,10 @@
 #include "lint/DiagnosticList.h"
 #include "lint/LintScript.h"
 #include "lint/NearestName.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

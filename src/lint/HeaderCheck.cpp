@@ -2,8 +2,8 @@
 
 #include "lint/DiagnosticList.h"
 #include "lint/LintScript.h"
-#include "script/IntegerConversion.h"
-#include "script/KeyValueList.h"
+#include "base/IntegerConversion.h"
+#include "base/KeyValueList.h"
 #include "script/PeltoFile.h"
 
 namespace pelto5 {

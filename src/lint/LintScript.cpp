@@ -10,7 +10,7 @@
 #include "lint/DiagnosticList.h"
 #include "lint/LintOptions.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

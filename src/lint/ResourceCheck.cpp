@@ -7,7 +7,7 @@
 #include "lint/LintScript.h"
 #include "platform/FileSystem.h"
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
 #include "script/PeltoFile.h"

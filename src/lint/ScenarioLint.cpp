@@ -11,7 +11,7 @@
 #include "lint/VariableCheck.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

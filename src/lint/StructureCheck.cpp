@@ -6,10 +6,10 @@
 
 #include "lint/DiagnosticList.h"
 #include "lint/LintScript.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/BlockMarker.h"
 #include "script/CommandCtrl.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 #include "script/PeltoFile.h"
 
 namespace pelto5 {

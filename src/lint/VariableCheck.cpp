@@ -2,7 +2,7 @@
 
 #include "lint/DiagnosticList.h"
 #include "lint/LintScript.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace pelto5 {
 

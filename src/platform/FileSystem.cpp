@@ -9,8 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/AtomicFile.h"
-#include "platform/SjisText.h"
+#include "base/AtomicFile.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

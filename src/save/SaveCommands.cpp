@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 #include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"
 #include "script/VariableCtrl.h"

@@ -10,7 +10,7 @@
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "save/Thumbnail.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"

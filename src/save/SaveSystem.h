@@ -24,7 +24,7 @@
 
 #include "content/PackageWriter.h"
 #include "save/SaveLocation.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

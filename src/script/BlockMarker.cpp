@@ -1,6 +1,6 @@
 #include "script/BlockMarker.h"
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

@@ -1,7 +1,7 @@
 #include "script/CommandCtrl.h"
 
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandKeys.h"
 #include "script/PeltoFile.h"
 

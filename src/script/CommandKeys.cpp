@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

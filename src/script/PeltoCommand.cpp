@@ -1,6 +1,6 @@
 #include "script/PeltoCommand.h"
 
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

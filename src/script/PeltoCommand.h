@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "script/CommandKeys.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/BlockMarker.h"
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

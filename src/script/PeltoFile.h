@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -5,8 +5,8 @@
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
-#include "script/IntegerConversion.h"
+#include "base/SjisText.h"
+#include "base/IntegerConversion.h"
 #include "script/PeltoFile.h"
 
 namespace pelto5 {

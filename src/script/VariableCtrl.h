@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 namespace pelto5 {
 

@@ -5,7 +5,7 @@
 #include "content/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/VariableCtrl.h"
 #include "shell/DebugIcons.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 #include "shell/DebugInfoList.h"
 #include "shell/PixelView.h"
 

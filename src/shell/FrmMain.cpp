@@ -10,7 +10,7 @@
 #include "exec/PresentationCommands.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"
 #include "script/PeltoFile.h"

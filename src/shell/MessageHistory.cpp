@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

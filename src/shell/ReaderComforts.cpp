@@ -6,7 +6,7 @@
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

@@ -5,7 +5,7 @@
 #include "exec/PeltoProcessStack.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/VariableCtrl.h"
 #include "shell/FrmDebugInfo.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/audio/AudioGain.h"
+#include "media/AudioGain.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlAudioChannel.h"

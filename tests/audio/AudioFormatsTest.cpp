@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "audio/SoundFiles.h"
-#include "platform/audio/AudioFileOpener.h"
-#include "platform/audio/AudioGain.h"
-#include "platform/audio/AudioStream.h"
-#include "platform/audio/MidiFile.h"
-#include "platform/audio/MidiSynth.h"
-#include "platform/audio/SoundFontLocator.h"
+#include "media/AudioFileOpener.h"
+#include "media/AudioGain.h"
+#include "media/AudioStream.h"
+#include "media/MidiFile.h"
+#include "media/MidiSynth.h"
+#include "media/SoundFontLocator.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlAudioChannel.h"

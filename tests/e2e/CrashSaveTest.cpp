@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "content/PackageReader.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {

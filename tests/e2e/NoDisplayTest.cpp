@@ -44,7 +44,7 @@ TEST(NoDisplay, DemoWalkthroughPlaysToTheEndAndLeavesItsShots) {
   // The events file run-demo uses without a display must keep fitting the
   // demo: every scene shot is written and the demo ends by itself.
   TTempDir dir;
-  const std::string events = std::string(PELTO5_SOURCE_DIR) + "/scripts/demo-walkthrough.events";
+  const std::string events = std::string(PELTO5_SOURCE_DIR) + "/data/demo/walkthrough.events";
   const std::string command = "cd '" + dir.Path() + "' && '" + std::string(PELTO5_PLAYER) +
                               "' --headless --max-time 60000 --events '" + events + "' '" +
                               std::string(PELTO5_BINARY_DIR) + "/demo.pp5' 2>&1; echo \"status=$?\"";

@@ -10,7 +10,7 @@
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"

@@ -13,7 +13,7 @@
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"
 #include "graphics/ScreenControl.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"

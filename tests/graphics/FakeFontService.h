@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5::test {
 

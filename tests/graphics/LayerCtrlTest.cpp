@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/PeltoFile.h"
 #include "support/PlayerRun.h"

@@ -18,7 +18,7 @@
 #include "graphics/LayerCtrl.h"
 #include "graphics/PngTestSupport.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/PlayerRun.h"
 

@@ -19,7 +19,7 @@
 #include "graphics/LayerCtrl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/PlayerRun.h"
 

@@ -12,7 +12,7 @@
 #include "content/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"

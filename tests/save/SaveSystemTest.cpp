@@ -20,7 +20,7 @@
 #include "graphics/LasLayer.h"
 #include "image/Picture.h"
 #include "graphics/ScreenControl.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/CommandCtrl.h"
 #include "script/VariableCtrl.h"

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace pelto5 {

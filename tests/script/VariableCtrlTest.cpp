@@ -10,7 +10,7 @@
 
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/PeltoFile.h"
 

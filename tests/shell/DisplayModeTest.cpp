@@ -20,7 +20,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/Letterbox.h"
 #include "platform/sdl/SdlPlatform.h"
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 #include "script/VariableCtrl.h"
 #include "support/PlayerRun.h"
 

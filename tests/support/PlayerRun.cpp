@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5::test {
 

@@ -4,7 +4,7 @@
 
 #include "PackToolSupport.h"
 #include "content/PackageReader.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5::pack {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "PackToolSupport.h"
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace pelto5::pack {
 

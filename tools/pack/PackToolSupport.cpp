@@ -5,7 +5,7 @@
 
 #include "content/PackageFormat.h"
 #include "content/PackageReader.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5::pack {
 

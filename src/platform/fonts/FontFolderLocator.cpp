@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

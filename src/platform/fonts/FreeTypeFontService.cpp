@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/fonts/FontFolderLocator.h"
 #include "platform/fonts/FontconfigLocator.h"
 #ifdef __EMSCRIPTEN__

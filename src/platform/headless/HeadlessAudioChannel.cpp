@@ -1,8 +1,8 @@
 #include "platform/headless/HeadlessAudioChannel.h"
 
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
-#include "platform/audio/AudioFileOpener.h"
+#include "base/SjisText.h"
+#include "media/AudioFileOpener.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace pelto5 {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 
 namespace pelto5 {

@@ -8,10 +8,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "platform/SjisText.h"
-#include "platform/audio/AudioFileOpener.h"
-#include "platform/audio/AudioGain.h"
-#include "platform/audio/AudioStream.h"
+#include "base/SjisText.h"
+#include "media/AudioFileOpener.h"
+#include "media/AudioGain.h"
+#include "media/AudioStream.h"
 
 namespace pelto5 {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/FontService.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

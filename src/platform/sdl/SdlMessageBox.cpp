@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlTicks.h"
 

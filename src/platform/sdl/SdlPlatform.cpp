@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Letterbox.h"
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/SystemClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlCursors.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/sdl/SdlKeys.h"
 
 namespace pelto5 {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 

@@ -3,7 +3,7 @@
 #include <emscripten.h>
 
 #include "platform/FileSystem.h"
-#include "platform/audio/AudioGain.h"
+#include "media/AudioGain.h"
 
 namespace pelto5 {
 

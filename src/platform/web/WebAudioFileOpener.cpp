@@ -2,7 +2,7 @@
 // in the engine: FFmpeg and the synthesizer are not part of it. The
 // headless backend, which times files by decoding them, therefore finds no
 // sound file playable in this build and says why.
-#include "platform/audio/AudioFileOpener.h"
+#include "media/AudioFileOpener.h"
 
 namespace pelto5 {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 #include "platform/SystemClock.h"
 #include "platform/web/WebAudioChannel.h"
 #include "platform/web/WebDialogs.h"

@@ -1,11 +1,11 @@
-#include "platform/audio/AudioFileOpener.h"
+#include "media/AudioFileOpener.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "platform/audio/FfmpegDecoder.h"
-#include "platform/audio/MidiDecoder.h"
-#include "platform/audio/MidiFile.h"
+#include "media/FfmpegDecoder.h"
+#include "media/MidiDecoder.h"
+#include "media/MidiFile.h"
 
 namespace pelto5 {
 

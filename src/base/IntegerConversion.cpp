@@ -1,4 +1,4 @@
-#include "script/IntegerConversion.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

@@ -1,4 +1,4 @@
-#include "platform/audio/AudioGain.h"
+#include "media/AudioGain.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,14 +1,14 @@
 // The code page 932 table that the browser build converts with must agree
 // with glibc's iconv, which the desktop build uses: every code, every
 // character, and whole texts with broken bytes in them.
-#include "platform/Cp932Table.h"
+#include "base/Cp932Table.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
 
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 namespace {

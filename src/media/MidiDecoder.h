@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio/AudioDecoder.h"
-#include "platform/audio/MidiFile.h"
-#include "platform/audio/MidiSynth.h"
+#include "media/AudioDecoder.h"
+#include "media/MidiFile.h"
+#include "media/MidiSynth.h"
 
 namespace pelto5 {
 

@@ -1,6 +1,6 @@
 // Code page 932 (Shift-JIS with the NEC and IBM extensions) as a table,
 // for C libraries whose iconv lacks it. Made from glibc's tables by
-// scripts/make-cp932-table, so it converts exactly as the desktop build.
+// scripts/gen/make-cp932-table, so it converts exactly as the desktop build.
 #pragma once
 
 #include <cstdint>

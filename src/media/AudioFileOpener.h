@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio/AudioDecoder.h"
+#include "media/AudioDecoder.h"
 
 namespace pelto5 {
 

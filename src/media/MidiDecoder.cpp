@@ -1,10 +1,10 @@
-#include "platform/audio/MidiDecoder.h"
+#include "media/MidiDecoder.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
 
-#include "platform/audio/SoundFontLocator.h"
+#include "media/SoundFontLocator.h"
 
 namespace pelto5 {
 

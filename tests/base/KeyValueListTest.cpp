@@ -1,4 +1,4 @@
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
 #include <gtest/gtest.h>
 

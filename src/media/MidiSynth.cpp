@@ -1,11 +1,11 @@
-#include "platform/audio/MidiSynth.h"
+#include "media/MidiSynth.h"
 
 #include <fluidsynth.h>
 
 #include <mutex>
 #include <vector>
 
-#include "platform/audio/AudioDecoder.h"
+#include "media/AudioDecoder.h"
 
 namespace pelto5 {
 

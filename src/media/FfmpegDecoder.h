@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioDecoder.h"
-#include "platform/audio/FfmpegInput.h"
+#include "media/AudioDecoder.h"
+#include "media/FfmpegInput.h"
 
 struct AVFrame;
 struct SwrContext;

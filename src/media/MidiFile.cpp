@@ -1,10 +1,10 @@
-#include "platform/audio/MidiFile.h"
+#include "media/MidiFile.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 
-#include "platform/audio/AudioDecoder.h"
+#include "media/AudioDecoder.h"
 
 namespace pelto5 {
 

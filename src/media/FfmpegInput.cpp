@@ -1,4 +1,4 @@
-#include "platform/audio/FfmpegInput.h"
+#include "media/FfmpegInput.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "platform/audio/FfmpegDecoder.h"
+#include "media/FfmpegDecoder.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>

@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/audio/AudioDecoder.h"
+#include "media/AudioDecoder.h"
 
 namespace pelto5 {
 

@@ -1,4 +1,4 @@
-#include "platform/audio/SoundFontLocator.h"
+#include "media/SoundFontLocator.h"
 
 #include <cstdlib>
 #include <fstream>

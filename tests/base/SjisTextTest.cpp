@@ -1,4 +1,4 @@
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 #include <gtest/gtest.h>
 

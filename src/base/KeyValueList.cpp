@@ -1,7 +1,7 @@
-#include "script/KeyValueList.h"
+#include "base/KeyValueList.h"
 
-#include "platform/SjisText.h"
-#include "script/IntegerConversion.h"
+#include "base/SjisText.h"
+#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 

@@ -1,8 +1,8 @@
-#include "platform/audio/AudioStream.h"
+#include "media/AudioStream.h"
 
 #include <algorithm>
 
-#include "platform/audio/AudioGain.h"
+#include "media/AudioGain.h"
 
 namespace pelto5 {
 

@@ -1,4 +1,4 @@
-#include "platform/SjisText.h"
+#include "base/SjisText.h"
 
 #include <iconv.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Cp932Table.h"
+#include "base/Cp932Table.h"
 
 namespace pelto5::sjis {
 
