@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "audio/MusicCtrl.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"

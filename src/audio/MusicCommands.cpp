@@ -3,7 +3,7 @@
 #include <string>
 
 #include "audio/MusicCtrl.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include <cstdint>
 
 #include "script/CommandKeys.h"

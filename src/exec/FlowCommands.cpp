@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "platform/Platform.h"
 #include "base/SjisText.h"
@@ -95,11 +95,11 @@ bool CompareTexts(int compare, const std::string& a, const std::string& b) {
 TFlowCommands::TFlowCommands(TPeltoAccessControl& access) : FAccess(access) {}
 
 bool TFlowCommands::SkipBlock(int level) {
-  TCommandCtrl& commands = *FAccess.FCommandCtrl;
+  TCommandCtrl& commands = FAccess.CommandCtrl();
   const int count = commands.GetCommandCount();
-  for (int i = FAccess.FNextCommandIndex < 0 ? 0 : FAccess.FNextCommandIndex; i < count; ++i) {
+  for (int i = FAccess.NextCommandIndex() < 0 ? 0 : FAccess.NextCommandIndex(); i < count; ++i) {
     if (commands.GetCommandLevel(i) == level) {
-      FAccess.FNextCommandIndex = i + 1;
+      FAccess.SetNextCommandIndex(i + 1);
       return true;
     }
   }
@@ -111,7 +111,7 @@ bool TFlowCommands::Condition(const TPeltoCommand& command) {
   const int compare = command.ReadKeyword(cmdkey::IfCompare);
   const std::string a = command.ReadString(cmdkey::IfVariable1);
   const std::string b = command.ReadString(cmdkey::IfVariable2);
-  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  TVariableCtrl& variables = FAccess.VariableCtrl();
   if (values) return CompareValues(compare, variables.GetValue(a), variables.GetValue(b));
   return CompareTexts(compare, variables.ExpandText(a), variables.ExpandText(b));
 }
@@ -136,7 +136,7 @@ bool TFlowCommands::DoWait(TPeltoCommand& command) {
   const int32_t time = command.ReadInteger(cmdkey::WaitTime);
   const bool inputBreak = command.ReadBool(cmdkey::WaitInputBreak);
   const bool clickOnly = command.ReadKeyword(cmdkey::WaitInput) == cmdkey::wiClickable;
-  TPeltoProcess& process = *FAccess.FProcess;
+  TPeltoProcess& process = FAccess.Process();
   process.StartWait();
   if (timeBreak) process.SetWaitTimer(time);
   if (inputBreak) {
@@ -164,7 +164,7 @@ bool TFlowCommands::DoReturn(TPeltoCommand&) {
 }
 
 bool TFlowCommands::DoValueCtrl(TPeltoCommand& command) {
-  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  TVariableCtrl& variables = FAccess.VariableCtrl();
   int32_t r = variables.GetValue(command.ReadString(cmdkey::ValueCtrlLeftValue));
   const int32_t q = variables.GetValue(command.ReadString(cmdkey::ValueCtrlRightValue));
   const int calc = command.ReadKeyword(cmdkey::ValueCtrlCalc);
@@ -185,14 +185,14 @@ bool TFlowCommands::DoValueCtrl(TPeltoCommand& command) {
 }
 
 bool TFlowCommands::DoStringCtrl(TPeltoCommand& command) {
-  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  TVariableCtrl& variables = FAccess.VariableCtrl();
   const std::string text = variables.ExpandText(command.ReadString(cmdkey::StringCtrlText));
   variables.Set_Text(command.ReadString(cmdkey::StringCtrlStringVar), text);
   return true;
 }
 
 bool TFlowCommands::DoStringInput(TPeltoCommand& command) {
-  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  TVariableCtrl& variables = FAccess.VariableCtrl();
   const std::string ref = command.ReadString(cmdkey::StringInputStringVar);
   // The dialog starts with the variable's present value; Cancel leaves it.
   std::string value = variables.ExpandText(ref);

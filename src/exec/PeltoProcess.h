@@ -18,13 +18,15 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/MessagePacing.h"
+
 namespace pelto5 {
 
 struct PackageReader;
 struct PackageWriter;
 class TPeltoProcessStack;
 
-class TPeltoProcess {
+class TPeltoProcess : public TMessagePacing {
  public:
   // Run states. The numbers are stored in call-stack frames and save files.
   static constexpr int32_t Idle = 0;            // the next command may run
@@ -50,9 +52,9 @@ class TPeltoProcess {
   void Reset();
 
   void StartWait();
-  void SetWaitTimer(int32_t ms);
+  void SetWaitTimer(int32_t ms) override;
   void EnableActiveClickBreak();
-  void EnableAnyKeyBreak();
+  void EnableAnyKeyBreak() override;
   // An input event that may end a wait or a message pause.
   void BreakWait();
   // 0: clickable layers do not react; 1: they react (the scenario waits);
@@ -64,7 +66,7 @@ class TPeltoProcess {
   // Whether the message reveal should advance in this step. Ends a pause
   // whose time is up, and every pause in skip mode.
   bool MessageEffectDue();
-  void PauseMessage();
+  void PauseMessage() override;
   void EndMessageEffect();
   void SetMessageSkip();
   void ClearMessageSkip();

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/DynamicLayerList.h"
 #include "graphics/LasGraphic.h"
@@ -67,7 +67,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
   if (FScreen.GetLayerVisible(kMainWindow, kTextLayerName)) {
     FScreen.SetLayerVisible(kMainWindow, kTextLayerName, false);
   }
-  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::MessageDrawText));
+  const std::string text = FAccess.VariableCtrl().ExpandText(command.ReadString(cmdkey::MessageDrawText));
 
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   if (width < 1) width = main.Screen->Width;
@@ -91,7 +91,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
     FScreen.Compose(kMainWindow);
     FScreen.Paint(kMainWindow);
     FScreen.SetLayerVisible(kMainWindow, layer, true);
-    FAccess.FProcess->StartMessageEffect(kMainWindow, layer);
+    FAccess.Process().StartMessageEffect(kMainWindow, layer);
   }
   return true;
 }
@@ -144,7 +144,7 @@ bool TPresentationCommands::DoGraphicDraw(TPeltoCommand& command) {
 }
 
 bool TPresentationCommands::DoLayerCtrl(TPeltoCommand& command) {
-  TVariableCtrl& vars = *FAccess.FVariableCtrl;
+  TVariableCtrl& vars = FAccess.VariableCtrl();
   const std::string layer = command.ReadString(cmdkey::LayerName);
   if (command.ReadBool(cmdkey::LayerVisibleChange)) {
     FScreen.SetLayerVisible(kMainWindow, layer, command.ReadBool(cmdkey::LayerVisibleShow));
@@ -184,13 +184,13 @@ bool TPresentationCommands::DoSelect(TPeltoCommand& command) {
   if (area.Width < 1) area.Width = FScreen.GetWindow(kMainWindow)->Screen->Width;
 
   FScreen.RemoveDynamicLayers(kMainWindow, kAttrDefault);
-  const std::string book = FAccess.FCommandCtrl->BookName();
+  const std::string book = FAccess.CommandCtrl().BookName();
   const int time = command.ReadBool(cmdkey::SelectTimeout) ? command.ReadInteger(cmdkey::SelectTime) : 0;
 
   for (int n = 1; n <= TCommandKeys::kMaxNumbered; ++n) {
     const std::string page = command.ReadString(cmdkey::SelectPage, n);
     if (page.empty()) break;
-    const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::SelectText, n));
+    const std::string text = FAccess.VariableCtrl().ExpandText(command.ReadString(cmdkey::SelectText, n));
     if (text.empty()) continue;  // skipped, the list goes on
     AddSelectItem(text, book, page, area, time);
     area.Top += area.Height;
@@ -198,7 +198,7 @@ bool TPresentationCommands::DoSelect(TPeltoCommand& command) {
   FScreen.Compose(kMainWindow);
   FScreen.Paint(kMainWindow);
 
-  TPeltoProcess& process = *FAccess.FProcess;
+  TPeltoProcess& process = FAccess.Process();
   process.StartWait();
   process.EnableActiveClickBreak();
   if (time > 0) {
@@ -235,7 +235,7 @@ void TPresentationCommands::AddSelectItem(const std::string& text, const std::st
 }
 
 bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
-  TVariableCtrl& vars = *FAccess.FVariableCtrl;
+  TVariableCtrl& vars = FAccess.VariableCtrl();
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   auto entry = TDynamicLayerList::Create();
 

@@ -1,7 +1,6 @@
 #include "graphics/ScreenControl.h"
 
-#include "content/PeltoAccessControl.h"
-#include "exec/PeltoProcess.h"
+#include "graphics/MessagePacing.h"
 #include "graphics/ColorText.h"
 #include "graphics/LayerCtrl.h"
 #include "graphics/ScreenState.h"
@@ -66,7 +65,7 @@ void TScreenControl::InitWindow(int window, const std::string& section, int defa
                                 int defaultWidth, int defaultHeight) {
   TWindowRecord* w = GetWindow(window);
   if (!w || !AccessControl) return;
-  TPeltoFile& file = *AccessControl->FPeltoFile;
+  TPeltoFile& file = AccessControl->ScriptFile();
   w->ImageWidth = file.ReadInteger(section, "ImageWidth", defaultWidth);
   w->ImageHeight = file.ReadInteger(section, "ImageHeight", defaultHeight);
   // Only the main window is ever shown; the others get their pictures when
@@ -82,7 +81,7 @@ void TScreenControl::InitWindow(int window, const std::string& section, int defa
   w->RelativeToMainX = file.ReadInteger(section, "RelativeToMainX", defaultX);
   w->RelativeToMainY = file.ReadInteger(section, "RelativeToMainY", defaultY);
   w->FontName = file.ReadString(section, "FontName", kDefaultFontName);
-  if (!FontService().IsInstalled(w->FontName)) w->FontName = AccessControl->FDefaultFontName;
+  if (!FontService().IsInstalled(w->FontName)) w->FontName = AccessControl->DefaultFontName();
   w->Bold = file.ReadBool(section, "FontTypeBold", false);
   w->Italic = file.ReadBool(section, "FontTypeItalic", false);
   w->FontShadow = file.ReadBool(section, "FontTypeShadow", false);
@@ -96,7 +95,7 @@ void TScreenControl::CreateDefaultLayers() {
   TLasScreen& main = *Windows[0].Screen;
   main.AddLayerAfter(main.BaseLayer())->LayerName = kTextLayerName;
   if (AccessControl) {
-    for (const std::string& name : AccessControl->FLayerCtrl->LayerNames) {
+    for (const std::string& name : AccessControl->ConfiguredLayerNames()) {
       main.AddLayerAfter(main.BaseLayer())->LayerName = name;
     }
   }
@@ -260,7 +259,7 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
   TLasScreen* screen = ScreenOf(index);
   TLasLayer* layer = screen ? FindLayer(index, layerName) : nullptr;
   if (!layer) return false;
-  TPeltoProcess* process = AccessControl ? AccessControl->FProcess.get() : nullptr;
+  TMessagePacing* process = AccessControl ? &AccessControl->MessagePacing() : nullptr;
   layer->Visible = false;
   for (;;) {
     const TTextStep step = layer->Graphic.NextTextStep();

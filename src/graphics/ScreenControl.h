@@ -14,11 +14,11 @@
 
 #include "graphics/DynamicLayerList.h"
 #include "graphics/LasScreen.h"
+#include "graphics/ScreenHost.h"
 #include "platform/Canvas.h"
 
 namespace pelto5 {
 
-class TPeltoAccessControl;
 struct PackageReader;
 struct PackageWriter;
 
@@ -107,7 +107,7 @@ class TScreenControl {
   // part was restored.
   bool LoadInfo(PackageReader& reader, bool withBackground);
 
-  TPeltoAccessControl* AccessControl = nullptr;
+  TScreenHost* AccessControl = nullptr;
   int MessageMode = MessageEffect;
   std::array<TWindowRecord, kWindowCount> Windows;
 

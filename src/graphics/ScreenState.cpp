@@ -5,7 +5,6 @@
 #include "content/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
-#include "content/PeltoAccessControl.h"
 #include "graphics/ColorText.h"
 #include "graphics/DynamicLayerList.h"
 #include "graphics/ScreenControl.h"
@@ -285,7 +284,7 @@ void TScreenState::RestoreDynamicLayer(const TStringList& record,
   std::unique_ptr<TLasGraphic> surface;
   if (!entry->ImageFileName.empty()) {
     surface = std::make_unique<TLasGraphic>();
-    TPeltoAccessControl* access = FScreen.AccessControl;
+    TScreenHost* access = FScreen.AccessControl;
     if (!access || !access->LoadImage(entry->ImageFileName, *surface)) {
       entry->Text = "Image load error - \"" + entry->ImageFileName + "\"";
       surface.reset();

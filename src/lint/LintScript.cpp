@@ -5,7 +5,7 @@
 
 #include "content/GameFolder.h"
 #include "content/PackageReader.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "content/RuntimeLibrarySearch.h"
 #include "lint/DiagnosticList.h"
 #include "lint/LintOptions.h"
@@ -38,12 +38,12 @@ int TLintCommand::LineOf(std::string_view key) const {
 
 TLintScript::TLintScript() : FAccess(std::make_unique<TPeltoAccessControl>()) {
   // Nothing the check does may write to the disk.
-  FAccess->FReadOnly = true;
+  FAccess->SetReadOnly(true);
 }
 
 TLintScript::~TLintScript() = default;
 
-TPeltoFile& TLintScript::File() { return *FAccess->FPeltoFile; }
+TPeltoFile& TLintScript::File() { return FAccess->PeltoFile(); }
 
 bool TLintScript::Open(const std::string& given, const TLintOptions& options, TDiagnosticList& out) {
   std::string path = given;
@@ -74,12 +74,12 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
     FIsLibrary = true;
     FLibraryOpen = FAccess->OpenRuntimeLibrary(path);
     std::string script;
-    if (!FLibraryOpen || !ExtractEntry(FAccess->FLibrary, kLibraryScript, script)) {
+    if (!FLibraryOpen || !FAccess->Sources().ReadEntry(TContainer::Library, kLibraryScript, script)) {
       out.Add(path, 0, TSeverity::Error, "the runtime library has no script \"system.pf5\"", kCheck);
       return false;
     }
-    FAccess->FPeltoFile->LoadFromStream(script);
-    FAccess->FContentDirectory = TFileSystem::DirectoryOf(path);
+    FAccess->PeltoFile().LoadFromStream(script);
+    FAccess->SetContentDirectory(TFileSystem::DirectoryOf(path));
     FFileName = kLibraryScript;
   } else {
     if (!FAccess->Open(path)) {
@@ -87,12 +87,12 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
               "not a scenario: neither a package nor a script file beginning with \"///\"", kCheck);
       return false;
     }
-    if (IsPackageOpen(FAccess->FPackage)) FFileName = kPackageScript;
+    if (FAccess->Sources().IsOpen(TContainer::Package)) FFileName = kPackageScript;
     FOwnLineCount = static_cast<int>(File().Lines().size());
     // The library the player would play it with: --library, else the
     // content's folder, the player's folder, the installed one.
     const std::vector<std::string> candidates =
-        TRuntimeLibrarySearch::Candidates(options.LibraryPath, FAccess->FContentDirectory);
+        TRuntimeLibrarySearch::Candidates(options.LibraryPath, FAccess->ContentDirectory());
     std::string library = candidates.empty() ? std::string(kRuntimeLibrary) : candidates.front();
     for (const std::string& candidate : candidates) {
       if (!TFileSystem::FileExists(candidate)) continue;

@@ -1,7 +1,7 @@
 #include "lint/ResourceCheck.h"
 
 #include "content/PackageReader.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/LasGraphic.h"
 #include "lint/DiagnosticList.h"
 #include "lint/LintScript.h"
@@ -71,13 +71,13 @@ void TResourceCheck::Run() {
 std::string TResourceCheck::PictureSources() {
   TPeltoAccessControl& access = FScript.Access();
   std::string sources;
-  if (IsPackageOpen(access.FPackage)) {
+  if (access.Sources().IsOpen(TContainer::Package)) {
     sources = "the package";
   } else {
-    if (!access.FDataDirectory.empty()) sources = "\"" + sjis::FromUtf8(access.FDataDirectory) + "\", ";
-    sources += "\"" + sjis::FromUtf8(access.FContentDirectory) + "\"";
+    if (!access.DataDirectory().empty()) sources = "\"" + sjis::FromUtf8(access.DataDirectory()) + "\", ";
+    sources += "\"" + sjis::FromUtf8(access.ContentDirectory()) + "\"";
   }
-  if (IsPackageOpen(access.FLibrary)) sources += " or the runtime library";
+  if (access.Sources().IsOpen(TContainer::Library)) sources += " or the runtime library";
   return sources;
 }
 
@@ -104,10 +104,10 @@ void TResourceCheck::CheckSound(const std::string& name, int line) {
   TPeltoAccessControl& access = FScript.Access();
   if (access.FindDataFile(name) != kNoEntry) return;
   std::string hint;
-  if (IsPackageOpen(access.FPackage)) {
-    const int index = FindEntry(access.FPackage, name);
+  if (access.Sources().IsOpen(TContainer::Package)) {
+    const int index = FindEntry(access.Sources().Reader(TContainer::Package), name);
     if (index >= 0) {
-      const PackageEntry& entry = access.FPackage.Entries[index];
+      const PackageEntry& entry = access.Sources().Reader(TContainer::Package).Entries[index];
       // Extracted into the data folder when the player starts.
       if (FScript.File().ReadBool("Pelto", "AutoExtract", false) && entry.Extract && !entry.NoExtract &&
           !entry.Scrambled) {
@@ -117,8 +117,8 @@ void TResourceCheck::CheckSound(const std::string& name, int line) {
     }
   }
   std::string folders;
-  if (!access.FDataDirectory.empty()) folders = "\"" + sjis::FromUtf8(access.FDataDirectory) + "\" or ";
-  folders += "\"" + sjis::FromUtf8(access.FContentDirectory) + "\"";
+  if (!access.DataDirectory().empty()) folders = "\"" + sjis::FromUtf8(access.DataDirectory()) + "\" or ";
+  folders += "\"" + sjis::FromUtf8(access.ContentDirectory()) + "\"";
   FOut.Add(FScript.FileName(), line, TSeverity::Error,
            "sound " + Quoted(name) + " is not in " + folders + hint, kCheck);
 }

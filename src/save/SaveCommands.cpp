@@ -3,7 +3,7 @@
 #include <string>
 
 #include "audio/MusicCtrl.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
@@ -38,8 +38,8 @@ TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen
 
 const TSaveLocation& TSaveCommands::Location() const {
   TSaveLocation& location = FSave.Location();
-  if (location.SaveDirectory().empty() && !FAccess.FDataDirectory.empty()) {
-    location.UseDataDirectory(FAccess.FDataDirectory);
+  if (location.SaveDirectory().empty() && !FAccess.DataDirectory().empty()) {
+    location.UseDataDirectory(FAccess.DataDirectory());
   }
   return location;
 }
@@ -87,7 +87,7 @@ bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
   const std::string text = FSave.IsSaveFileOpen()       ? FSave.ReadSaveValue(key)
                            : FSave.SaveFileOpenFailed() ? std::string()
                                                         : FSave.ReadSystemValue(key);
-  TVariableCtrl& variables = *FAccess.FVariableCtrl;
+  TVariableCtrl& variables = FAccess.VariableCtrl();
   if (!variable.empty() && variable[0] == '%') {
     variables.Set_Value(variable, StrToIntDef(text, 0));
   } else if (!variable.empty() && variable[0] == '$') {
@@ -101,7 +101,7 @@ bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
 
 bool TSaveCommands::SaveValue(const TPeltoCommand& command) {
   const std::string key = command.ReadString(cmdkey::SaveCtrlKey);
-  const std::string text = FAccess.FVariableCtrl->ExpandText(command.ReadString(cmdkey::SaveCtrlValue));
+  const std::string text = FAccess.VariableCtrl().ExpandText(command.ReadString(cmdkey::SaveCtrlValue));
   if (FSave.IsSaveFileOpen()) {
     FSave.WriteSaveValue(key, text);
   } else if (!FSave.SaveFileOpenFailed()) {
@@ -113,7 +113,7 @@ bool TSaveCommands::SaveValue(const TPeltoCommand& command) {
 bool TSaveCommands::DoSystem(TPeltoCommand& command) {
   const int action = command.ReadKeyword(cmdkey::SystemCommand);
   if (action == cmdkey::syMessageSkip) {
-    FAccess.FProcess->SetMessageSkip();
+    FAccess.Process().SetMessageSkip();
   } else if (action == cmdkey::syMessageEffect) {
     FScreen.MessageMode = TScreenControl::MessageEffect;
   } else if (action == cmdkey::syMessageDirect) {

@@ -4,7 +4,7 @@
 
 #include "audio/MusicCtrl.h"
 #include "content/PackageReader.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "graphics/ScreenControl.h"
@@ -78,11 +78,11 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
     }
     FOpenMode = OpenForReading;
     // Only the file's own values: the content package is not asked.
-    return LoadEntryStrings(FAccessControl.FSaveReader, SaveInfoEntryName, FSaveValues);
+    return LoadEntryStrings(FAccessControl.Sources().Reader(TContainer::Save), SaveInfoEntryName, FSaveValues);
   }
   if (mode == AppendMode && FAccessControl.OpenSaveContainer(fileName)) {
     // The file's earlier values survive.
-    LoadEntryStrings(FAccessControl.FSaveReader, SaveInfoEntryName, FSaveValues);
+    LoadEntryStrings(FAccessControl.Sources().Reader(TContainer::Save), SaveInfoEntryName, FSaveValues);
   }
   FAccessControl.CloseSaveContainer();
   ResetWriter(FWriter);
@@ -156,7 +156,7 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
   if (!directory.empty() && !TFileSystem::DirectoryExists(directory) && !AskForSaveFolder(directory)) {
     return false;
   }
-  TPeltoFile& script = *FAccessControl.FPeltoFile;
+  TPeltoFile& script = FAccessControl.PeltoFile();
   const bool legacy = script.ReadBool(kPelto, "LegacyMode", false);
 
   PackageWriter writer;
@@ -165,12 +165,12 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
   if (const TWindowRecord* main = FScreenControl.GetWindow(0); main && main->Screen) {
     AddEntryFromStream(writer, MakeThumbnailBmp(*main->Screen), ThumbnailEntryName);
   }
-  FAccessControl.FProcess->SaveStack(writer);
+  FAccessControl.Process().SaveStack(writer);
   if (!FScreenControl.SaveInfo(writer, legacy)) {
     Platform().MessageBox(kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
   }
   FMusicCtrl.SaveInfo(FSaveValues);
-  FAccessControl.FVariableCtrl->SaveVariables(writer);
+  FAccessControl.VariableCtrl().SaveVariables(writer);
 
   ListWriteInteger(FSaveValues, kKeyVersion, SaveVersion);
   ListWriteString(FSaveValues, kKeyPeltoId, script.ReadString(kPelto, "PeltoID", ""));
@@ -200,7 +200,7 @@ std::string TSaveSystem::FindSavedMusic(const std::string& name) const {
 }
 
 bool TSaveSystem::LoadGame(const std::string& fileName) {
-  const bool legacy = FAccessControl.FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
+  const bool legacy = FAccessControl.PeltoFile().ReadBool(kPelto, "LegacyMode", false);
   PackageReader reader;
   if (fileName.empty() || !HasMagic(fileName, SaveMagic) || !OpenPackage(fileName, reader)) return false;
   // Read into a list of its own: the values of a value file that is open
@@ -211,15 +211,15 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
     ClosePackage(reader);
     return false;
   }
-  TPeltoProcess& process = *FAccessControl.FProcess;
+  TPeltoProcess& process = FAccessControl.Process();
   if (!process.LoadStack(reader)) {
     ClosePackage(reader);
     return false;
   }
-  const TPeltoProcessStack& stack = *FAccessControl.FProcessStack;
-  FAccessControl.FCommandCtrl->SetBookName(stack.ReadString("Stack.BookName", ""));
-  FAccessControl.FCommandCtrl->SetPageName(stack.ReadString("Stack.PageName", ""));
-  FAccessControl.FNextCommandIndex = stack.ReadInteger("Stack.CommandIndex", 0);
+  const TPeltoProcessStack& stack = FAccessControl.ProcessStack();
+  FAccessControl.CommandCtrl().SetBookName(stack.ReadString("Stack.BookName", ""));
+  FAccessControl.CommandCtrl().SetPageName(stack.ReadString("Stack.PageName", ""));
+  FAccessControl.SetNextCommandIndex(stack.ReadInteger("Stack.CommandIndex", 0));
   // "_reload" runs first; its return resumes exactly where the save was made.
   FAccessControl.CallPageKeepState("_system", "_reload");
   if (!FScreenControl.LoadInfo(reader, legacy)) {
@@ -228,7 +228,7 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
   // The volumes in force when the save was made replace those of the
   // settings; the on/off switches are not part of a save.
   FMusicCtrl.LoadInfo(values, [this](const std::string& name) { return FindSavedMusic(name); });
-  FAccessControl.FVariableCtrl->LoadVariables(reader);
+  FAccessControl.VariableCtrl().LoadVariables(reader);
   ClosePackage(reader);
 
   if (!process.FMessageLayer.empty()) {
@@ -258,9 +258,9 @@ void TSaveSystem::LoadSystemSettings(const std::string& fileName) {
   FMusicCtrl.FUseSound = ListReadBool(FSystemValues, kKeyUseSound, true);
   FMusicCtrl.SetMusicVolume(ListReadInteger(FSystemValues, kKeyMusicVolume, 100));
   FMusicCtrl.SetSoundVolume(ListReadInteger(FSystemValues, kKeySoundVolume, 100));
-  FAccessControl.FWindowLeft = ListReadInteger(FSystemValues, kKeyLeft, 0);
-  FAccessControl.FWindowTop = ListReadInteger(FSystemValues, kKeyTop, 0);
-  FAccessControl.FDefaultFontName = ListReadString(FSystemValues, kKeyFont, kDefaultFont);
+  FAccessControl.SetWindowPosition(ListReadInteger(FSystemValues, kKeyLeft, 0),
+                                   ListReadInteger(FSystemValues, kKeyTop, 0));
+  FAccessControl.SetDefaultFontName(ListReadString(FSystemValues, kKeyFont, kDefaultFont));
   FWindowWidth = ListReadInteger(FSystemValues, kKeyWindowWidth, 0);
   FWindowHeight = ListReadInteger(FSystemValues, kKeyWindowHeight, 0);
 }
@@ -273,9 +273,9 @@ bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
   ListWriteBool(FSystemValues, kKeyUseSound, FMusicCtrl.FUseSound);
   ListWriteInteger(FSystemValues, kKeyMusicVolume, FMusicCtrl.GetMusicVolume());
   ListWriteInteger(FSystemValues, kKeySoundVolume, FMusicCtrl.GetSoundVolume());
-  ListWriteInteger(FSystemValues, kKeyLeft, FAccessControl.FWindowLeft);
-  ListWriteInteger(FSystemValues, kKeyTop, FAccessControl.FWindowTop);
-  ListWriteString(FSystemValues, kKeyFont, FAccessControl.FDefaultFontName);
+  ListWriteInteger(FSystemValues, kKeyLeft, FAccessControl.WindowLeft());
+  ListWriteInteger(FSystemValues, kKeyTop, FAccessControl.WindowTop());
+  ListWriteString(FSystemValues, kKeyFont, FAccessControl.DefaultFontName());
   if (FWindowWidth > 0 && FWindowHeight > 0) {
     ListWriteInteger(FSystemValues, kKeyWindowWidth, FWindowWidth);
     ListWriteInteger(FSystemValues, kKeyWindowHeight, FWindowHeight);

@@ -1,6 +1,6 @@
 #include "shell/DisplayMode.h"
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/Platform.h"
 #include "script/VariableCtrl.h"
@@ -27,7 +27,7 @@ void TDisplayMode::ScreenSize(int& width, int& height) {
 }
 
 void TDisplayMode::SetFullScreenVariable(int value) {
-  if (FAccess.FVariableCtrl) FAccess.FVariableCtrl->Set_Value(kFullScreenVariable, value);
+  FAccess.VariableCtrl().Set_Value(kFullScreenVariable, value);
 }
 
 void TDisplayMode::SetFullScreen() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FontService.h"
 #include "base/SjisText.h"
@@ -142,10 +142,10 @@ void TfrmDebugInfo::RefreshInfo() {
   }
 
   FValueLines.clear();
-  FAccessControl->FVariableCtrl->CopyValueVars(FValueLines);
+  FAccessControl->VariableCtrl().CopyValueVars(FValueLines);
   SortLines(FValueLines);
   FTextLines.clear();
-  FAccessControl->FVariableCtrl->CopyStringVars(FTextLines);
+  FAccessControl->VariableCtrl().CopyStringVars(FTextLines);
   SortLines(FTextLines);
   ShowLines();
 }

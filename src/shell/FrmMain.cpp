@@ -3,7 +3,7 @@
 #include "audio/MusicCommands.h"
 #include "audio/MusicCtrl.h"
 #include "content/GameFolder.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "content/RuntimeLibrarySearch.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
@@ -126,12 +126,12 @@ bool TfrmMain::FormCreate() {
 
   if (!ResolveContentPath()) return false;
   const uint32_t seed = SeedFromTime(Platform().GetLocalTime());
-  FAccessControl->FVariableCtrl->Randomize(seed);
+  FAccessControl->VariableCtrl().Randomize(seed);
   FScreenControl->SetRandomSeed(seed ^ 0x5EED5EEDu);
   if (!FAccessControl->Open(FContentPath)) return false;
   const std::string contentName =
       TFileSystem::FileNameOf(TFileSystem::ChangeExtension(FContentPath, ""));
-  FSaveSystem->Location().Choose(FAccessControl->FDataDirectory, contentName, FOptions.SaveDirectory);
+  FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), contentName, FOptions.SaveDirectory);
   OpenRuntimeLibrary();
   return true;
 }
@@ -165,7 +165,7 @@ bool TfrmMain::ResolveContentPath() {
 
 void TfrmMain::OpenRuntimeLibrary() {
   for (const std::string& library :
-       TRuntimeLibrarySearch::Candidates(FOptions.LibraryPath, FAccessControl->FContentDirectory)) {
+       TRuntimeLibrarySearch::Candidates(FOptions.LibraryPath, FAccessControl->ContentDirectory())) {
     if (!FOptions.LibraryPath.empty() || TFileSystem::FileExists(library)) {
       if (FAccessControl->OpenRuntimeLibrary(library)) {
         // "_init" runs first; its "@Return" leads to the start page.
@@ -194,13 +194,13 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::ApplySettings() {
-  FLegacyMode = FAccessControl->FPeltoFile->ReadBool(kPelto, "LegacyMode", false);
+  FLegacyMode = FAccessControl->PeltoFile().ReadBool(kPelto, "LegacyMode", false);
   FSaveSystem->LoadSystemSettings(FSaveSystem->Location().ReadPath(kSettingsFile));
-  Platform().SetWindowPosition(FAccessControl->FWindowLeft, FAccessControl->FWindowTop);
+  Platform().SetWindowPosition(FAccessControl->WindowLeft(), FAccessControl->WindowTop());
   if (!FOptions.KeepWindowSize && FSaveSystem->FWindowWidth > 0 && FSaveSystem->FWindowHeight > 0) {
     Platform().SetWindowSize(FSaveSystem->FWindowWidth, FSaveSystem->FWindowHeight);
   }
-  TPeltoFile& file = *FAccessControl->FPeltoFile;
+  TPeltoFile& file = FAccessControl->PeltoFile();
   if (file.ReadBool(kPelto, "DebugMode", false)) {
     FDebugInfo = std::make_unique<TfrmDebugInfo>();
     FDebugInfo->FAccessControl = FAccessControl.get();
@@ -214,7 +214,7 @@ void TfrmMain::ApplySettings() {
 void TfrmMain::StartExecution() {
   if (!FFirstActivate || !FCreated) return;
   FFirstActivate = false;
-  TPeltoFile& file = *FAccessControl->FPeltoFile;
+  TPeltoFile& file = FAccessControl->PeltoFile();
   Platform().SetCaption(file.ReadString(kPelto, "Title", ""));
   const std::string opening = file.ReadString(kPelto, "Opening", "");
   if (!opening.empty() && opening != "Default") {
@@ -250,15 +250,15 @@ void TfrmMain::RunSteps() {
     if (FComforts) FComforts->SetStepRunning(true);
     const bool result = MainLoop_Step();
     if (FComforts) FComforts->SetStepRunning(false);
-    if (!result || !FAccessControl->FProcess->IsReady()) break;
+    if (!result || !FAccessControl->Process().IsReady()) break;
   }
   FStepping = false;
 }
 
 bool TfrmMain::MainLoop_Step() {
   TPeltoAccessControl& ac = *FAccessControl;
-  TCommandCtrl& commands = *ac.FCommandCtrl;
-  TPeltoProcess& process = *ac.FProcess;
+  TCommandCtrl& commands = ac.CommandCtrl();
+  TPeltoProcess& process = ac.Process();
 
   if (process.MessageEffectDue() && !FScreenControl->DrawMessage(0, process.FMessageLayer)) {
     process.EndMessageEffect();
@@ -281,13 +281,13 @@ bool TfrmMain::MainLoop_Step() {
   // The count is asked once per step, so a page that cannot be cached is
   // reported once, not once per query.
   const int count = commands.GetCommandCount();
-  if (count == 0 && !ac.FPeltoFile->PageExists(commands.BookName(), commands.PageName())) {
+  if (count == 0 && !ac.PeltoFile().PageExists(commands.BookName(), commands.PageName())) {
     Platform().MessageBox(std::string(kMissingPage1) + commands.BookName() + kMissingPage2 +
                               commands.PageName() + kMissingPage3,
                           TMessageIcon::Error, TMessageButtons::Ok);
   }
 
-  const int index = ac.FNextCommandIndex;
+  const int index = ac.NextCommandIndex();
   if (index < 0 || index >= count) {
     Platform().SetMainTimerEnabled(false);
     Platform().Terminate();
@@ -296,7 +296,7 @@ bool TfrmMain::MainLoop_Step() {
 
   TPeltoCommand command;
   commands.GetCommand(index, command);
-  ac.FNextCommandIndex = index + 1;
+  ac.SetNextCommandIndex(index + 1);
   if (Platform().TraceEnabled()) TraceCommand(index, command);
 
   bool result = false;
@@ -312,7 +312,7 @@ bool TfrmMain::MainLoop_Step() {
 }
 
 void TfrmMain::TraceCommand(int index, const TPeltoCommand& command) {
-  const TCommandCtrl& commands = *FAccessControl->FCommandCtrl;
+  const TCommandCtrl& commands = FAccessControl->CommandCtrl();
   Platform().TraceLine("trace: " + std::to_string(Platform().GetTickCount()) + " " +
                        commands.BookName() + "/" + commands.PageName() + " #" +
                        std::to_string(index) + " " + command.CommandLine);
@@ -342,8 +342,7 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::StoreWindowPosition() {
-  FAccessControl->FWindowTop = Platform().WindowTop();
-  FAccessControl->FWindowLeft = Platform().WindowLeft();
+  FAccessControl->SetWindowPosition(Platform().WindowLeft(), Platform().WindowTop());
   FSaveSystem->FWindowWidth = Platform().WindowWidth();
   FSaveSystem->FWindowHeight = Platform().WindowHeight();
   // Without content there is no save folder and nothing is written.
@@ -370,7 +369,7 @@ void TfrmMain::WriteScreenshot() {
 void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
   if (FComforts && FComforts->MouseDown(button)) return;
   if (button != TMouseButton::Left || !FAccessControl) return;
-  TPeltoProcess& process = *FAccessControl->FProcess;
+  TPeltoProcess& process = FAccessControl->Process();
   process.ClearMessageSkip();
   bool handled = false;
   TDynamicLayer* dynamic = MainDynamicLayers();
@@ -404,7 +403,7 @@ void TfrmMain::FormMouseMove(int x, int y) {
   if (FComforts && FComforts->Paused()) return;
   int cursor = crDefault;
   TDynamicLayer* dynamic = MainDynamicLayers();
-  const int mode = dynamic ? FAccessControl->FProcess->GetClickMode() : 0;
+  const int mode = dynamic ? FAccessControl->Process().GetClickMode() : 0;
   if (mode != 0) {
     // Repaint only when the active entry changed, not on every move.
     if (dynamic->HitTest(x, y, mode == 2)) {
@@ -425,7 +424,7 @@ TDynamicLayer* TfrmMain::MainDynamicLayers() {
 void TfrmMain::FormKeyDown(int key) {
   if (FComforts && FComforts->KeyDown(key)) return;
   if ((key != VK_SPACE && key != VK_RETURN) || !FAccessControl) return;
-  TPeltoProcess& process = *FAccessControl->FProcess;
+  TPeltoProcess& process = FAccessControl->Process();
   if (process.IsAnyKeyBreak()) process.BreakWait();
 }
 void TfrmMain::FormKeyUp(int key) {

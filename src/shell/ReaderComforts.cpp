@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
@@ -123,7 +123,7 @@ void TReaderComforts::MouseWheel(int delta) {
 // --- Skip and auto-advance -------------------------------------------------------
 
 void TReaderComforts::BeforeStep() {
-  TPeltoProcess& process = *FAccess.FProcess;
+  TPeltoProcess& process = FAccess.Process();
   if (process.PlayerMode != TPeltoProcess::MessagePaused) {
     FAutoArmed = false;
     return;
@@ -175,7 +175,7 @@ void TReaderComforts::CloseHistory() {
   FHistory.Close();
   // The scenario's timers stood still while the reader was reading.
   const uint32_t paused = Now() - FPausedAt;
-  FAccess.FProcess->DelayTimers(paused);
+  FAccess.Process().DelayTimers(paused);
   FAutoStart += paused;
   Repaint();
 }
@@ -190,7 +190,7 @@ void TReaderComforts::ScrollHistory(int lines) {
 
 // --- Screenshots and the caption ----------------------------------------------
 
-std::string TReaderComforts::SaveFolder() const { return FSaveFolder.empty() ? FAccess.FDataDirectory : FSaveFolder; }
+std::string TReaderComforts::SaveFolder() const { return FSaveFolder.empty() ? FAccess.DataDirectory() : FSaveFolder; }
 
 std::string TReaderComforts::ScreenshotPath() {
   const std::string folder = SaveFolder();

@@ -1,6 +1,6 @@
 #include "shell/StateDump.h"
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "graphics/ScreenControl.h"
@@ -54,19 +54,19 @@ void AppendScreen(std::string& out, TScreenControl& screen) {
 
 std::string TStateDump::Build(TPeltoAccessControl& access, TScreenControl* screen, const TfrmDebugInfo* debug) {
   std::string out = "[position]\n";
-  out += "Stack.BookName=" + sjis::ToUtf8(access.FCommandCtrl->BookName()) + "\n";
-  out += "Stack.PageName=" + sjis::ToUtf8(access.FCommandCtrl->PageName()) + "\n";
-  out += "Stack.CommandIndex=" + std::to_string(access.FNextCommandIndex) + "\n";
+  out += "Stack.BookName=" + sjis::ToUtf8(access.CommandCtrl().BookName()) + "\n";
+  out += "Stack.PageName=" + sjis::ToUtf8(access.CommandCtrl().PageName()) + "\n";
+  out += "Stack.CommandIndex=" + std::to_string(access.NextCommandIndex()) + "\n";
   out += "[process]\n";
-  out += "PlayerMode=" + std::to_string(access.FProcess->PlayerMode) + "\n";
+  out += "PlayerMode=" + std::to_string(access.Process().PlayerMode) + "\n";
   out += "[stack]\n";
   TStringList stack;
-  access.FProcessStack->AppendTo(stack);
+  access.ProcessStack().AppendTo(stack);
   AppendLines(out, stack);
   out += "[values]\n";
-  AppendLines(out, access.FVariableCtrl->FValueVars);
+  AppendLines(out, access.VariableCtrl().FValueVars);
   out += "[strings]\n";
-  AppendLines(out, access.FVariableCtrl->FStringVars);
+  AppendLines(out, access.VariableCtrl().FStringVars);
   if (screen) AppendScreen(out, *screen);
   if (debug) out += debug->DumpSections();
   return out;

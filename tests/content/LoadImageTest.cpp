@@ -10,7 +10,7 @@
 #include "image/MagTestSupport.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/PngTestSupport.h"
 #include "platform/Platform.h"
@@ -56,8 +56,8 @@ class LoadImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallPlatform(&FPlatform);
-    FAccess.FContentDirectory = FDir.Path() + "/";
-    FAccess.FDataDirectory = FDir.Path() + "/data/";
+    FAccess.SetContentDirectory(FDir.Path() + "/");
+    FAccess.SetDataDirectory(FDir.Path() + "/data/");
   }
   void TearDown() override { InstallPlatform(nullptr); }
 
@@ -94,9 +94,9 @@ constexpr uint32_t kSave = 0x00000011, kPackage = 0x00002200, kDisk = 0x00330000
 TEST_F(LoadImageTest, PngSourcesAreTriedSaveThenPackageThenLibrary) {
   FDir.Write("a.png", PngOf(kDisk));
   OpenContainer("PV5LIB", {{"a.png", PngOf(kLibrary)}, {"b.png", PngOf(kLibrary)}, {"c.png", PngOf(kLibrary)}},
-                FAccess.FLibrary);
-  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.png", PngOf(kPackage)}}, FAccess.FPackage);
-  OpenContainer("PV5SAVE", {{"A.PNG", PngOf(kSave)}}, FAccess.FSaveReader);
+                FAccess.Sources().Reader(TContainer::Library));
+  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.png", PngOf(kPackage)}}, FAccess.Sources().Reader(TContainer::Package));
+  OpenContainer("PV5SAVE", {{"A.PNG", PngOf(kSave)}}, FAccess.Sources().Reader(TContainer::Save));
   EXPECT_EQ(Load("a.png"), kSave);  // entry names fold ASCII letters
   EXPECT_EQ(Load("b.png"), kPackage);
   // With a package open the disk is not looked at.
@@ -111,25 +111,25 @@ TEST_F(LoadImageTest, PngSourcesAreTriedSaveThenPackageThenLibrary) {
 TEST_F(LoadImageTest, WithoutAPackageTheDiskComesBeforeTheLibrary) {
   FDir.Write("a.png", PngOf(kDisk));
   FDir.Write("data/b.PNG", PngOf(kDisk | 0x01));
-  OpenContainer("PV5LIB", {{"a.png", PngOf(kLibrary)}, {"c.png", PngOf(kLibrary)}}, FAccess.FLibrary);
+  OpenContainer("PV5LIB", {{"a.png", PngOf(kLibrary)}, {"c.png", PngOf(kLibrary)}}, FAccess.Sources().Reader(TContainer::Library));
   EXPECT_EQ(Load("a.png"), kDisk);
   EXPECT_EQ(Load("B.png"), kDisk | 0x01u);  // data directory, any letter case
   EXPECT_EQ(Load("c.png"), kLibrary);       // "No Entry" on disk
-  ClosePackage(FAccess.FLibrary);
+  ClosePackage(FAccess.Sources().Reader(TContainer::Library));
   EXPECT_EQ(Load("c.png"), 1u);
 }
 
 TEST_F(LoadImageTest, BmpFollowsTheSameOrder) {
   FDir.Write("a.bmp", BmpOf(kDisk));
   FDir.Write("b.bmp", BmpOf(kDisk));
-  OpenContainer("PV5LIB", {{"a.bmp", BmpOf(kLibrary)}, {"c.bmp", BmpOf(kLibrary)}}, FAccess.FLibrary);
-  OpenContainer("PV5SAVE", {{"b.bmp", BmpOf(kSave)}}, FAccess.FSaveReader);
+  OpenContainer("PV5LIB", {{"a.bmp", BmpOf(kLibrary)}, {"c.bmp", BmpOf(kLibrary)}}, FAccess.Sources().Reader(TContainer::Library));
+  OpenContainer("PV5SAVE", {{"b.bmp", BmpOf(kSave)}}, FAccess.Sources().Reader(TContainer::Save));
   EXPECT_EQ(Load("A.BMP"), kDisk);
   EXPECT_EQ(Load("b.bmp"), kSave);
   EXPECT_EQ(Load("c.bmp"), kLibrary);
   EXPECT_EQ(Load("d.bmp"), 1u);
 
-  OpenContainer("PV5PKG", {{"a.bmp", BmpOf(kPackage)}}, FAccess.FPackage);
+  OpenContainer("PV5PKG", {{"a.bmp", BmpOf(kPackage)}}, FAccess.Sources().Reader(TContainer::Package));
   EXPECT_EQ(Load("a.bmp"), kPackage);
   EXPECT_EQ(Load("b.bmp"), kSave);
   // b.bmp is on disk but the package is open: the save gone, none is found.
@@ -138,9 +138,9 @@ TEST_F(LoadImageTest, BmpFollowsTheSameOrder) {
 }
 
 TEST_F(LoadImageTest, DataThatDoesNotDecodeFallsThroughToTheNextSource) {
-  OpenContainer("PV5SAVE", {{"a.png", "not a png"}, {"b.bmp", PngOf(kSave)}}, FAccess.FSaveReader);
-  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.bmp", "BM broken"}}, FAccess.FPackage);
-  OpenContainer("PV5LIB", {{"b.bmp", BmpOf(kLibrary)}}, FAccess.FLibrary);
+  OpenContainer("PV5SAVE", {{"a.png", "not a png"}, {"b.bmp", PngOf(kSave)}}, FAccess.Sources().Reader(TContainer::Save));
+  OpenContainer("PV5PKG", {{"a.png", PngOf(kPackage)}, {"b.bmp", "BM broken"}}, FAccess.Sources().Reader(TContainer::Package));
+  OpenContainer("PV5LIB", {{"b.bmp", BmpOf(kLibrary)}}, FAccess.Sources().Reader(TContainer::Library));
   EXPECT_EQ(Load("a.png"), kPackage);
   EXPECT_EQ(Load("b.bmp"), kLibrary);
 }
@@ -181,12 +181,12 @@ TEST_F(LoadImageTest, MagIsDecodedWhereverItIs) {
   EXPECT_NE(FPlatform.OutputLines()[0].find("Failed by MMAG_MagtoBmp"), std::string::npos);
 
   // Entries go to the MAG decoder too, from memory.
-  OpenContainer("PV5SAVE", {{"bg.mag", MagOf()}}, FAccess.FSaveReader);
-  OpenContainer("PV5LIB", {{"lib.mag", MagOf()}}, FAccess.FLibrary);
+  OpenContainer("PV5SAVE", {{"bg.mag", MagOf()}}, FAccess.Sources().Reader(TContainer::Save));
+  OpenContainer("PV5LIB", {{"lib.mag", MagOf()}}, FAccess.Sources().Reader(TContainer::Library));
   EXPECT_EQ(Load("bg.mag"), g.GetPixel(0, 0));
   EXPECT_EQ(Load("lib.mag"), g.GetPixel(0, 0));
   FAccess.CloseSaveContainer();
-  OpenContainer("PV5PKG", {{"pkg.mag", MagOf()}}, FAccess.FPackage);
+  OpenContainer("PV5PKG", {{"pkg.mag", MagOf()}}, FAccess.Sources().Reader(TContainer::Package));
   EXPECT_EQ(Load("pkg.mag"), g.GetPixel(0, 0));
   EXPECT_EQ(Load("bg.mag"), 1u);  // on disk, but the package is open
   EXPECT_EQ(FPlatform.OutputLines().size(), 1u);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -139,11 +139,11 @@ class InputForm : public ::testing::Test {
   }
   // Runs ticks until the process waits (at most a few).
   void RunUntilWaiting() {
-    for (int i = 0; i < 10 && FForm->AccessControl().FProcess->PlayerMode != TPeltoProcess::Waiting; ++i) {
+    for (int i = 0; i < 10 && FForm->AccessControl().Process().PlayerMode != TPeltoProcess::Waiting; ++i) {
       FPlatform->AdvanceClock(200);
       FForm->RunSteps();
     }
-    ASSERT_EQ(FForm->AccessControl().FProcess->PlayerMode, TPeltoProcess::Waiting);
+    ASSERT_EQ(FForm->AccessControl().Process().PlayerMode, TPeltoProcess::Waiting);
   }
   TTempDir FDir;
   std::unique_ptr<TCountingPlatform> FPlatform;
@@ -163,7 +163,7 @@ TEST_F(InputForm, TheSelectCursorShowsOnlyOverAnActiveLayerWhileWaiting) {
   EXPECT_EQ(FPlatform->Cursor(), crSelect);
   // The wait ends by the click; the cursor stays until the mouse moves.
   FForm->FormMouseDown(TMouseButton::Left, 50, 50);
-  EXPECT_NE(FForm->AccessControl().FProcess->PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_NE(FForm->AccessControl().Process().PlayerMode, TPeltoProcess::Waiting);
   EXPECT_EQ(FPlatform->Cursor(), crSelect);
   FForm->FormMouseMove(50, 51);
   EXPECT_EQ(FPlatform->Cursor(), crDefault);
@@ -188,11 +188,11 @@ TEST_F(InputForm, HoverRepaintsOnlyWhenTheActiveEntryChanges) {
   FForm->FormMouseMove(10, 10);
   FForm->FormMouseDown(TMouseButton::Right, 10, 10);
   FForm->FormMouseDown(TMouseButton::Middle, 10, 10);
-  EXPECT_EQ(FForm->AccessControl().FProcess->PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_EQ(FForm->AccessControl().Process().PlayerMode, TPeltoProcess::Waiting);
   EXPECT_EQ(entry->Status, TDynamicStatus::Active);
   // Space does not end a wait without the any-key break.
   FForm->FormKeyDown(VK_SPACE);
-  EXPECT_EQ(FForm->AccessControl().FProcess->PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_EQ(FForm->AccessControl().Process().PlayerMode, TPeltoProcess::Waiting);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
@@ -62,7 +62,7 @@ class FlowCommandsTest : public ::testing::Test {
     InstallPlatform(&FPlatform);
     FAccess = std::make_unique<TPeltoAccessControl>();
     FFlow = std::make_unique<TFlowCommands>(*FAccess);
-    FAccess->FProcess->EndStep();
+    FAccess->Process().EndStep();
   }
   void TearDown() override {
     FFlow.reset();
@@ -79,18 +79,18 @@ class FlowCommandsTest : public ::testing::Test {
       text += "<Page End>\r\n";
     }
     text += "<Book End>\r\n";
-    FAccess->FPeltoFile->LoadFromStream(text);
+    FAccess->PeltoFile().LoadFromStream(text);
     FAccess->MovePage("B", pages.front().Name);
     // The same book and page names keep the cache; the lines are new.
-    FAccess->FCommandCtrl->Make_CommandCache();
+    FAccess->CommandCtrl().Make_CommandCache();
   }
   void Load(const std::vector<std::string>& lines) { LoadPages({{"P", lines}}); }
 
   // Fetches the command at index as the main loop does and runs its handler.
   bool Run(int index) {
     TPeltoCommand command;
-    EXPECT_TRUE(FAccess->FCommandCtrl->GetCommand(index, command)) << "no command " << index;
-    FAccess->FNextCommandIndex = index + 1;
+    EXPECT_TRUE(FAccess->CommandCtrl().GetCommand(index, command)) << "no command " << index;
+    FAccess->SetNextCommandIndex(index + 1);
     return Dispatch(command);
   }
 
@@ -129,17 +129,17 @@ class FlowCommandsTest : public ::testing::Test {
   // "@rem" commands append their Mark property to FMarks.
   bool RunTick() {
     for (int steps = 0; steps < 100; ++steps) {
-      const int index = FAccess->FNextCommandIndex;
-      if (index >= FAccess->FCommandCtrl->GetCommandCount()) return true;
+      const int index = FAccess->NextCommandIndex();
+      if (index >= FAccess->CommandCtrl().GetCommandCount()) return true;
       if (!Run(index)) return false;
-      if (FAccess->FProcess->PlayerMode != TPeltoProcess::Idle) return true;
+      if (FAccess->Process().PlayerMode != TPeltoProcess::Idle) return true;
     }
     ADD_FAILURE() << "the page did not end";
     return false;
   }
 
-  int32_t Value(const char* name) { return FAccess->FVariableCtrl->GetValueByName(name); }
-  std::string Text(const char* name) { return FAccess->FVariableCtrl->GetTextByName(name); }
+  int32_t Value(const char* name) { return FAccess->VariableCtrl().GetValueByName(name); }
+  std::string Text(const char* name) { return FAccess->VariableCtrl().GetTextByName(name); }
   const std::vector<std::string>& Messages() const { return FPlatform.OutputLines(); }
 
   TRecordingPlatform FPlatform;
@@ -189,9 +189,9 @@ TEST_F(FlowIfTest, ValueComparisonsFollowTheKeywordTable) {
 }
 
 TEST_F(FlowIfTest, ValueComparisonReadsVariables) {
-  FAccess->FVariableCtrl->SetValueByName("count", 9);
+  FAccess->VariableCtrl().SetValueByName("count", 9);
   EXPECT_TRUE(Values("Up", "%count%", "10"));
-  FAccess->FVariableCtrl->SetValueByName("count", 10);
+  FAccess->VariableCtrl().SetValueByName("count", 10);
   EXPECT_FALSE(Values("Up", "%count%", "10"));
   EXPECT_TRUE(Values("Equal", "%COUNT%", "10"));
   // Text that is no number counts as 0.
@@ -204,7 +204,7 @@ TEST_F(FlowIfTest, AbsentPropertiesCompareTwoZeroValuesForEquality) {
 }
 
 TEST_F(FlowIfTest, TextComparisonsAreExactAndExpandVariables) {
-  FAccess->FVariableCtrl->SetTextByName("name", "abcdef");
+  FAccess->VariableCtrl().SetTextByName("name", "abcdef");
   EXPECT_TRUE(Texts("Equal", "$name$", "abcdef"));
   EXPECT_FALSE(Texts("Equal", "$name$", "ABCDEF"));
   EXPECT_TRUE(Texts("Unequal", "$name$", "ABCDEF"));
@@ -221,7 +221,7 @@ TEST_F(FlowIfTest, TextInLooksForASubstring) {
   EXPECT_FALSE(Texts("in", "abcdef", "dc"));
   EXPECT_FALSE(Texts("in", "abcdef", ""));
   EXPECT_FALSE(Texts("in", "", ""));
-  FAccess->FVariableCtrl->SetTextByName("needle", "cd");
+  FAccess->VariableCtrl().SetTextByName("needle", "cd");
   EXPECT_TRUE(Texts("in", "abcdef", "$needle$"));
   // "ア" is 0x83 0x41: its trail byte is no "A" of its own.
   EXPECT_FALSE(Texts("in", Sjis("xア"), "A"));
@@ -249,10 +249,10 @@ TEST_F(FlowCommandsTest, IfWithoutElseSkipsToAfterItsEndif) {
 TEST_F(FlowCommandsTest, TrueBranchJumpsPastTheEndifAtItsElse) {
   Load({"@if", "Mark=T", "@rem", "@else", "Mark=F", "@rem", "@endif", "Mark=E", "@rem"});
   EXPECT_TRUE(Run(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 1);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 1);
   EXPECT_TRUE(Run(1));
   EXPECT_TRUE(Run(2));  // the "@else"
-  EXPECT_EQ(FAccess->FNextCommandIndex, 5);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 5);
   EXPECT_TRUE(RunTick());
   EXPECT_EQ(FMarks, "TE");
 }
@@ -279,8 +279,8 @@ TEST_F(FlowCommandsTest, NestedBlocksMatchTheirOwnElseAndEndif) {
   } cases[] = {{1, 1, "acz"}, {1, 0, "bcz"}, {0, 1, "dz"}, {0, 0, "dz"}};
   for (const auto& c : cases) {
     Load(page);
-    FAccess->FVariableCtrl->SetValueByName("outer", c.Outer);
-    FAccess->FVariableCtrl->SetValueByName("inner", c.Inner);
+    FAccess->VariableCtrl().SetValueByName("outer", c.Outer);
+    FAccess->VariableCtrl().SetValueByName("inner", c.Inner);
     FMarks.clear();
     EXPECT_TRUE(RunTick());
     EXPECT_EQ(FMarks, c.Marks) << c.Outer << c.Inner;
@@ -291,7 +291,7 @@ TEST_F(FlowCommandsTest, NestedBlocksMatchTheirOwnElseAndEndif) {
 TEST_F(FlowCommandsTest, FalseIfWithoutEndifReportsAndRunsTheBranchNextTick) {
   Load({"if.Variable1=1", "@if", "Mark=T", "@rem", "Mark=U", "@rem"});
   EXPECT_FALSE(Run(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 1);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 1);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], kIfMessage);
   EXPECT_TRUE(RunTick());
@@ -302,7 +302,7 @@ TEST_F(FlowCommandsTest, InnerEndifDoesNotCloseAnOuterIf) {
   // The outer block lacks its endif; the inner one's endif has level 1.
   Load({"if.Variable1=1", "@if", "@if", "@endif", "Mark=T", "@rem"});
   EXPECT_FALSE(Run(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 1);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 1);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], kIfMessage);
 }
@@ -310,7 +310,7 @@ TEST_F(FlowCommandsTest, InnerEndifDoesNotCloseAnOuterIf) {
 TEST_F(FlowCommandsTest, ElseWithoutEndifReportsAndRunsTheElseBranchNextTick) {
   Load({"@if", "Mark=T", "@rem", "@else", "Mark=F", "@rem"});
   EXPECT_FALSE(RunTick());
-  EXPECT_EQ(FAccess->FNextCommandIndex, 3);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 3);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], kElseMessage);
   EXPECT_TRUE(RunTick());
@@ -320,19 +320,19 @@ TEST_F(FlowCommandsTest, ElseWithoutEndifReportsAndRunsTheElseBranchNextTick) {
 TEST_F(FlowCommandsTest, SkipBlockFindsTheNextCommandOfTheLevel) {
   // Levels: 0 1 1 0 0 -1 -1
   Load({"@if", "@if", "@endif", "@endif", "@rem", "@endif", "@rem"});
-  FAccess->FNextCommandIndex = 1;
+  FAccess->SetNextCommandIndex(1);
   EXPECT_TRUE(FFlow->SkipBlock(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 4);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 4);
   EXPECT_TRUE(FFlow->SkipBlock(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 5);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 5);
   EXPECT_TRUE(FFlow->SkipBlock(-1));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 6);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 6);
   EXPECT_FALSE(FFlow->SkipBlock(0));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 6);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 6);
   EXPECT_FALSE(FFlow->SkipBlock(2));
-  FAccess->FNextCommandIndex = 7;
+  FAccess->SetNextCommandIndex(7);
   EXPECT_FALSE(FFlow->SkipBlock(-1));
-  EXPECT_EQ(FAccess->FNextCommandIndex, 7);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 7);
 }
 
 // --- ValueCtrl ----------------------------------------------------------------
@@ -341,7 +341,7 @@ class FlowValueTest : public FlowCommandsTest {
  protected:
   // Runs one "@ValueCtrl" storing into %r%, which holds 42 before.
   bool Calc(const char* calc, const std::string& left, const std::string& right) {
-    FAccess->FVariableCtrl->SetValueByName("r", 42);
+    FAccess->VariableCtrl().SetValueByName("r", 42);
     std::vector<std::string> lines = {"ValueCtrl.ValueVar=%r%", "ValueCtrl.LeftValue=" + left,
                                       "ValueCtrl.RightValue=" + right};
     if (calc != nullptr) lines.push_back(std::string("ValueCtrl.Calc=") + calc);
@@ -380,8 +380,8 @@ TEST_F(FlowValueTest, ArithmeticWrapsInThirtyTwoBits) {
 }
 
 TEST_F(FlowValueTest, OperandsMayBeVariables) {
-  FAccess->FVariableCtrl->SetValueByName("a", 20);
-  FAccess->FVariableCtrl->SetValueByName("b", 6);
+  FAccess->VariableCtrl().SetValueByName("a", 20);
+  FAccess->VariableCtrl().SetValueByName("b", 6);
   EXPECT_EQ(Result("Sub", "%a%", "%b%"), 14);
   EXPECT_EQ(Result("Add", "%r%", "1"), 43);  // read before the write
   EXPECT_EQ(Result("Add", "%missing%", "x"), 0);
@@ -412,14 +412,14 @@ TEST_F(FlowValueTest, AMalformedTargetIsReportedAndNothingStored) {
   EXPECT_TRUE(Run(0));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("Set_Value"), std::string::npos) << Messages()[0];
-  EXPECT_TRUE(FAccess->FVariableCtrl->FValueVars.empty());
+  EXPECT_TRUE(FAccess->VariableCtrl().FValueVars.empty());
 }
 
 // --- StringCtrl and StringInput ------------------------------------------------
 
 TEST_F(FlowCommandsTest, StringCtrlStoresTheExpandedText) {
-  FAccess->FVariableCtrl->SetTextByName("who", "Aki");
-  FAccess->FVariableCtrl->SetValueByName("n", 3);
+  FAccess->VariableCtrl().SetTextByName("who", "Aki");
+  FAccess->VariableCtrl().SetValueByName("n", 3);
   Load({"StringCtrl.StringVar=$greeting$", "StringCtrl.Text=Hi $who$, %n% left", "@StringCtrl",
         "StringCtrl.StringVar=$copy$", "StringCtrl.Text=[$greeting$]", "@StringCtrl",
         "StringCtrl.StringVar=$greeting$", "@StringCtrl"});
@@ -437,11 +437,11 @@ TEST_F(FlowCommandsTest, StringCtrlWithAMalformedTargetStoresNothing) {
   EXPECT_TRUE(Run(0));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("Set_Text"), std::string::npos) << Messages()[0];
-  EXPECT_TRUE(FAccess->FVariableCtrl->FStringVars.empty());
+  EXPECT_TRUE(FAccess->VariableCtrl().FStringVars.empty());
 }
 
 TEST_F(FlowCommandsTest, StringInputStoresTheAnswer) {
-  FAccess->FVariableCtrl->SetTextByName("name", "old");
+  FAccess->VariableCtrl().SetTextByName("name", "old");
   Load({"StringInput.StringVar=$name$", "StringInput.Text=Your name?", "StringInput.Caption=Entry",
         "@StringInput"});
   std::string error;
@@ -454,7 +454,7 @@ TEST_F(FlowCommandsTest, StringInputStoresTheAnswer) {
 }
 
 TEST_F(FlowCommandsTest, CancelledStringInputKeepsTheValue) {
-  FAccess->FVariableCtrl->SetTextByName("name", "old");
+  FAccess->VariableCtrl().SetTextByName("name", "old");
   Load({"StringInput.StringVar=$name$", "@StringInput"});
   std::string error;
   ASSERT_TRUE(FPlatform.ParseEvents("0 text-cancel\n0 text\n", error)) << error;
@@ -464,7 +464,7 @@ TEST_F(FlowCommandsTest, CancelledStringInputKeepsTheValue) {
   EXPECT_EQ(FPlatform.Initial, "old");
   EXPECT_TRUE(Run(0));  // an empty answer is an answer
   EXPECT_EQ(Text("name"), "");
-  FAccess->FVariableCtrl->SetTextByName("name", "kept");
+  FAccess->VariableCtrl().SetTextByName("name", "kept");
   EXPECT_TRUE(Run(0));  // nothing pending: the dialog is cancelled
   EXPECT_EQ(Text("name"), "kept");
   EXPECT_TRUE(Messages().empty());
@@ -474,7 +474,7 @@ TEST_F(FlowCommandsTest, CancelledStringInputKeepsTheValue) {
 
 class FlowWaitTest : public FlowCommandsTest {
  protected:
-  TPeltoProcess& Process() { return *FAccess->FProcess; }
+  TPeltoProcess& Process() { return FAccess->Process(); }
   void Wait(const std::vector<std::string>& properties) {
     std::vector<std::string> lines = properties;
     lines.push_back("@Wait");
@@ -539,7 +539,7 @@ TEST_F(FlowWaitTest, ZeroTimeEndsAtTheNextCheck) {
 TEST_F(FlowWaitTest, TheNextCommandWaitsForTheBreak) {
   Load({"Wait.InputBreak=1", "@Wait", "Mark=A", "@rem"});
   EXPECT_TRUE(RunTick());
-  EXPECT_EQ(FAccess->FNextCommandIndex, 1);
+  EXPECT_EQ(FAccess->NextCommandIndex(), 1);
   EXPECT_EQ(FMarks, "");
   Process().BreakWait();
   EXPECT_TRUE(RunTick());
@@ -553,8 +553,8 @@ TEST_F(FlowCommandsTest, MoveGoesToCommandZeroAndLeavesTheStack) {
              {"Q", {"Mark=q", "@rem"}}});
   EXPECT_TRUE(RunTick());
   EXPECT_EQ(FMarks, "q");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "Q");
-  EXPECT_TRUE(FAccess->FProcessStack->Empty());
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "Q");
+  EXPECT_TRUE(FAccess->ProcessStack().Empty());
 }
 
 TEST_F(FlowCommandsTest, CallAndReturnResumeAfterTheCall) {
@@ -565,19 +565,19 @@ TEST_F(FlowCommandsTest, CallAndReturnResumeAfterTheCall) {
          "@Return", "Mark=x", "@rem"}},
        {"Deep", {"Mark=d", "@rem", "@Return"}}});
   EXPECT_TRUE(Run(0));
-  ASSERT_TRUE(FAccess->FProcess->BeginStep());
+  ASSERT_TRUE(FAccess->Process().BeginStep());
   EXPECT_TRUE(Run(1));
-  EXPECT_EQ(FAccess->FProcess->PlayerMode, TPeltoProcess::Idle);  // reset by the call
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "Sub");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 0);
-  const auto& frame = FAccess->FProcessStack->Lines();
+  EXPECT_EQ(FAccess->Process().PlayerMode, TPeltoProcess::Idle);  // reset by the call
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "Sub");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 0);
+  const auto& frame = FAccess->ProcessStack().Lines();
   EXPECT_NE(std::find(frame.begin(), frame.end(), "Stack.CommandIndex=2"), frame.end());
   EXPECT_NE(std::find(frame.begin(), frame.end(), "Stack.PageName=P"), frame.end());
   EXPECT_TRUE(RunTick());
   EXPECT_EQ(FMarks, "asdtc");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 3);
-  EXPECT_TRUE(FAccess->FProcessStack->Empty());
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 3);
+  EXPECT_TRUE(FAccess->ProcessStack().Empty());
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -585,7 +585,7 @@ TEST_F(FlowCommandsTest, ReturnWithAnEmptyStackWarnsAndGoesOn) {
   Load({"Mark=a", "@rem", "@Return", "Mark=b", "@rem"});
   EXPECT_TRUE(RunTick());
   EXPECT_EQ(FMarks, "ab");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], kUnderflowMessage);
 }

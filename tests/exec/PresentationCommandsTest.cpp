@@ -6,7 +6,7 @@
 
 #include "../graphics/FakeFontService.h"
 #include "content/BmpCodec.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "exec/PresentationCommands.h"
@@ -40,21 +40,21 @@ class PresentationCommandsTest : public ::testing::Test {
   void SetUp() override {
     InstallPlatform(&FPlatform);
     FAccess = std::make_unique<TPeltoAccessControl>();
-    FAccess->FContentDirectory = FDir.Path() + "/";
+    FAccess->SetContentDirectory(FDir.Path() + "/");
     // Header: the fake font, one extra layer "A" above the background.
     const std::string script =
         "<Head=\"Pelto\">\r\nFileType=PV5\r\nFontName=Fake\r\n<Head End>\r\n"
         "<Head=\"LayerList\">\r\nLayerCount=2\r\nLayer.1.LayerName=A\r\n<Head End>\r\n"
         "<Book=\"B\">\r\n<Page=\"P\">\r\n@rem\r\n<Page End>\r\n<Book End>\r\n";
-    FAccess->FPeltoFile->LoadFromStream(script);
-    FAccess->FLayerCtrl->Load(FAccess->FPeltoFile.get());
+    FAccess->PeltoFile().LoadFromStream(script);
+    FAccess->LayerCtrl().Load(&FAccess->PeltoFile());
     FAccess->MovePage("B", "P");
     FScreen = std::make_unique<TScreenControl>();
     FScreen->AccessControl = FAccess.get();
     FScreen->InitWindows();
     FScreen->SetCanvas(0, &FPlatform.Canvas());
     FCommands = std::make_unique<TPresentationCommands>(*FAccess, *FScreen, [this] { return FLegacy; });
-    FAccess->FProcess->EndStep();
+    FAccess->Process().EndStep();
   }
   void TearDown() override {
     FCommands.reset();
@@ -81,7 +81,7 @@ class PresentationCommandsTest : public ::testing::Test {
   TLasLayer& Layer(const std::string& name) { return *FScreen->FindLayer(0, name); }
   TLasScreen& Main() { return *FScreen->GetWindow(0)->Screen; }
   TDynamicLayer& Dynamic() { return Main().DynamicLayers; }
-  TPeltoProcess& Process() { return *FAccess->FProcess; }
+  TPeltoProcess& Process() { return FAccess->Process(); }
   uint32_t FramePixel(int x, int y) { return Main().Frame.GetPixel(x, y); }
   std::vector<std::string> Messages() {
     std::vector<std::string> out;
@@ -118,7 +118,7 @@ TEST_F(PresentationCommandsTest, MessageDrawResetsTheTextLayerAndStartsTheReveal
 }
 
 TEST_F(PresentationCommandsTest, MessageDrawWithoutEffectShowsTheTextAtOnce) {
-  FAccess->FVariableCtrl->SetTextByName(Sjis("名"), "x");
+  FAccess->VariableCtrl().SetTextByName(Sjis("名"), "x");
   TPeltoCommand c = Command(TCommandCtrl::ctMessageDraw,
                             {"MessageDraw.Text=$名$", "MessageDraw.Effect=None"});
   EXPECT_TRUE(FCommands->DoMessageDraw(c));
@@ -202,7 +202,7 @@ TEST_F(PresentationCommandsTest, GraphicDrawOfAMissingPictureReportsItAndChanges
 
 TEST_F(PresentationCommandsTest, LayerCtrlRunsOnlyTheChangedGroupsWithValues) {
   WritePicture("pic.bmp", 30, 20, 0xFF0000);
-  FAccess->FVariableCtrl->SetValueByName(Sjis("x"), 25);
+  FAccess->VariableCtrl().SetValueByName(Sjis("x"), 25);
   TPeltoCommand c = Command(TCommandCtrl::ctLayerCtrl,
                             {"Layer.Name=A", "Layer.Visible.Change=1", "Layer.Image.Change=1",
                              "Layer.Image.FileName=pic.bmp", "Layer.Pos.Change=1", "Layer.Pos.Left=%x%",
@@ -269,11 +269,11 @@ TEST_F(PresentationCommandsTest, SelectStacksTheChoicesSkipsEmptyTextsAndWaits) 
   EXPECT_EQ(Process().PlayerMode, TPeltoProcess::Waiting);
   EXPECT_EQ(Process().GetClickMode(), 2);
   EXPECT_FALSE(Process().IsAnyKeyBreak());
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");  // no gauge page without a time
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");  // no gauge page without a time
 }
 
 TEST_F(PresentationCommandsTest, SelectWithATimeLimitCallsTheGaugePageKeepingTheWait) {
-  FAccess->FNextCommandIndex = 1;
+  FAccess->SetNextCommandIndex(1);
   TPeltoCommand c = Command(TCommandCtrl::ctSelect, {"Select.Timeout=1", "Select.Time=3000", "Select.Text1=one",
                                                      "Select.Page1=p1", "Select.Area.Import=1",
                                                      "Select.Area.ImportLayer=A"});
@@ -285,13 +285,13 @@ TEST_F(PresentationCommandsTest, SelectWithATimeLimitCallsTheGaugePageKeepingThe
   EXPECT_EQ(choice.AreaLeft, 40);
   EXPECT_EQ(choice.AreaTop, 50);
   EXPECT_EQ(choice.AreaWidth, 640);  // the imported width 0 becomes the window's
-  EXPECT_EQ(FAccess->FCommandCtrl->BookName(), "_system");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "_timer");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 0);
+  EXPECT_EQ(FAccess->CommandCtrl().BookName(), "_system");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "_timer");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 0);
   // The gauge page's return restores the wait and its time.
   ASSERT_TRUE(FAccess->ReturnFromCall());
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 1);
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 1);
   EXPECT_EQ(Process().PlayerMode, TPeltoProcess::Waiting);
   EXPECT_EQ(Process().RemainingSeconds(), 3);
 
@@ -299,7 +299,7 @@ TEST_F(PresentationCommandsTest, SelectWithATimeLimitCallsTheGaugePageKeepingThe
                                                            "Select.TimerGauge=0", "Select.Text1=one",
                                                            "Select.Page1=p1"});
   FCommands->DoSelect(noGauge);
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");
   EXPECT_EQ(Process().RemainingSeconds(), 3);
 }
 
@@ -316,7 +316,7 @@ TEST_F(PresentationCommandsTest, DynamicLayerDefaultsAndClickBehaviour) {
   EXPECT_EQ(e->ActiveMode, TDynamicActiveMode::Disable);
   EXPECT_EQ(e->AttrID, 0);
 
-  FAccess->FVariableCtrl->SetValueByName(Sjis("w"), 33);
+  FAccess->VariableCtrl().SetValueByName(Sjis("w"), 33);
   TPeltoCommand click = Command(TCommandCtrl::ctDynamicLayer,
                                 {"DynamicLayer.Clickable.Mode=All", "DynamicLayer.Clickable.BookName=B",
                                  "DynamicLayer.Clickable.PageName=Q", "DynamicLayer.Clickable.Move=Call",
@@ -396,7 +396,7 @@ TEST_F(PresentationCommandsTest, DynamicLayerWithAMissingImageShowsTheErrorAsTex
 }
 
 TEST_F(PresentationCommandsTest, DynamicLayerTextTakesTheWindowFont) {
-  FAccess->FVariableCtrl->SetValueByName(Sjis("n"), 42);
+  FAccess->VariableCtrl().SetValueByName(Sjis("n"), 42);
   TPeltoCommand c = Command(TCommandCtrl::ctDynamicLayer,
                             {"DynamicLayer.Type=Text", "DynamicLayer.Text.Text=n=%n%", "DynamicLayer.Area.Width=200"});
   EXPECT_TRUE(FCommands->DoDynamicLayer(c));

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "content/BmpCodec.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/FakeFontService.h"
 #include "graphics/LayerCtrl.h"
@@ -64,7 +64,7 @@ class ScreenControlTest : public ::testing::Test {
   }
 
   TLasScreen& Main() { return *FScreen.GetWindow(0)->Screen; }
-  TPeltoProcess& Process() { return *FAccess.FProcess; }
+  TPeltoProcess& Process() { return FAccess.Process(); }
 
   std::vector<std::string> LayerNames(int window) {
     std::vector<std::string> names;
@@ -178,7 +178,7 @@ TEST_F(ScreenControlTest, WindowsThatAreNeverDrawnHoldNoPictures) {
 }
 
 TEST_F(ScreenControlTest, AnUninstalledFontNameGivesTheSystemFontSetting) {
-  FAccess.FDefaultFontName = "Fallback";
+  FAccess.SetDefaultFontName("Fallback");
   Start({"FontName=NoSuchFont"});
   EXPECT_EQ(FScreen.GetWindow(0)->FontName, "Fallback");
   // The default "ＭＳ ゴシック" is not a face of the fake font service either.

@@ -13,7 +13,7 @@
 #include "content/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/DynamicLayerList.h"
 #include "graphics/FakeFontService.h"
 #include "graphics/LayerCtrl.h"

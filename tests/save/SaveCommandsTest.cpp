@@ -9,7 +9,7 @@
 
 #include "audio/MusicCtrl.h"
 #include "content/PackageReader.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
 #include "base/SjisText.h"
@@ -56,7 +56,7 @@ class SaveCommandsTest : public ::testing::Test {
   void StartRun() {
     FAccess = std::make_unique<TPeltoAccessControl>();
     ASSERT_TRUE(FAccess->Open(FScript));
-    std::filesystem::create_directories(FAccess->FDataDirectory);
+    std::filesystem::create_directories(FAccess->DataDirectory());
     FScreen = std::make_unique<TScreenControl>();
     FScreen->AccessControl = FAccess.get();
     FScreen->InitWindows();
@@ -78,7 +78,7 @@ class SaveCommandsTest : public ::testing::Test {
     FScreen.reset();
     FAccess.reset();
   }
-  std::string Settings() const { return FAccess->FDataDirectory + "p_save00.svi"; }
+  std::string Settings() const { return FAccess->DataDirectory() + "p_save00.svi"; }
 
   bool SaveCtrl(const std::vector<std::string>& properties) {
     TPeltoCommand command = Command(properties);
@@ -88,7 +88,7 @@ class SaveCommandsTest : public ::testing::Test {
     TPeltoCommand command = Command(properties);
     return FCommands->DoSystem(command);
   }
-  TVariableCtrl& Vars() { return *FAccess->FVariableCtrl; }
+  TVariableCtrl& Vars() { return FAccess->VariableCtrl(); }
 
   THeadlessPlatform FPlatform{Quiet()};
   TTempDir FDir;
@@ -147,7 +147,7 @@ TEST_F(SaveCommandsTest, AValueFileWrittenWithCreateIsReadBackWithOpen) {
   SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=Chapter", "SaveCtrl.Value=3"});
   SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=Title", "SaveCtrl.Value=夜"});
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=Close"}));
-  const std::string path = FAccess->FDataDirectory + "slot1.dat";
+  const std::string path = FAccess->DataDirectory() + "slot1.dat";
   ASSERT_TRUE(HasMagic(path, "PV5SAVE"));
 
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=Open", "SaveCtrl.FileName=SLOT1.DAT"}));
@@ -201,7 +201,7 @@ TEST_F(SaveCommandsTest, AfterAFailedOpenValuesGoNowhereUntilAFileIsOpenAgain) {
 TEST_F(SaveCommandsTest, AShutDownWritesAValueFileLeftOpenForWriting) {
   SaveCtrl({"SaveCtrl.Command=Create", "SaveCtrl.FileName=open.dat"});
   SaveCtrl({"SaveCtrl.Command=SaveValue", "SaveCtrl.Key=K", "SaveCtrl.Value=v"});
-  const std::string path = FAccess->FDataDirectory + "open.dat";
+  const std::string path = FAccess->DataDirectory() + "open.dat";
   EndRun();
   StartRun();
   SaveCtrl({"SaveCtrl.Command=Open", "SaveCtrl.FileName=open.dat"});
@@ -212,23 +212,23 @@ TEST_F(SaveCommandsTest, AShutDownWritesAValueFileLeftOpenForWriting) {
 
 TEST_F(SaveCommandsTest, AutoSaveAndAutoLoadGoThroughTheDataDirectory) {
   FAccess->MovePage("B", "P");
-  FAccess->FNextCommandIndex = 2;
+  FAccess->SetNextCommandIndex(2);
   FAccess->CallPageKeepState("Menu", "Save");
   Vars().Set_Value("%v%", 8);
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=save01.sav"}));
-  EXPECT_TRUE(HasMagic(FAccess->FDataDirectory + "save01.sav", "PV5SAVE"));
+  EXPECT_TRUE(HasMagic(FAccess->DataDirectory() + "save01.sav", "PV5SAVE"));
   Vars().Set_Value("%v%", 1);
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=save01.sav"}));
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "_reload");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "_reload");
   EXPECT_EQ(Vars().GetValueByName("v"), 8);
   // A failed load still goes on.
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=none.sav"}));
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "_reload");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "_reload");
 
   // Subfolders of the data directory are fine.
-  std::filesystem::create_directory(FAccess->FDataDirectory + "Saves");
+  std::filesystem::create_directory(FAccess->DataDirectory() + "Saves");
   EXPECT_TRUE(SaveCtrl({"SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=saves\\two.sav"}));
-  EXPECT_TRUE(std::filesystem::exists(FAccess->FDataDirectory + "Saves/two.sav"));
+  EXPECT_TRUE(std::filesystem::exists(FAccess->DataDirectory() + "Saves/two.sav"));
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 
@@ -245,7 +245,7 @@ TEST_F(SaveCommandsTest, FileNamesNeverLeaveTheDataDirectory) {
   }
   EXPECT_FALSE(std::filesystem::exists(FDir.Path() + "/escape.sav"));
   EXPECT_FALSE(std::filesystem::exists("/tmp/escape.sav"));
-  EXPECT_TRUE(std::filesystem::is_empty(FAccess->FDataDirectory));
+  EXPECT_TRUE(std::filesystem::is_empty(FAccess->DataDirectory()));
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 
@@ -255,7 +255,7 @@ TEST_F(SaveCommandsTest, UnknownSaveKeywordsYieldSilently) {
   EXPECT_FALSE(SaveCtrl({"SaveCtrl.Command=Save", "SaveCtrl.FileName=x.sav"}));
   EXPECT_FALSE(SaveCtrl({"SaveCtrl.Command=AutoSave ", "SaveCtrl.FileName=x.sav"}));
   EXPECT_FALSE(SaveCtrl({}));
-  EXPECT_FALSE(std::filesystem::exists(FAccess->FDataDirectory + "x.sav"));
+  EXPECT_FALSE(std::filesystem::exists(FAccess->DataDirectory() + "x.sav"));
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 
@@ -264,9 +264,9 @@ TEST_F(SaveCommandsTest, SystemSwitchesMessagePacingAndReportsUnknownKeywords) {
   EXPECT_EQ(FScreen->MessageMode, TScreenControl::MessageDirect);
   EXPECT_TRUE(System({"System.Command=MessageEffect"}));
   EXPECT_EQ(FScreen->MessageMode, TScreenControl::MessageEffect);
-  EXPECT_FALSE(FAccess->FProcess->FMessageSkip);
+  EXPECT_FALSE(FAccess->Process().FMessageSkip);
   EXPECT_TRUE(System({"System.Command=MessageSkip"}));
-  EXPECT_TRUE(FAccess->FProcess->FMessageSkip);
+  EXPECT_TRUE(FAccess->Process().FMessageSkip);
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 
   EXPECT_FALSE(System({"System.Command=messageskip"}));

@@ -13,7 +13,7 @@
 #include "content/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "graphics/LasGraphic.h"
@@ -88,7 +88,7 @@ class SaveSystemTest : public ::testing::Test {
     FAccess = std::make_unique<TPeltoAccessControl>();
     const std::string script = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"}, header)));
     ASSERT_TRUE(FAccess->Open(script));
-    if (makeDataDirectory) std::filesystem::create_directories(FAccess->FDataDirectory);
+    if (makeDataDirectory) std::filesystem::create_directories(FAccess->DataDirectory());
     FScreen = std::make_unique<TScreenControl>();
     FScreen->AccessControl = FAccess.get();
     FScreen->InitWindows();
@@ -96,17 +96,17 @@ class SaveSystemTest : public ::testing::Test {
     FSave = std::make_unique<TSaveSystem>(*FAccess, *FScreen, *FMusic);
   }
 
-  std::string DataPath(const std::string& name) const { return FAccess->FDataDirectory + name; }
+  std::string DataPath(const std::string& name) const { return FAccess->DataDirectory() + name; }
 
   // Book "B" page "P" at command 3, waiting for any key; then a keep-state
   // call into the save menu, as a button that saves the game makes it.
   void EnterSaveMenu() {
     FAccess->MovePage("B", "P");
-    FAccess->FNextCommandIndex = 3;
-    FAccess->FProcess->StartWait();
-    FAccess->FProcess->EnableAnyKeyBreak();
+    FAccess->SetNextCommandIndex(3);
+    FAccess->Process().StartWait();
+    FAccess->Process().EnableAnyKeyBreak();
     FAccess->CallPageKeepState("Menu", "Save");
-    FAccess->FNextCommandIndex = 1;
+    FAccess->SetNextCommandIndex(1);
   }
 
   THeadlessPlatform FPlatform{Answering(std::nullopt)};
@@ -119,10 +119,10 @@ class SaveSystemTest : public ::testing::Test {
 
 TEST_F(SaveSystemTest, AStateSaveRestoresPositionStackProcessStateAndVariables) {
   FAccess->MovePage("Outer", "Caller");
-  FAccess->FNextCommandIndex = 7;
+  FAccess->SetNextCommandIndex(7);
   FAccess->CallPage("B", "P");
   EnterSaveMenu();
-  TVariableCtrl& vars = *FAccess->FVariableCtrl;
+  TVariableCtrl& vars = FAccess->VariableCtrl();
   vars.Set_Value("%score%", 42);
   vars.Set_Text("$name$", sjis::FromUtf8("灯台守"));
   const std::string path = DataPath("save01.sav");
@@ -131,31 +131,31 @@ TEST_F(SaveSystemTest, AStateSaveRestoresPositionStackProcessStateAndVariables) 
   // The running game moves on.
   ASSERT_TRUE(FAccess->ReturnFromCall());
   FAccess->MovePage("Elsewhere", "Else");
-  FAccess->FProcess->Reset();
+  FAccess->Process().Reset();
   vars.Set_Value("%score%", 1);
   vars.Set_Value("%later%", 5);
   vars.Set_Text("$name$", "x");
 
   ASSERT_TRUE(FSave->LoadGame(path));
   // Execution continues in the system's reload page ...
-  EXPECT_EQ(FAccess->FCommandCtrl->BookName(), "_system");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "_reload");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 0);
-  EXPECT_EQ(FAccess->FProcess->PlayerMode, TPeltoProcess::Idle);
+  EXPECT_EQ(FAccess->CommandCtrl().BookName(), "_system");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "_reload");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 0);
+  EXPECT_EQ(FAccess->Process().PlayerMode, TPeltoProcess::Idle);
   EXPECT_EQ(vars.GetValueByName("score"), 42);
   EXPECT_EQ(vars.GetValueByName("later"), 0);
   EXPECT_EQ(vars.GetTextByName("name"), sjis::FromUtf8("灯台守"));
   // ... whose return resumes where the save menu was called, in its wait.
   ASSERT_TRUE(FAccess->ReturnFromCall());
-  EXPECT_EQ(FAccess->FCommandCtrl->BookName(), "B");
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "P");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 3);
-  EXPECT_EQ(FAccess->FProcess->PlayerMode, TPeltoProcess::Waiting);
-  EXPECT_TRUE(FAccess->FProcess->IsAnyKeyBreak());
+  EXPECT_EQ(FAccess->CommandCtrl().BookName(), "B");
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "P");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 3);
+  EXPECT_EQ(FAccess->Process().PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_TRUE(FAccess->Process().IsAnyKeyBreak());
   // The call made before it is still pending.
   ASSERT_TRUE(FAccess->ReturnFromCall());
-  EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "Caller");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 7);
+  EXPECT_EQ(FAccess->CommandCtrl().PageName(), "Caller");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 7);
   EXPECT_FALSE(FAccess->ReturnFromCall());
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
@@ -297,8 +297,8 @@ TEST_F(SaveSystemTest, AMissingSaveFolderIsCreatedOnlyWhenTheUserAgrees) {
   EXPECT_FALSE(FSave->SaveGame(path));
   ASSERT_EQ(no.OutputLines().size(), 1u);
   EXPECT_EQ(no.OutputLines()[0], "message (warning, no): セーブファイルの保存のため\\n\"" +
-                                      FAccess->FDataDirectory + "saves/\" フォルダを作成します。\\nよろしいですか？");
-  EXPECT_FALSE(std::filesystem::exists(FAccess->FDataDirectory + "saves"));
+                                      FAccess->DataDirectory() + "saves/\" フォルダを作成します。\\nよろしいですか？");
+  EXPECT_FALSE(std::filesystem::exists(FAccess->DataDirectory() + "saves"));
 
   InstallPlatform(&FPlatform);
   EXPECT_TRUE(FSave->SaveGame(path));
@@ -309,28 +309,28 @@ TEST_F(SaveSystemTest, AMissingSaveFolderIsCreatedOnlyWhenTheUserAgrees) {
   EXPECT_FALSE(FSave->SaveGame(DataPath("a/b/two.sav")));
   ASSERT_EQ(FPlatform.OutputLines().size(), 3u);
   EXPECT_EQ(FPlatform.OutputLines()[2], "message (error, ok): フォルダの作成に失敗しました");
-  EXPECT_FALSE(std::filesystem::exists(FAccess->FDataDirectory + "a"));
+  EXPECT_FALSE(std::filesystem::exists(FAccess->DataDirectory() + "a"));
 }
 
 TEST_F(SaveSystemTest, AFailedSaveKeepsTheExistingFile) {
   EnterSaveMenu();
-  FAccess->FVariableCtrl->Set_Value("%score%", 5);
+  FAccess->VariableCtrl().Set_Value("%score%", 5);
   const std::string path = DataPath("keep.sav");
   ASSERT_TRUE(FSave->SaveGame(path));
   const std::string before = ReadFileText(path);
   // The new file cannot be written beside the old one.
   std::filesystem::create_directory(path + ".tmp");
-  FAccess->FVariableCtrl->Set_Value("%score%", 9);
+  FAccess->VariableCtrl().Set_Value("%score%", 9);
   EXPECT_FALSE(FSave->SaveGame(path));
   EXPECT_EQ(ReadFileText(path), before);
   EXPECT_TRUE(FSave->LoadGame(path));
-  EXPECT_EQ(FAccess->FVariableCtrl->GetValueByName("score"), 5);
+  EXPECT_EQ(FAccess->VariableCtrl().GetValueByName("score"), 5);
 }
 
 TEST_F(SaveSystemTest, BrokenOrForeignSavesAreRefusedWithTheStateUntouched) {
   EnterSaveMenu();
-  FAccess->FVariableCtrl->Set_Value("%score%", 3);
-  const auto stackBefore = FAccess->FProcessStack->Lines();
+  FAccess->VariableCtrl().Set_Value("%score%", 3);
+  const auto stackBefore = FAccess->ProcessStack().Lines();
   const TStringList stack = {"Stack.BookName=Z", "Stack.PageName=Z", "@StackBorder"};
   const TStringList vars = {"score=99"};
   const std::string newer = DataPath("newer.sav");
@@ -352,10 +352,10 @@ TEST_F(SaveSystemTest, BrokenOrForeignSavesAreRefusedWithTheStateUntouched) {
 
   for (const std::string& path : {newer, noInfo, text, cut, junk, package, DataPath("missing.sav"), std::string()}) {
     EXPECT_FALSE(FSave->LoadGame(path)) << path;
-    EXPECT_EQ(FAccess->FCommandCtrl->PageName(), "Save") << path;
-    EXPECT_EQ(FAccess->FNextCommandIndex, 1) << path;
-    EXPECT_EQ(FAccess->FVariableCtrl->GetValueByName("score"), 3) << path;
-    EXPECT_EQ(FAccess->FProcessStack->Lines(), stackBefore) << path;
+    EXPECT_EQ(FAccess->CommandCtrl().PageName(), "Save") << path;
+    EXPECT_EQ(FAccess->NextCommandIndex(), 1) << path;
+    EXPECT_EQ(FAccess->VariableCtrl().GetValueByName("score"), 3) << path;
+    EXPECT_EQ(FAccess->ProcessStack().Lines(), stackBefore) << path;
   }
   EXPECT_TRUE(FPlatform.OutputLines().empty());
   EXPECT_FALSE(FPlatform.Terminated());
@@ -378,10 +378,10 @@ TEST_F(SaveSystemTest, ASaveWithoutScreenEntriesLoadsTheRestAndSaysSo) {
   EXPECT_TRUE(FSave->LoadGame(path));
   ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
   EXPECT_EQ(FPlatform.OutputLines()[0], "message (none, ok): debug error : FScreenControl->LoadInfo()");
-  EXPECT_EQ(FAccess->FVariableCtrl->GetValueByName("score"), 11);
+  EXPECT_EQ(FAccess->VariableCtrl().GetValueByName("score"), 11);
   ASSERT_TRUE(FAccess->ReturnFromCall());
-  EXPECT_EQ(FAccess->FCommandCtrl->BookName(), "B");
-  EXPECT_EQ(FAccess->FNextCommandIndex, 4);
+  EXPECT_EQ(FAccess->CommandCtrl().BookName(), "B");
+  EXPECT_EQ(FAccess->NextCommandIndex(), 4);
 }
 
 TEST_F(SaveSystemTest, ValueFilesKeepTheirValuesAcrossCloseAndAppend) {
@@ -498,9 +498,9 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
   const std::string settings = DataPath("p_save00.svi");
   // No file: every default stays.
   FSave->LoadSystemSettings(settings);
-  EXPECT_EQ(FAccess->FWindowLeft, 0);
-  EXPECT_EQ(FAccess->FWindowTop, 0);
-  EXPECT_EQ(FAccess->FDefaultFontName, sjis::FromUtf8("ＭＳ ゴシック"));
+  EXPECT_EQ(FAccess->WindowLeft(), 0);
+  EXPECT_EQ(FAccess->WindowTop(), 0);
+  EXPECT_EQ(FAccess->DefaultFontName(), sjis::FromUtf8("ＭＳ ゴシック"));
   EXPECT_TRUE(FSave->FSystemValues.empty());
   EXPECT_TRUE(FMusic->UseMusic());
   EXPECT_TRUE(FMusic->FUseSound);
@@ -511,9 +511,8 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
   FMusic->SetMusicVolume(30);
   FMusic->SetSoundVolume(0);
 
-  FAccess->FWindowLeft = 120;
-  FAccess->FWindowTop = -8;
-  FAccess->FDefaultFontName = sjis::FromUtf8("ＭＳ 明朝");
+  FAccess->SetWindowPosition(120, -8);
+  FAccess->SetDefaultFontName(sjis::FromUtf8("ＭＳ 明朝"));
   FSave->WriteSystemValue("Cleared", "1");
   ASSERT_TRUE(FSave->SaveSystemSettings(settings));
   const std::string text = ReadFileText(settings);
@@ -528,9 +527,9 @@ TEST_F(SaveSystemTest, SystemSettingsKeepWindowPositionFontAndScriptValues) {
 
   Start({});
   FSave->LoadSystemSettings(settings);
-  EXPECT_EQ(FAccess->FWindowLeft, 120);
-  EXPECT_EQ(FAccess->FWindowTop, -8);
-  EXPECT_EQ(FAccess->FDefaultFontName, sjis::FromUtf8("ＭＳ 明朝"));
+  EXPECT_EQ(FAccess->WindowLeft(), 120);
+  EXPECT_EQ(FAccess->WindowTop(), -8);
+  EXPECT_EQ(FAccess->DefaultFontName(), sjis::FromUtf8("ＭＳ 明朝"));
   EXPECT_EQ(FSave->ReadSystemValue("cleared"), "1");
   EXPECT_FALSE(FMusic->UseMusic());
   EXPECT_FALSE(FMusic->FUseSound);
@@ -547,9 +546,9 @@ TEST_F(SaveSystemTest, DamagedSettingsFallBackToDefaults) {
       FDir.Write("story/p_save00.svi",
                  "System.Left=abc\r\nSystem.Top\r\n" + std::string("\0\xFF\x81=\r\n", 6) + "K=v");
   FSave->LoadSystemSettings(settings);
-  EXPECT_EQ(FAccess->FWindowLeft, 0);
-  EXPECT_EQ(FAccess->FWindowTop, 0);
-  EXPECT_EQ(FAccess->FDefaultFontName, sjis::FromUtf8("ＭＳ ゴシック"));
+  EXPECT_EQ(FAccess->WindowLeft(), 0);
+  EXPECT_EQ(FAccess->WindowTop(), 0);
+  EXPECT_EQ(FAccess->DefaultFontName(), sjis::FromUtf8("ＭＳ ゴシック"));
   EXPECT_EQ(FSave->ReadSystemValue("K"), "v");
   // A directory in the file's place is no settings file.
   std::filesystem::create_directory(DataPath("dir.svi"));

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -49,7 +49,7 @@ class DisplayModeTest : public ::testing::Test {
   }
   void TearDown() override { InstallPlatform(nullptr); }
 
-  TVariableCtrl& Vars() { return *FAccess.FVariableCtrl; }
+  TVariableCtrl& Vars() { return FAccess.VariableCtrl(); }
   bool FullScreenVariableSet() { return ListIndexOfName(Vars().FValueVars, "_fullscreen") >= 0; }
   int FullScreenVariable() { return Vars().GetValue("%_fullscreen%"); }
 

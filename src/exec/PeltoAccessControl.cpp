@@ -1,12 +1,11 @@
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 
 #include "content/BmpCodec.h"
-#include "image/M2BC.h"
-#include "image/SusiePlugIn.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"
-#include "exec/PeltoProcessStack.h"
+#include "image/M2BC.h"
+#include "image/SusiePlugIn.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/SharedLibrary.h"
@@ -17,8 +16,6 @@
 #include "script/VariableCtrl.h"
 
 namespace pelto5 {
-
-const char* const kNoEntry = "No Entry";
 
 namespace {
 
@@ -87,18 +84,9 @@ std::string FileHead(const std::string& path, size_t count) {
 }  // namespace
 
 TPeltoAccessControl::TPeltoAccessControl()
-    : FPeltoFile(std::make_unique<TPeltoFile>()),
-      FProcessStack(std::make_unique<TPeltoProcessStack>()),
-      FProcess(std::make_unique<TPeltoProcess>()),
-      FCommandCtrl(std::make_unique<TCommandCtrl>()),
-      FVariableCtrl(std::make_unique<TVariableCtrl>()),
-      FLayerCtrl(std::make_unique<TLayerCtrl>()),
+    : FLayerCtrl(std::make_unique<TLayerCtrl>()),
       FSusiePlugIn(std::make_unique<TSusiePlugIn>()),
-      FDefaultFontName(kDefaultFont) {
-  FProcess->FStack = FProcessStack.get();
-  FCommandCtrl->SetFile(FPeltoFile.get());
-  FVariableCtrl->FFile = FPeltoFile.get();
-}
+      FDefaultFontName(kDefaultFont) {}
 
 TPeltoAccessControl::~TPeltoAccessControl() {
   CloseSaveContainer();
@@ -107,31 +95,30 @@ TPeltoAccessControl::~TPeltoAccessControl() {
 }
 
 bool TPeltoAccessControl::Open(const std::string& path) {
-  FVariableCtrl->FScriptFileName = sjis::FromUtf8(TFileSystem::FileNameOf(path));
+  TPeltoFile& file = FSession.PeltoFile();
+  FSession.VariableCtrl().FScriptFileName = sjis::FromUtf8(TFileSystem::FileNameOf(path));
   if (!OpenContent(path)) return false;
   if (!CheckFileType()) return false;
-  FContentDirectory = TFileSystem::DirectoryOf(path);
-  if (FContentDirectory.empty()) FContentDirectory = "./";
-  const std::string dataDirectory = FPeltoFile->ReadString(kPelto, "DataDirectory", "");
+  std::string contentDirectory = TFileSystem::DirectoryOf(path);
+  if (contentDirectory.empty()) contentDirectory = "./";
+  FSources.SetContentDirectory(contentDirectory);
+  const std::string dataDirectory = file.ReadString(kPelto, "DataDirectory", "");
   std::string resolved;
-  if (!dataDirectory.empty()) resolved = TFileSystem::ResolveName(FContentDirectory, dataDirectory);
+  if (!dataDirectory.empty()) resolved = TFileSystem::ResolveName(contentDirectory, dataDirectory);
   if (!resolved.empty()) {
-    FDataDirectory = resolved + "/";
+    FSources.SetDataDirectory(resolved + "/");
   } else {
     // No setting, or one that would leave the content's folder: that one is
     // refused, and said so.
     if (!dataDirectory.empty()) {
       Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
     }
-    FDataDirectory = TFileSystem::ChangeExtension(path, "/");
+    FSources.SetDataDirectory(TFileSystem::ChangeExtension(path, "/"));
   }
   PrepareDataDirectory(path);
-  FProcessStack->ClearFrame();
-  FCommandCtrl->SetBookName(FPeltoFile->ReadString(kPelto, "StartBook", kDefaultStartBook));
-  FCommandCtrl->SetPageName(FPeltoFile->ReadString(kPelto, "StartPage", kDefaultStartPage));
-  FNextCommandIndex = 0;
-  FProcess->EndStep();
-  FLayerCtrl->Load(FPeltoFile.get());
+  FSession.Start(file.ReadString(kPelto, "StartBook", kDefaultStartBook),
+                 file.ReadString(kPelto, "StartPage", kDefaultStartPage));
+  FLayerCtrl->Load(&file);
   return true;
 }
 
@@ -148,17 +135,18 @@ bool TPeltoAccessControl::OpenContent(const std::string& path) {
     Platform().Terminate();
     return false;
   }
-  if (packageLike && OpenPackage(path, FPackage)) {
+  TPeltoFile& file = FSession.PeltoFile();
+  if (packageLike && FSources.OpenPackage(path)) {
     std::string script;
-    if (ExtractEntry(FPackage, kPackageScript, script)) {
-      FPeltoFile->LoadFromStream(script);
+    if (FSources.ReadEntry(TContainer::Package, kPackageScript, script)) {
+      file.LoadFromStream(script);
     } else {
-      FPeltoFile->Clear();
+      file.Clear();
     }
     return true;
   }
   // A plain script, or a file that looked like a package but is not one.
-  if (!FPeltoFile->LoadFromFile(path)) {
+  if (!file.LoadFromFile(path)) {
     Platform().MessageBox(sjis::FromUtf8(path) + kNotFound, TMessageIcon::Error, TMessageButtons::Ok);
     Platform().Terminate();
     return false;
@@ -167,14 +155,15 @@ bool TPeltoAccessControl::OpenContent(const std::string& path) {
 }
 
 bool TPeltoAccessControl::CheckFileType() {
-  if (FPeltoFile->ReadString(kPelto, "FileType", "") != "PV5") {
+  TPeltoFile& file = FSession.PeltoFile();
+  if (file.ReadString(kPelto, "FileType", "") != "PV5") {
     if (Platform().MessageBox(kBadFileType, TMessageIcon::Error, TMessageButtons::AbortIgnore) ==
         TMessageResult::Abort) {
       Platform().Terminate();
       return false;
     }
   }
-  if (FPeltoFile->ReadInteger(kPelto, "CommandVersion", 19) > 19) {
+  if (file.ReadInteger(kPelto, "CommandVersion", 19) > 19) {
     if (Platform().MessageBox(kNewerCommands, TMessageIcon::Error, TMessageButtons::AbortIgnore) ==
         TMessageResult::Abort) {
       Platform().Terminate();
@@ -185,72 +174,61 @@ bool TPeltoAccessControl::CheckFileType() {
 }
 
 void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
-  if (!IsPackageOpen(FPackage) || !FPeltoFile->ReadBool(kPelto, "AutoExtract", false)) return;
-  FDataDirectory = TFileSystem::ChangeExtension(path, "/");
+  if (!FSources.IsOpen(TContainer::Package) || !FSession.PeltoFile().ReadBool(kPelto, "AutoExtract", false)) {
+    return;
+  }
+  const std::string dataDirectory = TFileSystem::ChangeExtension(path, "/");
+  FSources.SetDataDirectory(dataDirectory);
   if (FReadOnly) return;
-  if (!TFileSystem::DirectoryExists(FDataDirectory)) {
-    const std::string shown = sjis::FromUtf8(FDataDirectory);
+  if (!TFileSystem::DirectoryExists(dataDirectory)) {
+    const std::string shown = sjis::FromUtf8(dataDirectory);
     if (Platform().MessageBox(std::string(kCreateFolder1) + shown + kCreateFolder2, TMessageIcon::Warning,
                               TMessageButtons::YesNo) != TMessageResult::Yes) {
       return;
     }
-    if (!TFileSystem::CreateDirectory(FDataDirectory)) {
+    if (!TFileSystem::CreateDirectory(dataDirectory)) {
       Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
       return;
     }
   }
-  for (int i = 0; i < static_cast<int>(FPackage.Entries.size()); ++i) {
-    const PackageEntry& entry = FPackage.Entries[i];
+  PackageReader& package = FSources.Reader(TContainer::Package);
+  for (int i = 0; i < static_cast<int>(package.Entries.size()); ++i) {
+    const PackageEntry& entry = package.Entries[i];
     if (!entry.Extract || entry.NoExtract || entry.Scrambled) continue;
     // Names that would leave the data directory are never extracted.
-    const std::string target = TFileSystem::ResolveName(FDataDirectory, entry.Name);
+    const std::string target = TFileSystem::ResolveName(dataDirectory, entry.Name);
     if (target.empty() || TFileSystem::FileExists(target)) continue;
     std::string data;
-    if (!ExtractEntryByIndex(FPackage, i, data)) continue;
+    if (!ExtractEntryByIndex(package, i, data)) continue;
     // Subfolders are not created: an entry whose folder is missing is skipped.
     TFileSystem::WriteFileAtomic(target, data);
   }
 }
 
 void TPeltoAccessControl::CloseContent() {
-  ClosePackage(FPackage);
+  FSources.Close(TContainer::Package);
   SetPlugInsLoaded(false);
 }
 
 bool TPeltoAccessControl::OpenRuntimeLibrary(const std::string& path) {
-  CloseRuntimeLibrary();
-  if (!HasMagic(path, "PV5LIB") || !OpenPackage(path, FLibrary)) return false;
+  if (!FSources.OpenLibrary(path)) return false;
   std::string script;
-  if (!ExtractEntry(FLibrary, kLibraryScript, script)) return false;
+  if (!FSources.ReadEntry(TContainer::Library, kLibraryScript, script)) return false;
   TPeltoFile library;
   library.LoadFromStream(script);
-  FPeltoFile->ImportBook(kSystemBook, library);
+  FSession.PeltoFile().ImportBook(kSystemBook, library);
   return true;
 }
 
-void TPeltoAccessControl::CloseRuntimeLibrary() { ClosePackage(FLibrary); }
+void TPeltoAccessControl::CloseRuntimeLibrary() { FSources.Close(TContainer::Library); }
 
-bool TPeltoAccessControl::OpenSaveContainer(const std::string& path) {
-  CloseSaveContainer();
-  if (!HasMagic(path, "PV5SAVE")) return false;
-  return OpenPackage(path, FSaveReader);
-}
+bool TPeltoAccessControl::OpenSaveContainer(const std::string& path) { return FSources.OpenSave(path); }
 
-void TPeltoAccessControl::CloseSaveContainer() { ClosePackage(FSaveReader); }
+void TPeltoAccessControl::CloseSaveContainer() { FSources.Close(TContainer::Save); }
 
-bool TPeltoAccessControl::LoadTextEntry(const std::string& name, TStringList& list) {
-  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
-    if (IsPackageOpen(*reader) && LoadEntryStrings(*reader, name, list)) return true;
-  }
-  return false;
-}
+const TStringList& TPeltoAccessControl::ConfiguredLayerNames() const { return FLayerCtrl->LayerNames; }
 
-bool TPeltoAccessControl::LoadEntryBytes(const std::string& name, std::string& bytes) {
-  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
-    if (IsPackageOpen(*reader) && ExtractEntry(*reader, name, bytes)) return true;
-  }
-  return false;
-}
+TMessagePacing& TPeltoAccessControl::MessagePacing() { return FSession.Process(); }
 
 namespace {
 
@@ -285,7 +263,7 @@ std::vector<std::string> TPeltoAccessControl::PlugInFolders() const {
     if (folder.back() != '/') folder += '/';
     folders.push_back(folder);
   };
-  add(FContentDirectory);
+  add(FSources.ContentDirectory());
   add(TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()));
   for (const std::string& folder : TSharedLibrary::PluginPathFromEnvironment()) add(folder);
   add(TUserFolders::InstalledPlugInsBesideExecutable());
@@ -335,98 +313,23 @@ bool TPeltoAccessControl::DecodeFileImage(const std::string& name, const std::st
 
 bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
   std::string bytes;
-  if (IsPackageOpen(FSaveReader) && ExtractEntry(FSaveReader, name, bytes) &&
-      DecodeEntryImage(name, bytes, graphic)) {
+  if (FSources.ReadEntry(TContainer::Save, name, bytes) && DecodeEntryImage(name, bytes, graphic)) {
     return true;
   }
-  if (IsPackageOpen(FPackage)) {
-    if (ExtractEntry(FPackage, name, bytes) && DecodeEntryImage(name, bytes, graphic)) return true;
+  if (FSources.IsOpen(TContainer::Package)) {
+    if (FSources.ReadEntry(TContainer::Package, name, bytes) && DecodeEntryImage(name, bytes, graphic)) {
+      return true;
+    }
   } else {
     const std::string path = FindDataFile(name);
     if (path != kNoEntry && DecodeFileImage(name, path, graphic)) return true;
   }
-  return IsPackageOpen(FLibrary) && ExtractEntry(FLibrary, name, bytes) &&
-         DecodeEntryImage(name, bytes, graphic);
+  return FSources.ReadEntry(TContainer::Library, name, bytes) && DecodeEntryImage(name, bytes, graphic);
 }
 
-bool TPeltoAccessControl::ImageExists(const std::string& name) {
-  for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
-    if (IsPackageOpen(*reader) && FindEntry(*reader, name) >= 0) return true;
-  }
-  return !IsPackageOpen(FPackage) && FindDataFile(name) != kNoEntry;
-}
-
-int TPeltoAccessControl::DataDirectoryDepth() const {
-  if (FContentDirectory.empty() || !FDataDirectory.starts_with(FContentDirectory)) return 0;
-  int depth = 0;
-  const std::string rest = FDataDirectory.substr(FContentDirectory.size());
-  size_t from = 0;
-  while (from < rest.size()) {
-    size_t slash = rest.find('/', from);
-    if (slash == std::string::npos) slash = rest.size();
-    const std::string part = rest.substr(from, slash - from);
-    if (part == "..") return 0;
-    if (!part.empty() && part != ".") ++depth;
-    from = slash + 1;
-  }
-  return depth;
-}
-
-std::string TPeltoAccessControl::FindDataFile(const std::string& name) {
-  if (!FDataDirectory.empty()) {
-    // A name may step out of the data directory with ".." as long as it
-    // stays inside the content's folder.
-    const std::string p = TFileSystem::ResolveName(FDataDirectory, name, DataDirectoryDepth());
-    if (TFileSystem::FileExists(p)) return p;
-  }
-  const std::string p = TFileSystem::ResolveName(FContentDirectory.empty() ? "./" : FContentDirectory, name);
-  if (TFileSystem::FileExists(p)) return p;
-  return kNoEntry;
-}
-
-void TPeltoAccessControl::MovePage(const std::string& book, const std::string& page) {
-  FCommandCtrl->SetBookName(book);
-  FCommandCtrl->SetPageName(page);
-  FNextCommandIndex = 0;
-}
-
-void TPeltoAccessControl::CallPage(const std::string& book, const std::string& page) {
-  PushReturnFrame(false);
-  FProcess->Reset();
-  MovePage(book, page);
-}
-
-void TPeltoAccessControl::CallPageKeepState(const std::string& book, const std::string& page) {
-  PushReturnFrame(true);
-  FProcess->Reset();
-  MovePage(book, page);
-}
-
-void TPeltoAccessControl::PushReturnFrame(bool keepState) {
-  FProcessStack->ClearFrame();
-  // The state keys come before the position keys.
-  if (keepState) FProcess->SaveState();
-  FProcessStack->WriteString("Stack.BookName", FCommandCtrl->BookName());
-  FProcessStack->WriteString("Stack.PageName", FCommandCtrl->PageName());
-  FProcessStack->WriteInteger("Stack.CommandIndex", FNextCommandIndex);
-  FProcessStack->PushFrame();
-}
-
-bool TPeltoAccessControl::ReturnFromCall() {
-  if (!FProcessStack->PopFrame()) return false;
-  FProcess->LoadState();
-  FCommandCtrl->SetBookName(FProcessStack->ReadString("Stack.BookName", ""));
-  FCommandCtrl->SetPageName(FProcessStack->ReadString("Stack.PageName", ""));
-  FNextCommandIndex = FProcessStack->ReadInteger("Stack.CommandIndex", 0);
-  return true;
-}
-
-void TPeltoAccessControl::GetStackInfo(TStringList& list) {
-  ListWriteString(list, "Stack.BookName", FCommandCtrl->BookName());
-  ListWriteString(list, "Stack.PageName", FCommandCtrl->PageName());
-  ListWriteInteger(list, "Stack.CommandIndex", FNextCommandIndex);
-  list.emplace_back("@StackBorder");
-  FProcessStack->AppendTo(list);
+bool TPeltoAccessControl::ImageExists(const std::string& name) const {
+  if (FSources.HasEntry(name)) return true;
+  return !FSources.IsOpen(TContainer::Package) && FindDataFile(name) != kNoEntry;
 }
 
 }  // namespace pelto5

@@ -1,4 +1,4 @@
-#include "content/PeltoAccessControl.h"
+#include "exec/PeltoAccessControl.h"
 
 #include <gtest/gtest.h>
 
@@ -37,22 +37,22 @@ TEST_F(AccessControlTest, DataDirectoryFollowsTheContentNameOrTheSetting) {
   const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
   TPeltoAccessControl a;
   ASSERT_TRUE(a.Open(plain));
-  EXPECT_EQ(a.FContentDirectory, FDir.Path() + "/");
-  EXPECT_EQ(a.FDataDirectory, FDir.Path() + "/story/");
-  EXPECT_EQ(a.FCommandCtrl->BookName(), sjis::FromUtf8("スタートブック"));
-  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
+  EXPECT_EQ(a.ContentDirectory(), FDir.Path() + "/");
+  EXPECT_EQ(a.DataDirectory(), FDir.Path() + "/story/");
+  EXPECT_EQ(a.CommandCtrl().BookName(), sjis::FromUtf8("スタートブック"));
+  EXPECT_EQ(a.Process().PlayerMode, TPeltoProcess::Idle);
 
   const std::string set = FDir.Write("set.pf5", MakeScript(ScriptWithPage({"@rem"}, {"DataDirectory=save"})));
   TPeltoAccessControl b;
   ASSERT_TRUE(b.Open(set));
-  EXPECT_EQ(b.FDataDirectory, FDir.Path() + "/save/");
+  EXPECT_EQ(b.DataDirectory(), FDir.Path() + "/save/");
 
   // "." and empty components are ignored, a ".." that stays inside is fine.
   for (const char* setting : {"DataDirectory=.\\save\\", "DataDirectory=save\\\\", "DataDirectory=x\\..\\save"}) {
     const std::string odd = FDir.Write("odd.pf5", MakeScript(ScriptWithPage({"@rem"}, {setting})));
     TPeltoAccessControl d;
     ASSERT_TRUE(d.Open(odd));
-    EXPECT_EQ(d.FDataDirectory, FDir.Path() + "/save/") << setting;
+    EXPECT_EQ(d.DataDirectory(), FDir.Path() + "/save/") << setting;
   }
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 
@@ -63,7 +63,7 @@ TEST_F(AccessControlTest, DataDirectoryFollowsTheContentNameOrTheSetting) {
     TPeltoAccessControl c;
     const size_t before = FPlatform.OutputLines().size();
     ASSERT_TRUE(c.Open(escape));
-    EXPECT_EQ(c.FDataDirectory, FDir.Path() + "/esc/") << setting;
+    EXPECT_EQ(c.DataDirectory(), FDir.Path() + "/esc/") << setting;
     ASSERT_EQ(FPlatform.OutputLines().size(), before + 1) << setting;
     EXPECT_NE(FPlatform.OutputLines().back().find("(error, ok)"), std::string::npos);
   }
@@ -96,13 +96,13 @@ TEST_F(AccessControlTest, CallsAndReturnsKeepTheirFrames) {
   const std::string plain = FDir.Write("story.pf5", MakeScript(ScriptWithPage({"@rem"})));
   TPeltoAccessControl a;
   ASSERT_TRUE(a.Open(plain));
-  a.FNextCommandIndex = 4;
-  a.FProcess->StartWait();
-  a.FProcess->EnableAnyKeyBreak();
+  a.SetNextCommandIndex(4);
+  a.Process().StartWait();
+  a.Process().EnableAnyKeyBreak();
   a.CallPageKeepState("B", "P");
-  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
-  EXPECT_EQ(a.FNextCommandIndex, 0);
-  a.FNextCommandIndex = 2;
+  EXPECT_EQ(a.Process().PlayerMode, TPeltoProcess::Idle);
+  EXPECT_EQ(a.NextCommandIndex(), 0);
+  a.SetNextCommandIndex(2);
   a.CallPage("C", "Q");
   TStringList info;
   a.GetStackInfo(info);
@@ -112,13 +112,13 @@ TEST_F(AccessControlTest, CallsAndReturnsKeepTheirFrames) {
   EXPECT_EQ(info[4], "Stack.CommandIndex=2");
 
   ASSERT_TRUE(a.ReturnFromCall());
-  EXPECT_EQ(a.FCommandCtrl->PageName(), "P");
-  EXPECT_EQ(a.FNextCommandIndex, 2);
-  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Idle);
+  EXPECT_EQ(a.CommandCtrl().PageName(), "P");
+  EXPECT_EQ(a.NextCommandIndex(), 2);
+  EXPECT_EQ(a.Process().PlayerMode, TPeltoProcess::Idle);
   ASSERT_TRUE(a.ReturnFromCall());
-  EXPECT_EQ(a.FNextCommandIndex, 4);
-  EXPECT_EQ(a.FProcess->PlayerMode, TPeltoProcess::Waiting);
-  EXPECT_TRUE(a.FProcess->IsAnyKeyBreak());
+  EXPECT_EQ(a.NextCommandIndex(), 4);
+  EXPECT_EQ(a.Process().PlayerMode, TPeltoProcess::Waiting);
+  EXPECT_TRUE(a.Process().IsAnyKeyBreak());
   EXPECT_FALSE(a.ReturnFromCall());
 }
 
@@ -129,8 +129,8 @@ TEST_F(AccessControlTest, TheRuntimeLibraryMustBeALibraryWithAScript) {
   EXPECT_FALSE(a.OpenRuntimeLibrary(FDir.Path() + "/none.pml"));
   EXPECT_FALSE(a.OpenRuntimeLibrary(plain));
   EXPECT_TRUE(a.OpenRuntimeLibrary(std::string(PELTO5_BINARY_DIR) + "/peltort5.pml"));
-  EXPECT_TRUE(a.FPeltoFile->PageExists("_system", "_timer"));
-  EXPECT_TRUE(a.FPeltoFile->PageExists("_system", "_reload"));
+  EXPECT_TRUE(a.PeltoFile().PageExists("_system", "_timer"));
+  EXPECT_TRUE(a.PeltoFile().PageExists("_system", "_reload"));
 }
 
 }  // namespace
