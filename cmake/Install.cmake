@@ -25,22 +25,6 @@ endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/data/man/pelto5.1 ${CMAKE_SOURCE_DIR}/data/man/pelto5-pack.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# --version names the optional libraries the core links.
-get_target_property(PELTO5_CORE_LINKS pelto5core LINK_LIBRARIES)
-string(TOLOWER "${PELTO5_CORE_LINKS}" PELTO5_CORE_LINKS)
-foreach(lib jpeg gif avcodec)
-  if(PELTO5_CORE_LINKS MATCHES "${lib}")
-    string(TOUPPER ${lib} upper)
-    set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/platform/LibraryVersions.cpp APPEND PROPERTY COMPILE_DEFINITIONS
-                 PELTO5_LINKS_${upper}=1)
-  endif()
-endforeach()
-# FFmpeg comes in through the audio decoding layer.
-if(PELTO5_CORE_LINKS MATCHES "pelto5audio")
-  set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/platform/LibraryVersions.cpp APPEND PROPERTY COMPILE_DEFINITIONS
-               PELTO5_LINKS_AVCODEC=1)
-endif()
-
 set(CPACK_PACKAGE_NAME pelto5)
 set(CPACK_PACKAGE_VENDOR "pelto5")
 set(CPACK_PACKAGE_CONTACT "pelto5 developers <pelto5@localhost>")

@@ -24,10 +24,11 @@ target_link_libraries(pelto5core PUBLIC Freetype::Freetype PNG::PNG ZLIB::ZLIB J
 target_compile_definitions(pelto5core PUBLIC PELTO5_VERSION="${PROJECT_VERSION}")
 # Plug-ins are native shared objects; the browser build has none.
 target_compile_definitions(pelto5core PRIVATE PELTO5_PLUGIN_DIR="/plugins")
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/platform/LibraryVersions.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/LibraryVersions.cpp APPEND PROPERTY COMPILE_DEFINITIONS
              PELTO5_LINKS_JPEG=1 PELTO5_LINKS_GIF=1)
 
 file(GLOB PELTO5_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+list(FILTER PELTO5_APP_SOURCES EXCLUDE REGEX "/ProgramSetUp.cpp$")
 add_executable(pelto5 ${PELTO5_APP_SOURCES})
 target_link_libraries(pelto5 PRIVATE pelto5core)
 # Asyncify lets the engine's waits and modal dialogs hand the thread back

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "image/M2BC.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

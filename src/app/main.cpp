@@ -8,11 +8,15 @@
 
 #include "app/CommandLine.h"
 #include "lint/ScenarioLint.h"
-#include "platform/LibraryVersions.h"
+#include "app/LibraryVersions.h"
+#include "platform/fonts/FontDefaults.h"
+#include "platform/headless/HeadlessDefaults.h"
 #include "platform/headless/HeadlessPlatform.h"
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
+#include "platform/fonts/FontFolderLocator.h"
+#include "platform/web/WebFonts.h"
 #include "platform/web/WebPlatform.h"
 #else
 #include "platform/sdl/SdlPlatform.h"
@@ -62,7 +66,22 @@ int RunCheck(const TCommandLine& cl) {
 
 }  // namespace
 
+// The backends every run needs, whatever it plays on: the fonts, and the
+// quiet headless instance that answers when no platform is installed (at
+// start-up and shut-down, and for --check).
+static void SetUpBackends() {
+  InstallHeadlessDefaults();
+#ifdef __EMSCRIPTEN__
+  // The faces shipped with the page, listed in "/fonts/faces.txt" and
+  // downloaded when first drawn with.
+  InstallDefaultFonts(std::make_unique<TFontFolderLocator>("/fonts", FetchWebFont));
+#else
+  InstallDefaultFonts();
+#endif
+}
+
 static int RunMain(int argc, char** argv) {
+  SetUpBackends();
   std::vector<std::string> args(argv + 1, argv + argc);
   TCommandLine cl;
   std::string error;

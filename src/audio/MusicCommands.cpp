@@ -3,7 +3,7 @@
 #include <string>
 
 #include "audio/MusicCtrl.h"
-#include "exec/PeltoAccessControl.h"
+#include "content/ContentSources.h"
 #include <cstdint>
 
 #include "script/CommandKeys.h"
@@ -11,19 +11,19 @@
 
 namespace pelto5 {
 
-TMusicCommands::TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music)
-    : FAccess(access), FMusic(music) {}
+TMusicCommands::TMusicCommands(const TContentSources& sources, TMusicCtrl& music)
+    : FSources(sources), FMusic(music) {}
 
 bool TMusicCommands::DoMusic(TPeltoCommand& command) {
   const std::string name = command.ReadString(cmdkey::MusicFileName);
-  const std::string path = FAccess.FindDataFile(name);
+  const std::string path = FSources.FindDataFile(name);
   const int32_t loop = command.ReadInteger(cmdkey::MusicLoop);
   if (path != kNoEntry) FMusic.PlayMusic(path, loop, name);
   return true;
 }
 
 bool TMusicCommands::DoSound(TPeltoCommand& command) {
-  const std::string path = FAccess.FindDataFile(command.ReadString(cmdkey::SoundFileName));
+  const std::string path = FSources.FindDataFile(command.ReadString(cmdkey::SoundFileName));
   int32_t mode = 2;
   if (command.ReadBool(cmdkey::SoundWait)) {
     mode = 0;

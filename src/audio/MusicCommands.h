@@ -6,13 +6,13 @@
 
 namespace pelto5 {
 
-class TPeltoAccessControl;
+class TContentSources;
 class TPeltoCommand;
 class TMusicCtrl;
 
 class TMusicCommands {
  public:
-  TMusicCommands(TPeltoAccessControl& access, TMusicCtrl& music);
+  TMusicCommands(const TContentSources& sources, TMusicCtrl& music);
 
   // "Music.FileName", "Music.Loop" (plays in all, 0 = without end).
   bool DoMusic(TPeltoCommand& command);
@@ -22,7 +22,7 @@ class TMusicCommands {
   bool DoMusicStop(TPeltoCommand& command);
 
  private:
-  TPeltoAccessControl& FAccess;
+  const TContentSources& FSources;
   TMusicCtrl& FMusic;
 };
 

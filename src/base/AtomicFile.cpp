@@ -3,10 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
-
 namespace pelto5 {
 
 namespace {
@@ -22,20 +18,13 @@ void SyncFolderOf(const std::string& path) {
   close(fd);
 }
 
-// In the browser the file system lives in memory; the page copies it to
-// the browser's storage (IndexedDB) after every write, so a save survives a
-// reload or a closed tab.
-void PersistWrite() {
-#ifdef __EMSCRIPTEN__
-  EM_ASM({
-    if (Module.pelto5Page && Module.pelto5Page.persist) Module.pelto5Page.persist();
-  });
-#endif
-}
+void (*gAfterCommit)() = nullptr;
 
 }  // namespace
 
 TAtomicFile::~TAtomicFile() { Discard(); }
+
+void TAtomicFile::SetAfterCommitHook(void (*hook)()) { gAfterCommit = hook; }
 
 bool TAtomicFile::Open(const std::string& path) {
   Discard();
@@ -64,7 +53,7 @@ bool TAtomicFile::Commit() {
   // The new contents are in place; a folder that cannot be flushed does
   // not undo that.
   SyncFolderOf(FPath);
-  PersistWrite();
+  if (gAfterCommit) gAfterCommit();
   return true;
 }
 

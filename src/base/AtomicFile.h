@@ -34,6 +34,11 @@ class TAtomicFile {
   // Closes and removes the temporary file; path is untouched.
   void Discard();
 
+  // A function called after every file that was put into place; a
+  // platform whose files live in memory stores them away there. Set once,
+  // by the platform, before anything is written.
+  static void SetAfterCommitHook(void (*hook)());
+
   // Replaces the file at path by data in one go.
   static bool WriteWhole(const std::string& path, std::string_view data);
 

@@ -1,6 +1,6 @@
 #include "exec/PeltoAccessControl.h"
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "graphics/ColorText.h"

@@ -1,6 +1,7 @@
 #include "lint/ScenarioLint.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "lint/CommandCheck.h"
 #include "lint/HeaderCheck.h"
@@ -10,7 +11,6 @@
 #include "lint/TargetCheck.h"
 #include "lint/VariableCheck.h"
 #include "platform/Platform.h"
-#include "platform/headless/HeadlessPlatform.h"
 #include "base/IntegerConversion.h"
 
 namespace pelto5 {
@@ -54,12 +54,9 @@ std::string OneLine(const std::string& text) {
 void TScenarioLint::Run(const std::string& path) {
   // The player's own code reports some faults in message boxes; here they
   // are answered quietly (go on, create nothing) and the checks report them.
-  THeadlessOptions quiet;
-  quiet.EchoToStderr = false;
-  quiet.Answer = TMessageResult::No;
-  THeadlessPlatform platform(quiet);
+  std::unique_ptr<TPlatform> quiet = CreateQuietPlatform(TMessageResult::No);
   TPlatform& previous = Platform();
-  InstallPlatform(&platform);
+  if (quiet) InstallPlatform(quiet.get());
   {
     TLintScript script;
     if (script.Open(path, FOptions, FDiagnostics)) {

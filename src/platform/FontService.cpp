@@ -1,20 +1,24 @@
 #include "platform/FontService.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <memory>
-
-#include "platform/fonts/FreeTypeFontService.h"
 
 namespace pelto5 {
 
 namespace {
 
 TFontService* gInstalledService = nullptr;
+TFontService* gDefaultService = nullptr;
 
 TFontService& DefaultService() {
-  static TFreeTypeFontService service;
-  return service;
+  if (gDefaultService == nullptr) {
+    // A program that draws text without having set up its fonts is wrong
+    // from the start; say so rather than draw nothing.
+    std::fputs("pelto5: no font service was set up\n", stderr);
+    std::abort();
+  }
+  return *gDefaultService;
 }
 
 }  // namespace
@@ -28,5 +32,7 @@ int FontEmPixels(int pointSize) {
 TFontService& FontService() { return gInstalledService ? *gInstalledService : DefaultService(); }
 
 void InstallFontService(TFontService* service) { gInstalledService = service; }
+
+void InstallDefaultFontService(TFontService* service) { gDefaultService = service; }
 
 }  // namespace pelto5

@@ -43,9 +43,12 @@ class TFontService {
                        const TFont& font) = 0;
 };
 
-// The font service in use: the FreeType one unless another was installed.
+// The font service in use: the one installed, else the default one.
 TFontService& FontService();
-// Installs service (not owned); nullptr goes back to the FreeType service.
+// Installs service (not owned); nullptr goes back to the default service.
 void InstallFontService(TFontService* service);
+// The service that answers while none is installed (not owned; the fonts
+// backend sets it up at start, see InstallDefaultFonts()).
+void InstallDefaultFontService(TFontService* service);
 
 }  // namespace pelto5

@@ -1,28 +1,35 @@
 #include "platform/Platform.h"
 
-#include "platform/headless/HeadlessPlatform.h"
+#include <cstdio>
+#include <cstdlib>
 
 namespace pelto5 {
 
 namespace {
 
 TPlatform* gPlatform = nullptr;
-
-THeadlessOptions QuietOptions() {
-  THeadlessOptions options;
-  options.EchoToStderr = false;
-  return options;
-}
-
-TPlatform& QuietFallback() {
-  static THeadlessPlatform fallback(QuietOptions());
-  return fallback;
-}
+TPlatform* gFallback = nullptr;
+TQuietPlatformFactory gQuietFactory = nullptr;
 
 }  // namespace
 
-TPlatform& Platform() { return gPlatform ? *gPlatform : QuietFallback(); }
+TPlatform& Platform() {
+  if (gPlatform) return *gPlatform;
+  if (gFallback) return *gFallback;
+  // A program that runs the engine without any platform is wrong from the
+  // start; say so rather than run into a null instance.
+  std::fputs("pelto5: no platform was set up\n", stderr);
+  std::abort();
+}
 
 void InstallPlatform(TPlatform* platform) { gPlatform = platform; }
+
+void InstallFallbackPlatform(TPlatform* platform) { gFallback = platform; }
+
+void InstallQuietPlatformFactory(TQuietPlatformFactory factory) { gQuietFactory = factory; }
+
+std::unique_ptr<TPlatform> CreateQuietPlatform(TMessageResult answer) {
+  return gQuietFactory ? gQuietFactory(answer) : nullptr;
+}
 
 }  // namespace pelto5

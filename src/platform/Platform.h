@@ -198,9 +198,18 @@ class TPlatform {
 namespace pelto5 {
 
 // The platform instance the engine talks to. main() installs the backend it
-// chose; tests install a headless one. Until one is installed, a quiet
-// headless instance answers.
+// chose; tests install a headless one. Until one is installed, the
+// fallback answers (a quiet headless instance, see InstallHeadlessDefaults).
 TPlatform& Platform();
 void InstallPlatform(TPlatform* platform);
+// The instance that answers while none is installed (not owned).
+void InstallFallbackPlatform(TPlatform* platform);
+
+// A platform that shows nothing: no window, no sound, no output, message
+// boxes answered with answer. For looking at content without playing it.
+using TQuietPlatformFactory = std::unique_ptr<TPlatform> (*)(TMessageResult answer);
+void InstallQuietPlatformFactory(TQuietPlatformFactory factory);
+// Null when no factory was installed.
+std::unique_ptr<TPlatform> CreateQuietPlatform(TMessageResult answer);
 
 }  // namespace pelto5

@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "save/SaveSystem.h"
-#include "shell/DisplayMode.h"
+#include "save/DisplaySwitch.h"
 #include "base/IntegerConversion.h"
 #include "script/CommandKeys.h"
 #include "script/PeltoCommand.h"
@@ -33,7 +33,7 @@ constexpr const char* kUnknownSystem2 = "\x81\x76\x82\xAA\x94\xAD\x8D\x73\x82\xB
 }  // namespace
 
 TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save,
-                             TMusicCtrl& music, TDisplayMode& display)
+                             TMusicCtrl& music, TDisplaySwitch& display)
     : FAccess(access), FScreen(screen), FSave(save), FMusic(music), FDisplay(display) {}
 
 const TSaveLocation& TSaveCommands::Location() const {

@@ -12,7 +12,7 @@
 
 namespace pelto5 {
 
-class TDisplayMode;
+class TDisplaySwitch;
 class TMusicCtrl;
 class TPeltoAccessControl;
 class TPeltoCommand;
@@ -23,7 +23,7 @@ class TScreenControl;
 class TSaveCommands {
  public:
   TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save, TMusicCtrl& music,
-                TDisplayMode& display);
+                TDisplaySwitch& display);
 
   bool DoSaveCtrl(TPeltoCommand& command);
   bool DoSystem(TPeltoCommand& command);
@@ -46,7 +46,7 @@ class TSaveCommands {
   TScreenControl& FScreen;
   TSaveSystem& FSave;
   TMusicCtrl& FMusic;
-  TDisplayMode& FDisplay;
+  TDisplaySwitch& FDisplay;
 };
 
 }  // namespace pelto5

@@ -5,21 +5,23 @@
 // test the mode; a display that refuses the size leaves the window as it is.
 #pragma once
 
+#include "save/DisplaySwitch.h"
+
 namespace pelto5 {
 
 class TPeltoAccessControl;
 class TScreenControl;
 
-class TDisplayMode {
+class TDisplayMode : public TDisplaySwitch {
  public:
   TDisplayMode(TPeltoAccessControl& access, TScreenControl& screen) : FAccess(access), FScreen(screen) {}
 
   // Switches the display to the main screen's size and the window to full
   // screen; nothing happens when already there or when the display refuses.
-  void SetFullScreen();
+  void SetFullScreen() override;
   // Restores the display and the framed window at the top-left corner;
   // nothing happens when not in full screen.
-  void SetWindowMode();
+  void SetWindowMode() override;
   bool FullScreen() const { return FFullScreen; }
 
   // Changes the display resolution of the main display for this run only.

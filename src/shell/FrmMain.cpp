@@ -111,7 +111,7 @@ bool TfrmMain::FormCreate() {
   FScreenControl = std::make_unique<TScreenControl>();
   FScreenControl->AccessControl = FAccessControl.get();
   FMusicCtrl = std::make_unique<TMusicCtrl>();
-  FMusicCommands = std::make_unique<TMusicCommands>(*FAccessControl, *FMusicCtrl);
+  FMusicCommands = std::make_unique<TMusicCommands>(FAccessControl->Sources(), *FMusicCtrl);
   FDisplayMode = std::make_unique<TDisplayMode>(*FAccessControl, *FScreenControl);
   FSaveSystem = std::make_unique<TSaveSystem>(*FAccessControl, *FScreenControl, *FMusicCtrl);
   FSaveCommands = std::make_unique<TSaveCommands>(*FAccessControl, *FScreenControl, *FSaveSystem, *FMusicCtrl,

@@ -1,7 +1,7 @@
 // BMP reading in every depth and compression, and the 32-bit writer. The
 // bitmaps are assembled byte by byte here, so the expected pixels follow
 // from the file layout rather than from the reader.
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 
 #include <gtest/gtest.h>
 

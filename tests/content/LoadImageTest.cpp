@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "image/MagTestSupport.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "graphics/LasGraphic.h"
 #include "support/PlayerRun.h"
 

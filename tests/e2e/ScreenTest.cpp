@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/PngTestSupport.h"
 #include "support/PlayerRun.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../graphics/FakeFontService.h"
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"

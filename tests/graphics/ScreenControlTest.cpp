@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/FakeFontService.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "exec/PeltoAccessControl.h"

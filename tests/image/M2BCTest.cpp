@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 #include "image/MagTestSupport.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"

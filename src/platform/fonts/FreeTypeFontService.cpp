@@ -11,9 +11,6 @@
 #include "base/SjisText.h"
 #include "platform/fonts/FontFolderLocator.h"
 #include "platform/fonts/FontconfigLocator.h"
-#ifdef __EMSCRIPTEN__
-#include "platform/web/WebFonts.h"
-#endif
 
 namespace pelto5 {
 
@@ -147,11 +144,11 @@ struct TGlyphKeyHash {
 constexpr size_t kGlyphCacheLimit = 8192;
 
 // Where the faces come from: fontconfig on a desktop; in the browser
-// build, the faces shipped with the page, listed in "/fonts/faces.txt" and
-// downloaded when first drawn with.
+// build, the faces in "/fonts" (the web player passes a locator that also
+// downloads them from the page when first drawn with).
 std::unique_ptr<TFaceLocator> DefaultLocator() {
 #ifdef __EMSCRIPTEN__
-  return std::make_unique<TFontFolderLocator>("/fonts", FetchWebFont);
+  return std::make_unique<TFontFolderLocator>("/fonts");
 #else
   return std::make_unique<TFontconfigLocator>();
 #endif

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/AtomicFile.h"
 #include "base/SjisText.h"
 #include "platform/SystemClock.h"
 #include "platform/web/WebAudioChannel.h"
@@ -87,8 +88,16 @@ EM_JS(void, pelto5_web_wake, (), {
   if (Module.pelto5Wake) Module.pelto5Wake();
 });
 
+// In the browser the file system lives in memory; the page copies it to
+// the browser's storage (IndexedDB) after every write, so a save survives a
+// reload or a closed tab.
+EM_JS(void, pelto5_web_persist, (), {
+  if (Module.pelto5Page && Module.pelto5Page.persist) Module.pelto5Page.persist();
+});
+
 TWebPlatform::TWebPlatform(TWebOptions options) : FOptions(options), FCaption(kDefaultCaption) {
   FCanvas.SetSize(kDefaultWidth, kDefaultHeight);
+  TAtomicFile::SetAfterCommitHook(pelto5_web_persist);
 }
 
 TWebPlatform::~TWebPlatform() = default;

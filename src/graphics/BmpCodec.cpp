@@ -1,4 +1,4 @@
-#include "content/BmpCodec.h"
+#include "graphics/BmpCodec.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "platform/LibraryVersions.h"
+#include "app/LibraryVersions.h"
 
 #ifndef __EMSCRIPTEN__
 #include <SDL.h>
