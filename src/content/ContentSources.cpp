@@ -49,6 +49,32 @@ bool TContentSources::ReadEntry(TContainer container, const std::string& name, s
   return IsPackageOpen(reader) && ExtractEntry(reader, name, bytes);
 }
 
+bool TContentSources::LoadText(TContainer container, std::string_view name, TStringList& list) {
+  PackageReader& reader = Reader(container);
+  return IsPackageOpen(reader) && LoadEntryStrings(reader, name, list);
+}
+
+const PackageEntry* TContentSources::FindEntryRecord(TContainer container, const std::string& name) const {
+  const PackageReader& reader = Reader(container);
+  if (!IsPackageOpen(reader)) return nullptr;
+  const int index = FindEntry(reader, name);
+  return index < 0 ? nullptr : &reader.Entries[index];
+}
+
+void TContentSources::ExtractPackageInto(const std::string& folder) {
+  for (int i = 0; i < static_cast<int>(FPackage.Entries.size()); ++i) {
+    const PackageEntry& entry = FPackage.Entries[i];
+    if (!ExtractedAtStart(entry)) continue;
+    const std::string target = TFileSystem::ResolveName(folder, entry.Name);
+    if (target.empty() || TFileSystem::FileExists(target)) continue;
+    std::string data;
+    if (!ExtractEntryByIndex(FPackage, i, data)) continue;
+    // Best effort: an entry that cannot be written is left out, and the
+    // next start tries it again.
+    (void)TFileSystem::WriteFileAtomic(target, data);
+  }
+}
+
 bool TContentSources::LoadTextEntry(const std::string& name, TStringList& list) {
   for (PackageReader* reader : {&FSaveReader, &FPackage, &FLibrary}) {
     if (IsPackageOpen(*reader) && LoadEntryStrings(*reader, name, list)) return true;

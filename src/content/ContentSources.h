@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/KeyValueList.h"
 #include "content/PackageReader.h"
@@ -45,6 +46,22 @@ class TContentSources {
   // The bytes of an entry of one container (false when it is closed or has
   // no such entry).
   [[nodiscard]] bool ReadEntry(TContainer container, const std::string& name, std::string& bytes);
+  // A text entry of one container (false, list untouched, when it is
+  // closed or has no such entry).
+  [[nodiscard]] bool LoadText(TContainer container, std::string_view name, TStringList& list);
+  // The entry record of that name in one container; null when it is closed
+  // or has none.
+  const PackageEntry* FindEntryRecord(TContainer container, const std::string& name) const;
+  // Whether an entry goes into the data directory when content with
+  // "AutoExtract" starts: its extract flag set, neither kept in the package
+  // nor scrambled.
+  static bool ExtractedAtStart(const PackageEntry& entry) {
+    return entry.Extract && !entry.NoExtract && !entry.Scrambled;
+  }
+  // Writes every package entry ExtractedAtStart into folder, unless a file
+  // of its name is there already. Names that would leave the folder, and
+  // entries whose subfolder is missing, are skipped.
+  void ExtractPackageInto(const std::string& folder);
   // A text entry from the save, the package or the library, the first that
   // has it; there is no disk fallback.
   [[nodiscard]] bool LoadTextEntry(const std::string& name, TStringList& list);

@@ -191,18 +191,7 @@ void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
       return;
     }
   }
-  PackageReader& package = FSources.Reader(TContainer::Package);
-  for (int i = 0; i < static_cast<int>(package.Entries.size()); ++i) {
-    const PackageEntry& entry = package.Entries[i];
-    if (!entry.Extract || entry.NoExtract || entry.Scrambled) continue;
-    // Names that would leave the data directory are never extracted.
-    const std::string target = TFileSystem::ResolveName(dataDirectory, entry.Name);
-    if (target.empty() || TFileSystem::FileExists(target)) continue;
-    std::string data;
-    if (!ExtractEntryByIndex(package, i, data)) continue;
-    // Subfolders are not created: an entry whose folder is missing is skipped.
-    TFileSystem::WriteFileAtomic(target, data);
-  }
+  FSources.ExtractPackageInto(dataDirectory);
 }
 
 void TPeltoAccessControl::CloseContent() {

@@ -104,17 +104,12 @@ void TResourceCheck::CheckSound(const std::string& name, int line) {
   TPeltoAccessControl& access = FScript.Access();
   if (access.FindDataFile(name) != kNoEntry) return;
   std::string hint;
-  if (access.Sources().IsOpen(TContainer::Package)) {
-    const int index = FindEntry(access.Sources().Reader(TContainer::Package), name);
-    if (index >= 0) {
-      const PackageEntry& entry = access.Sources().Reader(TContainer::Package).Entries[index];
-      // Extracted into the data folder when the player starts.
-      if (FScript.File().ReadBool("Pelto", "AutoExtract", false) && entry.Extract && !entry.NoExtract &&
-          !entry.Scrambled) {
-        return;
-      }
-      hint = "; it is in the package, but sounds are played from files on disk only";
+  if (const PackageEntry* entry = access.Sources().FindEntryRecord(TContainer::Package, name)) {
+    // Extracted into the data folder when the player starts.
+    if (FScript.File().ReadBool("Pelto", "AutoExtract", false) && TContentSources::ExtractedAtStart(*entry)) {
+      return;
     }
+    hint = "; it is in the package, but sounds are played from files on disk only";
   }
   std::string folders;
   if (!access.DataDirectory().empty()) folders = "\"" + sjis::FromUtf8(access.DataDirectory()) + "\" or ";

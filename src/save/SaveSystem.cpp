@@ -78,11 +78,12 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
     }
     FOpenMode = OpenForReading;
     // Only the file's own values: the content package is not asked.
-    return LoadEntryStrings(FAccessControl.Sources().Reader(TContainer::Save), SaveInfoEntryName, FSaveValues);
+    return FAccessControl.Sources().LoadText(TContainer::Save, SaveInfoEntryName, FSaveValues);
   }
   if (mode == AppendMode && FAccessControl.OpenSaveContainer(fileName)) {
     // The file's earlier values survive.
-    LoadEntryStrings(FAccessControl.Sources().Reader(TContainer::Save), SaveInfoEntryName, FSaveValues);
+    // A save without its values entry starts from none.
+    (void)FAccessControl.Sources().LoadText(TContainer::Save, SaveInfoEntryName, FSaveValues);
   }
   FAccessControl.CloseSaveContainer();
   ResetWriter(FWriter);
