@@ -185,15 +185,5 @@ TEST_F(ImageDecoderTableTest, AWarningComesBeforeTheNextDecoderIsAskedAndFailure
   EXPECT_TRUE(FPlatform.OutputLines().empty()) << "decoders show no message boxes";
 }
 
-TEST(ImageKindOf, ExtensionsAreComparedWithoutLetterCaseAfterTheLastDot) {
-  EXPECT_EQ(ImageKindOf("a.png"), TImageKind::Png);
-  EXPECT_EQ(ImageKindOf("dir\\B.PnG"), TImageKind::Png);
-  EXPECT_EQ(ImageKindOf("x.y.bmp"), TImageKind::Bmp);
-  EXPECT_EQ(ImageKindOf("bg.MAG"), TImageKind::Mag);
-  EXPECT_EQ(ImageKindOf("a.png.jpg"), TImageKind::Other);
-  EXPECT_EQ(ImageKindOf("png"), TImageKind::Other);
-  EXPECT_EQ(ImageKindOf(""), TImageKind::Other);
-}
-
 }  // namespace
 }  // namespace pelto5
