@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pelto5::TPicture picture;

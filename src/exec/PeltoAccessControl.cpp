@@ -1,15 +1,11 @@
 #include "exec/PeltoAccessControl.h"
 
-#include "graphics/BmpCodec.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LayerCtrl.h"
-#include "image/M2BC.h"
-#include "image/SusiePlugIn.h"
+#include "image/ImageLoader.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "platform/SharedLibrary.h"
-#include "platform/UserFolders.h"
 #include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
@@ -85,8 +81,14 @@ std::string FileHead(const std::string& path, size_t count) {
 
 TPeltoAccessControl::TPeltoAccessControl()
     : FLayerCtrl(std::make_unique<TLayerCtrl>()),
-      FSusiePlugIn(std::make_unique<TSusiePlugIn>()),
-      FDefaultFontName(kDefaultFont) {}
+      FImageLoader(std::make_unique<TImageLoader>(FSources)),
+      FDefaultFontName(kDefaultFont) {
+  // The decoders report; the user hears of it here, at the moment the
+  // decode returns.
+  FImageLoader->SetWarningHandler([](const std::string& text) {
+    Platform().MessageBox(text, TMessageIcon::Warning, TMessageButtons::Ok);
+  });
+}
 
 TPeltoAccessControl::~TPeltoAccessControl() {
   CloseSaveContainer();
@@ -219,106 +221,21 @@ const TStringList& TPeltoAccessControl::ConfiguredLayerNames() const { return FL
 
 TMessagePacing& TPeltoAccessControl::MessagePacing() { return FSession.Process(); }
 
-namespace {
+void TPeltoAccessControl::SetPlugInsLoaded(bool loaded) { FImageLoader->SetPlugInsLoaded(loaded); }
 
-enum class TImageKind { Png, Bmp, Mag, Other };
+std::vector<std::string> TPeltoAccessControl::PlugInFolders() const { return FImageLoader->PlugInFolders(); }
 
-TImageKind KindOf(const std::string& name) {
-  const size_t dot = sjis::FindLastChar(name, '.');
-  const std::string ext = dot == std::string::npos ? "" : sjis::UpperAscii(name.substr(dot));
-  if (ext == ".PNG") return TImageKind::Png;
-  if (ext == ".BMP") return TImageKind::Bmp;
-  if (ext == ".MAG") return TImageKind::Mag;
-  return TImageKind::Other;
-}
-
-}  // namespace
-
-void TPeltoAccessControl::SetPlugInsLoaded(bool loaded) {
-  if (loaded == FPlugInsLoaded) return;
-  FPlugInsLoaded = loaded;
-  if (!loaded) {
-    FSusiePlugIn->ClosePlugIn();
-    return;
+bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
+  TDecodedImage image;
+  if (!FImageLoader->LoadImage(name, image)) return false;
+  if (image.Alpha == TAlphaRule::FromPicture) {
+    graphic.TakePicture(std::move(image.Picture));
+  } else {
+    graphic.AssignGraphic(image.Picture);
   }
-  FSusiePlugIn->AddBuiltInDecoders();
-  for (const std::string& folder : PlugInFolders()) FSusiePlugIn->OpenPlugIn(folder + "*.spi");
-}
-
-std::vector<std::string> TPeltoAccessControl::PlugInFolders() const {
-  std::vector<std::string> folders;
-  auto add = [&folders](std::string folder) {
-    if (folder.empty()) return;
-    if (folder.back() != '/') folder += '/';
-    folders.push_back(folder);
-  };
-  add(FSources.ContentDirectory());
-  add(TFileSystem::DirectoryOf(TFileSystem::ExecutablePath()));
-  for (const std::string& folder : TSharedLibrary::PluginPathFromEnvironment()) add(folder);
-  add(TUserFolders::InstalledPlugInsBesideExecutable());
-#ifdef PELTO5_PLUGIN_DIR
-  add(PELTO5_PLUGIN_DIR);
-#endif
-  return folders;
-}
-
-bool TPeltoAccessControl::DecodeByPlugIns(const std::string& bytes, TLasGraphic& graphic) {
-  SetPlugInsLoaded(true);
-  TPicture picture;
-  if (!FSusiePlugIn->LoadFromStream(bytes, picture)) return false;
-  graphic.AssignGraphic(picture);
   return true;
 }
 
-bool TPeltoAccessControl::DecodeEntryImage(const std::string& name, const std::string& bytes,
-                                           TLasGraphic& graphic) {
-  switch (KindOf(name)) {
-    case TImageKind::Png:
-      return graphic.LoadPngFromMemory(bytes);
-    case TImageKind::Bmp:
-      return LoadBmp(bytes, graphic);
-    case TImageKind::Mag: {
-      TPicture picture;
-      if (TM2BC().LoadFromMemory(bytes, picture)) {
-        graphic.AssignGraphic(picture);
-        return true;
-      }
-      return DecodeByPlugIns(bytes, graphic);
-    }
-    case TImageKind::Other:
-      break;
-  }
-  return DecodeByPlugIns(bytes, graphic);
-}
-
-bool TPeltoAccessControl::DecodeFileImage(const std::string& name, const std::string& path,
-                                          TLasGraphic& graphic) {
-  std::string bytes;
-  if (!TFileSystem::ReadFile(path, bytes)) return false;
-  // A file on disk goes the way an entry does: the same decoders, the same
-  // fall-back to the plug-ins.
-  return DecodeEntryImage(name, bytes, graphic);
-}
-
-bool TPeltoAccessControl::LoadImage(const std::string& name, TLasGraphic& graphic) {
-  std::string bytes;
-  if (FSources.ReadEntry(TContainer::Save, name, bytes) && DecodeEntryImage(name, bytes, graphic)) {
-    return true;
-  }
-  if (FSources.IsOpen(TContainer::Package)) {
-    if (FSources.ReadEntry(TContainer::Package, name, bytes) && DecodeEntryImage(name, bytes, graphic)) {
-      return true;
-    }
-  } else {
-    const std::string path = FindDataFile(name);
-    if (path != kNoEntry && DecodeFileImage(name, path, graphic)) return true;
-  }
-  return FSources.ReadEntry(TContainer::Library, name, bytes) && DecodeEntryImage(name, bytes, graphic);
-}
-
-bool TPeltoAccessControl::ImageExists(const std::string& name) const {
-  if (FSources.HasEntry(name)) return true;
-  return !FSources.IsOpen(TContainer::Package) && FindDataFile(name) != kNoEntry;
-}
+bool TPeltoAccessControl::ImageExists(const std::string& name) const { return FImageLoader->ImageExists(name); }
 
 }  // namespace pelto5

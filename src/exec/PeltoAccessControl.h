@@ -26,8 +26,7 @@ class TPeltoProcess;
 class TPeltoProcessStack;
 class TLayerCtrl;
 class TLasGraphic;
-class TSusiePlugIn;
-struct TPicture;
+class TImageLoader;
 
 class TPeltoAccessControl : public TScreenHost {
  public:
@@ -60,11 +59,12 @@ class TPeltoAccessControl : public TScreenHost {
     return FSources.LoadEntryBytes(name, bytes);
   }
 
-  // Loads an image by name: from the open save container, then the package
-  // (or the disk when there is none), then the library. ".png" is read as
-  // PNG, ".bmp" as BMP, ".mag" by the MAG decoder wherever it is; every
-  // other kind, and a MAG the decoder refuses, goes to the image plug-ins
-  // (the built-in JPEG and GIF decoders first), loaded on first need.
+  // Loads an image by name into graphic: from the open save container,
+  // then the package (or the disk when there is none), then the library.
+  // ".png" is read as PNG, ".bmp" as BMP, ".mag" by the MAG decoder wherever
+  // it is; every other kind, and a MAG the decoder refuses, goes to the
+  // image plug-ins (the built-in JPEG and GIF decoders first), loaded on
+  // first need. A decoder's warning is shown in a warning box.
   bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
   // Whether a source LoadImage searches holds a file of that name, decodable
   // or not.
@@ -100,6 +100,7 @@ class TPeltoAccessControl : public TScreenHost {
   TContentSources& Sources() { return FSources; }
   const TContentSources& Sources() const { return FSources; }
   TRunningSession& Session() { return FSession; }
+  TImageLoader& ImageLoader() { return *FImageLoader; }
   TPeltoFile& PeltoFile() { return FSession.PeltoFile(); }
   const TPeltoFile& PeltoFile() const { return FSession.PeltoFile(); }
   TPeltoProcessStack& ProcessStack() { return FSession.ProcessStack(); }
@@ -139,18 +140,13 @@ class TPeltoAccessControl : public TScreenHost {
   TMessagePacing& MessagePacing() override;
 
  private:
-  // One image from a container entry or from a file on disk.
-  bool DecodeEntryImage(const std::string& name, const std::string& bytes, TLasGraphic& graphic);
-  bool DecodeFileImage(const std::string& name, const std::string& path, TLasGraphic& graphic);
-  bool DecodeByPlugIns(const std::string& bytes, TLasGraphic& graphic);
-
   // Declared in the order of creation; destroyed in the reverse one, so the
-  // plug-ins go first and the containers close last.
+  // image loading (with its plug-ins) goes first and the containers close
+  // last.
   TContentSources FSources;
   TRunningSession FSession;
   std::unique_ptr<TLayerCtrl> FLayerCtrl;
-  std::unique_ptr<TSusiePlugIn> FSusiePlugIn;
-  bool FPlugInsLoaded = false;
+  std::unique_ptr<TImageLoader> FImageLoader;
 
   int32_t FWindowLeft = 0;
   int32_t FWindowTop = 0;

@@ -209,6 +209,27 @@ void TLasGraphic::AssignGraphic(const TPicture& picture) {
   }
 }
 
+void TLasGraphic::TakePicture(TPicture&& picture) {
+  // The alpha kind comes from the new picture alone: an opaque picture
+  // after a translucent one in the same surface is opaque again.
+  TAlphaType type = TAlphaType::None;
+  if (picture.Alpha == TPictureAlpha::Mask) type = TAlphaType::Mask;
+  if (picture.Alpha == TPictureAlpha::Blend) type = TAlphaType::Blend;
+  SetAlphaType(type);
+  FWidth = picture.Width;
+  FHeight = picture.Height;
+  FPixels = std::move(picture.Pixels);
+  FAlpha.clear();
+  if (FAlphaType != TAlphaType::None) {
+    FAlpha.resize(FPixels.size());
+    if (picture.HasAlpha()) {
+      for (size_t i = 0; i < FPixels.size(); ++i) FAlpha[i] = static_cast<uint8_t>(FPixels[i] >> 24);
+    } else {
+      std::fill(FAlpha.begin(), FAlpha.end(), uint8_t{255});
+    }
+  }
+}
+
 uint32_t TLasGraphic::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
   return PixelToColor(Row(y)[x]);

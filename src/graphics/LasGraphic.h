@@ -1,8 +1,8 @@
 // TLasGraphic: the one picture type. A 32-bit colour surface (pixels
 // 0xXXRRGGBB: bytes blue, green, red, fourth) with an optional 8-bit alpha
-// plane, PNG loading, clipped copies and blends onto other surfaces, fills,
-// and the layout and rendering of message-text markup, which records the
-// text steps that the message window replays.
+// plane that takes decoded pictures over, clipped copies and blends onto
+// other surfaces, fills, and the layout and rendering of message-text
+// markup, which records the text steps that the message window replays.
 #pragma once
 
 #include <cstddef>
@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "image/Picture.h"
+#include "image/PictureView.h"
 #include "graphics/TextStepList.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 
 namespace pelto5 {
-
-struct PackageReader;
 
 enum class TAlphaType { None = 0, Mask = 1, Blend = 3 };
 
@@ -40,10 +39,11 @@ class TLasGraphic {
   void SetAlphaType(TAlphaType type);
   TAlphaType AlphaType() const { return FAlphaType; }
   void Assign(const TLasGraphic& source);
+  // Takes a decoded picture's size and pixels, without an alpha plane.
   void AssignGraphic(const TPicture& picture);
   // Takes over a decoded picture with its alpha: a picture with alpha makes
-  // the surface Mask or Blend as the picture says, one without keeps the
-  // surface's alpha type (an alpha plane becomes fully opaque).
+  // the surface Mask or Blend as the picture says, one without makes it
+  // opaque (no alpha plane). A PNG picture comes in this way.
   void TakePicture(TPicture&& picture);
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
@@ -57,16 +57,8 @@ class TLasGraphic {
   // Alpha row; only valid while the surface has an alpha plane.
   uint8_t* AlphaRow(int y) { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
   const uint8_t* AlphaRow(int y) const { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
-
-  // --- Loading ------------------------------------------------------------
-  // A ".png" file (extension compared without regard to case) at a native
-  // path. False, with the surface unchanged, for another extension, an
-  // unreadable file, a wrong signature or corrupt data.
-  bool LoadFromFile(const std::string& fileName);
-  // A PNG entry of an open package.
-  bool LoadPngFromPackage(std::string_view entryName, PackageReader& package);
-  // PNG bytes already in memory.
-  bool LoadPngFromMemory(std::string_view data);
+  // The colour pixels, for the encoders; valid until the surface changes.
+  TPictureView View() const { return {FWidth, FHeight, FPixels.data()}; }
 
   // --- Drawing between surfaces (the receiver is the source) -------------
   void DrawTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX,

@@ -2,12 +2,13 @@
 
 #include <memory>
 
-#include "graphics/BmpCodec.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "graphics/ColorText.h"
 #include "graphics/DynamicLayerList.h"
 #include "graphics/ScreenControl.h"
+#include "image/BmpDecoder.h"
+#include "image/BmpEncoder.h"
 #include "platform/Font.h"
 #include "platform/Platform.h"
 
@@ -223,7 +224,7 @@ bool TScreenState::SaveInfo(PackageWriter& writer, bool withBackground) {
   ok = AddEntryFromStrings(writer, DynamicLayerInfo(), kDynamicLayerInfoEntry) && ok;
   if (withBackground) {
     const TLasGraphic& base = FScreen.GetWindow(kMainWindow)->Screen->BaseLayer()->Graphic;
-    ok = AddEntryFromStream(writer, EncodeBmp32(base), kBackgroundEntry) && ok;
+    ok = AddEntryFromStream(writer, EncodeBmp32(base.View()), kBackgroundEntry) && ok;
   }
   return ok;
 }
@@ -307,7 +308,10 @@ void TScreenState::RestoreDynamicLayers(const TStringList& lines) {
 }
 
 bool TScreenState::RestoreBackground(std::string_view bmp) {
-  return LoadBmp(bmp, FScreen.GetWindow(kMainWindow)->Screen->BaseLayer()->Graphic);
+  TPicture picture;
+  if (!DecodeBmp(bmp, picture)) return false;
+  FScreen.GetWindow(kMainWindow)->Screen->BaseLayer()->Graphic.AssignGraphic(picture);
+  return true;
 }
 
 bool TScreenState::LoadInfo(PackageReader& reader, bool withBackground) {

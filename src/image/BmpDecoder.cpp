@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ByteOrder.h"
+
 namespace pelto5 {
 
 namespace {
@@ -22,12 +24,6 @@ enum : uint32_t {
   kBiBitFields = 3,
   kBiAlphaBitFields = 6,
 };
-
-uint32_t U16(std::string_view d, size_t p) {
-  return static_cast<uint8_t>(d[p]) | static_cast<uint32_t>(static_cast<uint8_t>(d[p + 1])) << 8;
-}
-
-uint32_t U32(std::string_view d, size_t p) { return U16(d, p) | U16(d, p + 2) << 16; }
 
 // One colour channel described by a bit mask, scaled to 8 bits.
 struct TChannel {
@@ -65,7 +61,7 @@ struct TBmpInfo {
 // below paletteLimit (bytes from the start of d), where the pixels start.
 bool ReadInfoHeader(std::string_view d, size_t paletteLimit, TBmpInfo& info) {
   if (d.size() < kCoreHeaderSize) return false;
-  const size_t headerSize = U32(d, 0);
+  const size_t headerSize = ReadLe32(d, 0);
   if (headerSize < kCoreHeaderSize || headerSize > d.size()) return false;
   int64_t width = 0;
   int64_t height = 0;
@@ -73,17 +69,17 @@ bool ReadInfoHeader(std::string_view d, size_t paletteLimit, TBmpInfo& info) {
   uint32_t colorsUsed = 0;
   size_t afterHeader = headerSize;
   if (headerSize == kCoreHeaderSize) {
-    width = U16(d, 4);
-    height = static_cast<int16_t>(U16(d, 6));
-    info.BitCount = static_cast<int>(U16(d, 10));
+    width = ReadLe16(d, 4);
+    height = static_cast<int16_t>(ReadLe16(d, 6));
+    info.BitCount = static_cast<int>(ReadLe16(d, 10));
     paletteEntrySize = 3;
   } else {
     if (headerSize < kInfoHeaderSize) return false;
-    width = static_cast<int32_t>(U32(d, 4));
-    height = static_cast<int32_t>(U32(d, 8));
-    info.BitCount = static_cast<int>(U16(d, 14));
-    info.Compression = U32(d, 16);
-    colorsUsed = U32(d, 32);
+    width = static_cast<int32_t>(ReadLe32(d, 4));
+    height = static_cast<int32_t>(ReadLe32(d, 8));
+    info.BitCount = static_cast<int>(ReadLe16(d, 14));
+    info.Compression = ReadLe32(d, 16);
+    colorsUsed = ReadLe32(d, 32);
   }
   if (width <= 0 || height == 0) return false;
   info.TopDown = height < 0;
@@ -128,9 +124,9 @@ bool ReadInfoHeader(std::string_view d, size_t paletteLimit, TBmpInfo& info) {
       afterHeader += info.Compression == kBiAlphaBitFields ? 16 : 12;
     }
     if (masks + 12 > d.size()) return false;
-    info.Red = TChannel(U32(d, masks));
-    info.Green = TChannel(U32(d, masks + 4));
-    info.Blue = TChannel(U32(d, masks + 8));
+    info.Red = TChannel(ReadLe32(d, masks));
+    info.Green = TChannel(ReadLe32(d, masks + 4));
+    info.Blue = TChannel(ReadLe32(d, masks + 8));
   }
 
   if (bpp <= 8) {
@@ -249,7 +245,7 @@ bool DecodeBits(std::string_view bits, const TBmpInfo& info, TPicture& picture) 
 
 bool DecodeBmp(std::string_view data, TPicture& picture) {
   if (data.size() < kFileHeaderSize + kCoreHeaderSize || data[0] != 'B' || data[1] != 'M') return false;
-  const size_t pixelOffset = U32(data, 10);
+  const size_t pixelOffset = ReadLe32(data, 10);
   if (pixelOffset >= data.size()) return false;
   const std::string_view dib = data.substr(kFileHeaderSize);
   // The colour table ends where the pixels start, if they start after it.

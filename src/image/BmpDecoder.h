@@ -18,16 +18,18 @@ namespace pelto5 {
 // picture untouched, if the data is not a BMP this reader understands or is
 // cut short. Pixels that an RLE bitmap never sets (skipped by a delta or an
 // early end) are black.
-bool DecodeBmp(std::string_view data, TPicture& picture);
+[[nodiscard]] bool DecodeBmp(std::string_view data, TPicture& picture);
 // The same for a bitmap in two blocks: infoBlock holds the info header and
 // its colour table (nothing is read beyond it), bits the pixel rows.
-bool DecodeDib(std::string_view infoBlock, std::string_view bits, TPicture& picture);
+[[nodiscard]] bool DecodeDib(std::string_view infoBlock, std::string_view bits, TPicture& picture);
 
 class TBmpDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "BMP"; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override { return DecodeBmp(data, picture); }
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override {
+    return TDecodeResult::Of(DecodeBmp(data, picture));
+  }
 };
 
 }  // namespace pelto5

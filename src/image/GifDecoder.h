@@ -9,13 +9,15 @@
 
 namespace pelto5 {
 
-bool DecodeGif(std::string_view data, TPicture& picture);
+[[nodiscard]] bool DecodeGif(std::string_view data, TPicture& picture);
 
 class TGifDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "GIF"; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override { return DecodeGif(data, picture); }
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override {
+    return TDecodeResult::Of(DecodeGif(data, picture));
+  }
 };
 
 }  // namespace pelto5

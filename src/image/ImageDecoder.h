@@ -1,12 +1,14 @@
 // The one interface of every image decoder: bytes in memory in, a picture
 // out. Decoders never read outside the bytes they are given, refuse
 // pictures beyond the surface limits before allocating them, and leave the
-// picture untouched when they fail.
+// picture untouched when they fail. They never show anything to the user:
+// a failure worth telling comes back as the result's warning.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "image/DecodeResult.h"
 #include "image/Picture.h"
 
 namespace pelto5 {
@@ -19,8 +21,9 @@ class TImageDecoder {
   // Whether data starts like a file of this format. Cheap: looks at the
   // first bytes only.
   virtual bool IsSupported(std::string_view data) const = 0;
-  // Decodes data into picture; false, picture untouched, on any failure.
-  virtual bool Decode(std::string_view data, TPicture& picture) = 0;
+  // Decodes data into picture; on any failure the result is false and the
+  // picture untouched.
+  virtual TDecodeResult Decode(std::string_view data, TPicture& picture) = 0;
 };
 
 }  // namespace pelto5

@@ -9,13 +9,15 @@
 
 namespace pelto5 {
 
-bool DecodeJpeg(std::string_view data, TPicture& picture);
+[[nodiscard]] bool DecodeJpeg(std::string_view data, TPicture& picture);
 
 class TJpegDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "JPEG"; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override { return DecodeJpeg(data, picture); }
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override {
+    return TDecodeResult::Of(DecodeJpeg(data, picture));
+  }
 };
 
 }  // namespace pelto5

@@ -5,9 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "image/BmpDecoder.h"
+#include "base/ByteOrder.h"
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
 
 namespace pelto5 {
 
@@ -22,37 +21,26 @@ constexpr size_t kHeaderSize = 32;
 constexpr std::array<int, 16> kLeft = {0, 1, 2, 4, 0, 1, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0};
 constexpr std::array<int, 16> kUp = {0, 0, 0, 0, 1, 1, 2, 2, 2, 4, 4, 4, 8, 8, 8, 16};
 
-uint32_t U16(std::string_view d, size_t p) {
-  return static_cast<uint8_t>(d[p]) | static_cast<uint32_t>(static_cast<uint8_t>(d[p + 1])) << 8;
-}
-
-uint32_t U32(std::string_view d, size_t p) { return U16(d, p) | U16(d, p + 2) << 16; }
-
-void PutLe16(std::string& s, size_t p, uint32_t v) {
-  s[p] = static_cast<char>(v & 0xFF);
-  s[p + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-
-void PutLe32(std::string& s, size_t p, uint32_t v) {
-  PutLe16(s, p, v & 0xFFFF);
-  PutLe16(s, p + 2, v >> 16);
-}
+constexpr size_t kInfoHeaderSize = 40;
 
 size_t BmpSize(const TMagHeader& h) {
   return TM2BC::kBmpHeaderSize + h.BmpPaletteSize + h.LineBytes * static_cast<size_t>(h.Height);
 }
 
-void WriteBmpHeader(const TMagHeader& h, std::string& buffer) {
-  buffer[0] = 'B';
-  buffer[1] = 'M';
-  PutLe32(buffer, 2, static_cast<uint32_t>(BmpSize(h)));
-  PutLe32(buffer, 10, static_cast<uint32_t>(TM2BC::kBmpHeaderSize + h.BmpPaletteSize));
-  PutLe32(buffer, 14, 40);
-  PutLe32(buffer, 18, static_cast<uint32_t>(h.Width));
-  PutLe32(buffer, 22, static_cast<uint32_t>(h.Height));
-  PutLe16(buffer, 26, 1);
-  PutLe16(buffer, 28, h.Colors256 ? 8 : 4);
-  // Bytes 30..53 (compression, image size, resolutions, colour counts) stay 0.
+// The 54-byte file and info headers of the converted BMP.
+std::string BmpHeader(const TMagHeader& h) {
+  std::string header = "BM";
+  AppendLe32(header, static_cast<uint32_t>(BmpSize(h)));
+  AppendLe32(header, 0);
+  AppendLe32(header, static_cast<uint32_t>(TM2BC::kBmpHeaderSize + h.BmpPaletteSize));
+  AppendLe32(header, kInfoHeaderSize);
+  AppendLe32(header, static_cast<uint32_t>(h.Width));
+  AppendLe32(header, static_cast<uint32_t>(h.Height));
+  AppendLe16(header, 1);
+  AppendLe16(header, h.Colors256 ? 8 : 4);
+  // Compression, image size, resolutions and colour counts are all 0.
+  header.resize(TM2BC::kBmpHeaderSize, '\0');
+  return header;
 }
 
 // Turns the rows of a top-down image upside down, in place.
@@ -75,15 +63,15 @@ int TM2BC::MMAG_ReadHeader(std::string_view data, TMagHeader& record) {
   r.HeaderPos = h;
   const uint8_t topByte = static_cast<uint8_t>(data[h]);
   r.Colors256 = (static_cast<uint8_t>(data[h + 3]) & 0x80) != 0;
-  r.XStart = static_cast<int>(U16(data, h + 4));
-  r.YStart = static_cast<int>(U16(data, h + 6));
-  r.XEnd = static_cast<int>(U16(data, h + 8));
-  r.YEnd = static_cast<int>(U16(data, h + 10));
-  r.FlagAOffset = U32(data, h + 12);
-  r.FlagBOffset = U32(data, h + 16);
-  r.FlagBSize = U32(data, h + 20);
-  r.PixelOffset = U32(data, h + 24);
-  r.PixelSize = U32(data, h + 28);
+  r.XStart = static_cast<int>(ReadLe16(data, h + 4));
+  r.YStart = static_cast<int>(ReadLe16(data, h + 6));
+  r.XEnd = static_cast<int>(ReadLe16(data, h + 8));
+  r.YEnd = static_cast<int>(ReadLe16(data, h + 10));
+  r.FlagAOffset = ReadLe32(data, h + 12);
+  r.FlagBOffset = ReadLe32(data, h + 16);
+  r.FlagBSize = ReadLe32(data, h + 20);
+  r.PixelOffset = ReadLe32(data, h + 24);
+  r.PixelSize = ReadLe32(data, h + 28);
 
   r.Group = r.Colors256 ? 4 : 8;
   r.AlignedXStart = r.XStart / r.Group * r.Group;
@@ -124,11 +112,14 @@ int TM2BC::MMAG_ReadPalette(std::string_view data, uint8_t* bmpPalette, const TM
   return 0;
 }
 
+namespace {
+
 // The image is decoded as one top-down stream of units, where a copy takes
 // the unit (up * L + 2 * left) bytes before the one being written; a copy
 // with more units to the left than precede it in its line reaches into the
-// end of the line above it. The rows are turned bottom-up afterwards.
-bool TM2BC::MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const TMagHeader& record) {
+// end of the line above it. out receives LineBytes * Height bytes, the
+// image's top line first.
+bool DecodeRowsTopDown(std::string_view data, uint8_t* out, const TMagHeader& record) {
   const size_t lineBytes = record.LineBytes;
   const size_t flagCount = lineBytes / 4;
   const uint8_t* d = reinterpret_cast<const uint8_t*>(data.data());
@@ -142,7 +133,6 @@ bool TM2BC::MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const T
   for (size_t i = 1; i < back.size(); ++i) back[i] = kUp[i] * lineBytes + 2 * kLeft[i];
 
   std::vector<uint8_t> flags(flagCount, 0);
-  uint8_t* out = bmpPixels;
   size_t o = 0;
   for (int y = 0; y < record.Height; ++y) {
     for (size_t i = 0; i < flagCount; ++i) {
@@ -177,7 +167,14 @@ bool TM2BC::MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const T
       }
     }
   }
-  FlipRows(out, lineBytes, record.Height);
+  return true;
+}
+
+}  // namespace
+
+bool TM2BC::MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const TMagHeader& record) {
+  if (!DecodeRowsTopDown(data, bmpPixels, record)) return false;
+  FlipRows(bmpPixels, record.LineBytes, record.Height);
   return true;
 }
 
@@ -191,8 +188,8 @@ size_t TM2BC::MMAG_GetBmpSize(std::string_view data) {
 int TM2BC::MMAG_MagtoBmp(std::string_view data, std::string& buffer) {
   TMagHeader record;
   if (MMAG_ReadHeader(data, record) != kHeaderOk) return -1;
-  std::string bmp(BmpSize(record), '\0');
-  WriteBmpHeader(record, bmp);
+  std::string bmp = BmpHeader(record);
+  bmp.resize(BmpSize(record), '\0');
   uint8_t* bytes = reinterpret_cast<uint8_t*>(bmp.data());
   if (MMAG_ReadPalette(data, bytes + kBmpHeaderSize, record) != 0) return -1;
   if (!MMAG_DecodePixels(data, bytes + kBmpHeaderSize + record.BmpPaletteSize, record)) return -1;
@@ -200,31 +197,65 @@ int TM2BC::MMAG_MagtoBmp(std::string_view data, std::string& buffer) {
   return 0;
 }
 
-bool TM2BC::MagToStream(const std::string& fileName, std::string& stream) {
+TDecodeResult TM2BC::MagToStream(const std::string& fileName, std::string& stream) {
   std::string data;
-  if (!TFileSystem::ReadFile(fileName, data)) return false;
+  if (!TFileSystem::ReadFile(fileName, data)) return TDecodeResult::Refused();
   return MagDataToStream(data, stream);
 }
 
-bool TM2BC::MagDataToStream(std::string_view data, std::string& stream) {
-  if (MMAG_GetBmpSize(data) == 0) return false;
+TDecodeResult TM2BC::MagDataToStream(std::string_view data, std::string& stream) {
+  if (MMAG_GetBmpSize(data) == 0) return TDecodeResult::Refused();
   std::string buffer;
-  if (MMAG_MagtoBmp(data, buffer) != 0) {
-    Platform().MessageBox("Failed by MMAG_MagtoBmp", TMessageIcon::Warning, TMessageButtons::Ok);
-    return false;
-  }
+  if (MMAG_MagtoBmp(data, buffer) != 0) return TDecodeResult::Failed(kMagtoBmpFailed);
   stream = std::move(buffer);
-  return true;
+  return TDecodeResult::Decoded();
 }
 
-bool TM2BC::LoadToBitmap(const std::string& fileName, TPicture& bitmap) {
-  std::string stream;
-  return MagToStream(fileName, stream) && DecodeBmp(stream, bitmap);
+TDecodeResult TM2BC::LoadToBitmap(const std::string& fileName, TPicture& bitmap) {
+  std::string data;
+  if (!TFileSystem::ReadFile(fileName, data)) return TDecodeResult::Refused();
+  return LoadFromMemory(data, bitmap);
 }
 
-bool TM2BC::LoadFromMemory(std::string_view data, TPicture& bitmap) {
-  std::string stream;
-  return MagDataToStream(data, stream) && DecodeBmp(stream, bitmap);
+// The same checks and steps as MMAG_MagtoBmp, with the palette and the
+// decoded rows turned into pixels instead of a BMP file: the picture is
+// the one the BMP would give.
+TDecodeResult TM2BC::LoadFromMemory(std::string_view data, TPicture& bitmap) {
+  TMagHeader record;
+  const int code = MMAG_ReadHeader(data, record);
+  // Not MAG data at all: refused without a word, like the size probe.
+  if (code != kHeaderOk && code != kHeaderTruncated) return TDecodeResult::Refused();
+  if (code != kHeaderOk) return TDecodeResult::Failed(kMagtoBmpFailed);
+  std::array<uint8_t, 256 * 4> bmpPalette{};
+  if (MMAG_ReadPalette(data, bmpPalette.data(), record) != 0) return TDecodeResult::Failed(kMagtoBmpFailed);
+  std::vector<uint8_t> rows(record.LineBytes * static_cast<size_t>(record.Height));
+  if (!DecodeRowsTopDown(data, rows.data(), record)) return TDecodeResult::Failed(kMagtoBmpFailed);
+
+  std::array<uint32_t, 256> colors{};
+  for (size_t i = 0; i < record.PaletteEntries; ++i) {
+    colors[i] = bmpPalette[i * 4] | static_cast<uint32_t>(bmpPalette[i * 4 + 1]) << 8 |
+                static_cast<uint32_t>(bmpPalette[i * 4 + 2]) << 16;
+  }
+  const size_t width = static_cast<size_t>(record.Width);
+  std::vector<uint32_t> pixels(width * static_cast<size_t>(record.Height));
+  for (int y = 0; y < record.Height; ++y) {
+    const uint8_t* row = rows.data() + static_cast<size_t>(y) * record.LineBytes;
+    uint32_t* out = pixels.data() + static_cast<size_t>(y) * width;
+    if (record.Colors256) {
+      for (size_t x = 0; x < width; ++x) out[x] = colors[row[x]];
+    } else {
+      // Two pixels a byte, the left one in the high nibble.
+      for (size_t x = 0; x < width; x += 2) {
+        out[x] = colors[row[x / 2] >> 4];
+        out[x + 1] = colors[row[x / 2] & 0x0F];
+      }
+    }
+  }
+  bitmap.Width = record.Width;
+  bitmap.Height = record.Height;
+  bitmap.Alpha = TPictureAlpha::None;
+  bitmap.Pixels = std::move(pixels);
+  return TDecodeResult::Decoded();
 }
 
 bool TM2BC::IsSupported(std::string_view data) const {

@@ -1,6 +1,6 @@
 // MAG images ("MAKI02  "): 16 or 256 colours, compressed with per-unit copy
-// flags. TM2BC turns MAG data (a file, or bytes already in memory) into an
-// in-memory 4- or 8-bit BMP and reads that into a picture.
+// flags. TM2BC decodes MAG data (a file, or bytes already in memory) into a
+// picture, and converts it into an in-memory 4- or 8-bit BMP file.
 //
 // A MAG file comes from outside: every offset and stream read is checked
 // against the file data, copies may only reach pixels already decoded, and
@@ -51,38 +51,42 @@ class TM2BC : public TImageDecoder {
   static constexpr int kHeaderInvalid = 4;    // bad top byte, empty or oversized picture
 
   static constexpr size_t kBmpHeaderSize = 54;
+  // The warning of a file that passes the size probe but does not decode.
+  static constexpr const char* kMagtoBmpFailed = "Failed by MMAG_MagtoBmp";
 
   // Decodes the MAG file into bitmap (pixels 0x00RRGGBB). False, bitmap
   // untouched, if the file cannot be read or is not a MAG file this decoder
   // can read; a file that passes the size probe but then fails to decode
-  // shows the warning "Failed by MMAG_MagtoBmp" first.
-  bool LoadToBitmap(const std::string& fileName, TPicture& bitmap);
+  // gives the warning kMagtoBmpFailed, for the caller to show.
+  [[nodiscard]] TDecodeResult LoadToBitmap(const std::string& fileName, TPicture& bitmap);
   // The BMP file converted from the MAG file, in stream. Same failures as
   // LoadToBitmap; stream is untouched on failure.
-  bool MagToStream(const std::string& fileName, std::string& stream);
-  // The same two for MAG data in memory.
-  bool LoadFromMemory(std::string_view data, TPicture& bitmap);
-  bool MagDataToStream(std::string_view data, std::string& stream);
+  [[nodiscard]] TDecodeResult MagToStream(const std::string& fileName, std::string& stream);
+  // The same two for MAG data in memory. The picture comes straight from
+  // the palette and the decoded rows, pixel for pixel the one the BMP of
+  // MagDataToStream gives.
+  [[nodiscard]] TDecodeResult LoadFromMemory(std::string_view data, TPicture& bitmap);
+  [[nodiscard]] TDecodeResult MagDataToStream(std::string_view data, std::string& stream);
 
   std::string FormatName() const override { return "MAG"; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override { return LoadFromMemory(data, picture); }
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override { return LoadFromMemory(data, picture); }
 
   // Size of the BMP that the MAG data converts to, judged from the header
   // alone (a file cut short still has a size); 0 if it is not MAG data.
-  static size_t MMAG_GetBmpSize(std::string_view data);
+  [[nodiscard]] static size_t MMAG_GetBmpSize(std::string_view data);
   // Converts MAG data into a complete BMP file in buffer (replacing its
   // contents). 0 on success, -1 on any failure.
-  static int MMAG_MagtoBmp(std::string_view data, std::string& buffer);
+  [[nodiscard]] static int MMAG_MagtoBmp(std::string_view data, std::string& buffer);
   // Parses and checks the header; one of the kHeader codes.
-  static int MMAG_ReadHeader(std::string_view data, TMagHeader& record);
+  [[nodiscard]] static int MMAG_ReadHeader(std::string_view data, TMagHeader& record);
   // Writes the BMP palette (blue, green, red, 0 per entry) to bmpPalette,
   // which holds record.BmpPaletteSize bytes. 0 done, 1 the file ends first.
-  static int MMAG_ReadPalette(std::string_view data, uint8_t* bmpPalette, const TMagHeader& record);
+  [[nodiscard]] static int MMAG_ReadPalette(std::string_view data, uint8_t* bmpPalette, const TMagHeader& record);
   // Decodes the pixel rows into bmpPixels (LineBytes * Height bytes, rows
   // bottom-up as in a BMP). False if a stream runs past the end of the data
   // or a copy reaches outside the pixels decoded so far.
-  static bool MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const TMagHeader& record);
+  [[nodiscard]] static bool MMAG_DecodePixels(std::string_view data, uint8_t* bmpPixels, const TMagHeader& record);
 };
 
 }  // namespace pelto5

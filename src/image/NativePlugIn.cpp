@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ByteOrder.h"
 #include "image/BmpDecoder.h"
 
 namespace pelto5 {
@@ -15,11 +16,6 @@ constexpr uint32_t kInputMemory = 1;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kMaxInfoHeaderSize = 124;
 constexpr uint32_t kBiBitFields = 3;
-
-uint32_t Le32(const uint8_t* p) {
-  return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 
 // The player never cancels a decode.
 int32_t ProgressCallback(int32_t, int32_t, intptr_t) { return 0; }
@@ -66,8 +62,8 @@ bool TNativePlugIn::IsSupported(std::string_view data) const {
   return FIsSupported(nullptr, probe.data()) != 0;
 }
 
-bool TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
-  if (!FGetPicture) return false;
+TDecodeResult TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
+  if (!FGetPicture) return TDecodeResult::Refused();
   void* info = nullptr;
   void* bits = nullptr;
   const int32_t result = FGetPicture(data.data(), static_cast<intptr_t>(data.size()), kInputMemory, &info,
@@ -86,20 +82,22 @@ bool TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
       std::free(block);
     }
   }
-  return ok;
+  return TDecodeResult::Of(ok);
 }
 
 bool TNativePlugIn::ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
                                   size_t bitsAvailable, TPicture& picture) {
   if (!info || !bits || infoAvailable < kInfoHeaderSize) return false;
-  const uint32_t headerSize = Le32(info);
+  // The fields read below all lie in the first 40 bytes.
+  const std::string_view header(reinterpret_cast<const char*>(info), kInfoHeaderSize);
+  const uint32_t headerSize = ReadLe32(header, 0);
   if (headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize || headerSize > infoAvailable) {
     return false;
   }
-  const uint32_t bitCount = info[14] | static_cast<uint32_t>(info[15]) << 8;
-  const uint32_t compression = Le32(info + 16);
-  const uint32_t sizeImage = Le32(info + 20);
-  const uint32_t colorsUsed = Le32(info + 32);
+  const uint32_t bitCount = ReadLe16(header, 14);
+  const uint32_t compression = ReadLe32(header, 16);
+  const uint32_t sizeImage = ReadLe32(header, 20);
+  const uint32_t colorsUsed = ReadLe32(header, 32);
   size_t infoSize = headerSize;
   if (compression == kBiBitFields && headerSize == kInfoHeaderSize) infoSize += 12;
   if (bitCount >= 1 && bitCount <= 8) {

@@ -28,14 +28,14 @@ class TNativePlugIn : public TImageDecoder {
   // Loads the library and reads its information texts (0, 1, 3, 2). False
   // if it does not load or has no GetPluginInfo; the texts are read even
   // when the version is not "00IN", so the caller can judge.
-  bool Load(const std::string& path);
+  [[nodiscard]] bool Load(const std::string& path);
   // Whether the plug-in can be used to decode: version "00IN" and both
   // IsSupported and GetPicture exported.
   bool Usable() const;
 
   std::string FormatName() const override { return FFormatName; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override;
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override;
 
   std::string ApiVersion;
   std::string Description;
@@ -47,7 +47,7 @@ class TNativePlugIn : public TImageDecoder {
   // (biSizeImage bytes). Separate so that it can be tested and fuzzed
   // without a plug-in. infoAvailable and bitsAvailable bound the blocks
   // when the caller knows their sizes (a plug-in's are taken on trust).
-  static bool ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
+  [[nodiscard]] static bool ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
                             size_t bitsAvailable, TPicture& picture);
 
  private:

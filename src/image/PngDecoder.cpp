@@ -9,6 +9,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/SjisText.h"
+#include "platform/FileSystem.h"
+
 namespace pelto5 {
 
 namespace {
@@ -116,6 +119,16 @@ bool DecodePng(std::string_view data, TPicture& picture) {
                                           : TPictureAlpha::None;
   picture.Pixels = std::move(image.Pixels);
   return true;
+}
+
+bool DecodePngFile(const std::string& fileName, TPicture& picture) {
+  const size_t slash = fileName.find_last_of('/');
+  const size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  if (!sjis::SameText(std::string_view(fileName).substr(dot), ".png")) return false;
+  std::string data;
+  if (!TFileSystem::ReadFile(fileName, data)) return false;
+  return DecodePng(data, picture);
 }
 
 }  // namespace pelto5

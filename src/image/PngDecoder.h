@@ -8,13 +8,19 @@
 
 namespace pelto5 {
 
-bool DecodePng(std::string_view data, TPicture& picture);
+[[nodiscard]] bool DecodePng(std::string_view data, TPicture& picture);
+// A ".png" file (extension compared without regard to letter case) at a
+// native path. False, picture untouched, for another extension, an
+// unreadable file or data that does not decode.
+[[nodiscard]] bool DecodePngFile(const std::string& fileName, TPicture& picture);
 
 class TPngDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "PNG"; }
   bool IsSupported(std::string_view data) const override;
-  bool Decode(std::string_view data, TPicture& picture) override { return DecodePng(data, picture); }
+  TDecodeResult Decode(std::string_view data, TPicture& picture) override {
+    return TDecodeResult::Of(DecodePng(data, picture));
+  }
 };
 
 }  // namespace pelto5

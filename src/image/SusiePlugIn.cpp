@@ -1,7 +1,5 @@
 #include "image/SusiePlugIn.h"
 
-#include "image/GifDecoder.h"
-#include "image/JpegDecoder.h"
 #include "image/NativePlugIn.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -16,29 +14,6 @@ TSusiePlugIn::~TSusiePlugIn() { ClosePlugIn(); }
 void TSusiePlugIn::Append(TSusiePlugInRecord record) {
   Filter += record.FormatName + "   [" + record.Extensions + "]|" + record.Extensions + "|";
   FPlugIns.push_back(std::move(record));
-}
-
-int TSusiePlugIn::AddBuiltInDecoders() {
-  for (const TSusiePlugInRecord& record : FPlugIns) {
-    if (record.BuiltIn()) return 0;
-  }
-  std::vector<TSusiePlugInRecord> builtIns(2);
-  builtIns[0].Description = "JPEG decoder (libjpeg-turbo)";
-  builtIns[0].Extensions = "*.JPG;*.JPEG;*.JPE;*.JFIF";
-  builtIns[0].FormatName = "JPEG";
-  builtIns[0].Decoder = std::make_unique<TJpegDecoder>();
-  builtIns[1].Description = "GIF decoder (giflib)";
-  builtIns[1].Extensions = "*.GIF";
-  builtIns[1].FormatName = "GIF";
-  builtIns[1].Decoder = std::make_unique<TGifDecoder>();
-  std::vector<TSusiePlugInRecord> rest = std::move(FPlugIns);
-  FPlugIns.clear();
-  for (TSusiePlugInRecord& record : builtIns) {
-    record.ApiVersion = "00IN";
-    Append(std::move(record));
-  }
-  for (TSusiePlugInRecord& record : rest) FPlugIns.push_back(std::move(record));
-  return 2;
 }
 
 int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
@@ -85,7 +60,7 @@ const TSusiePlugInRecord* TSusiePlugIn::GetPlugInInfo(int index) const {
 
 int TSusiePlugIn::CheckPlug(const std::string& fileName) const {
   for (const TSusiePlugInRecord& record : FPlugIns) {
-    if (!record.BuiltIn() && record.FileName == fileName) return 0;
+    if (record.FileName == fileName) return 0;
   }
   return -1;
 }

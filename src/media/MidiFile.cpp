@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/ByteOrder.h"
 #include "media/AudioDecoder.h"
 
 namespace pelto5 {
@@ -19,13 +20,6 @@ constexpr uint32_t kDefaultTempo = 500000;  // microseconds per quarter note (12
 // music in such content runs for hours.
 constexpr uint64_t kMaxLengthFrames = uint64_t{3} * 3600 * kPcmRate;
 
-uint32_t Be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
-}
-
 // A variable-length quantity of at most four bytes.
 bool ReadVlq(const uint8_t* p, size_t size, size_t& at, uint32_t& value) {
   value = 0;
@@ -40,10 +34,10 @@ bool ReadVlq(const uint8_t* p, size_t size, size_t& at, uint32_t& value) {
 
 // The MIDI data of an RMID file (its "data" chunk), or "" if there is none.
 std::string RmidData(const std::string& bytes) {
-  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
   size_t at = 12;
   while (at + 8 <= bytes.size()) {
-    const uint32_t size = Le32(p + at + 4);
+    // RIFF chunk sizes are little-endian.
+    const uint32_t size = ReadLe32(bytes, at + 4);
     if (bytes.compare(at, 4, "data") == 0) {
       return bytes.substr(at + 8, std::min<size_t>(size, bytes.size() - at - 8));
     }
@@ -92,27 +86,27 @@ bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
                     fileBytes.compare(8, 4, "RMID") == 0;
   const std::string bytes = rmid ? RmidData(fileBytes) : fileBytes;
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || Be32(p + 4) < 6) {
+  if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || ReadBe32(bytes, 4) < 6) {
     reason = rmid ? "RMID file without MIDI data" : "not a MIDI file";
     return false;
   }
-  const int format = p[8] << 8 | p[9];
-  const int tracks = p[10] << 8 | p[11];
-  FDivision = p[12] << 8 | p[13];
+  const int format = ReadBe16(bytes, 8);
+  const int tracks = ReadBe16(bytes, 10);
+  FDivision = ReadBe16(bytes, 12);
   if (format > 2 || tracks == 0 || (FDivision & 0x7FFF) == 0 || (FDivision & 0x8000 && (FDivision & 0xFF) == 0)) {
     reason = "damaged MIDI header";
     return false;
   }
   std::vector<TTempo> tempos;
   uint64_t endTick = 0;
-  size_t at = 8 + static_cast<size_t>(Be32(p + 4));
+  size_t at = 8 + static_cast<size_t>(ReadBe32(bytes, 4));
   int found = 0;
   while (found < tracks) {
     if (at + 8 > bytes.size()) {
       reason = "truncated MIDI file (" + std::to_string(found) + " of " + std::to_string(tracks) + " tracks)";
       return false;
     }
-    const size_t size = Be32(p + at + 4);
+    const size_t size = ReadBe32(bytes, at + 4);
     const size_t body = at + 8;
     if (size > bytes.size() - body) {
       reason = "truncated MIDI track " + std::to_string(found + 1);

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/BmpCodec.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LasLayer.h"
 #include "graphics/LasScreen.h"
+#include "image/BmpEncoder.h"
 
 namespace pelto5 {
 
@@ -73,7 +73,7 @@ std::string MakeThumbnailBmp(const TLasScreen& screen) {
   ComposeBelowTopLayer(screen, whole);
   TLasGraphic small;
   StretchGraphic(whole, small, kThumbnailWidth, kThumbnailHeight);
-  return EncodeBmp32(small);
+  return EncodeBmp32(small.View());
 }
 
 }  // namespace pelto5

@@ -4,15 +4,17 @@
 // alone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "image/MagTestSupport.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "exec/PeltoAccessControl.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/PngTestSupport.h"
+#include "image/ImageLoader.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/PlayerRun.h"
@@ -43,7 +45,7 @@ std::string BmpOf(uint32_t color) {
   TLasGraphic g;
   g.SetSize(1, 3);
   g.FillRect(0, 0, 1, 3, color);
-  return EncodeBmp32(g);
+  return EncodeBmp32(g.View());
 }
 
 THeadlessOptions Quiet() {
@@ -190,6 +192,56 @@ TEST_F(LoadImageTest, MagIsDecodedWhereverItIs) {
   EXPECT_EQ(Load("pkg.mag"), g.GetPixel(0, 0));
   EXPECT_EQ(Load("bg.mag"), 1u);  // on disk, but the package is open
   EXPECT_EQ(FPlatform.OutputLines().size(), 1u);
+}
+
+TEST_F(LoadImageTest, PlugInsLoadOnTheFirstPictureThatNeedsThemAfterTheMagWarning) {
+  THeadlessOptions traced = Quiet();
+  traced.Trace = true;
+  THeadlessPlatform platform(traced);
+  InstallPlatform(&platform);
+  // The content's folder holds a plug-in, and a Windows DLL that --trace
+  // names whenever the plug-ins are loaded.
+  std::filesystem::copy_file(std::string(PELTO5_TEST_PLUGINS) + "/red.spi", FDir.Path() + "/red.spi");
+  FDir.Write("win.spi", "MZ" + std::string(64, '\0'));
+  FDir.Write("bg.mag", MagOf());
+  FDir.Write("cut.mag", MagOf().substr(0, MagOf().size() - 1));
+  FDir.Write("a.ppm", "P6 1 1 255\n\x01\x02\x03");
+  // The index of the first line from start that names the DLL, or -1.
+  auto dllLine = [&platform](size_t start = 0) -> int {
+    for (size_t i = start; i < platform.OutputLines().size(); ++i) {
+      if (platform.OutputLines()[i].find("win.spi") != std::string::npos) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  TImageLoader& loader = FAccess.ImageLoader();
+
+  TLasGraphic g;
+  ASSERT_TRUE(FAccess.LoadImage("bg.mag", g));
+  EXPECT_FALSE(loader.PlugInsLoaded()) << "a MAG that decodes needs no plug-ins";
+  EXPECT_EQ(dllLine(), -1);
+
+  // A MAG that fails: the warning box first, then the plug-ins load (and
+  // refuse it).
+  EXPECT_EQ(Load("cut.mag"), 1u);
+  EXPECT_TRUE(loader.PlugInsLoaded());
+  ASSERT_FALSE(platform.OutputLines().empty());
+  EXPECT_EQ(platform.OutputLines()[0], "message (warning, ok): Failed by MMAG_MagtoBmp");
+  EXPECT_GT(dllLine(), 0);
+
+  ASSERT_TRUE(FAccess.LoadImage("a.ppm", g));
+  EXPECT_EQ(g.Width(), 2);
+  EXPECT_EQ(g.GetPixel(0, 0), 0x000000FFu);  // the plug-in's red
+  EXPECT_EQ(g.AlphaType(), TAlphaType::None);
+
+  // Closing the content releases them; the next picture that needs them
+  // loads them again.
+  FAccess.CloseContent();
+  EXPECT_FALSE(loader.PlugInsLoaded());
+  EXPECT_EQ(loader.PlugIns().GetPlugNum(), 0);
+  const size_t before = platform.OutputLines().size();
+  ASSERT_TRUE(FAccess.LoadImage("a.ppm", g));
+  EXPECT_GE(dllLine(before), static_cast<int>(before));
+  InstallPlatform(&FPlatform);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "graphics/LasGraphic.h"
+#include "graphics/PngTestSupport.h"
 #include "image/ImageTestSupport.h"
 #include "image/MagTestSupport.h"
 #include "support/PlayerRun.h"
@@ -97,7 +98,7 @@ std::vector<TSample> Samples(int seed) { return {JpegSample(seed, seed % 2 == 1)
 // The shot holds the sample at (0, 0) over a white window.
 void ExpectShows(const std::string& shotPath, const TSample& s) {
   TLasGraphic shot;
-  ASSERT_TRUE(shot.LoadFromFile(shotPath)) << s.Name;
+  ASSERT_TRUE(LoadPngFileInto(shot, shotPath)) << s.Name;
   ASSERT_GE(shot.Width(), s.Width + 2);
   ASSERT_GE(shot.Height(), s.Height + 2);
   for (int y = 0; y < s.Height + 2; ++y) {

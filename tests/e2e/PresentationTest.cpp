@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "graphics/LasGraphic.h"
 #include "support/PlayerRun.h"
 
@@ -57,7 +57,7 @@ std::string Picture(int w, int h, uint32_t color) {
   TLasGraphic g;
   g.SetSize(w, h);
   g.FillRect(0, 0, w, h, color);
-  return EncodeBmp32(g);
+  return EncodeBmp32(g.View());
 }
 
 struct TRun {

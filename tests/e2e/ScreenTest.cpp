@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/PngTestSupport.h"
 #include "support/PlayerRun.h"
@@ -42,7 +42,7 @@ std::string PatternBmp(int width, int height) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) g.FillRect(x, y, 1, 1, Pattern(x, y));
   }
-  return EncodeBmp32(g);
+  return EncodeBmp32(g.View());
 }
 
 struct TRun {
@@ -61,7 +61,7 @@ TRun RunWithHeader(const TTempDir& dir, const std::vector<std::string>& header,
   TRun run;
   run.Result = RunPlayer({"--headless", "--screenshot", dir.Path() + "/shot.png", "--dump-state",
                           dir.Path() + "/dump.txt", script});
-  EXPECT_TRUE(run.Shot.LoadFromFile(dir.Path() + "/shot.png"));
+  EXPECT_TRUE(LoadPngFileInto(run.Shot, dir.Path() + "/shot.png"));
   run.Dump = ReadFileText(dir.Path() + "/dump.txt");
   return run;
 }

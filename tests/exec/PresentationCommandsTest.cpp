@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../graphics/FakeFontService.h"
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
@@ -75,7 +75,7 @@ class PresentationCommandsTest : public ::testing::Test {
     TLasGraphic g;
     g.SetSize(w, h);
     g.FillRect(0, 0, w, h, color);
-    FDir.Write(name, EncodeBmp32(g));
+    FDir.Write(name, EncodeBmp32(g.View()));
   }
 
   TLasLayer& Layer(const std::string& name) { return *FScreen->FindLayer(0, name); }

@@ -1,5 +1,6 @@
-// PNG loading: every colour type ends up as four bytes per pixel with the
-// alpha plane the image calls for; failures leave the surface untouched.
+// PNG pictures on a surface: every colour type ends up as four bytes per
+// pixel with the alpha plane the image calls for; failures leave the
+// surface untouched.
 #include <gtest/gtest.h>
 
 #include "content/PackageReader.h"
@@ -12,6 +13,8 @@ namespace pelto5 {
 namespace {
 
 using test::EncodePng;
+using test::LoadPngFileInto;
+using test::LoadPngInto;
 using test::TPngImage;
 
 TPngImage Rgb2x1() {
@@ -32,7 +35,7 @@ void ExpectUnchanged(const TLasGraphic& g) {
 
 TEST(LasGraphicPng, RgbIsOpaqueWithFillerByte) {
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(Rgb2x1())));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(Rgb2x1())));
   EXPECT_EQ(g.Width(), 2);
   EXPECT_EQ(g.Height(), 1);
   EXPECT_EQ(g.AlphaType(), TAlphaType::None);
@@ -46,7 +49,7 @@ TEST(LasGraphicPng, RgbaBlendsAndFillsAlphaPlane) {
   image.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
   image.Data = {0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x20, 0x30, 0x40};
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(image)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(image)));
   EXPECT_EQ(g.AlphaType(), TAlphaType::Blend);
   EXPECT_EQ(g.AlphaRow(0)[0], 255);
   EXPECT_EQ(g.AlphaRow(0)[1], 0x40);
@@ -69,7 +72,7 @@ TEST(LasGraphicPng, PaletteWithTransparencyIsMask) {
   image.PaletteAlpha = {0, 255};
   image.Data = {0x01, 0x20};  // indices 0, 1, 2
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(image)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(image)));
   EXPECT_EQ(g.AlphaType(), TAlphaType::Mask);
   EXPECT_EQ(g.AlphaRow(0)[0], 0);
   EXPECT_EQ(g.AlphaRow(0)[1], 255);
@@ -85,7 +88,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   grey.BitDepth = 1;
   grey.Data = {0x80, 0x80};  // pixel 0 and pixel 8 white
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(grey)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(grey)));
   EXPECT_EQ(g.Width(), 9);
   EXPECT_EQ(g.AlphaType(), TAlphaType::None);
   EXPECT_EQ(g.Row(0)[0], 0xFFFFFFFFu);
@@ -97,7 +100,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   greyAlpha.ColorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   greyAlpha.BitDepth = 16;
   greyAlpha.Data = {0x12, 0x34, 0x80, 0x00};
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(greyAlpha)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(greyAlpha)));
   EXPECT_EQ(g.AlphaType(), TAlphaType::Blend);
   EXPECT_EQ(g.GetPixel(0, 0), 0x00121212u);
   EXPECT_EQ(g.AlphaRow(0)[0], 0x80);
@@ -107,7 +110,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
   rgb16.ColorType = PNG_COLOR_TYPE_RGB;
   rgb16.BitDepth = 16;
   rgb16.Data = {0xAA, 0x00, 0xBB, 0xFF, 0xCC, 0x01};
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(rgb16)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(rgb16)));
   EXPECT_EQ(g.GetPixel(0, 0), 0x00CCBBAAu);
 
   TPngImage interlaced;
@@ -121,7 +124,7 @@ TEST(LasGraphicPng, GreyDepthsAndInterlacingConvert) {
       interlaced.Data.push_back(7);
     }
   }
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(interlaced)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(interlaced)));
   for (int y = 0; y < 9; ++y) {
     for (int x = 0; x < 9; ++x) {
       ASSERT_EQ(g.GetPixel(x, y), (7u << 16) | (y * 10u) << 8 | (x * 10u)) << x << "," << y;
@@ -135,9 +138,9 @@ TEST(LasGraphicPng, OpaqueImageAfterATranslucentOneIsOpaqueAgain) {
   rgba.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
   rgba.Data = {0x10, 0x20, 0x30, 0x40};
   TLasGraphic g;
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(rgba)));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(rgba)));
   ASSERT_EQ(g.AlphaType(), TAlphaType::Blend);
-  ASSERT_TRUE(g.LoadPngFromMemory(EncodePng(Rgb2x1())));
+  ASSERT_TRUE(LoadPngInto(g, EncodePng(Rgb2x1())));
   EXPECT_EQ(g.AlphaType(), TAlphaType::None);
   EXPECT_FALSE(g.HasAlpha());
   // Drawn as it is, not one level darker.
@@ -149,7 +152,7 @@ TEST(LasGraphicPng, OpaqueImageAfterATranslucentOneIsOpaqueAgain) {
   // A surface made translucent by hand takes the new picture's kind too.
   TLasGraphic masked;
   masked.SetAlphaType(TAlphaType::Mask);
-  ASSERT_TRUE(masked.LoadPngFromMemory(EncodePng(Rgb2x1())));
+  ASSERT_TRUE(LoadPngInto(masked, EncodePng(Rgb2x1())));
   EXPECT_EQ(masked.AlphaType(), TAlphaType::None);
 }
 
@@ -161,19 +164,19 @@ TEST(LasGraphicPng, CorruptDataLeavesSurfaceAsItWas) {
   const std::string good = EncodePng(big);
   TLasGraphic g;
   g.SetSize(3, 3);
-  EXPECT_FALSE(g.LoadPngFromMemory(good.substr(0, good.size() / 2)));  // truncated
+  EXPECT_FALSE(LoadPngInto(g, good.substr(0, good.size() / 2)));  // truncated
   ExpectUnchanged(g);
   std::string flipped = good;
   flipped[good.size() / 2] ^= 0x5A;  // CRC mismatch inside the image data
-  EXPECT_FALSE(g.LoadPngFromMemory(flipped));
+  EXPECT_FALSE(LoadPngInto(g, flipped));
   ExpectUnchanged(g);
   std::string badSignature = good;
   badSignature[1] = 'Q';
-  EXPECT_FALSE(g.LoadPngFromMemory(badSignature));
-  EXPECT_FALSE(g.LoadPngFromMemory(""));
-  EXPECT_FALSE(g.LoadPngFromMemory(good.substr(0, 8)));
+  EXPECT_FALSE(LoadPngInto(g, badSignature));
+  EXPECT_FALSE(LoadPngInto(g, ""));
+  EXPECT_FALSE(LoadPngInto(g, good.substr(0, 8)));
   ExpectUnchanged(g);
-  EXPECT_TRUE(g.LoadPngFromMemory(good));
+  EXPECT_TRUE(LoadPngInto(g, good));
   EXPECT_EQ(g.Width(), 64);
 }
 
@@ -185,11 +188,11 @@ TEST(LasGraphicPng, FilesAndPackageEntries) {
   test::WriteFileBytes(folder.File("fake.png"), "not a png at all");
   TLasGraphic g;
   g.SetSize(3, 3);
-  EXPECT_FALSE(g.LoadFromFile(folder.File("pic.bmp")));  // extension decides
-  EXPECT_FALSE(g.LoadFromFile(folder.File("fake.png")));
-  EXPECT_FALSE(g.LoadFromFile(folder.File("missing.png")));
+  EXPECT_FALSE(LoadPngFileInto(g, folder.File("pic.bmp")));  // extension decides
+  EXPECT_FALSE(LoadPngFileInto(g, folder.File("fake.png")));
+  EXPECT_FALSE(LoadPngFileInto(g, folder.File("missing.png")));
   ExpectUnchanged(g);
-  ASSERT_TRUE(g.LoadFromFile(folder.File("pic.PNG")));
+  ASSERT_TRUE(LoadPngFileInto(g, folder.File("pic.PNG")));
   EXPECT_EQ(g.Width(), 2);
 
   const std::string path = folder.File("content.pkg");
@@ -201,12 +204,17 @@ TEST(LasGraphicPng, FilesAndPackageEntries) {
   ASSERT_TRUE(FinishPackage(writer));
   PackageReader reader;
   ASSERT_TRUE(OpenPackage(path, reader));
+  // An entry is read out of the package and decoded like any PNG bytes.
+  auto loadEntry = [&reader](TLasGraphic& graphic, const std::string& name) {
+    std::string bytes;
+    return ExtractEntry(reader, name, bytes) && LoadPngInto(graphic, bytes);
+  };
   TLasGraphic p;
   p.SetSize(3, 3);
-  EXPECT_FALSE(p.LoadPngFromPackage("nothere.png", reader));
-  EXPECT_FALSE(p.LoadPngFromPackage("bad.png", reader));
+  EXPECT_FALSE(loadEntry(p, "nothere.png"));
+  EXPECT_FALSE(loadEntry(p, "bad.png"));
   ExpectUnchanged(p);
-  ASSERT_TRUE(p.LoadPngFromPackage("IMAGE\\PIC.png", reader));
+  ASSERT_TRUE(loadEntry(p, "IMAGE\\PIC.png"));
   EXPECT_EQ(p.GetPixel(0, 0), 0x00332211u);
   ClosePackage(reader);
 }

@@ -1,12 +1,18 @@
 // Builds PNG files in memory with libpng's writer, in any colour type, bit
-// depth and interlacing, for the loader tests.
+// depth and interlacing, for the loader tests; and loads PNG bytes or files
+// into a surface as the player does.
 #pragma once
 
 #include <png.h>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
+
+#include "graphics/LasGraphic.h"
+#include "image/PngDecoder.h"
 
 namespace pelto5::test {
 
@@ -58,6 +64,22 @@ inline std::string EncodePng(const TPngImage& image) {
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+
+// PNG bytes, or a ".png" file at a native path, decoded into graphic with
+// the picture's own alpha; false, graphic untouched, when they do not decode.
+inline bool LoadPngInto(TLasGraphic& graphic, std::string_view bytes) {
+  TPicture picture;
+  if (!DecodePng(bytes, picture)) return false;
+  graphic.TakePicture(std::move(picture));
+  return true;
+}
+
+inline bool LoadPngFileInto(TLasGraphic& graphic, const std::string& fileName) {
+  TPicture picture;
+  if (!DecodePngFile(fileName, picture)) return false;
+  graphic.TakePicture(std::move(picture));
+  return true;
 }
 
 }  // namespace pelto5::test

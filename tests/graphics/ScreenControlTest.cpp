@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/FakeFontService.h"
@@ -329,7 +329,7 @@ TEST_F(ScreenControlTest, ColourKeyAndHalfTranslucencyOnlyForPicturesOtherThanPn
   source.SetSize(3, 2);
   source.FillRect(0, 0, 3, 2, 0x0000FF00);
   source.FillRect(1, 0, 1, 1, 0x000000FF);
-  FDir.Write("key.bmp", EncodeBmp32(source));
+  FDir.Write("key.bmp", EncodeBmp32(source.View()));
   test::TPngImage png;
   png.Width = 3;
   png.Height = 2;

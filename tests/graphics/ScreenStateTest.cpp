@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpEncoder.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "exec/PeltoAccessControl.h"
@@ -128,7 +128,7 @@ void PrepareLayers(TScreenControl& s, test::TTempDir& dir) {
   TLasScreen& main = *s.GetWindow(0)->Screen;
   main.BaseLayer()->Graphic.Assign(Picture(64, 32, 0x00112233, 0x00445566));
   main.BaseLayer()->Visible = true;
-  dir.Write("bg.bmp", EncodeBmp32(Picture(8, 4, 0x0000FF00, 0x000000FF)));
+  dir.Write("bg.bmp", EncodeBmp32(Picture(8, 4, 0x0000FF00, 0x000000FF).View()));
   ASSERT_TRUE(s.LoadLayerImage(0, kBackground, "bg.bmp", true, false));
   ASSERT_EQ(s.FindLayer(0, kBackground)->Graphic.AlphaType(), TAlphaType::Mask);
   s.SetLayerVisible(0, kBackground, true);
@@ -210,7 +210,7 @@ TEST_F(ScreenStateTest, StoredLayerRecordsAsWritten) {
 }
 
 TEST_F(ScreenStateTest, PictureRecordsWithoutFlagsLoadPlainAndTranslucentComesBack) {
-  FDir.Write("bg.bmp", EncodeBmp32(Picture(8, 4, 0x0000FF00, 0x000000FF)));
+  FDir.Write("bg.bmp", EncodeBmp32(Picture(8, 4, 0x0000FF00, 0x000000FF).View()));
   // A record of an older save has no flags: the picture loads plain. The
   // next record asks for half translucency.
   WriteEntries({{"layer.info",
@@ -253,7 +253,7 @@ TEST_F(ScreenStateTest, RecordsApplyByPositionAndTakeTheirNames) {
 // Topmost first: a transparent entry, a choice text entry, a hidden-from-
 // restore entry and an animated picture entry at the bottom.
 void PrepareDynamicLayers(TScreenControl& s, test::TTempDir& dir) {
-  dir.Write("btn.bmp", EncodeBmp32(Picture(20, 10, 0x00FF0000, 0x0000FF00)));
+  dir.Write("btn.bmp", EncodeBmp32(Picture(20, 10, 0x00FF0000, 0x0000FF00).View()));
   auto picture = TDynamicLayerList::Create();
   picture->AttrID = 0;
   picture->ImageFileName = "btn.bmp";
@@ -365,7 +365,7 @@ TEST_F(ScreenStateTest, DynamicLayersComeBackInTheirOrderWithoutTheExcludedAttri
 }
 
 TEST_F(ScreenStateTest, DynamicLayerRecordsReadTheirWordsAndDefaults) {
-  FDir.Write("anim.bmp", EncodeBmp32(Picture(8, 4, 0x00FFFFFF, 0)));
+  FDir.Write("anim.bmp", EncodeBmp32(Picture(8, 4, 0x00FFFFFF, 0).View()));
   const auto record = [](const std::string& file, const std::string& anime, int attr) {
     return TStringList{"DynamicLayer.AttrID=" + std::to_string(attr), "DynamicLayer.Image.FileName=" + file,
                        "DynamicLayer.Image.AnimeCount=2", "DynamicLayer.Image.AnimeType=" + anime,
@@ -450,7 +450,7 @@ TEST_F(ScreenStateTest, MissingOrBrokenEntriesFailTheirPartButNotTheOthers) {
 }
 
 TEST_F(ScreenStateTest, GarbledRecordsRestoreWithDefaultsAndDrawSafely) {
-  FDir.Write("cell.bmp", EncodeBmp32(Picture(6, 6, 0x00FFFFFF, 0)));
+  FDir.Write("cell.bmp", EncodeBmp32(Picture(6, 6, 0x00FFFFFF, 0).View()));
   WriteEntries({{"layer.info",
                  {"no equals sign here", "Layer.Visible=maybe", "@LayerBorder", "Layer.LayerName=" + kBackground,
                   "Layer.Pos.Left=12x", "Layer.Size.Width=-40", "Layer.ViewPos.Left=-9", "Layer.ViewPos.Top=$10",

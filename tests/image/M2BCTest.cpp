@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpDecoder.h"
 #include "image/MagTestSupport.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -304,6 +304,44 @@ INSTANTIATE_TEST_SUITE_P(Depths, M2BCRoundTripTest,
                          ::testing::Values(TRoundTrip{false, 64, 40}, TRoundTrip{true, 32, 40},
                                            TRoundTrip{false, 8, 64}));
 
+// The picture decoded straight from MAG data is, pixel for pixel, the one
+// the BMP converted from it gives, at both depths and for several sizes,
+// over the whole range of palette indices.
+TEST(M2BCTest, DirectDecodeGivesThePictureOfTheConvertedBmp) {
+  std::mt19937 random(23);
+  for (const TRoundTrip p : {TRoundTrip{false, 64, 40}, TRoundTrip{false, 8, 3}, TRoundTrip{true, 32, 40},
+                             TRoundTrip{true, 4, 1}, TRoundTrip{true, 100, 7}}) {
+    const size_t lineBytes = p.Colors256 ? p.Width : p.Width / 2;
+    std::vector<uint8_t> pixels(lineBytes * p.Height);
+    // Runs of one byte (so copies are used) between bytes of any value.
+    for (uint8_t& b : pixels) b = random() % 3 == 0 ? static_cast<uint8_t>(random()) : 0x5A;
+    TMagBuild m;
+    m.Colors256 = p.Colors256;
+    m.XEnd = p.Width - 1;
+    m.YEnd = p.Height - 1;
+    test::TMagEncoder encoder;
+    encoder.Encode(pixels, lineBytes, p.Height, static_cast<uint32_t>(p.Width), m);
+    const std::string data = m.Bytes();
+    SCOPED_TRACE(std::to_string(p.Width) + "x" + std::to_string(p.Height) + (p.Colors256 ? " 256" : " 16"));
+
+    std::string bmp;
+    ASSERT_EQ(TM2BC::MMAG_MagtoBmp(data, bmp), 0);
+    TPicture viaBmp;
+    ASSERT_TRUE(DecodeBmp(bmp, viaBmp));
+    TPicture direct;
+    const TDecodeResult result = TM2BC().LoadFromMemory(data, direct);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.Warning, "");
+    EXPECT_EQ(direct.Width, viaBmp.Width);
+    EXPECT_EQ(direct.Height, viaBmp.Height);
+    EXPECT_EQ(direct.Alpha, viaBmp.Alpha);
+    EXPECT_EQ(direct.Pixels, viaBmp.Pixels);
+    TPicture throughInterface;
+    ASSERT_TRUE(TM2BC().Decode(data, throughInterface));
+    EXPECT_EQ(throughInterface.Pixels, viaBmp.Pixels);
+  }
+}
+
 // Every cut of a sample and many single-byte changes: a failure or a BMP of
 // exactly the promised size that the BMP reader accepts, never a fault.
 TEST(M2BCTest, TruncatedAndCorruptedFilesAreHandled) {
@@ -325,7 +363,12 @@ TEST(M2BCTest, TruncatedAndCorruptedFilesAreHandled) {
     for (size_t n = 0; n < sample.size(); ++n) {
       std::string bmp;
       ASSERT_EQ(TM2BC::MMAG_MagtoBmp(sample.substr(0, n), bmp), -1) << n;
-      (void)TM2BC::MMAG_GetBmpSize(sample.substr(0, n));
+      // The direct decode fails too, with the warning exactly when the size
+      // probe passed.
+      TPicture picture;
+      const TDecodeResult direct = TM2BC().LoadFromMemory(sample.substr(0, n), picture);
+      ASSERT_FALSE(direct) << n;
+      ASSERT_EQ(direct.Warning.empty(), TM2BC::MMAG_GetBmpSize(sample.substr(0, n)) == 0) << n;
     }
     int decoded = 0;
     for (size_t i = 0; i < sample.size(); ++i) {
@@ -333,11 +376,18 @@ TEST(M2BCTest, TruncatedAndCorruptedFilesAreHandled) {
         std::string bad = sample;
         bad[i] = static_cast<char>(bad[i] ^ change);
         std::string bmp;
-        if (TM2BC::MMAG_MagtoBmp(bad, bmp) != 0) continue;
+        TPicture direct;
+        const TDecodeResult result = TM2BC().LoadFromMemory(bad, direct);
+        if (TM2BC::MMAG_MagtoBmp(bad, bmp) != 0) {
+          ASSERT_FALSE(result) << i;
+          continue;
+        }
         ++decoded;
         ASSERT_EQ(bmp.size(), TM2BC::MMAG_GetBmpSize(bad)) << i;
         TPicture picture;
         ASSERT_TRUE(DecodeBmp(bmp, picture)) << i;
+        ASSERT_TRUE(result) << i;
+        ASSERT_EQ(direct.Pixels, picture.Pixels) << i;
       }
     }
     EXPECT_GT(decoded, 0);  // changes to pixel bytes and the palette still decode
@@ -373,17 +423,27 @@ TEST_F(M2BCFileTest, LoadToBitmapReadsTheFile) {
 TEST_F(M2BCFileTest, FailuresLeaveTheBitmapAndWarnOnlyAfterTheSizeProbe) {
   TPicture picture;
   picture.Width = 3;
-  // Not a MAG file, or missing: no message.
-  EXPECT_FALSE(TM2BC().LoadToBitmap(FDir.Write("b.mag", "MAKI01  \x1A" + std::string(40, '\0')), picture));
-  EXPECT_FALSE(TM2BC().LoadToBitmap(FDir.Path() + "/missing.mag", picture));
-  EXPECT_TRUE(FPlatform.OutputLines().empty());
-  // Cut short: the header gives a size, the decoding fails.
+  // Not a MAG file, or missing: no warning.
+  const std::string notMagPath = FDir.Write("b.mag", "MAKI01  \x1A" + std::string(40, '\0'));
+  const TDecodeResult notMag = TM2BC().LoadToBitmap(notMagPath, picture);
+  EXPECT_FALSE(notMag);
+  EXPECT_EQ(notMag.Warning, "");
+  const TDecodeResult missing = TM2BC().LoadToBitmap(FDir.Path() + "/missing.mag", picture);
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(missing.Warning, "");
+  // Cut short: the header gives a size, the decoding fails, and the warning
+  // is for the caller to show: the decoder shows nothing itself.
   const std::string cut = SixteenByFour().Bytes();
+  const std::string cutPath = FDir.Write("c.mag", cut.substr(0, cut.size() - 3));
   std::string stream = "kept";
-  EXPECT_FALSE(TM2BC().MagToStream(FDir.Write("c.mag", cut.substr(0, cut.size() - 3)), stream));
+  const TDecodeResult converted = TM2BC().MagToStream(cutPath, stream);
+  EXPECT_FALSE(converted);
+  EXPECT_EQ(converted.Warning, "Failed by MMAG_MagtoBmp");
   EXPECT_EQ(stream, "kept");
-  ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
-  EXPECT_EQ(FPlatform.OutputLines()[0], "message (warning, ok): Failed by MMAG_MagtoBmp");
+  const TDecodeResult decoded = TM2BC().LoadToBitmap(cutPath, picture);
+  EXPECT_FALSE(decoded);
+  EXPECT_EQ(decoded.Warning, "Failed by MMAG_MagtoBmp");
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
   EXPECT_EQ(picture.Width, 3);
 }
 

@@ -142,19 +142,6 @@ TEST_F(SusiePlugInTest, APlugInWhoseGetPictureFailsLetsTheNextOneTry) {
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(picture.Pixels[i] & 0xFFFFFF, expected[i]) << i;
 }
 
-TEST_F(SusiePlugInTest, BuiltInDecodersComeFirst) {
-  Place(SamplePlugIn(), "ppm.spi");
-  ASSERT_EQ(FPlugIns.OpenPlugIn(Mask()), 1);
-  EXPECT_EQ(FPlugIns.AddBuiltInDecoders(), 2);
-  EXPECT_EQ(FPlugIns.AddBuiltInDecoders(), 0);
-  ASSERT_EQ(FPlugIns.GetPlugNum(), 3);
-  EXPECT_EQ(FPlugIns.GetPlugInInfo(0)->FormatName, "JPEG");
-  EXPECT_EQ(FPlugIns.GetPlugInInfo(1)->FormatName, "GIF");
-  EXPECT_TRUE(FPlugIns.GetPlugInInfo(0)->FileName.empty());
-  EXPECT_EQ(FPlugIns.GetPlugInInfo(2)->FileName, FDir.Path() + "/ppm.spi");
-  EXPECT_EQ(FPlugIns.CheckPlug(""), -1);  // built-ins have no path
-}
-
 TEST_F(SusiePlugInTest, TheSamplePlugInReadsGreyAndDeepPictures) {
   Place(SamplePlugIn(), "ppm.spi");
   ASSERT_EQ(FPlugIns.OpenPlugIn(Mask()), 1);

@@ -10,7 +10,7 @@
 
 #include "audio/MusicCtrl.h"
 #include "audio/MusicTestSupport.h"
-#include "graphics/BmpCodec.h"
+#include "image/BmpDecoder.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "exec/PeltoAccessControl.h"

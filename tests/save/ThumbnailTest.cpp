@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "graphics/BmpCodec.h"
+#include "image/BmpDecoder.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/LasLayer.h"
 #include "graphics/LasScreen.h"

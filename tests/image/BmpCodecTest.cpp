@@ -1,15 +1,14 @@
 // BMP reading in every depth and compression, and the 32-bit writer. The
 // bitmaps are assembled byte by byte here, so the expected pixels follow
 // from the file layout rather than from the reader.
-#include "graphics/BmpCodec.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "graphics/LasGraphic.h"
+#include "image/BmpDecoder.h"
+#include "image/BmpEncoder.h"
 
 namespace pelto5 {
 namespace {
@@ -271,31 +270,30 @@ TEST(BmpCodec, RefusesMalformedAndOversizedBitmaps) {
 }
 
 TEST(BmpCodec, WritesThirtyTwoBitBitmapsThatReadBack) {
-  TLasGraphic g;
-  g.SetSize(3, 2);
+  TPicture g;
+  g.Width = 3;
+  g.Height = 2;
   for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 3; ++x) g.Row(y)[x] = 0xEE000000u | (x * 0x10101u + y * 0x800000u);
+    for (int x = 0; x < 3; ++x) g.Pixels.push_back(0xEE000000u | (x * 0x10101u + y * 0x800000u));
   }
-  const std::string bmp = EncodeBmp32(g);
+  const std::string bmp = EncodeBmp32(ViewOf(g));
   ASSERT_EQ(bmp.size(), 14u + 40u + 3u * 2u * 4u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
   EXPECT_EQ(static_cast<uint8_t>(bmp[28]), 32);
   // bottom-up: the first stored pixel is (0, 1), fourth byte 0
   EXPECT_EQ(bmp.substr(54, 4), Bytes({0x00, 0x00, 0x80, 0x00}));
 
-  TLasGraphic back;
-  back.SetAlphaType(TAlphaType::Blend);
-  ASSERT_TRUE(LoadBmp(bmp, back));
-  EXPECT_EQ(back.AlphaType(), TAlphaType::None);
-  ASSERT_EQ(back.Width(), 3);
-  ASSERT_EQ(back.Height(), 2);
-  for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(back.Row(y)[x], g.Row(y)[x] & 0x00FFFFFFu);
-  }
-  TLasGraphic kept;
-  kept.SetSize(4, 4);
-  EXPECT_FALSE(LoadBmp("BMjunk", kept));
-  EXPECT_EQ(kept.Width(), 4);
+  TPicture back;
+  back.Alpha = TPictureAlpha::Blend;
+  ASSERT_TRUE(DecodeBmp(bmp, back));
+  EXPECT_EQ(back.Alpha, TPictureAlpha::None);
+  ASSERT_EQ(back.Width, 3);
+  ASSERT_EQ(back.Height, 2);
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(back.Pixels[i], g.Pixels[i] & 0x00FFFFFFu) << i;
+  TPicture kept;
+  kept.Width = 4;
+  EXPECT_FALSE(DecodeBmp("BMjunk", kept));
+  EXPECT_EQ(kept.Width, 4);
 }
 
 }  // namespace
