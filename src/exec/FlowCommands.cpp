@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "platform/Platform.h"
@@ -16,29 +17,6 @@
 namespace pelto5 {
 
 namespace {
-
-// "ブロック構文エラー\r\nＩＦコマンドに対応するＥＮＤＩＦがありません"
-constexpr const char* kIfWithoutEndif =
-    "\x83\x75\x83\x8D\x83\x62\x83\x4E\x8D\x5C\x95\xB6\x83\x47\x83\x89\x81\x5B\r\n"
-    "\x82\x68\x82\x65\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xC9\x91\xCE\x89\x9E\x82\xB7\x82\xE9"
-    "\x82\x64\x82\x6D\x82\x63\x82\x68\x82\x65\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
-// "ブロック構文エラー\r\nＥＬＳＥコマンドに対応するＥＮＤＩＦがありません"
-constexpr const char* kElseWithoutEndif =
-    "\x83\x75\x83\x8D\x83\x62\x83\x4E\x8D\x5C\x95\xB6\x83\x47\x83\x89\x81\x5B\r\n"
-    "\x82\x64\x82\x6B\x82\x72\x82\x64\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xC9\x91\xCE\x89\x9E"
-    "\x82\xB7\x82\xE9\x82\x64\x82\x6D\x82\x63\x82\x68\x82\x65\x82\xAA\x82\xA0\x82\xE8\x82\xDC"
-    "\x82\xB9\x82\xF1";
-// "スタックアンダーフローです。\nサブルーチンコールが行われていないのに\n
-//  復帰しようとしました。"
-constexpr const char* kStackUnderflow =
-    "\x83\x58\x83\x5E\x83\x62\x83\x4E\x83\x41\x83\x93\x83\x5F\x81\x5B\x83\x74\x83\x8D\x81\x5B"
-    "\x82\xC5\x82\xB7\x81\x42\n"
-    "\x83\x54\x83\x75\x83\x8B\x81\x5B\x83\x60\x83\x93\x83\x52\x81\x5B\x83\x8B\x82\xAA\x8D\x73"
-    "\x82\xED\x82\xEA\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x82\xCC\x82\xC9\n"
-    "\x95\x9C\x8B\x41\x82\xB5\x82\xE6\x82\xA4\x82\xC6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
-// "debug: error report:\n ０で除算しました"
-constexpr const char* kDivisionByZero =
-    "debug: error report:\n \x82\x4F\x82\xC5\x8F\x9C\x8E\x5A\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 
 // Signed 32-bit arithmetic that wraps on overflow: computed on the unsigned
 // values, whose conversion back to signed is modular.
@@ -119,13 +97,13 @@ bool TFlowCommands::Condition(const TPeltoCommand& command) {
 bool TFlowCommands::DoIf(TPeltoCommand& command) {
   if (Condition(command)) return true;
   if (SkipBlock(command.Level)) return true;
-  Platform().MessageBox(kIfWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
+  Platform().MessageBox(msg::kIfWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
   return false;
 }
 
 bool TFlowCommands::DoElse(TPeltoCommand& command) {
   if (SkipBlock(command.Level)) return true;
-  Platform().MessageBox(kElseWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
+  Platform().MessageBox(msg::kElseWithoutEndif, TMessageIcon::Error, TMessageButtons::Ok);
   return false;
 }
 
@@ -158,7 +136,7 @@ bool TFlowCommands::DoCall(TPeltoCommand& command) {
 
 bool TFlowCommands::DoReturn(TPeltoCommand&) {
   if (!FAccess.ReturnFromCall()) {
-    Platform().MessageBox(kStackUnderflow, TMessageIcon::Warning, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kStackUnderflow, TMessageIcon::Warning, TMessageButtons::Ok);
   }
   return true;
 }
@@ -169,7 +147,7 @@ bool TFlowCommands::DoValueCtrl(TPeltoCommand& command) {
   const int32_t q = variables.GetValue(command.ReadString(cmdkey::ValueCtrlRightValue));
   const int calc = command.ReadKeyword(cmdkey::ValueCtrlCalc);
   if ((calc == cmdkey::calcDiv || calc == cmdkey::calcMod) && q == 0) {
-    Platform().MessageBox(kDivisionByZero, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kDivisionByZero, TMessageIcon::None, TMessageButtons::Ok);
     return false;
   }
   switch (calc) {

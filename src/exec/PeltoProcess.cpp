@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/MessageTexts.h"
 #include "exec/PeltoProcessStack.h"
 #include "platform/Platform.h"
 
@@ -17,13 +18,6 @@ constexpr std::string_view kKeyAnyKey = "Stack.WaitCancel.AnykeyClick";
 constexpr std::string_view kKeyTimer = "Stack.WaitCancel.Timer";
 constexpr std::string_view kKeyWindowIndex = "Stack.MessageEffect.WindowIndex";
 constexpr std::string_view kKeyLayerName = "Stack.MessageEffect.LayerName";
-
-// "セーブファイルが異常です。スタックの取得に失敗しました。\n処理を続けることができません。"
-constexpr const char* kBrokenSaveStack =
-    "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x88\xD9\x8F\xED\x82\xC5"
-    "\x82\xB7\x81\x42\x83\x58\x83\x5E\x83\x62\x83\x4E\x82\xCC\x8E\xE6\x93\xBE\x82\xC9\x8E\xB8"
-    "\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42\n\x8F\x88\x97\x9D\x82\xF0\x91\xB1\x82\xAF"
-    "\x82\xE9\x82\xB1\x82\xC6\x82\xAA\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
 
 uint32_t Now() { return Platform().GetTickCount(); }
 
@@ -208,7 +202,7 @@ bool TPeltoProcess::LoadStack(PackageReader& reader) {
     LoadState();
     return true;
   }
-  Platform().MessageBox(kBrokenSaveStack, TMessageIcon::None, TMessageButtons::Ok);
+  Platform().MessageBox(msg::kBrokenSaveStack, TMessageIcon::None, TMessageButtons::Ok);
   Platform().Terminate();
   return false;
 }

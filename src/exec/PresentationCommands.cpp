@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/DynamicLayerList.h"
@@ -23,17 +24,6 @@ namespace {
 
 constexpr int kMainWindow = 0;
 constexpr int kDynamicTextSize = 16;
-
-// "画像「"
-constexpr const char* kImageLoadError1 = "\x89\xE6\x91\x9C\x81\x75";
-// "」の読み込みができません"
-constexpr const char* kImageLoadError2 =
-    "\x81\x76\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xAA\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
-// "debug - Dynamic layer create fail \r\nダイナミックレイヤーの生成に失敗しました"
-constexpr const char* kDynamicLayerFail =
-    "debug - Dynamic layer create fail \r\n"
-    "\x83\x5F\x83\x43\x83\x69\x83\x7E\x83\x62\x83\x4E\x83\x8C\x83\x43\x83\x84\x81\x5B\x82\xCC"
-    "\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 
 }  // namespace
 
@@ -112,7 +102,7 @@ bool TPresentationCommands::DoGraphicDraw(TPeltoCommand& command) {
   const bool refresh = command.ReadBool(cmdkey::GraphicDrawScrnRefresh);
 
   if (!FScreen.LoadLayerImage(kMainWindow, layer, fileName, transparent, translucent)) {
-    Platform().MessageBox(std::string(kImageLoadError1) + fileName + kImageLoadError2, TMessageIcon::Error,
+    Platform().MessageBox(std::string(msg::kImageLoadError1) + fileName + msg::kImageLoadError2, TMessageIcon::Error,
                           TMessageButtons::Ok);
     return true;
   }
@@ -317,7 +307,7 @@ bool TPresentationCommands::DoDynamicLayer(TPeltoCommand& command) {
   const bool ok = entry->BuildImage(loaded.get());
   loaded.reset();
   if (!ok) {
-    Platform().MessageBox(kDynamicLayerFail, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kDynamicLayerFail, TMessageIcon::None, TMessageButtons::Ok);
     return false;
   }
   FScreen.AddDynamicLayer(kMainWindow, std::move(entry));

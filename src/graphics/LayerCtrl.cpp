@@ -1,5 +1,6 @@
 #include "graphics/LayerCtrl.h"
 
+#include "base/MessageTexts.h"
 #include "platform/Platform.h"
 #include "script/PeltoFile.h"
 
@@ -10,9 +11,6 @@ const char* const kBackgroundLayerName = "\x94\x77\x8C\x69\x83\x8C\x83\x43\x83\x
 namespace {
 
 constexpr const char* kSection = "LayerList";
-// "Layer Section が不正です\nfail from TLayerCtrl::GetSectionName()"
-constexpr const char* kBadKind =
-    "Layer Section \x82\xAA\x95\x73\x90\xB3\x82\xC5\x82\xB7\nfail from TLayerCtrl::GetSectionName()";
 
 }  // namespace
 
@@ -25,7 +23,7 @@ std::string TLayerCtrl::GetSectionName(int number, int kind) const {
   static const char* const kSuffixes[] = {".LayerName", ".FileName", ".Attr", ".Left", ".Top"};
   const std::string base = "Layer." + std::to_string(number);
   if (kind < 0 || kind > 4) {
-    Platform().MessageBox(kBadKind, TMessageIcon::Error, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kBadLayerKind, TMessageIcon::Error, TMessageButtons::Ok);
     return base;
   }
   return base + kSuffixes[kind];

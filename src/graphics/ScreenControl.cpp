@@ -1,5 +1,6 @@
 #include "graphics/ScreenControl.h"
 
+#include "base/MessageTexts.h"
 #include "graphics/MessagePacing.h"
 #include "graphics/ColorText.h"
 #include "graphics/LayerCtrl.h"
@@ -16,16 +17,6 @@ const char* const kTextLayerName = "\x83\x65\x83\x4C\x83\x58\x83\x67\x83\x8C\x83
 
 namespace {
 
-constexpr const char* kLayerNotFound = "debug - error:\n layername not found:";
-// "画像ファイル「"
-constexpr const char* kImageFailed1 = "\x89\xE6\x91\x9C\x83\x74\x83\x40\x83\x43\x83\x8B\x81\x75";
-// "」の読み込みに失敗しました\nこのファイルが存在しないか、このファイルを読み込むためのSusieプラグインが必要です。"
-constexpr const char* kImageFailed2 =
-    "\x81\x76\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5"
-    "\x82\xBD\n\x82\xB1\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x91\xB6\x8D\xDD\x82\xB5\x82\xC8"
-    "\x82\xA2\x82\xA9\x81\x41\x82\xB1\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD"
-    "\x8D\x9E\x82\xDE\x82\xBD\x82\xDF\x82\xCCSusie\x83\x76\x83\x89\x83\x4F\x83\x43\x83\x93\x82\xAA\x95"
-    "\x4B\x97\x76\x82\xC5\x82\xB7\x81\x42";
 constexpr const char* kKeyWaitMark = "_keywait_char.png";
 constexpr const char* kPageWaitMark = "_pagewait_char.png";
 
@@ -115,7 +106,7 @@ TLasLayer* TScreenControl::FindLayer(int index, const std::string& layerName) {
   for (TLasLayer* layer = screen->BaseLayer()->UpperLayer; layer; layer = layer->UpperLayer) {
     if (layer->LayerName == layerName) return layer;
   }
-  Platform().MessageBox(kLayerNotFound + layerName, TMessageIcon::None, TMessageButtons::Ok);
+  Platform().MessageBox(msg::kLayerNotFound + layerName, TMessageIcon::None, TMessageButtons::Ok);
   return nullptr;
 }
 
@@ -139,7 +130,7 @@ bool TScreenControl::LoadGraphic(TLasGraphic& graphic, const std::string& fileNa
     }
     return true;
   }
-  if (Platform().MessageBox(kImageFailed1 + fileName + kImageFailed2, TMessageIcon::Error,
+  if (Platform().MessageBox(msg::kImageFailed1 + fileName + msg::kImageFailed2, TMessageIcon::Error,
                             TMessageButtons::AbortIgnore) == TMessageResult::Abort) {
     Platform().Terminate();
   }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/MessageTexts.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "graphics/ColorText.h"
@@ -22,12 +23,6 @@ const char* const kLayerBorder = "@LayerBorder";
 namespace {
 
 constexpr int kMainWindow = 0;
-
-// "debug - Dynamic layer create fail \r\nダイナミックレイヤーの生成に失敗しました"
-constexpr const char* kDynamicLayerFail =
-    "debug - Dynamic layer create fail \r\n"
-    "\x83\x5F\x83\x43\x83\x69\x83\x7E\x83\x62\x83\x4E\x83\x8C\x83\x43\x83\x84\x81\x5B\x82\xCC"
-    "\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
 
 // --- Enumerations in their stored words ---------------------------------
 
@@ -292,7 +287,7 @@ void TScreenState::RestoreDynamicLayer(const TStringList& record,
     }
   }
   if (!entry->BuildImage(surface.get())) {
-    Platform().MessageBox(kDynamicLayerFail, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kDynamicLayerFail, TMessageIcon::None, TMessageButtons::Ok);
     return;
   }
   out.push_back(std::move(entry));

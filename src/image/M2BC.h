@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/MessageTexts.h"
 #include "image/ImageDecoder.h"
 
 namespace pelto5 {
@@ -52,7 +53,7 @@ class TM2BC : public TImageDecoder {
 
   static constexpr size_t kBmpHeaderSize = 54;
   // The warning of a file that passes the size probe but does not decode.
-  static constexpr const char* kMagtoBmpFailed = "Failed by MMAG_MagtoBmp";
+  static constexpr const char* kMagtoBmpFailed = msg::kMagDecodeFailed;
 
   // Decodes the MAG file into bitmap (pixels 0x00RRGGBB). False, bitmap
   // untouched, if the file cannot be read or is not a MAG file this decoder

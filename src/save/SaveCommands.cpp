@@ -3,6 +3,7 @@
 #include <string>
 
 #include "audio/MusicCtrl.h"
+#include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
@@ -16,21 +17,6 @@
 #include "script/VariableCtrl.h"
 
 namespace pelto5 {
-
-namespace {
-
-// "セーブコントロール：\n代入先の変数名が不正です"
-constexpr const char* kBadVariable =
-    "\x83\x5A\x81\x5B\x83\x75\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x81\x46\n\x91\xE3\x93\xFC"
-    "\x90\xE6\x82\xCC\x95\xCF\x90\x94\x96\xBC\x82\xAA\x95\x73\x90\xB3\x82\xC5\x82\xB7";
-// "debug: error report:\n不明なシステムコマンド「"
-constexpr const char* kUnknownSystem1 =
-    "debug: error report:\n\x95\x73\x96\xBE\x82\xC8\x83\x56\x83\x58\x83\x65\x83\x80\x83\x52\x83\x7D"
-    "\x83\x93\x83\x68\x81\x75";
-// "」が発行されました"
-constexpr const char* kUnknownSystem2 = "\x81\x76\x82\xAA\x94\xAD\x8D\x73\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD";
-
-}  // namespace
 
 TSaveCommands::TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save,
                              TMusicCtrl& music, TDisplaySwitch& display)
@@ -93,7 +79,7 @@ bool TSaveCommands::LoadValue(const TPeltoCommand& command) {
   } else if (!variable.empty() && variable[0] == '$') {
     variables.Set_Text(variable, text);
   } else {
-    Platform().MessageBox(kBadVariable, TMessageIcon::Warning, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kBadSaveVariable, TMessageIcon::Warning, TMessageButtons::Ok);
     return false;
   }
   return true;
@@ -136,8 +122,9 @@ bool TSaveCommands::DoSystem(TPeltoCommand& command) {
   } else if (action == cmdkey::syWindowMode) {
     FDisplay.SetWindowMode();
   } else {
-    Platform().MessageBox(std::string(kUnknownSystem1) + command.ReadString(cmdkey::SystemCommand) + kUnknownSystem2, TMessageIcon::None,
-                          TMessageButtons::Ok);
+    Platform().MessageBox(
+        std::string(msg::kUnknownSystem1) + command.ReadString(cmdkey::SystemCommand) + msg::kUnknownSystem2,
+        TMessageIcon::None, TMessageButtons::Ok);
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/MusicCtrl.h"
+#include "base/MessageTexts.h"
 #include "content/PackageReader.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
@@ -22,23 +23,8 @@ namespace {
 
 constexpr const char* kPelto = "Pelto";
 
-// "セーブファイルの保存のため\r\n""
-constexpr const char* kCreateFolder1 =
-    "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD"
-    "\x82\xDF\r\n\"";
-// "" フォルダを作成します。\r\nよろしいですか？"
-constexpr const char* kCreateFolder2 =
-    "\" \x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xF0\x8D\xEC\x90\xAC\x82\xB5\x82\xDC\x82\xB7\x81\x42\r\n"
-    "\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81\x48";
-// "フォルダの作成に失敗しました"
-constexpr const char* kCreateFolderFailed =
-    "\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC"
-    "\x82\xB5\x82\xBD";
 // "ＭＳ ゴシック"
 constexpr const char* kDefaultFont = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
-
-constexpr const char* kScreenSaveFailed = "debug error : FScreenControl->SaveInfo()";
-constexpr const char* kScreenLoadFailed = "debug error : FScreenControl->LoadInfo()";
 
 constexpr const char* kKeyVersion = "SaveSystem.Version";
 constexpr const char* kKeyPeltoId = "SaveSystem.PeltoID";
@@ -136,12 +122,12 @@ void TSaveSystem::WriteSystemValue(std::string_view key, std::string_view value)
 
 bool TSaveSystem::AskForSaveFolder(const std::string& directory) {
   const std::string question =
-      std::string(kCreateFolder1) + sjis::FromUtf8(directory) + kCreateFolder2;
+      std::string(msg::kCreateSaveFolder1) + sjis::FromUtf8(directory) + msg::kCreateFolder2;
   if (Platform().MessageBox(question, TMessageIcon::Warning, TMessageButtons::YesNo) != TMessageResult::Yes) {
     return false;
   }
   if (!TFileSystem::CreateDirectory(directory)) {
-    Platform().MessageBox(kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
     return false;
   }
   return true;
@@ -168,7 +154,7 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
   }
   FAccessControl.Process().SaveStack(writer);
   if (!FScreenControl.SaveInfo(writer, legacy)) {
-    Platform().MessageBox(kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
   }
   FMusicCtrl.SaveInfo(FSaveValues);
   FAccessControl.VariableCtrl().SaveVariables(writer);
@@ -224,7 +210,7 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
   // "_reload" runs first; its return resumes exactly where the save was made.
   FAccessControl.CallPageKeepState("_system", "_reload");
   if (!FScreenControl.LoadInfo(reader, legacy)) {
-    Platform().MessageBox(kScreenLoadFailed, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kScreenLoadFailed, TMessageIcon::None, TMessageButtons::Ok);
   }
   // The volumes in force when the save was made replace those of the
   // settings; the on/off switches are not part of a save.

@@ -1,5 +1,6 @@
 #include "script/CommandCtrl.h"
 
+#include "base/MessageTexts.h"
 #include "platform/Platform.h"
 #include "base/SjisText.h"
 #include "script/CommandKeys.h"
@@ -8,13 +9,6 @@
 namespace pelto5 {
 
 namespace {
-
-constexpr const char* kNoFile = "Error : Make_CommandCache()\nCan't access \"PeltoFile\"";
-// "１ページあたりのコマンド数が多すぎます" (too many commands in one page)
-constexpr const char* kTooManyCommands =
-    "\x82\x50\x83\x79\x81\x5B\x83\x57\x82\xA0\x82\xBD\x82\xE8\x82\xCC\x83\x52\x83\x7D\x83\x93"
-    "\x83\x68\x90\x94\x82\xAA\x91\xBD\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
-
 
 void ReportError(const char* text) {
   Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
@@ -53,7 +47,7 @@ void TCommandCtrl::EnsureCache() {
 
 void TCommandCtrl::Make_CommandCache() {
   if (FFile == nullptr) {
-    ReportError(kNoFile);
+    ReportError(msg::kNoCommandFile);
     return;
   }
   const int lineCount = FFile->GetPageLineCount(FBookName, FPageName);
@@ -70,7 +64,7 @@ void TCommandCtrl::Make_CommandCache() {
       // query reports the page again until the page changes.
       FEntries.clear();
       FCount = 0;
-      ReportError(kTooManyCommands);
+      ReportError(msg::kTooManyCommands);
       return;
     }
     if (line.empty() || line[0] != '@') continue;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/MessageTexts.h"
 #include "platform/Platform.h"
 #include "base/SjisText.h"
 #include "script/BlockMarker.h"
@@ -17,24 +18,6 @@ namespace {
 // The two comment lines an empty script consists of.
 constexpr const char* kCommentLine1 = "/// Game Creative Tool - Peltoforge Fifth -";
 constexpr const char* kCommentLine2 = "/// Script file of the Peltoforge 5 authoring tool";
-
-// "ファイルが破損しています\r\n" (the file is damaged)
-#define PELTO5_FILE_DAMAGED \
-  "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\r\n"
-constexpr const char* kHeadMissClose = PELTO5_FILE_DAMAGED "[Header block miss close flag]";
-constexpr const char* kHeadMissStart = PELTO5_FILE_DAMAGED "[Header block miss start flag]";
-constexpr const char* kBookMissClose = PELTO5_FILE_DAMAGED "[Book block miss close flag]";
-constexpr const char* kBookMissStart = PELTO5_FILE_DAMAGED "[Book block miss start flag]";
-constexpr const char* kPageMissClose = PELTO5_FILE_DAMAGED "[Page block miss close flag]";
-constexpr const char* kPageMissStart = PELTO5_FILE_DAMAGED "[Page block miss start flag]";
-#undef PELTO5_FILE_DAMAGED
-// "ファイル内に未知のブロックが存在します\r\nファイル保護のため処理を停止します\r\n"
-// (unknown block in the file; stopping to protect the file), followed by the line.
-constexpr const char* kUnknownBlock =
-    "\x83\x74\x83\x40\x83\x43\x83\x8B\x93\xE0\x82\xC9\x96\xA2\x92\x6D\x82\xCC\x83\x75\x83\x8D"
-    "\x83\x62\x83\x4E\x82\xAA\x91\xB6\x8D\xDD\x82\xB5\x82\xDC\x82\xB7\r\n"
-    "\x83\x74\x83\x40\x83\x43\x83\x8B\x95\xDB\x8C\xEC\x82\xCC\x82\xBD\x82\xDF\x8F\x88\x97\x9D"
-    "\x82\xF0\x92\xE2\x8E\x7E\x82\xB5\x82\xDC\x82\xB7\r\n";
 
 // The marker kinds of the one classifier the scenario check uses too.
 using TMarker = TBlockMarker;
@@ -116,42 +99,42 @@ bool TPeltoFile::IndexRange(int from, int to) {
       case TMarker::None:
         break;
       case TMarker::Unknown:
-        ReportError(kUnknownBlock + line);
+        ReportError(msg::kUnknownBlock + line);
         return false;
       case TMarker::HeadStart:
-        if (headStart >= 0) error = kHeadMissClose;
+        if (headStart >= 0) error = msg::kHeadMissClose;
         headStart = n;
         headName = BlockName(line);
         break;
       case TMarker::HeadEnd:
         if (headStart < 0) {
-          error = kHeadMissStart;
+          error = msg::kHeadMissStart;
           break;
         }
         FBlockIndex.push_back(headName + "/" + EntryPosition(headStart, n));
         headStart = -1;
         break;
       case TMarker::BookStart:
-        if (bookStart >= 0) error = kBookMissClose;
+        if (bookStart >= 0) error = msg::kBookMissClose;
         bookStart = n;
         bookName = BlockName(line);
         break;
       case TMarker::BookEnd:
         if (bookStart < 0) {
-          error = kBookMissStart;
+          error = msg::kBookMissStart;
           break;
         }
         FBlockIndex.push_back(bookName + EntryPosition(bookStart, n));
         bookStart = -1;
         break;
       case TMarker::PageStart:
-        if (pageStart >= 0) error = kPageMissClose;
+        if (pageStart >= 0) error = msg::kPageMissClose;
         pageStart = n;
         pageName = BlockName(line);
         break;
       case TMarker::PageEnd:
         if (pageStart < 0) {
-          error = kPageMissStart;
+          error = msg::kPageMissStart;
           break;
         }
         // A page belongs to the book opened last, closed or not.

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/MessageTexts.h"
 #include "content/PackageReader.h"
 #include "content/PackageWriter.h"
 #include "platform/Platform.h"
@@ -35,20 +36,6 @@ constexpr int32_t kCommandVersionNumber = 19;
 // "日", "月", "火", "水", "木", "金", "土": Sunday to Saturday.
 constexpr std::string_view kWeekdayNames[7] = {"\x93\xFA", "\x8C\x8E", "\x89\xCE", "\x90\x85",
                                                "\x96\xD8", "\x8B\xE0", "\x93\x79"};
-
-// "メッセージ解析エラー："$"の数が合いません。"
-constexpr std::string_view kUnpairedDollar =
-    "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57\x89\xF0\x90\xCD\x83\x47\x83\x89\x81\x5B\x81\x46"
-    "\"$\"\x82\xCC\x90\x94\x82\xAA\x8D\x87\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-// "メッセージ解析エラー："%"の数が合いません。"
-constexpr std::string_view kUnpairedPercent =
-    "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57\x89\xF0\x90\xCD\x83\x47\x83\x89\x81\x5B\x81\x46"
-    "\"%\"\x82\xCC\x90\x94\x82\xAA\x8D\x87\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-
-constexpr std::string_view kSetValueSyntax =
-    "debug - TVariableCtrl::Set_Value()\r\nsyntax error : VarName=";
-constexpr std::string_view kSetTextSyntax =
-    "debug - TVariableCtrl::Set_Text()\r\nsyntax error : VarName=";
 
 bool IsBuiltInName(std::string_view name) { return !name.empty() && name[0] == '@'; }
 
@@ -164,7 +151,7 @@ std::string TVariableCtrl::GetTextByName(std::string_view name) {
 
 void TVariableCtrl::Set_Value(std::string_view ref, int32_t value) {
   if (ref.empty() || ref[0] != '%') {
-    Platform().MessageBox(std::string(kSetValueSyntax) + std::string(ref), TMessageIcon::None,
+    Platform().MessageBox(std::string(msg::kSetValueSyntax) + std::string(ref), TMessageIcon::None,
                           TMessageButtons::Ok);
     return;
   }
@@ -177,7 +164,7 @@ void TVariableCtrl::SetValueByName(std::string_view name, int32_t value) {
 
 void TVariableCtrl::Set_Text(std::string_view ref, std::string_view text) {
   if (ref.empty() || ref[0] != '$') {
-    Platform().MessageBox(std::string(kSetTextSyntax) + std::string(ref), TMessageIcon::None,
+    Platform().MessageBox(std::string(msg::kSetTextSyntax) + std::string(ref), TMessageIcon::None,
                           TMessageButtons::Ok);
     return;
   }
@@ -195,13 +182,13 @@ std::string TVariableCtrl::ExpandText(std::string_view text, bool& failed) {
       ExpandPass(text, '$', [this](std::string_view name) { return GetTextByName(name); });
   if (!strings) {
     failed = true;
-    return std::string(kUnpairedDollar);
+    return std::string(msg::kUnpairedDollar);
   }
   const std::optional<std::string> values = ExpandPass(
       *strings, '%', [this](std::string_view name) { return IntToStr(GetValueByName(name)); });
   if (!values) {
     failed = true;
-    return std::string(kUnpairedPercent);
+    return std::string(msg::kUnpairedPercent);
   }
   return *values;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FontService.h"
@@ -13,21 +14,10 @@ namespace pelto5 {
 
 namespace {
 
-constexpr const char* kCaption = "DebugInfo";
 // "ＭＳ Ｐゴシック"
 constexpr const char* kPGothic = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
-// "プロセス", "画面", "変数"
-constexpr const char* kTabNames[TfrmDebugInfo::kTabCount] = {
-    "\x83\x76\x83\x8D\x83\x5A\x83\x58", "\x89\xE6\x96\xCA", "\x95\xCF\x90\x94"};
-// "プロパティ"
-constexpr const char* kSectionText = "\x83\x76\x83\x8D\x83\x70\x83\x65\x83\x42";
-// "ブック名", "ページ名", "行番号"
-constexpr const char* kBookNameKey = "\x83\x75\x83\x62\x83\x4E\x96\xBC";
-constexpr const char* kPageNameKey = "\x83\x79\x81\x5B\x83\x57\x96\xBC";
-constexpr const char* kCommandIndexKey = "\x8D\x73\x94\xD4\x8D\x86";
-// "非表示"
-constexpr const char* kHidden = "\x94\xF1\x95\x5C\x8E\xA6";
-constexpr const char* kUnknown = "Unknown";
+constexpr const char* kTabNames[TfrmDebugInfo::kTabCount] = {msg::kDebugTabProcess, msg::kDebugTabScreen,
+                                                             msg::kDebugTabVariables};
 
 // Point sizes at 96 dpi of the 12-pixel form font and 13-pixel list font.
 constexpr int kFormFontSize = 9;
@@ -98,7 +88,7 @@ void SplitLine(const std::string& line, std::string& key, std::string& value) {
 TfrmDebugInfo::TfrmDebugInfo()
     : FList([this](const std::string& item) { return lstDebugInfoMeasureItem(item); }) {
   FWindow = Platform().CreateToolWindow(*this);
-  FWindow->SetCaption(kCaption);
+  FWindow->SetCaption(msg::kDebugCaption);
   FWindow->SetBounds(FLeft, FTop, kWidth, kHeight);
   UpdateViewHeight();
 }
@@ -128,7 +118,8 @@ void TfrmDebugInfo::RefreshInfo() {
   const TWindowRecord* main = FScreenControl->GetWindow(0);
   if (main && main->Screen) {
     for (const TLasLayer* layer = main->Screen->GetTopLayer(); layer; layer = layer->LowerLayer) {
-      FLayerLines.push_back(layer->LayerName + "=" + (layer->Visible ? layer->FileName : std::string(kHidden)));
+      FLayerLines.push_back(layer->LayerName + "=" +
+                            (layer->Visible ? layer->FileName : std::string(msg::kDebugHidden)));
     }
     for (const TDynamicLayerList* entry = main->Screen->DynamicLayers.GetNewest(); entry; entry = entry->Older) {
       if (!entry->ImageFileName.empty()) {
@@ -136,7 +127,7 @@ void TfrmDebugInfo::RefreshInfo() {
       } else if (!entry->Text.empty()) {
         FDynamicLayerLines.push_back(LeftChars(entry->Text, kMaxValueChars));
       } else {
-        FDynamicLayerLines.push_back(kUnknown);
+        FDynamicLayerLines.push_back(msg::kDebugUnknown);
       }
     }
   }
@@ -190,13 +181,13 @@ TfrmDebugInfo::TShownRow TfrmDebugInfo::ShownRow(int index) const {
       if (key.empty()) return row;
       if (key == "Stack.BookName") {
         row.Icon = TDebugIcons::BookName;
-        key = kBookNameKey;
+        key = msg::kDebugBookName;
       } else if (key == "Stack.PageName") {
         row.Icon = TDebugIcons::PageName;
-        key = kPageNameKey;
+        key = msg::kDebugPageName;
       } else if (key == "Stack.CommandIndex") {
         row.Icon = TDebugIcons::CommandIndex;
-        key = kCommandIndexKey;
+        key = msg::kDebugCommandIndex;
       } else {
         row.Icon = TDebugIcons::ProcessLine;
       }
@@ -332,8 +323,8 @@ void TfrmDebugInfo::PaintHeader(const TPixelView& view, const TRect& header) {
   view.FillRect(0, 0, header.W, header.H, kWindow);
   view.HorzLine(0, header.H - 1, header.W, kShadow);
   const int width = std::min(FSectionWidth, header.W);
-  const int textHeight = FontService().Measure(kSectionText, font).Height;
-  view.Sub(0, 0, width - 1, header.H).DrawText(4, (header.H - textHeight) / 2, kSectionText, font);
+  const int textHeight = FontService().Measure(msg::kDebugSection, font).Height;
+  view.Sub(0, 0, width - 1, header.H).DrawText(4, (header.H - textHeight) / 2, msg::kDebugSection, font);
   view.VertLine(width - 1, 2, header.H - 4, kShadow);
 }
 

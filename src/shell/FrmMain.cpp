@@ -2,6 +2,7 @@
 
 #include "audio/MusicCommands.h"
 #include "audio/MusicCtrl.h"
+#include "base/MessageTexts.h"
 #include "content/GameFolder.h"
 #include "exec/PeltoAccessControl.h"
 #include "content/RuntimeLibrarySearch.h"
@@ -29,29 +30,6 @@ namespace {
 
 constexpr const char* kPelto = "Pelto";
 constexpr const char* kSettingsFile = "p_save00.svi";
-// "存在しないページへのアクセスが発生しました。\n「"
-constexpr const char* kMissingPage1 =
-    "\x91\xB6\x8D\xDD\x82\xB5\x82\xC8\x82\xA2\x83\x79\x81\x5B\x83\x57\x82\xD6\x82\xCC\x83\x41"
-    "\x83\x4E\x83\x5A\x83\x58\x82\xAA\x94\xAD\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42\n"
-    "\x81\x75";
-// "」ブック、「"
-constexpr const char* kMissingPage2 = "\x81\x76\x83\x75\x83\x62\x83\x4E\x81\x41\x81\x75";
-// "」ページ"
-constexpr const char* kMissingPage3 = "\x81\x76\x83\x79\x81\x5B\x83\x57";
-constexpr const char* kUnknownCommand = "debug error : unknown command - MainLoop_Step()";
-// "ペルトライブラリが開けません\r\nCan't open - "peltort5.pml""
-constexpr const char* kNoLibrary =
-    "\x83\x79\x83\x8B\x83\x67\x83\x89\x83\x43\x83\x75\x83\x89\x83\x8A\x82\xAA\x8A\x4A\x82\xAF"
-    "\x82\xDC\x82\xB9\x82\xF1\r\nCan't open - \"peltort5.pml\"";
-
-// "このフォルダには遊べるものが見つかりません" (no content in the folder)
-constexpr const char* kNothingToPlay =
-    "\x82\xB1\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x82\xCD\x97\x56\x82\xD7\x82\xE9"
-    "\x82\xE0\x82\xCC\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
-// "どれを遊ぶか指定してください" (name the one to play)
-constexpr const char* kNameOne =
-    "\x82\xC7\x82\xEA\x82\xF0\x97\x56\x82\xD4\x82\xA9\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD"
-    "\x82\xBE\x82\xB3\x82\xA2";
 
 // A seed for the pseudo-random generator from the date and time.
 uint32_t SeedFromTime(const TLocalTime& t) {
@@ -149,11 +127,11 @@ bool TfrmMain::ResolveContentPath() {
     case TGameFolder::TResult::Found:
       return true;
     case TGameFolder::TResult::NothingToPlay:
-      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + kNothingToPlay, TMessageIcon::Error,
+      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + msg::kNothingToPlay, TMessageIcon::Error,
                             TMessageButtons::Ok);
       break;
     case TGameFolder::TResult::Ambiguous: {
-      std::string text = sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + kNameOne + ":";
+      std::string text = sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + msg::kNameOne + ":";
       for (const std::string& name : candidates) text += "\r\n  " + sjis::FromUtf8(name);
       Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
       break;
@@ -174,7 +152,7 @@ void TfrmMain::OpenRuntimeLibrary() {
       }
     }
   }
-  Platform().MessageBox(kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
+  Platform().MessageBox(msg::kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
 }
 
 const std::string& TfrmMain::SaveDirectory() const { return FSaveSystem->Location().SaveDirectory(); }
@@ -282,8 +260,8 @@ bool TfrmMain::MainLoop_Step() {
   // reported once, not once per query.
   const int count = commands.GetCommandCount();
   if (count == 0 && !ac.PeltoFile().PageExists(commands.BookName(), commands.PageName())) {
-    Platform().MessageBox(std::string(kMissingPage1) + commands.BookName() + kMissingPage2 +
-                              commands.PageName() + kMissingPage3,
+    Platform().MessageBox(std::string(msg::kMissingPage1) + commands.BookName() + msg::kMissingPage2 +
+                              commands.PageName() + msg::kMissingPage3,
                           TMessageIcon::Error, TMessageButtons::Ok);
   }
 
@@ -304,7 +282,7 @@ bool TfrmMain::MainLoop_Step() {
   if (type > 0 && type < kCommandTypeCount) {
     if (FHandlers[type]) result = FHandlers[type](command);
   } else {
-    Platform().MessageBox(kUnknownCommand, TMessageIcon::None, TMessageButtons::Ok);
+    Platform().MessageBox(msg::kUnknownCommand, TMessageIcon::None, TMessageButtons::Ok);
   }
   process.EndStep();
   if (FDebugInfo) FDebugInfo->RefreshInfo();

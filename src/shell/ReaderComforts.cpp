@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/ScreenControl.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr int kMainWindow = 0;
 constexpr int kHistoryFontSize = 16;
 constexpr int kMarkFontSize = 9;
-constexpr const char* kAutoMarkText = "AUTO";
 
 uint32_t Now() { return Platform().GetTickCount(); }
 
@@ -245,7 +245,7 @@ void TReaderComforts::DrawOverlay(TCanvas& canvas) const {
   const int left = canvas.Width() - kMarkWidth - 6;
   constexpr int top = 6;
   DimCanvas(canvas, left, top, kMarkWidth, kMarkHeight);
-  DrawShadowedRun(canvas, left + 4, top + 2, kAutoMarkText, MainFont(FScreen, kMarkFontSize), 0x00FFFFFFu);
+  DrawShadowedRun(canvas, left + 4, top + 2, msg::kAutoMark, MainFont(FScreen, kMarkFontSize), 0x00FFFFFFu);
 }
 
 void TReaderComforts::Repaint() { FScreen.Paint(kMainWindow); }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MessageTexts.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessToolWindow.h"
 
@@ -127,7 +128,7 @@ class THeadlessPlatform : public TPlatform {
   std::deque<std::optional<std::string>> FTextAnswers;
   std::vector<std::string> FOutput;
   TCanvas FCanvas;
-  std::string FCaption = "Peltoforge 5 Runtime";
+  std::string FCaption = msg::kDefaultCaption;
   int FLeft = 0;
   int FTop = 0;
   int FCursor = crDefault;

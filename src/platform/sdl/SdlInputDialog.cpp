@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/MessageTexts.h"
 #include "platform/FontService.h"
 #include "base/SjisText.h"
 
@@ -36,10 +37,6 @@ constexpr int kMinimumButtonWidth = 75;
 constexpr size_t kMaxPromptLines = 8;
 // A paste larger than this is cut: the field holds far less anyway.
 constexpr size_t kMaxPasteBytes = 1024;
-
-// "キャンセル"
-constexpr const char* kCancelLabel = "\x83\x4c\x83\x83\x83\x93\x83\x5a\x83\x8b";
-constexpr const char* kOkLabel = "OK";
 
 int FloorDiv(int value, int divisor) {
   const int q = value / divisor;
@@ -145,7 +142,7 @@ void TSdlInputDialog::Layout(int width, int height) {
   const int promptH = static_cast<int>(FPromptLines.size()) * (lh + 2);
   const int fieldH = lh + 2 * kFieldInset;
   const int buttonH = lh + 10;
-  const int buttonW = std::max(kMinimumButtonWidth, TextWidth(kCancelLabel, FFont) + 20);
+  const int buttonW = std::max(kMinimumButtonWidth, TextWidth(msg::kCancelLabel, FFont) + 20);
   const int panelH = titleH + kPadding + promptH + (promptH > 0 ? kPadding / 2 : 0) + fieldH + kPadding + buttonH +
                      kPadding;
   // A window too small for the whole panel shows its top part.
@@ -337,8 +334,8 @@ void TSdlInputDialog::Draw(const TCanvas& background, TCanvas& canvas) {
              FPromptLines[i], FFont);
   }
   DrawField(canvas);
-  DrawButton(canvas, FOk, kOkLabel, true, FPressed == TButton::Ok);
-  DrawButton(canvas, FCancel, kCancelLabel, false, FPressed == TButton::Cancel);
+  DrawButton(canvas, FOk, msg::kOkLabel, true, FPressed == TButton::Ok);
+  DrawButton(canvas, FCancel, msg::kCancelLabel, false, FPressed == TButton::Cancel);
 }
 
 }  // namespace pelto5

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/MessageTexts.h"
 #include "platform/Letterbox.h"
 #include "base/SjisText.h"
 #include "platform/SystemClock.h"
@@ -24,7 +25,6 @@ namespace pelto5 {
 namespace {
 
 constexpr uint32_t kTimerInterval = 200;
-constexpr const char* kDefaultCaption = "Peltoforge 5 Runtime";
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kMaxScale = 16;
@@ -51,7 +51,7 @@ struct TSdlPlatform::TImpl {
   bool Shown = false;
 
   TCanvas& Canvas = Main.Canvas();
-  std::string Caption = kDefaultCaption;
+  std::string Caption = msg::kDefaultCaption;
   int Left = 0;
   int Top = 0;
   int CursorNumber = crDefault;
@@ -546,7 +546,7 @@ int TSdlPlatform::Run(TPlatformClient& client) {
 
 TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   TImpl& d = *FImpl;
-  const std::string title = d.Caption.empty() ? std::string(kDefaultCaption) : d.Caption;
+  const std::string title = d.Caption.empty() ? std::string(msg::kDefaultCaption) : d.Caption;
   return ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.VideoStarted);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/AtomicFile.h"
+#include "base/MessageTexts.h"
 #include "base/SjisText.h"
 #include "platform/SystemClock.h"
 #include "platform/web/WebAudioChannel.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr uint32_t kTimerInterval = 200;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
-constexpr const char* kDefaultCaption = "Peltoforge 5 Runtime";
 
 bool TickReached(uint32_t now, uint32_t tick) { return static_cast<int32_t>(now - tick) >= 0; }
 
@@ -95,7 +95,7 @@ EM_JS(void, pelto5_web_persist, (), {
   if (Module.pelto5Page && Module.pelto5Page.persist) Module.pelto5Page.persist();
 });
 
-TWebPlatform::TWebPlatform(TWebOptions options) : FOptions(options), FCaption(kDefaultCaption) {
+TWebPlatform::TWebPlatform(TWebOptions options) : FOptions(options), FCaption(msg::kDefaultCaption) {
   FCanvas.SetSize(kDefaultWidth, kDefaultHeight);
   TAtomicFile::SetAfterCommitHook(pelto5_web_persist);
 }
