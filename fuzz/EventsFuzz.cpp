@@ -14,10 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.EchoToStderr = false;
   THeadlessPlatform first(options);
   THeadlessPlatform second(options);
-  std::string error;
-  const bool parsed = first.ParseEvents(text, error);
-  if (!parsed && error.empty()) std::abort();
-  std::string again;
-  if (second.ParseEvents(text, again) != parsed || again != error) std::abort();
+  const TResult parsed = first.ParseEvents(text);
+  if (!parsed && parsed.Reason().empty()) std::abort();
+  const TResult again = second.ParseEvents(text);
+  if (static_cast<bool>(again) != static_cast<bool>(parsed) || again.Reason() != parsed.Reason()) std::abort();
   return 0;
 }

@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pelto5::TMidiFile midi;
-  std::string reason;
-  if (!midi.Parse(std::string(reinterpret_cast<const char*>(data), size), reason)) return 0;
+  if (!midi.Parse(std::string(reinterpret_cast<const char*>(data), size))) return 0;
   uint64_t last = 0;
   for (const pelto5::TMidiEvent& e : midi.Events()) {
     if (e.Frame < last || e.Frame > midi.LengthFrames()) std::abort();

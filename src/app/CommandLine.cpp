@@ -16,6 +16,8 @@ bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value) {
   return value <= max;
 }
 
+TResult NeedsValue(const std::string& option) { return TResult::Fail("option " + option + " needs a value"); }
+
 }  // namespace
 
 std::string TCommandLine::Usage() {
@@ -58,24 +60,18 @@ std::string TCommandLine::Usage() {
          "3 headless run stopped by --max-time, 4 no display for the window (use --headless).\n";
 }
 
-bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
+TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   bool contentSeen = false;
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) {
-        error = "option " + a + " needs a value";
-        return false;
-      }
+      if (i + 1 >= args.size()) return false;
       out = args[++i];
       return true;
     };
     if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-      if (contentSeen) {
-        error = "more than one content file: " + a;
-        return false;
-      }
+      if (contentSeen) return TResult::Fail("more than one content file: " + a);
       ContentPath = a;
       contentSeen = true;
       continue;
@@ -95,39 +91,34 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
     } else if (a == "--trace-audio") {
       TraceAudio = true;
     } else if (a == "--scale") {
-      if (!value(v)) return false;
+      if (!value(v)) return NeedsValue(a);
       if (!ParseUnsigned(v, 16, n) || n < 1) {
-        error = "--scale needs an integer from 1 to 16, not \"" + v + "\"";
-        return false;
+        return TResult::Fail("--scale needs an integer from 1 to 16, not \"" + v + "\"");
       }
       Scale = static_cast<int>(n);
       ScaleGiven = true;
     } else if (a == "--filter") {
-      if (!value(v)) return false;
-      if (v != "nearest" && v != "linear") {
-        error = "--filter takes nearest or linear, not \"" + v + "\"";
-        return false;
-      }
+      if (!value(v)) return NeedsValue(a);
+      if (v != "nearest" && v != "linear") return TResult::Fail("--filter takes nearest or linear, not \"" + v + "\"");
       LinearFilter = v == "linear";
     } else if (a == "--library") {
-      if (!value(LibraryPath)) return false;
+      if (!value(LibraryPath)) return NeedsValue(a);
     } else if (a == "--save-dir") {
-      if (!value(SaveDirectory)) return false;
+      if (!value(SaveDirectory)) return NeedsValue(a);
     } else if (a == "--max-time") {
-      if (!value(v)) return false;
+      if (!value(v)) return NeedsValue(a);
       if (!ParseUnsigned(v, 0xFFFFFFFFull, n)) {
-        error = "--max-time needs a number of milliseconds, not \"" + v + "\"";
-        return false;
+        return TResult::Fail("--max-time needs a number of milliseconds, not \"" + v + "\"");
       }
       MaxTime = static_cast<uint32_t>(n);
     } else if (a == "--events") {
-      if (!value(EventsPath)) return false;
+      if (!value(EventsPath)) return NeedsValue(a);
     } else if (a == "--screenshot") {
-      if (!value(ScreenshotPath)) return false;
+      if (!value(ScreenshotPath)) return NeedsValue(a);
     } else if (a == "--dump-state") {
-      if (!value(DumpStatePath)) return false;
+      if (!value(DumpStatePath)) return NeedsValue(a);
     } else if (a == "--answer") {
-      if (!value(v)) return false;
+      if (!value(v)) return NeedsValue(a);
       if (v == "abort") {
         Answer = TMessageResult::Abort;
       } else if (v == "ignore") {
@@ -137,34 +128,23 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, std::string& erro
       } else if (v == "no") {
         Answer = TMessageResult::No;
       } else {
-        error = "--answer takes abort, ignore, yes or no, not \"" + v + "\"";
-        return false;
+        return TResult::Fail("--answer takes abort, ignore, yes or no, not \"" + v + "\"");
       }
     } else if (a == "--check") {
       Check = true;
     } else if (a == "--format") {
-      if (!value(v)) return false;
-      if (v != "gcc" && v != "json") {
-        error = "--format takes gcc or json, not \"" + v + "\"";
-        return false;
-      }
+      if (!value(v)) return NeedsValue(a);
+      if (v != "gcc" && v != "json") return TResult::Fail("--format takes gcc or json, not \"" + v + "\"");
       CheckJson = v == "json";
     } else if (a.starts_with("--no-") && TLintOptions::IsCheck(a.substr(5))) {
       CheckDisabled.push_back(a.substr(5));
     } else {
-      error = "unknown option " + a;
-      return false;
+      return TResult::Fail("unknown option " + a);
     }
   }
-  if (Check && !contentSeen) {
-    error = "--check needs a CONTENT to check";
-    return false;
-  }
-  if (!EventsPath.empty() && !Headless) {
-    error = "--events needs --headless";
-    return false;
-  }
-  return true;
+  if (Check && !contentSeen) return TResult::Fail("--check needs a CONTENT to check");
+  if (!EventsPath.empty() && !Headless) return TResult::Fail("--events needs --headless");
+  return TResult::Ok();
 }
 
 }  // namespace pelto5

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "platform/Platform.h"
 
 namespace pelto5 {
@@ -32,8 +33,8 @@ struct TCommandLine {
   bool CheckJson = false;
   std::vector<std::string> CheckDisabled;
 
-  // False with a message in error when the arguments are not understood.
-  bool Parse(const std::vector<std::string>& args, std::string& error);
+  // Fails with a message when the arguments are not understood.
+  TResult Parse(const std::vector<std::string>& args);
   static std::string Usage();
 };
 

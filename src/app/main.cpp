@@ -84,9 +84,9 @@ static int RunMain(int argc, char** argv) {
   SetUpBackends();
   std::vector<std::string> args(argv + 1, argv + argc);
   TCommandLine cl;
-  std::string error;
-  if (!cl.Parse(args, error)) {
-    std::fprintf(stderr, "pelto5: %s\n%s", error.c_str(), TCommandLine::Usage().c_str());
+  const TResult parsed = cl.Parse(args);
+  if (!parsed) {
+    std::fprintf(stderr, "pelto5: %s\n%s", parsed.Reason().c_str(), TCommandLine::Usage().c_str());
     return 2;
   }
   if (cl.Help) {
@@ -107,9 +107,12 @@ static int RunMain(int argc, char** argv) {
     options.MaxTime = cl.MaxTime;
     options.Answer = cl.Answer;
     THeadlessPlatform platform(options);
-    if (!cl.EventsPath.empty() && !platform.LoadEvents(cl.EventsPath, error)) {
-      std::fprintf(stderr, "pelto5: events file %s\n", error.c_str());
-      return 2;
+    if (!cl.EventsPath.empty()) {
+      const TResult loaded = platform.LoadEvents(cl.EventsPath);
+      if (!loaded) {
+        std::fprintf(stderr, "pelto5: events file %s\n", loaded.Reason().c_str());
+        return 2;
+      }
     }
     InstallPlatform(&platform);
     const int status = RunPlayer(platform, cl);
@@ -133,8 +136,9 @@ static int RunMain(int argc, char** argv) {
   options.LinearFilter = cl.LinearFilter;
   options.Trace = cl.Trace;
   TSdlPlatform platform(options);
-  if (!platform.Initialize(error)) {
-    std::fprintf(stderr, "pelto5: %s\n", error.c_str());
+  const TResult initialized = platform.Initialize();
+  if (!initialized) {
+    std::fprintf(stderr, "pelto5: %s\n", initialized.Reason().c_str());
     return platform.NoDisplay() ? kExitNoDisplay : 1;
   }
   InstallPlatform(&platform);

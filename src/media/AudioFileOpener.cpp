@@ -27,16 +27,22 @@ TAudioOpenResult TAudioFileOpener::Open(const std::string& path, TAudioUse use) 
 
   if (TMidiFile::LooksLikeMidi(head)) {
     auto midi = std::make_unique<TMidiDecoder>();
-    if (midi->Open(path, use == TAudioUse::Play, result.Reason)) {
+    const TResult opened = midi->Open(path, use == TAudioUse::Play);
+    if (opened) {
       result.DecoderName = "midi";
       result.Decoder = std::move(midi);
+    } else {
+      result.Reason = opened.Reason();
     }
     return result;
   }
   auto ffmpeg = std::make_unique<TFfmpegDecoder>();
-  if (ffmpeg->Open(path, result.Reason)) {
+  const TResult opened = ffmpeg->Open(path);
+  if (opened) {
     result.DecoderName = ffmpeg->CodecName();
     result.Decoder = std::move(ffmpeg);
+  } else {
+    result.Reason = opened.Reason();
   }
   return result;
 }

@@ -51,27 +51,25 @@ void TFfmpegDecoder::FreeState() {
   if (FFrame) av_frame_unref(FFrame);
 }
 
-bool TFfmpegDecoder::Open(const std::string& path, std::string& reason) {
+TResult TFfmpegDecoder::Open(const std::string& path) {
   FreeState();
   FPath = path;
   FLengthMs = -1;
-  if (FFrame == nullptr) {
-    reason = "out of memory";
-    return false;
-  }
-  if (!FInput.Open(path, reason)) return false;
+  if (FFrame == nullptr) return TResult::Fail("out of memory");
+  TResult opened = FInput.Open(path);
+  if (!opened) return opened;
   if (!FInput.NextFrame(FFrame)) {
-    reason = "no sound decodes (" + FInput.CodecName() + ")";
+    TResult failed = TResult::Fail("no sound decodes (" + FInput.CodecName() + ")");
     FInput.Close();
-    return false;
+    return failed;
   }
   if (!PrepareConverter(FFrame)) {
-    reason = "cannot convert the " + FInput.CodecName() + " samples";
+    TResult failed = TResult::Fail("cannot convert the " + FInput.CodecName() + " samples");
     FInput.Close();
-    return false;
+    return failed;
   }
   FFirstFrameReady = true;
-  return true;
+  return TResult::Ok();
 }
 
 bool TFfmpegDecoder::PrepareConverter(const AVFrame* frame) {
@@ -159,8 +157,7 @@ size_t TFfmpegDecoder::Read(int16_t* out, size_t frames) {
 
 bool TFfmpegDecoder::Rewind() {
   FreeState();
-  std::string reason;
-  if (!FInput.Open(FPath, reason)) {
+  if (!FInput.Open(FPath)) {
     FFlushed = true;
     return false;
   }
@@ -171,13 +168,12 @@ uint32_t TFfmpegDecoder::LengthMs() {
   if (FLengthMs >= 0) return static_cast<uint32_t>(FLengthMs);
   TFfmpegInput counter;
   AVFrame* frame = av_frame_alloc();
-  std::string reason;
   // Microseconds of the samples at earlier rates, and the samples at the
   // current one: exact for a stream that keeps one rate.
   uint64_t doneUs = 0;
   uint64_t samples = 0;
   int rate = 0;
-  if (frame && counter.Open(FPath, reason)) {
+  if (frame && counter.Open(FPath)) {
     while (counter.NextFrame(frame)) {
       if (frame->sample_rate > 0 && frame->sample_rate != rate) {
         if (rate > 0) doneUs += samples * 1000000 / static_cast<uint64_t>(rate);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "media/AudioDecoder.h"
 #include "media/FfmpegInput.h"
 
@@ -25,8 +26,8 @@ class TFfmpegDecoder : public TAudioDecoder {
   TFfmpegDecoder& operator=(const TFfmpegDecoder&) = delete;
 
   // Opens path and decodes its first frame, so a file that opens has sound
-  // to play. False with a short reason otherwise.
-  bool Open(const std::string& path, std::string& reason);
+  // to play. Fails with a short reason otherwise.
+  TResult Open(const std::string& path);
 
   size_t Read(int16_t* out, size_t frames) override;
   bool Rewind() override;

@@ -44,7 +44,7 @@ void TFfmpegInput::Close() {
   FBadPackets = 0;
 }
 
-bool TFfmpegInput::Open(const std::string& path, std::string& reason) {
+TResult TFfmpegInput::Open(const std::string& path) {
   Close();
   QuietLibraries();
   AVDictionary* options = nullptr;
@@ -55,42 +55,41 @@ bool TFfmpegInput::Open(const std::string& path, std::string& reason) {
   av_dict_free(&options);
   if (opened < 0) {
     FFormat = nullptr;
-    reason = "not a known audio format";
-    return false;
+    return TResult::Fail("not a known audio format");
   }
   if (avformat_find_stream_info(FFormat, nullptr) < 0) {
-    reason = "damaged " + std::string(FFormat->iformat->name) + " file";
+    TResult failed = TResult::Fail("damaged " + std::string(FFormat->iformat->name) + " file");
     Close();
-    return false;
+    return failed;
   }
   const AVCodec* decoder = nullptr;
   FStream = av_find_best_stream(FFormat, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
   if (FStream == AVERROR_DECODER_NOT_FOUND) {
     const int best = av_find_best_stream(FFormat, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     const AVCodecID id = best >= 0 ? FFormat->streams[best]->codecpar->codec_id : AV_CODEC_ID_NONE;
-    reason = "no decoder for " + std::string(avcodec_get_name(id)) + " audio";
+    TResult failed = TResult::Fail("no decoder for " + std::string(avcodec_get_name(id)) + " audio");
     Close();
-    return false;
+    return failed;
   }
   if (FStream < 0 || decoder == nullptr) {
-    reason = "no audio stream in the " + std::string(FFormat->iformat->name) + " file";
+    TResult failed = TResult::Fail("no audio stream in the " + std::string(FFormat->iformat->name) + " file");
     Close();
-    return false;
+    return failed;
   }
   FCodec = avcodec_alloc_context3(decoder);
   FPacket = av_packet_alloc();
   if (FCodec == nullptr || FPacket == nullptr ||
       avcodec_parameters_to_context(FCodec, FFormat->streams[FStream]->codecpar) < 0 ||
       avcodec_open2(FCodec, decoder, nullptr) < 0) {
-    reason = "cannot start the " + std::string(decoder->name) + " decoder";
+    TResult failed = TResult::Fail("cannot start the " + std::string(decoder->name) + " decoder");
     Close();
-    return false;
+    return failed;
   }
   // Only the chosen stream is read.
   for (unsigned i = 0; i < FFormat->nb_streams; ++i) {
     if (static_cast<int>(i) != FStream) FFormat->streams[i]->discard = AVDISCARD_ALL;
   }
-  return true;
+  return TResult::Ok();
 }
 
 bool TFfmpegInput::Feed() {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Result.h"
+
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -22,9 +24,9 @@ class TFfmpegInput {
   TFfmpegInput(const TFfmpegInput&) = delete;
   TFfmpegInput& operator=(const TFfmpegInput&) = delete;
 
-  // Opens path (a native path) and its best audio stream's decoder. False
+  // Opens path (a native path) and its best audio stream's decoder. Fails
   // with a short reason when the file is not an audio file FFmpeg decodes.
-  bool Open(const std::string& path, std::string& reason);
+  TResult Open(const std::string& path);
   void Close();
   bool IsOpen() const { return FCodec != nullptr; }
 

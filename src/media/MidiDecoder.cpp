@@ -10,23 +10,22 @@ namespace pelto5 {
 
 TMidiDecoder::~TMidiDecoder() { TMidiSynth::Release(std::move(FSynth)); }
 
-bool TMidiDecoder::Open(const std::string& path, bool startSynth, std::string& reason) {
+TResult TMidiDecoder::Open(const std::string& path, bool startSynth) {
   TMidiSynth::Release(std::move(FSynth));
   FSynthFailed = false;
   FNextEvent = 0;
   FPosition = 0;
-  if (!FFile.Load(path, reason)) return false;
+  TResult loaded = FFile.Load(path);
+  if (!loaded) return loaded;
   FSoundFont = TSoundFontLocator::Find();
-  if (FSoundFont.empty()) {
-    reason = "no General MIDI sound font installed (set SDL_SOUNDFONTS)";
-    return false;
-  }
-  return !startSynth || StartSynth(reason);
+  if (FSoundFont.empty()) return TResult::Fail("no General MIDI sound font installed (set SDL_SOUNDFONTS)");
+  return startSynth ? StartSynth() : TResult::Ok();
 }
 
-bool TMidiDecoder::StartSynth(std::string& reason) {
+TResult TMidiDecoder::StartSynth() {
+  std::string reason;
   FSynth = TMidiSynth::Acquire(FSoundFont, reason);
-  return FSynth != nullptr;
+  return FSynth ? TResult::Ok() : TResult::Fail(reason);
 }
 
 void TMidiDecoder::Send(fluid_synth_t* synth, const TMidiEvent& e) {
@@ -50,8 +49,9 @@ void TMidiDecoder::Send(fluid_synth_t* synth, const TMidiEvent& e) {
 
 size_t TMidiDecoder::Read(int16_t* out, size_t frames) {
   if (FSynth == nullptr) {
-    std::string reason;
-    if (FSynthFailed || !StartSynth(reason)) {
+    // The reason is not reported here: a synthesizer that does not start
+    // plays as silence that has ended.
+    if (FSynthFailed || !StartSynth()) {
       FSynthFailed = true;
       return 0;
     }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Result.h"
 #include "media/AudioDecoder.h"
 #include "media/MidiFile.h"
 #include "media/MidiSynth.h"
@@ -25,9 +26,9 @@ class TMidiDecoder : public TAudioDecoder {
   // Reads the file and finds the sound font. With startSynth the
   // synthesizer is made and the font loaded now (which takes a moment for a
   // large font); otherwise that waits for the first Read, so a file can be
-  // checked and timed without synthesizing it. False with a reason for a
+  // checked and timed without synthesizing it. Fails with a reason for a
   // damaged file, a missing sound font or a font that does not load.
-  bool Open(const std::string& path, bool startSynth, std::string& reason);
+  TResult Open(const std::string& path, bool startSynth);
 
   size_t Read(int16_t* out, size_t frames) override;
   bool Rewind() override;
@@ -36,7 +37,7 @@ class TMidiDecoder : public TAudioDecoder {
   const std::string& SoundFont() const { return FSoundFont; }
 
  private:
-  bool StartSynth(std::string& reason);
+  TResult StartSynth();
   void Send(fluid_synth_t* synth, const TMidiEvent& event);
 
   TMidiFile FFile;

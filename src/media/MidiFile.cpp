@@ -57,28 +57,19 @@ uint32_t TMidiFile::LengthMs() const {
   return static_cast<uint32_t>(std::min<uint64_t>(FLengthFrames * 1000 / kPcmRate, 0x7FFFFFFF));
 }
 
-bool TMidiFile::Load(const std::string& path, std::string& reason) {
+TResult TMidiFile::Load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    reason = "cannot read the file";
-    return false;
-  }
+  if (!in) return TResult::Fail("cannot read the file");
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxFileBytes) {
-    reason = "MIDI file too large";
-    return false;
-  }
+  if (size < 0 || static_cast<uint64_t>(size) > kMaxFileBytes) return TResult::Fail("MIDI file too large");
   in.seekg(0);
   std::string bytes(static_cast<size_t>(size), '\0');
-  if (!in.read(bytes.data(), size)) {
-    reason = "cannot read the file";
-    return false;
-  }
-  return Parse(bytes, reason);
+  if (!in.read(bytes.data(), size)) return TResult::Fail("cannot read the file");
+  return Parse(bytes);
 }
 
-bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
+TResult TMidiFile::Parse(const std::string& fileBytes) {
   FEvents.clear();
   FSysex.clear();
   FLengthFrames = 0;
@@ -87,15 +78,13 @@ bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
   const std::string bytes = rmid ? RmidData(fileBytes) : fileBytes;
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
   if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || ReadBe32(bytes, 4) < 6) {
-    reason = rmid ? "RMID file without MIDI data" : "not a MIDI file";
-    return false;
+    return TResult::Fail(rmid ? "RMID file without MIDI data" : "not a MIDI file");
   }
   const int format = ReadBe16(bytes, 8);
   const int tracks = ReadBe16(bytes, 10);
   FDivision = ReadBe16(bytes, 12);
   if (format > 2 || tracks == 0 || (FDivision & 0x7FFF) == 0 || (FDivision & 0x8000 && (FDivision & 0xFF) == 0)) {
-    reason = "damaged MIDI header";
-    return false;
+    return TResult::Fail("damaged MIDI header");
   }
   std::vector<TTempo> tempos;
   uint64_t endTick = 0;
@@ -103,49 +92,36 @@ bool TMidiFile::Parse(const std::string& fileBytes, std::string& reason) {
   int found = 0;
   while (found < tracks) {
     if (at + 8 > bytes.size()) {
-      reason = "truncated MIDI file (" + std::to_string(found) + " of " + std::to_string(tracks) + " tracks)";
-      return false;
+      return TResult::Fail("truncated MIDI file (" + std::to_string(found) + " of " + std::to_string(tracks) +
+                           " tracks)");
     }
     const size_t size = ReadBe32(bytes, at + 4);
     const size_t body = at + 8;
-    if (size > bytes.size() - body) {
-      reason = "truncated MIDI track " + std::to_string(found + 1);
-      return false;
-    }
+    if (size > bytes.size() - body) return TResult::Fail("truncated MIDI track " + std::to_string(found + 1));
     if (bytes.compare(at, 4, "MTrk") == 0) {
-      if (!ParseTrack(p + body, size, tempos, endTick, reason)) {
-        reason += " in track " + std::to_string(found + 1);
-        return false;
-      }
+      TResult track = ParseTrack(p + body, size, tempos, endTick);
+      if (!track) return TResult::Fail(track.Reason() + " in track " + std::to_string(found + 1));
       ++found;
     }
     at = body + size;
   }
   ConvertTicks(tempos, endTick);
-  if (FLengthFrames == 0) {
-    reason = "MIDI file without events";
-    return false;
-  }
+  if (FLengthFrames == 0) return TResult::Fail("MIDI file without events");
   if (FLengthFrames > kMaxLengthFrames) {
-    reason = "MIDI file lasting over three hours (damaged event times)";
     FEvents.clear();
     FLengthFrames = 0;
-    return false;
+    return TResult::Fail("MIDI file lasting over three hours (damaged event times)");
   }
-  return true;
+  return TResult::Ok();
 }
 
-bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& tempos, uint64_t& endTick,
-                           std::string& reason) {
+TResult TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& tempos, uint64_t& endTick) {
   uint64_t tick = 0;
   uint8_t running = 0;
   size_t at = 0;
   while (at < size) {
     uint32_t delta = 0;
-    if (!ReadVlq(p, size, at, delta) || at >= size) {
-      reason = "damaged event time";
-      return false;
-    }
+    if (!ReadVlq(p, size, at, delta) || at >= size) return TResult::Fail("damaged event time");
     tick += delta;
     endTick = std::max(endTick, tick);
     const uint8_t lead = p[at];
@@ -153,16 +129,12 @@ bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& t
       ++at;
       uint8_t type = 0;
       if (lead == 0xFF) {
-        if (at >= size) {
-          reason = "damaged meta event";
-          return false;
-        }
+        if (at >= size) return TResult::Fail("damaged meta event");
         type = p[at++];
       }
       uint32_t length = 0;
       if (!ReadVlq(p, size, at, length) || length > size - at) {
-        reason = "damaged meta or system exclusive event";
-        return false;
+        return TResult::Fail("damaged meta or system exclusive event");
       }
       if (lead == 0xFF && type == 0x51 && length >= 3) {
         const uint32_t tempo = static_cast<uint32_t>(p[at]) << 16 | static_cast<uint32_t>(p[at + 1]) << 8 | p[at + 2];
@@ -178,7 +150,7 @@ bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& t
       }
       at += length;
       running = 0;  // meta and system exclusive events end running status
-      if (lead == 0xFF && type == 0x2F) return true;  // end of track
+      if (lead == 0xFF && type == 0x2F) return TResult::Ok();  // end of track
     } else {
       uint8_t status = running;
       if (lead & 0x80) {
@@ -186,14 +158,12 @@ bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& t
         ++at;
       }
       if (status < 0x80 || status >= 0xF0) {
-        reason = status < 0x80 ? "data byte without a status" : "unexpected system message";
-        return false;
+        return TResult::Fail(status < 0x80 ? "data byte without a status" : "unexpected system message");
       }
       running = status;
       const size_t count = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
       if (count > size - at || (p[at] & 0x80) || (count == 2 && (p[at + 1] & 0x80))) {
-        reason = "damaged channel message";
-        return false;
+        return TResult::Fail("damaged channel message");
       }
       TMidiEvent e;
       e.Frame = tick;
@@ -203,13 +173,10 @@ bool TMidiFile::ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& t
       at += count;
       FEvents.push_back(e);
     }
-    if (FEvents.size() > kMaxEvents) {
-      reason = "too many events";
-      return false;
-    }
+    if (FEvents.size() > kMaxEvents) return TResult::Fail("too many events");
   }
   // A track without its end marker ends with its last event.
-  return true;
+  return TResult::Ok();
 }
 
 void TMidiFile::ConvertTicks(std::vector<TTempo>& tempos, uint64_t endTick) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
+
 namespace pelto5 {
 
 struct TMidiEvent {
@@ -25,12 +27,12 @@ class TMidiFile {
   // checked).
   static bool LooksLikeMidi(const std::string& head);
 
-  // Reads a whole file. False with a short reason for a file that is not
+  // Reads a whole file. Fails with a short reason for a file that is not
   // MIDI, is damaged or truncated, has no events at all or lasts over
   // three hours (damaged event times).
-  bool Load(const std::string& path, std::string& reason);
+  TResult Load(const std::string& path);
   // The same for a file's bytes.
-  bool Parse(const std::string& bytes, std::string& reason);
+  TResult Parse(const std::string& bytes);
 
   const std::vector<TMidiEvent>& Events() const { return FEvents; }
   const std::vector<uint8_t>& SysexData() const { return FSysex; }
@@ -43,9 +45,8 @@ class TMidiFile {
     uint32_t MicrosPerQuarter;
   };
   // Reads one track chunk's events at their ticks into FEvents (Frame holds
-  // the tick until ConvertTicks); false with a reason if it is damaged.
-  bool ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& tempos, uint64_t& endTick,
-                  std::string& reason);
+  // the tick until ConvertTicks); fails with a reason if it is damaged.
+  TResult ParseTrack(const uint8_t* p, size_t size, std::vector<TTempo>& tempos, uint64_t& endTick);
   // Turns ticks into frames with the tempo map (or the SMPTE rate).
   void ConvertTicks(std::vector<TTempo>& tempos, uint64_t endTick);
 

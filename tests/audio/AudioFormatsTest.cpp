@@ -142,15 +142,16 @@ TEST_F(AudioFormats, AMidiSynthesizerIsKeptForTheNextFile) {
 
 TEST(MidiFile, ReadsTempoMapsRunningStatusAndRefusesDamage) {
   TMidiFile midi;
-  std::string reason;
-  ASSERT_TRUE(midi.Parse(OneSecondMidi(), reason)) << reason;
+  TResult read = midi.Parse(OneSecondMidi());
+  ASSERT_TRUE(read) << read.Reason();
   EXPECT_EQ(midi.LengthMs(), 1000u);
   ASSERT_EQ(midi.Events().size(), 3u);
   EXPECT_EQ(midi.Events()[1].Frame, 0u);
   EXPECT_EQ(midi.Events()[2].Frame, 44100u) << "note off after the 0.5 s + 0.5 s";
 
   // Running status: the second note-on has no status byte.
-  ASSERT_TRUE(midi.Parse(MidiFile(std::string("\x00\x90\x3C\x40\x83\x60\x3C\x00", 8)), reason)) << reason;
+  read = midi.Parse(MidiFile(std::string("\x00\x90\x3C\x40\x83\x60\x3C\x00", 8)));
+  ASSERT_TRUE(read) << read.Reason();
   ASSERT_EQ(midi.Events().size(), 2u);
   EXPECT_EQ(midi.Events()[1].Status, 0x90);
   EXPECT_EQ(midi.LengthMs(), 500u) << "480 ticks at the default 120 bpm";
@@ -159,21 +160,24 @@ TEST(MidiFile, ReadsTempoMapsRunningStatusAndRefusesDamage) {
   std::string smpte = MidiFile(std::string("\x00\x90\x3C\x40\x83\x74\x80\x3C\x00", 9));
   smpte[12] = static_cast<char>(-25);
   smpte[13] = 40;
-  ASSERT_TRUE(midi.Parse(smpte, reason)) << reason;
+  read = midi.Parse(smpte);
+  ASSERT_TRUE(read) << read.Reason();
   EXPECT_EQ(midi.LengthMs(), 500u);
 
   const std::string good = OneSecondMidi();
-  EXPECT_FALSE(midi.Parse(good.substr(0, good.size() - 6), reason));
-  EXPECT_NE(reason.find("truncated"), std::string::npos) << reason;
-  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\x3C\x40", 3)), reason)) << "data without a status";
-  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\xFF\x51\x7F\x00", 5)), reason)) << "meta longer than its track";
-  EXPECT_FALSE(midi.Parse(MidiFile(""), reason)) << "nothing to play";
+  read = midi.Parse(good.substr(0, good.size() - 6));
+  EXPECT_FALSE(read);
+  EXPECT_NE(read.Reason().find("truncated"), std::string::npos) << read.Reason();
+  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\x3C\x40", 3)))) << "data without a status";
+  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\xFF\x51\x7F\x00", 5)))) << "meta longer than its track";
+  EXPECT_FALSE(midi.Parse(MidiFile(""))) << "nothing to play";
   // A damaged time (the longest delta at the slowest tempo) would make a
   // waited sound hold the script for days.
-  EXPECT_FALSE(midi.Parse(MidiFile(std::string("\x00\xFF\x51\x03\xFF\xFF\xFF\xFF\xFF\xFF\x7F\x90\x3C\x40", 14)), reason));
-  EXPECT_NE(reason.find("three hours"), std::string::npos) << reason;
-  EXPECT_FALSE(midi.Parse("MThd", reason));
-  EXPECT_FALSE(midi.Parse(RmidFile("").substr(0, 12), reason)) << "RMID without data";
+  read = midi.Parse(MidiFile(std::string("\x00\xFF\x51\x03\xFF\xFF\xFF\xFF\xFF\xFF\x7F\x90\x3C\x40", 14)));
+  EXPECT_FALSE(read);
+  EXPECT_NE(read.Reason().find("three hours"), std::string::npos) << read.Reason();
+  EXPECT_FALSE(midi.Parse("MThd"));
+  EXPECT_FALSE(midi.Parse(RmidFile("").substr(0, 12))) << "RMID without data";
 }
 
 // The headless channel's verdict on a file: its length, or -1 if it does not open.

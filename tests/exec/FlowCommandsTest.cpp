@@ -444,8 +444,8 @@ TEST_F(FlowCommandsTest, StringInputStoresTheAnswer) {
   FAccess->VariableCtrl().SetTextByName("name", "old");
   Load({"StringInput.StringVar=$name$", "StringInput.Text=Your name?", "StringInput.Caption=Entry",
         "@StringInput"});
-  std::string error;
-  ASSERT_TRUE(FPlatform.ParseEvents("0 text " + std::string("新しい名前") + "\n", error)) << error;
+  const TResult parsed = FPlatform.ParseEvents("0 text " + std::string("新しい名前") + "\n");
+  ASSERT_TRUE(parsed) << parsed.Reason();
   EXPECT_TRUE(Run(0));
   EXPECT_EQ(Text("name"), Sjis("新しい名前"));
   EXPECT_EQ(FPlatform.Caption, "Entry");
@@ -456,8 +456,8 @@ TEST_F(FlowCommandsTest, StringInputStoresTheAnswer) {
 TEST_F(FlowCommandsTest, CancelledStringInputKeepsTheValue) {
   FAccess->VariableCtrl().SetTextByName("name", "old");
   Load({"StringInput.StringVar=$name$", "@StringInput"});
-  std::string error;
-  ASSERT_TRUE(FPlatform.ParseEvents("0 text-cancel\n0 text\n", error)) << error;
+  const TResult parsed = FPlatform.ParseEvents("0 text-cancel\n0 text\n");
+  ASSERT_TRUE(parsed) << parsed.Reason();
   FPlatform.ProcessMessages();
   EXPECT_TRUE(Run(0));  // cancelled
   EXPECT_EQ(Text("name"), "old");

@@ -45,14 +45,12 @@ class TRecorder : public TPlatformClient {
 
 TEST(HeadlessPlatform, TimerTicksAndEventsFollowTheVirtualClock) {
   THeadlessPlatform p(Quiet());
-  std::string error;
-  ASSERT_TRUE(p.ParseEvents("# comment\n\n"
-                            "100 click 5 6\n"
-                            "250 key space\n"
-                            "250 rclick 1 2\n"
-                            "400 key 65\n",
-                            error))
-      << error;
+  const TResult parsed = p.ParseEvents("# comment\n\n"
+                                       "100 click 5 6\n"
+                                       "250 key space\n"
+                                       "250 rclick 1 2\n"
+                                       "400 key 65\n");
+  ASSERT_TRUE(parsed) << parsed.Reason();
   TRecorder r(p);
   EXPECT_EQ(p.Run(r), 0);
   const std::vector<std::string> expected = {
@@ -75,8 +73,7 @@ TEST(HeadlessPlatform, MaxTimeStopsTheRunWithStatus3) {
 
 TEST(HeadlessPlatform, QuitEndsTheRunNormally) {
   THeadlessPlatform p(Quiet());
-  std::string error;
-  ASSERT_TRUE(p.ParseEvents("500 quit\n", error));
+  ASSERT_TRUE(p.ParseEvents("500 quit\n"));
   TRecorder r(p);
   r.StopAfter = -1;
   EXPECT_EQ(p.Run(r), 0);
@@ -87,10 +84,10 @@ TEST(HeadlessPlatform, MalformedLinesAreNamed) {
   for (const char* bad : {"abc move 1 2", "10 move 1", "10 jump", "10 key banana", "10 quit now",
                           "10 shot", "10 click 1 2 3"}) {
     THeadlessPlatform p(Quiet());
-    std::string error;
-    EXPECT_FALSE(p.ParseEvents(std::string("# ok\n") + bad + "\n", error)) << bad;
-    EXPECT_EQ(error.rfind("2: ", 0), 0u) << error;
-    EXPECT_NE(error.find(bad), std::string::npos) << error;
+    const TResult parsed = p.ParseEvents(std::string("# ok\n") + bad + "\n");
+    EXPECT_FALSE(parsed) << bad;
+    EXPECT_EQ(parsed.Reason().rfind("2: ", 0), 0u) << parsed.Reason();
+    EXPECT_NE(parsed.Reason().find(bad), std::string::npos) << parsed.Reason();
   }
 }
 
@@ -114,8 +111,7 @@ TEST(HeadlessPlatform, MessageBoxesAreLoggedAndAnswered) {
 
 TEST(HeadlessPlatform, TextAnswersAreTakenInOrderOnceDelivered) {
   THeadlessPlatform p(Quiet());
-  std::string error;
-  ASSERT_TRUE(p.ParseEvents("0 text \xE3\x82\xBD x\n0 text-cancel\n1000 text late\n", error));
+  ASSERT_TRUE(p.ParseEvents("0 text \xE3\x82\xBD x\n0 text-cancel\n1000 text late\n"));
   std::string value = "init";
   EXPECT_TRUE(p.InputQuery("c", "p", value));
   EXPECT_EQ(value, "\x83\x5C x");

@@ -315,8 +315,8 @@ class SdlInputQueryTest : public ::testing::Test {
   void SetUp() override {
     if (!HasDisplay()) GTEST_SKIP() << "DISPLAY is not set";
     FPlatform = std::make_unique<TSdlPlatform>(TSdlOptions{1, false});
-    std::string error;
-    ASSERT_TRUE(FPlatform->Initialize(error)) << error;
+    const TResult initialized = FPlatform->Initialize();
+    ASSERT_TRUE(initialized) << initialized.Reason();
     FPlatform->ShowMainWindow();
     FPlatform->Canvas().Fill(0x336699);
     FPlatform->Present();
@@ -368,8 +368,8 @@ TEST_F(SdlInputQueryTest, QuitOrClosingCancelsAndTerminates) {
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
   TSdlPlatform second(TSdlOptions{2, false});
-  std::string error;
-  ASSERT_TRUE(second.Initialize(error)) << error;
+  const TResult initialized = second.Initialize();
+  ASSERT_TRUE(initialized) << initialized.Reason();
   second.ShowMainWindow();
   SDL_Event close{};
   close.type = SDL_WINDOWEVENT;

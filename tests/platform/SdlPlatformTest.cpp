@@ -67,8 +67,8 @@ class SdlPlatformTest : public ::testing::Test {
 
   std::unique_ptr<TSdlPlatform> Open(int scale = 1) {
     auto platform = std::make_unique<TSdlPlatform>(TSdlOptions{scale, false});
-    std::string error;
-    EXPECT_TRUE(platform->Initialize(error)) << error;
+    const TResult initialized = platform->Initialize();
+    EXPECT_TRUE(initialized) << initialized.Reason();
     return platform;
   }
 
@@ -123,9 +123,9 @@ TEST(SdlPlatformNoDisplay, InitializeFailsCleanlyAndTheRestStillAnswers) {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   {
     TSdlPlatform platform;
-    std::string error;
-    EXPECT_FALSE(platform.Initialize(error));
-    EXPECT_NE(error.find("no display"), std::string::npos) << error;
+    const TResult initialized = platform.Initialize();
+    EXPECT_FALSE(initialized);
+    EXPECT_NE(initialized.Reason().find("no display"), std::string::npos) << initialized.Reason();
     EXPECT_EQ(platform.WindowId(), 0u);
 
     platform.SetClientSize(320, 200);

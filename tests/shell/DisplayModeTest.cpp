@@ -164,8 +164,8 @@ TEST(SdlFullScreen, CoversTheDisplayLetterboxedAndGivesTheWindowBack) {
   if (display == nullptr || *display == '\0') GTEST_SKIP() << "DISPLAY is not set";
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   TSdlPlatform platform(TSdlOptions{2, false});
-  std::string error;
-  ASSERT_TRUE(platform.Initialize(error)) << error;
+  const TResult initialized = platform.Initialize();
+  ASSERT_TRUE(initialized) << initialized.Reason();
   SDL_ResetHint(SDL_HINT_RENDER_DRIVER);
   platform.SetClientSize(40, 20);
   platform.ShowMainWindow();

@@ -44,13 +44,12 @@ TEST(HeadlessComfortEvents, KeyDownKeyUpAndWheelAreParsed) {
   THeadlessOptions options;
   options.EchoToStderr = false;
   THeadlessPlatform platform(options);
-  std::string error;
-  ASSERT_TRUE(platform.ParseEvents("0 key-down ctrl\n5 key-up 17\n7 wheel -2\n8 wheel 3\n9 key 123\n", error))
-      << error;
-  EXPECT_FALSE(platform.ParseEvents("1 wheel 0\n", error));
-  EXPECT_FALSE(platform.ParseEvents("1 wheel up\n", error));
-  EXPECT_FALSE(platform.ParseEvents("1 key-down\n", error));
-  EXPECT_FALSE(platform.ParseEvents("1 key-up ctrl x\n", error));
+  const TResult parsed = platform.ParseEvents("0 key-down ctrl\n5 key-up 17\n7 wheel -2\n8 wheel 3\n9 key 123\n");
+  ASSERT_TRUE(parsed) << parsed.Reason();
+  EXPECT_FALSE(platform.ParseEvents("1 wheel 0\n"));
+  EXPECT_FALSE(platform.ParseEvents("1 wheel up\n"));
+  EXPECT_FALSE(platform.ParseEvents("1 key-down\n"));
+  EXPECT_FALSE(platform.ParseEvents("1 key-up ctrl x\n"));
 }
 
 }  // namespace

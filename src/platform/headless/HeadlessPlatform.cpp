@@ -93,30 +93,28 @@ int KeyFromName(const std::string& name) {
   return 0;
 }
 
-// Parses one non-comment line into an event; false with a reason otherwise.
-bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string& reason) {
+// Parses one non-comment line into an event; fails with a reason otherwise.
+TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
   std::string rest = line;
   long long ms = 0;
   const std::string timeWord = NextWord(rest);
   if (!ParseNumber(timeWord, 0xFFFFFFFFll, ms)) {
-    reason = "expected a time in milliseconds, found \"" + timeWord + "\"";
-    return false;
+    return TResult::Fail("expected a time in milliseconds, found \"" + timeWord + "\"");
   }
   event.Time = static_cast<uint32_t>(ms);
   const std::string kind = NextWord(rest);
-  auto readPoint = [&](THeadlessEvent::TKind k) {
+  auto readPoint = [&](THeadlessEvent::TKind k) -> TResult {
     long long x = 0;
     long long y = 0;
     const std::string xs = NextWord(rest);
     const std::string ys = NextWord(rest);
     if (!ParseNumber(xs, 100000, x) || !ParseNumber(ys, 100000, y) || !RestIsBlank(rest)) {
-      reason = "\"" + kind + "\" needs two coordinates X Y";
-      return false;
+      return TResult::Fail("\"" + kind + "\" needs two coordinates X Y");
     }
     event.Kind = k;
     event.X = static_cast<int>(x);
     event.Y = static_cast<int>(y);
-    return true;
+    return TResult::Ok();
   };
   if (kind == "move") return readPoint(THeadlessEvent::TKind::Move);
   if (kind == "click") return readPoint(THeadlessEvent::TKind::Click);
@@ -128,16 +126,10 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
                  : kind == "key-down" ? THeadlessEvent::TKind::KeyDown
                  : kind == "key-up"   ? THeadlessEvent::TKind::KeyUp
                                       : THeadlessEvent::TKind::DebugKey;
-    if (!RestIsBlank(rest)) {
-      reason = "\"" + kind + "\" takes one key name";
-      return false;
-    }
+    if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes one key name");
     event.Key = KeyFromName(name);
-    if (event.Key == 0) {
-      reason = "unknown key \"" + name + "\"";
-      return false;
-    }
-    return true;
+    if (event.Key == 0) return TResult::Fail("unknown key \"" + name + "\"");
+    return TResult::Ok();
   }
   if (kind == "wheel") {
     // Notches, positive away from the user (up), negative towards.
@@ -146,72 +138,60 @@ bool ParseEventLine(const std::string& line, THeadlessEvent& event, std::string&
     if (negative || (!word.empty() && word[0] == '+')) word.erase(0, 1);
     long long notches = 0;
     if (!ParseNumber(word, 1000, notches) || notches == 0 || !RestIsBlank(rest)) {
-      reason = "\"wheel\" needs a non-zero number of notches";
-      return false;
+      return TResult::Fail("\"wheel\" needs a non-zero number of notches");
     }
     event.Kind = THeadlessEvent::TKind::Wheel;
     event.Delta = static_cast<int>(negative ? -notches : notches);
-    return true;
+    return TResult::Ok();
   }
   if (kind == "debug-click") return readPoint(THeadlessEvent::TKind::DebugClick);
   if (kind == "debug-drag") {
     long long c[4] = {0, 0, 0, 0};
     for (long long& v : c) {
       if (!ParseNumber(NextWord(rest), 100000, v)) {
-        reason = "\"debug-drag\" needs four coordinates X1 Y1 X2 Y2";
-        return false;
+        return TResult::Fail("\"debug-drag\" needs four coordinates X1 Y1 X2 Y2");
       }
     }
-    if (!RestIsBlank(rest)) {
-      reason = "\"debug-drag\" needs four coordinates X1 Y1 X2 Y2";
-      return false;
-    }
+    if (!RestIsBlank(rest)) return TResult::Fail("\"debug-drag\" needs four coordinates X1 Y1 X2 Y2");
     event.Kind = THeadlessEvent::TKind::DebugDrag;
     event.X = static_cast<int>(c[0]);
     event.Y = static_cast<int>(c[1]);
     event.X2 = static_cast<int>(c[2]);
     event.Y2 = static_cast<int>(c[3]);
-    return true;
+    return TResult::Ok();
   }
   if (kind == "debug-tab" || kind == "debug-wheel") {
     std::string word = NextWord(rest);
     const bool negative = kind == "debug-wheel" && !word.empty() && word[0] == '-';
     long long n = 0;
     if (!ParseNumber(negative ? word.substr(1) : word, 1000, n) || !RestIsBlank(rest)) {
-      reason = kind == "debug-tab" ? "\"debug-tab\" needs a tab number" : "\"debug-wheel\" needs a number of notches";
-      return false;
+      return TResult::Fail(kind == "debug-tab" ? "\"debug-tab\" needs a tab number"
+                                               : "\"debug-wheel\" needs a number of notches");
     }
     event.Kind = kind == "debug-tab" ? THeadlessEvent::TKind::DebugTab : THeadlessEvent::TKind::DebugWheel;
     event.Key = static_cast<int>(negative ? -n : n);
-    return true;
+    return TResult::Ok();
   }
   if (kind == "text") {
     // The rest of the line after one separating blank is the answer.
     event.Kind = THeadlessEvent::TKind::Text;
     event.Text = sjis::FromUtf8(rest.empty() ? rest : rest.substr(1));
-    return true;
+    return TResult::Ok();
   }
   if (kind == "text-cancel" || kind == "quit") {
-    if (!RestIsBlank(rest)) {
-      reason = "\"" + kind + "\" takes no arguments";
-      return false;
-    }
+    if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes no arguments");
     event.Kind = kind == "quit" ? THeadlessEvent::TKind::Quit : THeadlessEvent::TKind::TextCancel;
-    return true;
+    return TResult::Ok();
   }
   if (kind == "shot" || kind == "debug-shot") {
     size_t b = 0;
     while (b < rest.size() && (rest[b] == ' ' || rest[b] == '\t')) ++b;
     event.Kind = kind == "shot" ? THeadlessEvent::TKind::Shot : THeadlessEvent::TKind::DebugShot;
     event.Text = rest.substr(b);
-    if (event.Text.empty()) {
-      reason = "\"" + kind + "\" needs a file name";
-      return false;
-    }
-    return true;
+    if (event.Text.empty()) return TResult::Fail("\"" + kind + "\" needs a file name");
+    return TResult::Ok();
   }
-  reason = kind.empty() ? "missing event kind" : "unknown event \"" + kind + "\"";
-  return false;
+  return TResult::Fail(kind.empty() ? "missing event kind" : "unknown event \"" + kind + "\"");
 }
 
 }  // namespace
@@ -220,22 +200,17 @@ THeadlessPlatform::THeadlessPlatform(THeadlessOptions options) : FOptions(option
   FCanvas.SetSize(640, 480);
 }
 
-bool THeadlessPlatform::LoadEvents(const std::string& path, std::string& error) {
+TResult THeadlessPlatform::LoadEvents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot read the events file";
-    return false;
-  }
+  if (!in) return TResult::Fail(path + ": cannot read the events file");
   std::ostringstream text;
   text << in.rdbuf();
-  if (!ParseEvents(text.str(), error)) {
-    error = path + ":" + error;
-    return false;
-  }
-  return true;
+  const TResult parsed = ParseEvents(text.str());
+  if (!parsed) return TResult::Fail(path + ":" + parsed.Reason());
+  return TResult::Ok();
 }
 
-bool THeadlessPlatform::ParseEvents(const std::string& text, std::string& error) {
+TResult THeadlessPlatform::ParseEvents(const std::string& text) {
   std::vector<THeadlessEvent> parsed;
   size_t start = 0;
   int lineNumber = 0;
@@ -250,15 +225,12 @@ bool THeadlessPlatform::ParseEvents(const std::string& text, std::string& error)
     while (b < line.size() && (line[b] == ' ' || line[b] == '\t')) ++b;
     if (b == line.size() || line[b] == '#') continue;
     THeadlessEvent event;
-    std::string reason;
-    if (!ParseEventLine(line.substr(b), event, reason)) {
-      error = std::to_string(lineNumber) + ": " + reason + ": " + line;
-      return false;
-    }
+    const TResult read = ParseEventLine(line.substr(b), event);
+    if (!read) return TResult::Fail(std::to_string(lineNumber) + ": " + read.Reason() + ": " + line);
     parsed.push_back(event);
   }
   for (const THeadlessEvent& e : parsed) FEvents.push_back(e);
-  return true;
+  return TResult::Ok();
 }
 
 void THeadlessPlatform::AddEvent(const THeadlessEvent& event) { FEvents.push_back(event); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/MessageTexts.h"
+#include "base/Result.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessToolWindow.h"
 
@@ -48,10 +49,10 @@ class THeadlessPlatform : public TPlatform {
  public:
   explicit THeadlessPlatform(THeadlessOptions options = {});
 
-  // Parses an events file (UTF-8). On a malformed line returns false with a
-  // message naming the line in error.
-  bool LoadEvents(const std::string& path, std::string& error);
-  bool ParseEvents(const std::string& text, std::string& error);
+  // Parses an events file (UTF-8). On a malformed line fails with a
+  // message naming the line in error, and no event of the file is added.
+  TResult LoadEvents(const std::string& path);
+  TResult ParseEvents(const std::string& text);
   void AddEvent(const THeadlessEvent& event);
 
   // Everything written to standard error (message-box and trace lines),

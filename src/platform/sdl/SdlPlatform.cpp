@@ -74,14 +74,16 @@ struct TSdlPlatform::TImpl {
   // nothing on screen: that is accepted only when the user asked for such a
   // driver. A display that is named but refuses a connection for a moment
   // (a busy X server does) is tried again a few times first.
-  bool StartVideo(std::string& error) {
+  TResult StartVideo() {
     const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool driverAsked = wanted && *wanted;
     const bool displayNamed = HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY");
     for (int attempt = 1;; ++attempt) {
       if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = std::string("cannot open the main window: no display is available (") + SDL_GetError() + ")";
-        if (!displayNamed || attempt >= kDisplayAttempts) return false;
+        if (!displayNamed || attempt >= kDisplayAttempts) {
+          return TResult::Fail(std::string("cannot open the main window: no display is available (") +
+                               SDL_GetError() + ")");
+        }
         SDL_Delay(kDisplayRetryDelay);
         continue;
       }
@@ -89,13 +91,12 @@ struct TSdlPlatform::TImpl {
       const char* driver = SDL_GetCurrentVideoDriver();
       const bool fallback =
           driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-      if (driverAsked || !fallback) return true;
+      if (driverAsked || !fallback) return TResult::Ok();
       const std::string name = driver;
       Shutdown();
       if (!displayNamed || attempt >= kDisplayAttempts) {
-        error = "no display could be opened (SDL fell back to its \"" + name +
-                "\" video driver); --headless runs the player without one";
-        return false;
+        return TResult::Fail("no display could be opened (SDL fell back to its \"" + name +
+                             "\" video driver); --headless runs the player without one");
       }
       SDL_Delay(kDisplayRetryDelay);
     }
@@ -456,31 +457,34 @@ TSdlPlatform::TSdlPlatform(TSdlOptions options) : FImpl(std::make_unique<TImpl>(
 
 TSdlPlatform::~TSdlPlatform() = default;
 
-bool TSdlPlatform::Initialize(std::string& error) {
+TResult TSdlPlatform::Initialize() {
   TImpl& d = *FImpl;
-  if (d.Window()) return true;
+  if (d.Window()) return TResult::Ok();
   // A player must not keep the screen saver away, and a click that
   // activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   d.NoDisplay = false;
-  if (!d.StartVideo(error)) {
+  const TResult video = d.StartVideo();
+  if (!video) {
     d.NoDisplay = true;
-    return false;
+    return video;
   }
   d.Main.SetLinearFilter(d.Options.LinearFilter);
-  if (!d.Main.Create("main window", sjis::ToUtf8(d.Caption), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                     d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()),
-                     SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE, error)) {
+  const TResult created =
+      d.Main.Create("main window", sjis::ToUtf8(d.Caption), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                    d.ScaledSide(d.Canvas.Width()), d.ScaledSide(d.Canvas.Height()),
+                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!created) {
     d.Shutdown();
-    return false;
+    return created;
   }
   SDL_GetWindowPosition(d.Window(), &d.Left, &d.Top);
   // Only key codes are wanted; composed text would only wake the IME.
   SDL_StopTextInput();
   d.ArrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   d.SelectCursor = MakeSelectCursor();
-  return true;
+  return TResult::Ok();
 }
 
 bool TSdlPlatform::NoDisplay() const { return FImpl->NoDisplay; }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Result.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlKeys.h"
 
@@ -22,10 +23,10 @@ class TSdlPlatform : public TPlatform {
  public:
   explicit TSdlPlatform(TSdlOptions options = {});
   ~TSdlPlatform() override;
-  // Initialises SDL and creates the (hidden) main window. False with a
-  // message in error when there is no display; NoDisplay() then tells that
-  // the failure was the missing display.
-  bool Initialize(std::string& error);
+  // Initialises SDL and creates the (hidden) main window. Fails with a
+  // message when there is no display; NoDisplay() then tells that the
+  // failure was the missing display.
+  TResult Initialize();
   bool NoDisplay() const;
   // SDL's id of the main window (0 before Initialize succeeded); lets tests
   // and tools address the window's events and properties.

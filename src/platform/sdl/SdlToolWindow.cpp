@@ -20,12 +20,13 @@ TSdlToolWindow::~TSdlToolWindow() {
 bool TSdlToolWindow::EnsureWindow() {
   if (FSurface.Window()) return true;
   if (FFailed || SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
-  std::string error;
   const TCanvas& canvas = FSurface.Canvas();
-  if (!FSurface.Create("tool window", sjis::ToUtf8(FCaption), FLeft, FTop, canvas.Width(), canvas.Height(),
-                       SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_UTILITY, error)) {
+  const TResult created =
+      FSurface.Create("tool window", sjis::ToUtf8(FCaption), FLeft, FTop, canvas.Width(), canvas.Height(),
+                      SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_UTILITY);
+  if (!created) {
     // The player goes on without it.
-    std::fprintf(stderr, "pelto5: %s\n", error.c_str());
+    std::fprintf(stderr, "pelto5: %s\n", created.Reason().c_str());
     FFailed = true;
     return false;
   }

@@ -4,23 +4,20 @@
 
 namespace pelto5 {
 
-bool TSdlWindowSurface::Create(const std::string& what, const std::string& title, int x, int y, int width,
-                               int height, uint32_t flags, std::string& error) {
+TResult TSdlWindowSurface::Create(const std::string& what, const std::string& title, int x, int y, int width,
+                                  int height, uint32_t flags) {
   Destroy();
   FWindow = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
-  if (!FWindow) {
-    error = "cannot open the " + what + ": " + SDL_GetError();
-    return false;
-  }
+  if (!FWindow) return TResult::Fail("cannot open the " + what + ": " + SDL_GetError());
   FRenderer = SDL_CreateRenderer(FWindow, -1, 0);
   if (!FRenderer) FRenderer = SDL_CreateRenderer(FWindow, -1, SDL_RENDERER_SOFTWARE);
   if (!FRenderer) {
-    error = "cannot create a renderer for the " + what + ": " + SDL_GetError();
+    TResult failed = TResult::Fail("cannot create a renderer for the " + what + ": " + SDL_GetError());
     Destroy();
-    return false;
+    return failed;
   }
   EnsureTexture();
-  return true;
+  return TResult::Ok();
 }
 
 void TSdlWindowSurface::Destroy() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Result.h"
 #include "platform/Canvas.h"
 
 namespace pelto5 {
@@ -19,10 +20,10 @@ class TSdlWindowSurface {
   TSdlWindowSurface(const TSdlWindowSurface&) = delete;
   TSdlWindowSurface& operator=(const TSdlWindowSurface&) = delete;
 
-  // Creates the window (title in UTF-8) and its renderer; false with a
-  // message in error, nothing left behind. what names the window in it.
-  bool Create(const std::string& what, const std::string& title, int x, int y, int width, int height,
-              uint32_t flags, std::string& error);
+  // Creates the window (title in UTF-8) and its renderer; fails with a
+  // message, nothing left behind. what names the window in it.
+  TResult Create(const std::string& what, const std::string& title, int x, int y, int width, int height,
+                 uint32_t flags);
   void Destroy();
 
   SDL_Window* Window() const { return FWindow; }
