@@ -4,10 +4,16 @@
 
 namespace pelto5 {
 
-TFontconfigLocator::TFontconfigLocator() : FReady(FcInit() == FcTrue) {}
+bool TFontconfigLocator::Ready() {
+  if (!FTried) {
+    FTried = true;
+    FReady = FcInit() == FcTrue;
+  }
+  return FReady;
+}
 
 bool TFontconfigLocator::FamilyInstalled(const std::string& family) {
-  if (!FReady || family.empty()) return false;
+  if (family.empty() || !Ready()) return false;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcObjectSet* objects = FcObjectSetBuild(FC_FILE, static_cast<char*>(nullptr));
@@ -20,7 +26,7 @@ bool TFontconfigLocator::FamilyInstalled(const std::string& family) {
 }
 
 bool TFontconfigLocator::Match(const TFaceQuery& query, TFaceFile& face) {
-  if (!FReady) return false;
+  if (!Ready()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (!query.Family.empty()) {
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(query.Family.c_str()));
