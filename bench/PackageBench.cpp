@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -55,7 +56,7 @@ struct TFixture {
     const std::string data = MakeData();
     PackageWriter writer;
     SetWriterMagic(writer, "PV5PKG");
-    CreatePackage(writer, Archive);
+    if (!CreatePackage(writer, Archive)) std::fprintf(stderr, "cannot create %s\n", Archive.c_str());
     writer.Compressed = true;
     AddEntryFromStream(writer, data, "compressed.bin");
     writer.Compressed = false;
@@ -63,8 +64,7 @@ struct TFixture {
     if (!FinishPackage(writer)) std::fprintf(stderr, "cannot write %s\n", Archive.c_str());
     std::ofstream(PlainFile, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
     PackageReader reader;
-    OpenPackage(Archive, reader);
-    SelectEntryByName(reader, "compressed.bin");
+    if (!OpenPackage(Archive, reader) || !SelectEntryByName(reader, "compressed.bin")) std::abort();
     Compressed.resize(reader.Entries[0].StoredSize);
     ReadEntryStoredData(reader, Compressed.data(), Compressed.size());
   }
@@ -81,7 +81,7 @@ TFixture& Fixture() {
 
 void BM_ExtractCompressedEntry(benchmark::State& state) {
   PackageReader reader;
-  OpenPackage(Fixture().Archive, reader);
+  if (!OpenPackage(Fixture().Archive, reader)) std::abort();
   for (auto _ : state) {
     std::string data;
     if (!ExtractEntry(reader, "compressed.bin", data)) state.SkipWithError("extract failed");
@@ -106,7 +106,7 @@ void BM_ZlibUncompress(benchmark::State& state) {
 
 void BM_ExtractStoredEntry(benchmark::State& state) {
   PackageReader reader;
-  OpenPackage(Fixture().Archive, reader);
+  if (!OpenPackage(Fixture().Archive, reader)) std::abort();
   for (auto _ : state) {
     std::string data;
     if (!ExtractEntry(reader, "stored.bin", data)) state.SkipWithError("extract failed");

@@ -20,7 +20,7 @@ class TMediaChannel {
 
   // Releases what was open, then opens fileName (a native path); false if
   // the platform cannot open or decode it.
-  bool Open(const std::string& fileName);
+  [[nodiscard]] bool Open(const std::string& fileName);
   // Releases the open file; playback stops with it.
   void Release();
   void Play();
@@ -31,7 +31,7 @@ class TMediaChannel {
   bool Seek(int seconds);
   // True when nothing is open or the file has played to its end; false
   // while it plays and while it is stopped.
-  bool IsFinished();
+  [[nodiscard]] bool IsFinished();
   // Applies a 0..100 volume as v × 100 − 10000 hundredths of a decibel.
   // False if nothing is open or v is out of range (level unchanged).
   bool SetVolume(int v);

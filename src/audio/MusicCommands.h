@@ -15,11 +15,11 @@ class TMusicCommands {
   TMusicCommands(const TContentSources& sources, TMusicCtrl& music);
 
   // "Music.FileName", "Music.Loop" (plays in all, 0 = without end).
-  bool DoMusic(TPeltoCommand& command);
+  [[nodiscard]] bool DoMusic(TPeltoCommand& command);
   // "Sound.FileName", "Sound.Wait" (hold the script until the sound ends),
   // "Sound.Protect" (the next sound waits for this one; the default).
-  bool DoSound(TPeltoCommand& command);
-  bool DoMusicStop(TPeltoCommand& command);
+  [[nodiscard]] bool DoSound(TPeltoCommand& command);
+  [[nodiscard]] bool DoMusicStop(TPeltoCommand& command);
 
  private:
   const TContentSources& FSources;

@@ -96,7 +96,8 @@ void TMusicCtrl::SetMusicEnabled(bool on) {
   if (FMusicPlaying) {
     if (on && !FMusicFileName.empty()) {
       // The remembered track starts again from its beginning.
-      FMusicChannel->Open(FMusicFileName);
+      // A track that no longer opens stays silent; Play does nothing then.
+      (void)FMusicChannel->Open(FMusicFileName);
       FMusicChannel->SetVolume(FMusicVolume);
       FMusicChannel->Play();
     } else if (!on) {

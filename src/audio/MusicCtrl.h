@@ -51,11 +51,11 @@ class TMusicCtrl {
 
   const std::string& MusicFileName() const { return FMusicFileName; }
   const std::string& MusicName() const { return FMusicName; }
-  bool MusicPlaying() const { return FMusicPlaying; }
+  [[nodiscard]] bool MusicPlaying() const { return FMusicPlaying; }
   int32_t MusicLoop() const { return FMusicLoop; }
-  bool SoundPlaying() const { return FSoundPlaying; }
+  [[nodiscard]] bool SoundPlaying() const { return FSoundPlaying; }
   int32_t SoundMode() const { return FSoundMode; }
-  bool UseMusic() const { return FUseMusic; }
+  [[nodiscard]] bool UseMusic() const { return FUseMusic; }
 
   // Sound switched on; the system command and the settings loader set it
   // directly. Switching it off does not cut off a sound that is playing.

@@ -22,7 +22,7 @@ class TAtomicFile {
 
   // Creates (or truncates) the temporary file for path; false when it
   // cannot be created. A file still open is discarded first.
-  bool Open(const std::string& path);
+  [[nodiscard]] bool Open(const std::string& path);
   // The temporary file, open for writing and seeking; null when not open.
   std::FILE* File() const { return FFile; }
   const std::string& Path() const { return FPath; }
@@ -30,7 +30,7 @@ class TAtomicFile {
   // Flushes and closes the temporary file and moves it into place. False,
   // the old file untouched and the temporary file removed, when any step
   // fails.
-  bool Commit();
+  [[nodiscard]] bool Commit();
   // Closes and removes the temporary file; path is untouched.
   void Discard();
 
@@ -40,7 +40,7 @@ class TAtomicFile {
   static void SetAfterCommitHook(void (*hook)());
 
   // Replaces the file at path by data in one go.
-  static bool WriteWhole(const std::string& path, std::string_view data);
+  [[nodiscard]] static bool WriteWhole(const std::string& path, std::string_view data);
 
  private:
   std::FILE* FFile = nullptr;

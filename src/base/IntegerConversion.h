@@ -12,7 +12,7 @@ namespace pelto5 {
 // True and the value when text converts; false (value untouched) otherwise.
 // Decimal values must fit in 32 signed bits; hexadecimal values may use all
 // 32 bits ("$FFFFFFFF" is -1), as colour values do.
-bool TryStrToInt(std::string_view text, int32_t& value);
+[[nodiscard]] bool TryStrToInt(std::string_view text, int32_t& value);
 int32_t StrToIntDef(std::string_view text, int32_t def);
 std::string IntToStr(int64_t value);
 // "1" or "0".

@@ -18,7 +18,7 @@ int ListIndexOfName(const TStringList& list, std::string_view key);
 
 std::string ListReadString(const TStringList& list, std::string_view key, std::string_view def);
 int32_t ListReadInteger(const TStringList& list, std::string_view key, int32_t def);
-bool ListReadBool(const TStringList& list, std::string_view key, bool def);
+[[nodiscard]] bool ListReadBool(const TStringList& list, std::string_view key, bool def);
 
 // Replace the first line of that name in place, or append.
 void ListWriteString(TStringList& list, std::string_view key, std::string_view value);

@@ -32,9 +32,9 @@ size_t FindText(std::string_view s, std::string_view needle, size_t from = 0);
 // copied unchanged.
 std::string UpperAscii(std::string_view s);
 // Equal when single-byte ASCII letters are folded; nothing else is folded.
-bool SameText(std::string_view a, std::string_view b);
+[[nodiscard]] bool SameText(std::string_view a, std::string_view b);
 // s starts with prefix under the SameText rule.
-bool StartsWithText(std::string_view s, std::string_view prefix);
+[[nodiscard]] bool StartsWithText(std::string_view s, std::string_view prefix);
 
 // Removes leading and trailing blanks and control characters (bytes <= 0x20).
 std::string Trim(std::string_view s);

@@ -37,7 +37,7 @@ class TContentSources {
   // "PV5SAVE".
   [[nodiscard]] bool OpenSave(const std::string& path);
   void Close(TContainer container);
-  bool IsOpen(TContainer container) const;
+  [[nodiscard]] bool IsOpen(TContainer container) const;
   // The reader of one container, for the parts that look at its entries
   // themselves (the checker, the save system).
   PackageReader& Reader(TContainer container);
@@ -55,7 +55,7 @@ class TContentSources {
   // Whether an entry goes into the data directory when content with
   // "AutoExtract" starts: its extract flag set, neither kept in the package
   // nor scrambled.
-  static bool ExtractedAtStart(const PackageEntry& entry) {
+  [[nodiscard]] static bool ExtractedAtStart(const PackageEntry& entry) {
     return entry.Extract && !entry.NoExtract && !entry.Scrambled;
   }
   // Writes every package entry ExtractedAtStart into folder, unless a file
@@ -68,7 +68,7 @@ class TContentSources {
   // The bytes of an entry from the same sources, in the same order.
   [[nodiscard]] bool LoadEntryBytes(const std::string& name, std::string& bytes);
   // Whether an open container holds an entry of that name.
-  bool HasEntry(const std::string& name) const;
+  [[nodiscard]] bool HasEntry(const std::string& name) const;
 
   // --- The folders ------------------------------------------------------
   // Native paths ending in "/".

@@ -71,24 +71,24 @@ struct PackageReader {
 };
 
 // True if the file at path starts with the bytes of magic.
-bool HasMagic(const std::string& path, std::string_view magic);
+[[nodiscard]] bool HasMagic(const std::string& path, std::string_view magic);
 
 // Opens and indexes the archive at path. On failure the reader is closed
 // and FailureReason says why.
-bool OpenPackage(const std::string& path, PackageReader& reader);
+[[nodiscard]] bool OpenPackage(const std::string& path, PackageReader& reader);
 // The same for an already open file (read as bytes from its start); the
 // reader takes the file over and closes it on failure.
-bool OpenPackageFile(std::FILE* file, PackageReader& reader);
+[[nodiscard]] bool OpenPackageFile(std::FILE* file, PackageReader& reader);
 void ClosePackage(PackageReader& reader);
-bool IsPackageOpen(const PackageReader& reader);
+[[nodiscard]] bool IsPackageOpen(const PackageReader& reader);
 
 // Index of the last entry whose name equals name with ASCII letters folded,
 // or -1.
 int FindEntry(const PackageReader& reader, std::string_view name);
 
 // Makes the entry current and restarts its data from the beginning.
-bool SelectEntry(PackageReader& reader, int index);
-bool SelectEntryByName(PackageReader& reader, std::string_view name);
+[[nodiscard]] bool SelectEntry(PackageReader& reader, int index);
+[[nodiscard]] bool SelectEntryByName(PackageReader& reader, std::string_view name);
 
 // Reads up to count bytes of the current entry's data (inflated and
 // unscrambled). Returns the number of bytes delivered; 0 at the end of the
@@ -102,18 +102,18 @@ size_t ReadEntryStoredData(PackageReader& reader, void* buffer, size_t count);
 // The whole data of an entry into stream (replacing its contents). False,
 // with stream untouched, if the entry is missing or its data cannot be read
 // completely.
-bool ExtractEntry(PackageReader& reader, std::string_view name, std::string& stream);
-bool ExtractEntryByIndex(PackageReader& reader, int index, std::string& stream);
+[[nodiscard]] bool ExtractEntry(PackageReader& reader, std::string_view name, std::string& stream);
+[[nodiscard]] bool ExtractEntryByIndex(PackageReader& reader, int index, std::string& stream);
 
 // An entry read as text lines (CR LF, CR or LF separated) into list,
 // replacing its contents. False, with list untouched, if the entry cannot
 // be extracted.
-bool LoadEntryStrings(PackageReader& reader, std::string_view name, TStringList& list);
+[[nodiscard]] bool LoadEntryStrings(PackageReader& reader, std::string_view name, TStringList& list);
 
 // An entry handed to object.LoadFromStream(const std::string&). When that
 // returns bool, its result is the result; otherwise extracting decides.
 template <class T>
-bool LoadEntryObject(PackageReader& reader, std::string_view name, T& object) {
+[[nodiscard]] bool LoadEntryObject(PackageReader& reader, std::string_view name, T& object) {
   std::string stream;
   if (!ExtractEntry(reader, name, stream)) return false;
   if constexpr (std::is_same_v<decltype(object.LoadFromStream(stream)), bool>) {

@@ -72,22 +72,26 @@ struct PackageWriter {
   std::string FailureReason;
 };
 
+// A failure while an archive is being written sticks: every later step
+// does nothing, and FinishPackage reports it. So the steps that add entries
+// may go unchecked; FinishPackage's result may not.
+
 // Clears all fields; an unfinished archive is discarded.
 void ResetWriter(PackageWriter& writer);
 // Fails, leaving the magic unset, for a magic longer than 8 bytes or empty.
 bool SetWriterMagic(PackageWriter& writer, std::string_view magic);
 
 // Starts a new archive at path with a fresh random key table. Needs a magic.
-bool CreatePackage(PackageWriter& writer, const std::string& path);
+[[nodiscard]] bool CreatePackage(PackageWriter& writer, const std::string& path);
 // The same, after a copy of the executable and the appended-package
 // marker. Fails for an executable that does not start with "MZ" or that
 // already holds a marker (a reader would look for the archive there).
-bool CreateAppendedPackage(PackageWriter& writer, const std::string& path,
-                           const std::string& executablePath);
+[[nodiscard]] bool CreateAppendedPackage(PackageWriter& writer, const std::string& path,
+                                         const std::string& executablePath);
 // Continues an existing archive: it must open as a current-layout archive
 // whose end marker "EP" is its last two bytes. New entries take the place of
 // the end marker.
-bool OpenPackageForAppend(PackageWriter& writer, const std::string& path);
+[[nodiscard]] bool OpenPackageForAppend(PackageWriter& writer, const std::string& path);
 
 // Starts an entry; fails (and fails the archive) for a name over 255 bytes.
 bool BeginEntry(PackageWriter& writer, std::string_view name);
@@ -103,6 +107,6 @@ bool AddEntryFromStrings(PackageWriter& writer, const TStringList& list, std::st
 
 // Ends an open entry, writes the end marker and puts the archive in place.
 // False, and no archive at path changed, if anything failed.
-bool FinishPackage(PackageWriter& writer);
+[[nodiscard]] bool FinishPackage(PackageWriter& writer);
 
 }  // namespace pelto5

@@ -36,15 +36,15 @@ class TPeltoAccessControl : public TScreenHost {
   TPeltoAccessControl& operator=(const TPeltoAccessControl&) = delete;
 
   // Opens the content at path (a native path) and prepares a run.
-  bool Open(const std::string& path);
-  bool OpenContent(const std::string& path);
-  bool CheckFileType();
+  [[nodiscard]] bool Open(const std::string& path);
+  [[nodiscard]] bool OpenContent(const std::string& path);
+  [[nodiscard]] bool CheckFileType();
   void PrepareDataDirectory(const std::string& path);
   void CloseContent();
 
   // Opens the runtime library and brings its "_system" book into the
   // scenario; false if it is missing, not a library, or has no script.
-  bool OpenRuntimeLibrary(const std::string& path);
+  [[nodiscard]] bool OpenRuntimeLibrary(const std::string& path);
   void CloseRuntimeLibrary();
 
   // The save container a load reads from.
@@ -65,10 +65,10 @@ class TPeltoAccessControl : public TScreenHost {
   // it is; every other kind, and a MAG the decoder refuses, goes to the
   // image plug-ins (the built-in JPEG and GIF decoders first), loaded on
   // first need. A decoder's warning is shown in a warning box.
-  bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
+  [[nodiscard]] bool LoadImage(const std::string& name, TLasGraphic& graphic) override;
   // Whether a source LoadImage searches holds a file of that name, decodable
   // or not.
-  bool ImageExists(const std::string& name) const;
+  [[nodiscard]] bool ImageExists(const std::string& name) const;
   // Loads (true) or releases (false) the image plug-ins; nothing happens
   // when they are already in the requested state.
   void SetPlugInsLoaded(bool loaded);

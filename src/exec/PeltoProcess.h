@@ -40,14 +40,14 @@ class TPeltoProcess : public TMessagePacing {
 
   // True when commands may run. Ends a timed wait whose time is up (the
   // process becomes Idle and FTimedOut is set).
-  bool IsReady();
+  [[nodiscard]] bool IsReady();
   // IsReady; if true the process becomes Executing.
-  bool BeginStep();
+  [[nodiscard]] bool BeginStep();
   // Leaves Executing for Idle; any other state (a wait or a message a
   // handler started) stays.
   void EndStep();
   // Whether a timed wait ended since the last call; clears the note.
-  bool TakeTimedOut();
+  [[nodiscard]] bool TakeTimedOut();
   // The state of a freshly called page: Idle, no wait, no message.
   void Reset();
 
@@ -60,12 +60,12 @@ class TPeltoProcess : public TMessagePacing {
   // 0: clickable layers do not react; 1: they react (the scenario waits);
   // 2: a wait that a click on an active layer may end.
   int GetClickMode() const;
-  bool IsAnyKeyBreak() const;
+  [[nodiscard]] bool IsAnyKeyBreak() const;
 
   void StartMessageEffect(int32_t window, const std::string& layer);
   // Whether the message reveal should advance in this step. Ends a pause
   // whose time is up, and every pause in skip mode.
-  bool MessageEffectDue();
+  [[nodiscard]] bool MessageEffectDue();
   void PauseMessage() override;
   void EndMessageEffect();
   void SetMessageSkip();
@@ -73,7 +73,7 @@ class TPeltoProcess : public TMessagePacing {
 
   // True at most once per GaugeInterval: the time for the next gauge and
   // animation update has come.
-  bool GaugeTickDue();
+  [[nodiscard]] bool GaugeTickDue();
   // Whole seconds left of the timed break (truncated); 0 without one and
   // once its time is up.
   int32_t RemainingSeconds() const;
@@ -93,7 +93,7 @@ class TPeltoProcess : public TMessagePacing {
   // work frame, restoring the state saved in it; the caller then reads the
   // position keys of that frame. A save without a stack frame is reported
   // and the application is asked to terminate; the result is then false.
-  bool LoadStack(PackageReader& reader);
+  [[nodiscard]] bool LoadStack(PackageReader& reader);
 
   // Not owned; set by the owner right after construction.
   TPeltoProcessStack* FStack = nullptr;
@@ -110,7 +110,7 @@ class TPeltoProcess : public TMessagePacing {
   std::string FMessageLayer;
 
  private:
-  bool WaitTimeIsUp() const;
+  [[nodiscard]] bool WaitTimeIsUp() const;
   void ClearBreakFlags();
 };
 

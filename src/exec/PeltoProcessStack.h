@@ -35,7 +35,7 @@ class TPeltoProcessStack {
   void WriteString(std::string_view key, std::string_view value);
   int32_t ReadInteger(std::string_view key, int32_t def) const;
   void WriteInteger(std::string_view key, int32_t value);
-  bool ReadBool(std::string_view key, bool def) const;
+  [[nodiscard]] bool ReadBool(std::string_view key, bool def) const;
   void WriteBool(std::string_view key, bool value);
 
   // --- The stack ------------------------------------------------------------
@@ -48,13 +48,13 @@ class TPeltoProcessStack {
   void PushFrame();
   // Unpacks the top frame into the work frame (the border is consumed).
   // False, with an empty work frame, when there was no frame (underflow).
-  bool PopFrame();
+  [[nodiscard]] bool PopFrame();
 
   // Adds the stack as the entry "stack.info" to a container being written.
-  bool SaveToContainer(PackageWriter& writer) const;
+  [[nodiscard]] bool SaveToContainer(PackageWriter& writer) const;
   // Replaces the stack by the lines of the entry "stack.info"; false and
   // the stack unchanged when the entry is missing or cannot be read.
-  bool LoadFromContainer(PackageReader& reader);
+  [[nodiscard]] bool LoadFromContainer(PackageReader& reader);
 
   // Appends the stack's lines, top first.
   void AppendTo(TStringList& list) const;
@@ -62,7 +62,7 @@ class TPeltoProcessStack {
   // Read access for the state dump, the debug window and tests.
   const std::deque<std::string>& Lines() const { return FStack; }
   const TStringList& Frame() const { return FFrame; }
-  bool Empty() const { return FStack.empty(); }
+  [[nodiscard]] bool Empty() const { return FStack.empty(); }
 
  private:
   // Index 0 = top. A deque keeps pushing and popping at the top cheap

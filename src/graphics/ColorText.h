@@ -32,7 +32,7 @@ std::string ColorToText(uint32_t color);
 // A constant name (letter case ignored) or a number in the system's integer
 // form ("$", "x" and "0x" for hexadecimal). False, color untouched, if the
 // text is neither.
-bool TextToColor(std::string_view text, uint32_t& color);
+[[nodiscard]] bool TextToColor(std::string_view text, uint32_t& color);
 // The plain 0x00BBGGRR value a colour is drawn with: system colours map to
 // their usual light-theme values, the high byte of any other value is
 // dropped.

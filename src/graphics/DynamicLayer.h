@@ -39,15 +39,15 @@ class TDynamicLayer {
   // Updates the hover state for a pointer position; true if a look changed.
   bool HitTest(int x, int y, bool waitingForClick);
   // Cursor wish of the topmost active entry; false if none is active.
-  bool GetActiveCursor() const;
+  [[nodiscard]] bool GetActiveCursor() const;
   // Click target of the topmost active entry (auto-clearing its attribute),
   // then no entry stays active.
   TDynamicClick TakeClick();
   bool DeactivateAll();
   // One half-second animation tick; true if a look changed.
-  bool AnimateStep();
+  [[nodiscard]] bool AnimateStep();
   // Countdown entries follow the remaining wait; true if a look changed.
-  bool TimerStep(int remainingSeconds);
+  [[nodiscard]] bool TimerStep(int remainingSeconds);
 
   TDynamicLayerList* GetNewest() const { return FNewest; }
   int Count() const;

@@ -46,10 +46,10 @@ class TDynamicLayerList {
     return std::make_unique<TDynamicLayerList>();
   }
 
-  bool IsImageEntry() const { return !ImageFileName.empty(); }
-  bool IsTextEntry() const { return ImageFileName.empty() && !Text.empty(); }
+  [[nodiscard]] bool IsImageEntry() const { return !ImageFileName.empty(); }
+  [[nodiscard]] bool IsTextEntry() const { return ImageFileName.empty() && !Text.empty(); }
   // True for attribute numbers that a restored screen leaves out.
-  static bool IsNotRestoredAttr(int attrId) {
+  [[nodiscard]] static bool IsNotRestoredAttr(int attrId) {
     return attrId >= kAttrNotRestoredFirst && attrId <= kAttrNotRestoredLast;
   }
 
@@ -57,7 +57,7 @@ class TDynamicLayerList {
   // without it), text entries render Text, transparent entries have none.
   bool BuildImage(const TLasGraphic* loaded);
   // Loads ImageFileName through source for an image entry, then BuildImage.
-  bool BuildImageFrom(TImageSource& source);
+  [[nodiscard]] bool BuildImageFrom(TImageSource& source);
 
   // Picture cell sizes (0 without a picture).
   int CellWidth() const;
@@ -65,7 +65,7 @@ class TDynamicLayerList {
   // The picture row shown for the current status.
   int RowForStatus() const;
   // Whether (x, y) in window coordinates hits the entry.
-  bool HitsPoint(int x, int y) const;
+  [[nodiscard]] bool HitsPoint(int x, int y) const;
   // Draws the shown cell onto frame; Changed is cleared.
   void DrawTo(TLasGraphic& frame);
 
@@ -105,7 +105,7 @@ class TDynamicLayerList {
   bool Changed = true;
 
  private:
-  bool BuildTextImage();
+  [[nodiscard]] bool BuildTextImage();
 };
 
 }  // namespace pelto5

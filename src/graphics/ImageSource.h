@@ -14,7 +14,7 @@ class TImageSource {
   virtual ~TImageSource() = default;
   // Loads the image called name into graphic; false (surface unspecified
   // but usable) when no source has it or it cannot be decoded.
-  virtual bool LoadImage(const std::string& name, TLasGraphic& graphic) = 0;
+  [[nodiscard]] virtual bool LoadImage(const std::string& name, TLasGraphic& graphic) = 0;
 };
 
 }  // namespace pelto5

@@ -47,10 +47,10 @@ class TLasGraphic {
   void TakePicture(TPicture&& picture);
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
-  bool HasAlpha() const { return !FAlpha.empty(); }
+  [[nodiscard]] bool HasAlpha() const { return !FAlpha.empty(); }
   // Colour at (x, y) as a colour value 0x00BBGGRR (0 outside the surface).
   uint32_t GetPixel(int x, int y) const;
-  bool IsOpaqueAt(int x, int y) const;
+  [[nodiscard]] bool IsOpaqueAt(int x, int y) const;
 
   uint32_t* Row(int y) { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
   const uint32_t* Row(int y) const { return FPixels.data() + static_cast<size_t>(y) * FWidth; }

@@ -63,12 +63,13 @@ class TScreenControl {
   TLasLayer* FindLayer(int index, const std::string& layerName);
   bool LoadLayerImage(int index, const std::string& layerName, const std::string& fileName,
                       bool transparent, bool translucent);
-  bool LoadGraphic(TLasGraphic& graphic, const std::string& fileName, bool transparent, bool translucent);
+  [[nodiscard]] bool LoadGraphic(TLasGraphic& graphic, const std::string& fileName, bool transparent,
+                                 bool translucent);
   bool ClearLayer(int index, const std::string& layerName);
   bool CreateLayerSurface(int index, const std::string& layerName, int width, int height);
   int DrawLayerText(int index, const std::string& layerName, const std::string& text);
   bool SetLayerVisible(int index, const std::string& layerName, bool visible);
-  bool GetLayerVisible(int index, const std::string& layerName);
+  [[nodiscard]] bool GetLayerVisible(int index, const std::string& layerName);
   bool SetLayerPos(int index, const std::string& layerName, int left, int top);
   bool SetLayerSize(int index, const std::string& layerName, int width, int height);
   bool SetLayerViewPos(int index, const std::string& layerName, int left, int top);
@@ -82,7 +83,7 @@ class TScreenControl {
   void Effect(int index, int effectType, int x, int y, int width, int height);
 
   // --- Messages and dynamic layers --------------------------------------
-  bool DrawMessage(int index, const std::string& layerName);
+  [[nodiscard]] bool DrawMessage(int index, const std::string& layerName);
   // Reports that the whole page last laid out in the layer has been shown
   // (the replay reached its end, or the message was drawn at once).
   void MessagePageShown(int index, const std::string& layerName);
@@ -96,16 +97,16 @@ class TScreenControl {
   void ShowWaitMark(const std::string& fileName, int x, int y, int width, int height);
   bool AddDynamicLayer(int index, std::unique_ptr<TDynamicLayerList> entry);
   bool RemoveDynamicLayers(int index, int attrId);
-  bool AnimateDynamicLayers(bool repaint);
-  bool TimerDynamicLayers(bool repaint, int remainingSeconds);
+  [[nodiscard]] bool AnimateDynamicLayers(bool repaint);
+  [[nodiscard]] bool TimerDynamicLayers(bool repaint, int remainingSeconds);
 
   // --- Save containers (the records are those of TScreenState) ----------
   // Window 0's layers, dynamic layers and, if asked, the background
   // picture into an open save container; true when every entry was written.
-  bool SaveInfo(PackageWriter& writer, bool withBackground);
+  [[nodiscard]] bool SaveInfo(PackageWriter& writer, bool withBackground);
   // The same entries back into window 0; composes and paints it when every
   // part was restored.
-  bool LoadInfo(PackageReader& reader, bool withBackground);
+  [[nodiscard]] bool LoadInfo(PackageReader& reader, bool withBackground);
 
   TScreenHost* AccessControl = nullptr;
   int MessageMode = MessageEffect;

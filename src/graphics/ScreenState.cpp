@@ -260,7 +260,8 @@ void TScreenState::RestoreLayer(TLasLayer& layer, const TStringList& r) {
   if (layer.FileName.empty()) {
     FScreen.DrawLayerText(kMainWindow, layer.LayerName, ListReadString(r, "Layer.Text", ""));
   } else {
-    FScreen.LoadGraphic(layer.Graphic, layer.FileName, layer.Transparent, layer.Translucent);
+    // A picture that no longer loads has been reported; the layer stays empty.
+    (void)FScreen.LoadGraphic(layer.Graphic, layer.FileName, layer.Transparent, layer.Translucent);
   }
 }
 

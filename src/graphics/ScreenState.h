@@ -28,10 +28,10 @@ class TScreenState {
 
   // Writes the entries into an open save container. True when every entry
   // was written; a failing entry does not stop the others.
-  bool SaveInfo(PackageWriter& writer, bool withBackground);
+  [[nodiscard]] bool SaveInfo(PackageWriter& writer, bool withBackground);
   // Reads the entries from an open save container and rebuilds window 0.
   // Composes and paints window 0 only when every part succeeded.
-  bool LoadInfo(PackageReader& reader, bool withBackground);
+  [[nodiscard]] bool LoadInfo(PackageReader& reader, bool withBackground);
 
   // The records of window 0 as they are stored.
   TStringList LayerInfo() const;
@@ -41,7 +41,7 @@ class TScreenState {
   void RestoreDynamicLayers(const TStringList& lines);
   // Replaces the base layer's picture with a stored BMP; false, picture
   // unchanged, when the bytes are not a readable BMP.
-  bool RestoreBackground(std::string_view bmp);
+  [[nodiscard]] bool RestoreBackground(std::string_view bmp);
 
   // The records of a stored list: the lines before each "@LayerBorder".
   // Lines after the last border belong to no record and are ignored.

@@ -87,8 +87,8 @@ class TTransitionEffects {
   // Cuts the rectangle to the part both pictures cover (so a rectangle far
   // beyond the window cannot make a transition run for hours, and pieces
   // never spill outside it). False when nothing is left.
-  bool BeginEffect(const TLasGraphic& oldPicture, const TLasGraphic& newPicture, int x, int y,
-                   int width, int height, uint32_t frameTime);
+  [[nodiscard]] bool BeginEffect(const TLasGraphic& oldPicture, const TLasGraphic& newPicture, int x, int y,
+                                 int width, int height, uint32_t frameTime);
   // Copies a piece of source onto dest, cut to the effect rectangle.
   void CopyPiece(const TLasGraphic& source, TLasGraphic& dest, int destX, int destY, int width,
                  int height, int srcX, int srcY) const;

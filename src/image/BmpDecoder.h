@@ -26,7 +26,7 @@ namespace pelto5 {
 class TBmpDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "BMP"; }
-  bool IsSupported(std::string_view data) const override;
+  [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override {
     return TDecodeResult::Of(DecodeBmp(data, picture));
   }

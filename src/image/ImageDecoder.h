@@ -20,7 +20,7 @@ class TImageDecoder {
   virtual std::string FormatName() const = 0;
   // Whether data starts like a file of this format. Cheap: looks at the
   // first bytes only.
-  virtual bool IsSupported(std::string_view data) const = 0;
+  [[nodiscard]] virtual bool IsSupported(std::string_view data) const = 0;
   // Decodes data into picture; on any failure the result is false and the
   // picture untouched.
   virtual TDecodeResult Decode(std::string_view data, TPicture& picture) = 0;

@@ -39,7 +39,7 @@ struct TImageDecoderEntry {
   const TSusiePlugInRecord* PlugIn = nullptr;  // the native plug-in's record, or null
 
   // Whether a picture whose name is of kind name may use this entry.
-  bool Serves(TImageKind name) const;
+  [[nodiscard]] bool Serves(TImageKind name) const;
 };
 
 class TImageDecoderTable {

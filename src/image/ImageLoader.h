@@ -39,12 +39,12 @@ class TImageLoader {
   [[nodiscard]] bool LoadImage(const std::string& name, TDecodedImage& image);
   // Whether a source LoadImage searches holds a file of that name,
   // decodable or not.
-  bool ImageExists(const std::string& name) const;
+  [[nodiscard]] bool ImageExists(const std::string& name) const;
 
   // Loads (true) or releases (false) the native plug-ins; nothing happens
   // when they are already in the requested state.
   void SetPlugInsLoaded(bool loaded);
-  bool PlugInsLoaded() const { return FPlugInsLoaded; }
+  [[nodiscard]] bool PlugInsLoaded() const { return FPlugInsLoaded; }
   // The folders searched for ".spi" plug-ins, in order: the content's, the
   // player's, those of $PELTO5_PLUGIN_PATH, the installed plug-in folder.
   std::vector<std::string> PlugInFolders() const;
@@ -53,7 +53,7 @@ class TImageLoader {
   const TImageDecoderTable& DecoderTable() const { return FDecoderTable; }
 
  private:
-  bool Decode(const std::string& name, std::string_view bytes, TDecodedImage& image);
+  [[nodiscard]] bool Decode(const std::string& name, std::string_view bytes, TDecodedImage& image);
 
   TContentSources& FSources;
   // Declared before the table that lists its plug-ins, so destroyed after it.

@@ -14,7 +14,7 @@ namespace pelto5 {
 class TJpegDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "JPEG"; }
-  bool IsSupported(std::string_view data) const override;
+  [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override {
     return TDecodeResult::Of(DecodeJpeg(data, picture));
   }

@@ -70,7 +70,7 @@ class TM2BC : public TImageDecoder {
   [[nodiscard]] TDecodeResult MagDataToStream(std::string_view data, std::string& stream);
 
   std::string FormatName() const override { return "MAG"; }
-  bool IsSupported(std::string_view data) const override;
+  [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override { return LoadFromMemory(data, picture); }
 
   // Size of the BMP that the MAG data converts to, judged from the header

@@ -31,10 +31,10 @@ class TNativePlugIn : public TImageDecoder {
   [[nodiscard]] bool Load(const std::string& path);
   // Whether the plug-in can be used to decode: version "00IN" and both
   // IsSupported and GetPicture exported.
-  bool Usable() const;
+  [[nodiscard]] bool Usable() const;
 
   std::string FormatName() const override { return FFormatName; }
-  bool IsSupported(std::string_view data) const override;
+  [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override;
 
   std::string ApiVersion;

@@ -31,7 +31,7 @@ struct TPicture {
   TPictureAlpha Alpha = TPictureAlpha::None;
   std::vector<uint32_t> Pixels;  // Width * Height words, 0xAARRGGBB
 
-  bool HasAlpha() const { return Alpha != TPictureAlpha::None; }
+  [[nodiscard]] bool HasAlpha() const { return Alpha != TPictureAlpha::None; }
 };
 
 }  // namespace pelto5

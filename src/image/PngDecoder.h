@@ -17,7 +17,7 @@ namespace pelto5 {
 class TPngDecoder : public TImageDecoder {
  public:
   std::string FormatName() const override { return "PNG"; }
-  bool IsSupported(std::string_view data) const override;
+  [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override {
     return TDecodeResult::Of(DecodePng(data, picture));
   }

@@ -17,8 +17,8 @@ struct TLintOptions {
   // player looks for it.
   std::string LibraryPath;
 
-  bool Enabled(std::string_view check) const { return Disabled.find(check) == Disabled.end(); }
-  static bool IsCheck(std::string_view name) {
+  [[nodiscard]] bool Enabled(std::string_view check) const { return Disabled.find(check) == Disabled.end(); }
+  [[nodiscard]] static bool IsCheck(std::string_view name) {
     for (std::string_view check : kChecks) {
       if (check == name) return true;
     }

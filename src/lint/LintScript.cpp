@@ -155,7 +155,7 @@ void TLintScript::CollectPages() {
       int previous = -1;
       for (int i = 0; i < count; ++i) {
         TLintCommand command;
-        commands.GetCommand(i, command.Command);
+        (void)commands.GetCommand(i, command.Command);  // i is below the count
         command.Info = TCommandKeys::Command(command.Command.CommandType);
         const int lineIndex = commands.GetCommandLineIndex(i);
         command.Line = start + 2 + lineIndex;

@@ -50,15 +50,15 @@ class TLintScript {
 
   // Opens the content at path (a UTF-8 path): a scenario, or the runtime
   // library itself. False, with a diagnostic, when it cannot be opened.
-  bool Open(const std::string& path, const TLintOptions& options, TDiagnosticList& out);
+  [[nodiscard]] bool Open(const std::string& path, const TLintOptions& options, TDiagnosticList& out);
 
   TPeltoAccessControl& Access() { return *FAccess; }
   TPeltoFile& File();
   // The name diagnostics carry: the script's path, or its entry name.
   const std::string& FileName() const { return FFileName; }
   // True when the content is the runtime library rather than a scenario.
-  bool IsLibrary() const { return FIsLibrary; }
-  bool LibraryOpen() const { return FLibraryOpen; }
+  [[nodiscard]] bool IsLibrary() const { return FIsLibrary; }
+  [[nodiscard]] bool LibraryOpen() const { return FLibraryOpen; }
   // Lines of the checked script; the imported library book follows them.
   int OwnLineCount() const { return FOwnLineCount; }
   const std::vector<TLintPage>& Pages() const { return FPages; }

@@ -22,7 +22,7 @@ class TAudioDecoder {
   virtual size_t Read(int16_t* out, size_t frames) = 0;
   // Goes back to the start of the sound. False if that failed; the decoder
   // then reads as ended.
-  virtual bool Rewind() = 0;
+  [[nodiscard]] virtual bool Rewind() = 0;
   // The playing time of the whole sound in milliseconds, as decoded from
   // start to end. May decode the whole file to find it, without changing
   // what Read gives next.

@@ -26,7 +26,7 @@ class TAudioStream {
   // Marks the sound as ended without reading it (it could not be started).
   void End() { FEnded = true; }
   // True once Fill has reached the end of the sound.
-  bool Ended() const { return FEnded.load(); }
+  [[nodiscard]] bool Ended() const { return FEnded.load(); }
 
  private:
   std::mutex FLock;

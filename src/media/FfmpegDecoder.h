@@ -30,7 +30,7 @@ class TFfmpegDecoder : public TAudioDecoder {
   TResult Open(const std::string& path);
 
   size_t Read(int16_t* out, size_t frames) override;
-  bool Rewind() override;
+  [[nodiscard]] bool Rewind() override;
   // Decodes the whole file once on a second reader, counting frames at the
   // file's own rate; the result is kept.
   uint32_t LengthMs() override;
@@ -41,9 +41,9 @@ class TFfmpegDecoder : public TAudioDecoder {
  private:
   // Converts the next decoded frame (or the converter's last samples) into
   // FPending; false when nothing is left.
-  bool Refill();
+  [[nodiscard]] bool Refill();
   // (Re)makes the converter for the frame's format; false if impossible.
-  bool PrepareConverter(const AVFrame* frame);
+  [[nodiscard]] bool PrepareConverter(const AVFrame* frame);
   void FreeState();
 
   std::string FPath;

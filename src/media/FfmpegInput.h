@@ -28,12 +28,12 @@ class TFfmpegInput {
   // with a short reason when the file is not an audio file FFmpeg decodes.
   TResult Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return FCodec != nullptr; }
+  [[nodiscard]] bool IsOpen() const { return FCodec != nullptr; }
 
   // Decodes the next frame with samples into frame. False at the end of the
   // stream, and when the stream cannot be decoded any further (a long run of
   // damaged packets or a failing decoder).
-  bool NextFrame(AVFrame* frame);
+  [[nodiscard]] bool NextFrame(AVFrame* frame);
 
   // The decoder's name, for diagnostics ("" while closed).
   std::string CodecName() const;
@@ -41,7 +41,7 @@ class TFfmpegInput {
  private:
   // Sends the next packet of the stream to the decoder, or the end of the
   // stream once the file has no more; false when nothing is left to send.
-  bool Feed();
+  [[nodiscard]] bool Feed();
 
   AVFormatContext* FFormat = nullptr;
   AVCodecContext* FCodec = nullptr;

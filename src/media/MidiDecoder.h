@@ -31,7 +31,7 @@ class TMidiDecoder : public TAudioDecoder {
   TResult Open(const std::string& path, bool startSynth);
 
   size_t Read(int16_t* out, size_t frames) override;
-  bool Rewind() override;
+  [[nodiscard]] bool Rewind() override;
   uint32_t LengthMs() override { return FFile.LengthMs(); }
 
   const std::string& SoundFont() const { return FSoundFont; }

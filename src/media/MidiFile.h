@@ -25,7 +25,7 @@ class TMidiFile {
  public:
   // True if bytes start like a MIDI file or an RMID file (nothing else is
   // checked).
-  static bool LooksLikeMidi(const std::string& head);
+  [[nodiscard]] static bool LooksLikeMidi(const std::string& head);
 
   // Reads a whole file. Fails with a short reason for a file that is not
   // MIDI, is damaged or truncated, has no events at all or lasts over

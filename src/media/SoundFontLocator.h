@@ -16,7 +16,7 @@ class TSoundFontLocator {
   // The places tried, in order (SDL_SOUNDFONTS entries first).
   static std::vector<std::string> Candidates();
   // True if path is a readable SoundFont 2 file.
-  static bool IsSoundFont(const std::string& path);
+  [[nodiscard]] static bool IsSoundFont(const std::string& path);
 };
 
 }  // namespace pelto5

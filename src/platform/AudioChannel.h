@@ -26,10 +26,10 @@ class TAudioChannel {
   // Opens the file at path (a native path), closing what was open first.
   // False if the file is missing or cannot be decoded, or there is no
   // audio output; the channel is then closed.
-  virtual bool Open(const std::string& path) = 0;
+  [[nodiscard]] virtual bool Open(const std::string& path) = 0;
   // Stops playback and releases the file.
   virtual void Close() = 0;
-  virtual bool IsOpen() const = 0;
+  [[nodiscard]] virtual bool IsOpen() const = 0;
   // Starts (or goes on with) playback from the current position; nothing
   // while the channel is closed or already playing.
   virtual void Play() = 0;
@@ -40,11 +40,11 @@ class TAudioChannel {
   virtual void Rewind() = 0;
   // True if the channel is closed or has played to the end since Play;
   // false while it plays and while it is stopped.
-  virtual bool IsFinished() = 0;
+  [[nodiscard]] virtual bool IsFinished() = 0;
   // Sets the level in hundredths of a decibel (kAudioLevelSilent ..
   // kAudioLevelFull). False, level unchanged, if the channel is closed or
   // the level is out of range.
-  virtual bool SetVolume(int level) = 0;
+  [[nodiscard]] virtual bool SetVolume(int level) = 0;
 };
 
 }  // namespace pelto5

@@ -19,7 +19,7 @@ class TCanvas {
   const uint32_t* Pixels() const { return FPixels.data(); }
   void Fill(uint32_t color);
   // Writes the frame as an RGB PNG file (path in the local encoding).
-  bool SavePng(const std::string& path) const;
+  [[nodiscard]] bool SavePng(const std::string& path) const;
 
  private:
   int FWidth = 0;

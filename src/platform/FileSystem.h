@@ -11,17 +11,17 @@ namespace pelto5 {
 
 class TFileSystem {
  public:
-  static bool FileExists(const std::string& path);
-  static bool DirectoryExists(const std::string& path);
+  [[nodiscard]] static bool FileExists(const std::string& path);
+  [[nodiscard]] static bool DirectoryExists(const std::string& path);
   // Creates one directory level; true if it exists afterwards.
-  static bool CreateDirectory(const std::string& path);
+  [[nodiscard]] static bool CreateDirectory(const std::string& path);
   // Reads a whole file; false if it cannot be read.
-  static bool ReadFile(const std::string& path, std::string& data);
+  [[nodiscard]] static bool ReadFile(const std::string& path, std::string& data);
   // Reads at most count bytes from the start of a file.
-  static bool ReadFilePrefix(const std::string& path, size_t count, std::string& data);
+  [[nodiscard]] static bool ReadFilePrefix(const std::string& path, size_t count, std::string& data);
   // Replaces the file at path as a whole through TAtomicFile: an existing
   // file is either kept or completely replaced, even across a crash.
-  static bool WriteFileAtomic(const std::string& path, const std::string& data);
+  [[nodiscard]] static bool WriteFileAtomic(const std::string& path, const std::string& data);
   // Absolute path of the running executable ("" if unknown).
   static std::string ExecutablePath();
   // Directory part with a trailing "/" ("" for a bare file name).
@@ -46,8 +46,8 @@ class TFileSystem {
   // name is absolute, has a drive letter, climbs above its directory or
   // names nothing.
   // Up to maxClimb leading ".." components are kept as "..".
-  static bool SplitSafeName(const std::string& sjisName, std::vector<std::string>& components,
-                            int maxClimb = 0);
+  [[nodiscard]] static bool SplitSafeName(const std::string& sjisName, std::vector<std::string>& components,
+                                          int maxClimb = 0);
   // Files in directory whose names match mask ("*" and "?" wildcards, case
   // folded), sorted by name.
   static std::vector<std::string> ListFiles(const std::string& directory, const std::string& mask);

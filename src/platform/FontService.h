@@ -34,7 +34,7 @@ class TFontService {
   virtual ~TFontService() = default;
   // True when an installed face answers to the family name (Shift-JIS);
   // the Windows Japanese family names count through their stand-ins.
-  virtual bool IsInstalled(const std::string& familyName) = 0;
+  [[nodiscard]] virtual bool IsInstalled(const std::string& familyName) = 0;
   virtual TTextExtent Measure(std::string_view run, const TFont& font) = 0;
   // Draws run with its cell's top-left corner at (x, y): covered pixels take
   // the font colour (fourth byte 0) and, if the target has an alpha plane,

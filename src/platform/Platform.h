@@ -106,7 +106,7 @@ class TToolWindow {
   virtual void SetBounds(int left, int top, int width, int height) = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
-  virtual bool Visible() const = 0;
+  [[nodiscard]] virtual bool Visible() const = 0;
   virtual TCanvas& Canvas() = 0;
   // Shows what the canvas holds now.
   virtual void Present() = 0;
@@ -127,12 +127,12 @@ class TPlatform {
   virtual void ProcessMessages() = 0;
   // Asks the application to end; Run() returns once the current event is done.
   virtual void Terminate() = 0;
-  virtual bool Terminated() const = 0;
+  [[nodiscard]] virtual bool Terminated() const = 0;
   // Waits until the tick counter reaches tick, processing messages meanwhile.
   // Returns early if the application is terminating.
   virtual void WaitUntil(uint32_t tick) = 0;
   virtual void SetMainTimerEnabled(bool enabled) = 0;
-  virtual bool MainTimerEnabled() const = 0;
+  [[nodiscard]] virtual bool MainTimerEnabled() const = 0;
   // Runs the application's message loop: the first activation, then input,
   // paint and timer events, until Terminate(). Returns the exit status the
   // backend decided (0 normally; the headless backend returns 3 when its
@@ -144,8 +144,8 @@ class TPlatform {
                                     TMessageButtons buttons) = 0;
   // Modal text input (caption, prompt, initial text in value). True on OK
   // with the text in value; false on Cancel, value unchanged.
-  virtual bool InputQuery(const std::string& caption, const std::string& prompt,
-                          std::string& value) = 0;
+  [[nodiscard]] virtual bool InputQuery(const std::string& caption, const std::string& prompt,
+                                        std::string& value) = 0;
 
   // --- Main window ------------------------------------------------------
   // Shows the main window (its first show) with the given client size.
@@ -169,8 +169,8 @@ class TPlatform {
   // letterboxed) and the window shows without a frame above the others.
   // Off: the display returns to its stored mode and the window gets its
   // frame back. False when the display refused; the mode is then unchanged.
-  virtual bool SetFullScreen(bool on, int width, int height) = 0;
-  virtual bool FullScreen() const = 0;
+  [[nodiscard]] virtual bool SetFullScreen(bool on, int width, int height) = 0;
+  [[nodiscard]] virtual bool FullScreen() const = 0;
   // The form's canvas: a 32-bit frame of the client size. Draw into it and
   // call Present() to show it.
   virtual TCanvas& Canvas() = 0;
@@ -190,7 +190,7 @@ class TPlatform {
   // --- Diagnostics ------------------------------------------------------
   // Writes one line of diagnostics (--trace) to standard error.
   virtual void TraceLine(const std::string& text) = 0;
-  virtual bool TraceEnabled() const = 0;
+  [[nodiscard]] virtual bool TraceEnabled() const = 0;
 };
 
 }  // namespace pelto5

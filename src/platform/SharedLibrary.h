@@ -16,9 +16,9 @@ class TSharedLibrary {
 
   // Loads the library at path (a native path, used as is). False if it
   // cannot be loaded; the reason is in Error().
-  bool Open(const std::string& path);
+  [[nodiscard]] bool Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return FHandle != nullptr; }
+  [[nodiscard]] bool IsOpen() const { return FHandle != nullptr; }
   // Address of an exported symbol, or null.
   void* Symbol(const char* name) const;
   const std::string& Error() const { return FError; }

@@ -17,7 +17,7 @@ class TUserFolders {
   // True when files can be created in directory. A directory that does not
   // exist yet counts as writable when its nearest existing parent is, since
   // it can then be created there.
-  static bool IsWritableDirectory(const std::string& directory);
+  [[nodiscard]] static bool IsWritableDirectory(const std::string& directory);
   // Creates directory with every missing parent; true if it exists afterwards.
   static bool CreateDirectories(const std::string& directory);
   // The folder of installed shared data ("share/pelto5/" with a trailing

@@ -39,7 +39,7 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   if (action == cmdkey::scLoadValue) return LoadValue(command);
   if (action == cmdkey::scSaveValue) return SaveValue(command);
   if (action == cmdkey::scClose) {
-    FSave.CloseSaveFile();
+    (void)FSave.CloseSaveFile();
     return true;
   }
   // The results of the file operations are not examined: a failed open,
@@ -49,17 +49,17 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   // directory; writes go to the save folder.
   const std::string fileName = command.ReadString(cmdkey::SaveCtrlFileName);
   if (action == cmdkey::scOpen) {
-    FSave.OpenSaveFile(LoadPath(fileName), TSaveSystem::ReadMode);
+    (void)FSave.OpenSaveFile(LoadPath(fileName), TSaveSystem::ReadMode);
   } else if (action == cmdkey::scCreate) {
-    FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::CreateMode);
+    (void)FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::CreateMode);
   } else if (action == cmdkey::scAppend) {
     // A value file that only the data directory has keeps its values.
-    Location().PrepareAppend(fileName);
-    FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::AppendMode);
+    (void)Location().PrepareAppend(fileName);
+    (void)FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::AppendMode);
   } else if (action == cmdkey::scAutoSave) {
-    FSave.SaveGame(SavePath(fileName));
+    (void)FSave.SaveGame(SavePath(fileName));
   } else if (action == cmdkey::scAutoLoad) {
-    FSave.LoadGame(LoadPath(fileName));
+    (void)FSave.LoadGame(LoadPath(fileName));
   } else {
     return false;
   }

@@ -25,8 +25,8 @@ class TSaveCommands {
   TSaveCommands(TPeltoAccessControl& access, TScreenControl& screen, TSaveSystem& save, TMusicCtrl& music,
                 TDisplaySwitch& display);
 
-  bool DoSaveCtrl(TPeltoCommand& command);
-  bool DoSystem(TPeltoCommand& command);
+  [[nodiscard]] bool DoSaveCtrl(TPeltoCommand& command);
+  [[nodiscard]] bool DoSystem(TPeltoCommand& command);
 
   // Native path to write a script's file name to: inside the save folder
   // (the data directory unless that cannot be written); "" for a name that
@@ -39,8 +39,8 @@ class TSaveCommands {
  private:
   // The save system's location; one not chosen yet is the data directory.
   const TSaveLocation& Location() const;
-  bool LoadValue(const TPeltoCommand& command);
-  bool SaveValue(const TPeltoCommand& command);
+  [[nodiscard]] bool LoadValue(const TPeltoCommand& command);
+  [[nodiscard]] bool SaveValue(const TPeltoCommand& command);
 
   TPeltoAccessControl& FAccess;
   TScreenControl& FScreen;

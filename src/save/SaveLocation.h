@@ -30,7 +30,7 @@ class TSaveLocation {
   // Choose or when no folder could be found).
   const std::string& SaveDirectory() const { return FSaveDirectory; }
   // True when saves go somewhere other than the data directory.
-  bool Redirected() const { return FSaveDirectory != FDataDirectory; }
+  [[nodiscard]] bool Redirected() const { return FSaveDirectory != FDataDirectory; }
 
   // Native path to write the file named by a script (Shift-JIS, "\" or
   // "/" separated) to; "" for a refused name or without a save folder.
@@ -41,7 +41,7 @@ class TSaveLocation {
   // Makes sure a file that is about to be appended to exists in the save
   // folder: one that only the data directory has is copied over first, so
   // its values survive. False when that copy failed.
-  bool PrepareAppend(const std::string& sjisName) const;
+  [[nodiscard]] bool PrepareAppend(const std::string& sjisName) const;
 
  private:
   std::string FDataDirectory;

@@ -52,7 +52,8 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
   if (mode != ReadMode && mode != CreateMode && mode != AppendMode) return false;
   // A file still being written is finished first, so it is never left
   // half-written, and nothing of an earlier file is mistaken for this one's.
-  CloseSaveFile();
+  // If it cannot be finished, the one on disk stays as it was.
+  (void)CloseSaveFile();
   if (fileName.empty()) {
     FOpenMode = OpenFailed;
     return false;

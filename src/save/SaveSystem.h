@@ -64,13 +64,13 @@ class TSaveSystem {
   // mode: ReadMode, CreateMode or AppendMode; any other mode fails and
   // changes nothing. A file still open is closed first (and written, if it
   // was opened for writing).
-  bool OpenSaveFile(const std::string& fileName, int mode);
+  [[nodiscard]] bool OpenSaveFile(const std::string& fileName, int mode);
   // Writes a file opened for writing (its values as "savefile.info");
   // a file opened for reading is closed without writing. False only when a
   // file opened for writing could not be written.
-  bool CloseSaveFile();
-  bool IsSaveFileOpen() const;
-  bool SaveFileOpenFailed() const { return FOpenMode == OpenFailed; }
+  [[nodiscard]] bool CloseSaveFile();
+  [[nodiscard]] bool IsSaveFileOpen() const;
+  [[nodiscard]] bool SaveFileOpenFailed() const { return FOpenMode == OpenFailed; }
 
   std::string ReadSaveValue(std::string_view key) const;
   void WriteSaveValue(std::string_view key, std::string_view value);
@@ -78,12 +78,12 @@ class TSaveSystem {
   void WriteSystemValue(std::string_view key, std::string_view value);
 
   // --- State saves ---------------------------------------------------------
-  bool SaveGame(const std::string& fileName);
+  [[nodiscard]] bool SaveGame(const std::string& fileName);
   // Restores a state save and continues in page "_reload" of book
   // "_system", which returns to the saved position. A file that is not a
   // readable state save (no "savefile.info", a newer version) is refused
   // with the running state untouched.
-  bool LoadGame(const std::string& fileName);
+  [[nodiscard]] bool LoadGame(const std::string& fileName);
 
   // --- System settings -----------------------------------------------------
   // A missing file leaves every default in force. Otherwise the audio
@@ -91,7 +91,7 @@ class TSaveSystem {
   // and the default font to the access controller.
   void LoadSystemSettings(const std::string& fileName);
   // Nothing is written when the file's folder does not exist.
-  bool SaveSystemSettings(const std::string& fileName);
+  [[nodiscard]] bool SaveSystemSettings(const std::string& fileName);
 
   // "Supplement.SaveDate" text of a local time: short date and long time.
   static std::string SaveDateText(int year, int month, int day, int hour, int minute, int second);
@@ -111,8 +111,8 @@ class TSaveSystem {
   int FOpenMode = NotOpen;
 
  private:
-  bool AskForSaveFolder(const std::string& directory);
-  bool IsBeingWritten(const std::string& fileName) const;
+  [[nodiscard]] bool AskForSaveFolder(const std::string& directory);
+  [[nodiscard]] bool IsBeingWritten(const std::string& fileName) const;
   // The native path of a music name stored in a save ("" if none): the
   // name as a script gives it, or an absolute path (a Windows one written
   // by another player, or one of ours from older saves) whose tail names a

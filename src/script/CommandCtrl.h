@@ -61,12 +61,12 @@ class TCommandCtrl {
   // Changing a name makes the cache stale; setting the same name keeps it.
   void SetBookName(std::string_view name);
   void SetPageName(std::string_view name);
-  bool CacheStale() const { return FCacheStale; }
+  [[nodiscard]] bool CacheStale() const { return FCacheStale; }
 
   int GetCommandCount();
   // Fills command with the command at index; false (command untouched) when
   // index is out of range.
-  bool GetCommand(int index, TPeltoCommand& command);
+  [[nodiscard]] bool GetCommand(int index, TPeltoCommand& command);
   // The level of the command at index, -1 when out of range.
   int GetCommandLevel(int index);
   // The page line (0 = first line after <Page=...>) of the command line of

@@ -21,14 +21,14 @@ class TPeltoCommand {
   // convert (a missing key included).
   int32_t ReadInteger(std::string_view key, int32_t def) const;
   // ReadInteger with 1 or 0 as default, true when non-zero.
-  bool ReadBool(std::string_view key, bool def) const;
+  [[nodiscard]] bool ReadBool(std::string_view key, bool def) const;
 
   // The same reads of a key of the command table, with the table's default.
   std::string ReadString(const TCommandKey& key) const;
   // A numbered key: its name followed by number in decimal.
   std::string ReadString(const TCommandKey& key, int number) const;
   int32_t ReadInteger(const TCommandKey& key) const;
-  bool ReadBool(const TCommandKey& key) const;
+  [[nodiscard]] bool ReadBool(const TCommandKey& key) const;
   // Index of the value in the key's keyword list; -1 for any other value.
   int ReadKeyword(const TCommandKey& key) const;
 

@@ -30,7 +30,7 @@ class TPeltoFile {
   void Clear();
   // Replaces the script by the lines of the file at path (a UTF-8 path).
   // False, and the script unchanged, when the file cannot be read.
-  bool LoadFromFile(const std::string& path);
+  [[nodiscard]] bool LoadFromFile(const std::string& path);
   // Replaces the script by the lines of bytes (CR LF, lone CR or lone LF
   // end a line).
   void LoadFromStream(std::string_view bytes);
@@ -44,12 +44,12 @@ class TPeltoFile {
   // Header values of section (exact, case-sensitive keys).
   std::string ReadString(std::string_view section, std::string_view key, std::string_view def);
   int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def);
-  bool ReadBool(std::string_view section, std::string_view key, bool def);
+  [[nodiscard]] bool ReadBool(std::string_view section, std::string_view key, bool def);
 
   // Line numbers of the start and end markers of a block.
-  bool FindHeaderBlock(std::string_view section, int& start, int& end);
-  bool FindBookBlock(std::string_view book, int& start, int& end);
-  bool FindPageBlock(std::string_view book, std::string_view page, int& start, int& end);
+  [[nodiscard]] bool FindHeaderBlock(std::string_view section, int& start, int& end);
+  [[nodiscard]] bool FindBookBlock(std::string_view book, int& start, int& end);
+  [[nodiscard]] bool FindPageBlock(std::string_view book, std::string_view page, int& start, int& end);
 
   // Line index of the page (0 = the line after <Page=...>); "" when the
   // page does not exist or index is not below GetPageLineCount.
@@ -57,32 +57,32 @@ class TPeltoFile {
   // Number of lines strictly between the page's markers; 0 if none.
   int GetPageLineCount(std::string_view book, std::string_view page);
 
-  bool BookExists(std::string_view book);
-  bool PageExists(std::string_view book, std::string_view page);
+  [[nodiscard]] bool BookExists(std::string_view book);
+  [[nodiscard]] bool PageExists(std::string_view book, std::string_view page);
   // Clear list and fill it with the names, in index order.
   void GetBookList(TStringList& list);
   void GetPageList(std::string_view book, TStringList& list);
 
   // Appends the book block, markers included, to list; false if no such book.
-  bool GetBookLines(std::string_view book, TStringList& list);
+  [[nodiscard]] bool GetBookLines(std::string_view book, TStringList& list);
   // Copies book from source to the end of this script unless this script
   // already has a book of that name.
   void ImportBook(std::string_view book, TPeltoFile& source);
 
   const TStringList& Lines() const { return FLines; }
   const TStringList& BlockIndex() const { return FBlockIndex; }
-  bool IndexStale() const { return FIndexStale; }
+  [[nodiscard]] bool IndexStale() const { return FIndexStale; }
   // True when the last parse stopped at a malformed marker.
-  bool IndexBroken() const { return FIndexBroken; }
+  [[nodiscard]] bool IndexBroken() const { return FIndexBroken; }
 
  private:
   void ReplaceLines(TStringList lines);
   void ForgetLastLookup();
-  bool FindBlock(const std::string& key, int& start, int& end);
-  bool ValidBlock(int start, int end) const;
+  [[nodiscard]] bool FindBlock(const std::string& key, int& start, int& end);
+  [[nodiscard]] bool ValidBlock(int start, int end) const;
   // Indexes the lines [from, to) with no block open at from; false (after
   // the error box) when a malformed marker stopped it.
-  bool IndexRange(int from, int to);
+  [[nodiscard]] bool IndexRange(int from, int to);
 
   TStringList FLines;
   TStringList FBlockIndex;

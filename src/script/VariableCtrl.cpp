@@ -206,8 +206,8 @@ bool TVariableCtrl::SaveVariables(PackageWriter& writer) const {
 
 void TVariableCtrl::LoadVariables(PackageReader& reader) {
   // LoadEntryStrings leaves the list untouched when the entry is missing.
-  LoadEntryStrings(reader, ValueVarsEntryName, FValueVars);
-  LoadEntryStrings(reader, StringVarsEntryName, FStringVars);
+  (void)LoadEntryStrings(reader, ValueVarsEntryName, FValueVars);
+  (void)LoadEntryStrings(reader, StringVarsEntryName, FStringVars);
 }
 
 void TVariableCtrl::CopyValueVars(TStringList& list) const {

@@ -37,7 +37,7 @@ class TDebugInfoList {
   // Items that fit in the view from the top index on (at least 1).
   int RowsInView() const;
   // True when all items fit in the view.
-  bool AllFit() const;
+  [[nodiscard]] bool AllFit() const;
   // The largest top index that still fills the view.
   int MaxTopIndex() const;
 

@@ -45,7 +45,7 @@ void TDisplayMode::SetFullScreen() {
 
 void TDisplayMode::SetWindowMode() {
   if (!FFullScreen) return;
-  RestoreDisplayMode();
+  (void)RestoreDisplayMode();  // a window comes back whether or not it did
   int w = 0;
   int h = 0;
   ScreenSize(w, h);

@@ -22,12 +22,12 @@ class TDisplayMode : public TDisplaySwitch {
   // Restores the display and the framed window at the top-left corner;
   // nothing happens when not in full screen.
   void SetWindowMode() override;
-  bool FullScreen() const { return FFullScreen; }
+  [[nodiscard]] bool FullScreen() const { return FFullScreen; }
 
   // Changes the display resolution of the main display for this run only.
-  static bool SetDisplayMode(int width, int height);
+  [[nodiscard]] static bool SetDisplayMode(int width, int height);
   // Returns the display to the mode stored in the system's settings.
-  static bool RestoreDisplayMode();
+  [[nodiscard]] static bool RestoreDisplayMode();
 
  private:
   void ScreenSize(int& width, int& height);

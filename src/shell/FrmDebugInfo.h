@@ -41,7 +41,7 @@ class TfrmDebugInfo : public TToolWindowClient {
 
   void SetPosition(int left, int top);
   void Show();
-  bool Visible() const;
+  [[nodiscard]] bool Visible() const;
 
   void RefreshInfo();
   void ShowLines();
@@ -75,7 +75,7 @@ class TfrmDebugInfo : public TToolWindowClient {
     int Y = 0;
     int W = 0;
     int H = 0;
-    bool Contains(int x, int y) const { return x >= X && y >= Y && x < X + W && y < Y + H; }
+    [[nodiscard]] bool Contains(int x, int y) const { return x >= X && y >= Y && x < X + W && y < Y + H; }
   };
   struct TLayout {
     TRect Tabs[kTabCount];

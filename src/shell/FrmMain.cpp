@@ -273,7 +273,7 @@ bool TfrmMain::MainLoop_Step() {
   }
 
   TPeltoCommand command;
-  commands.GetCommand(index, command);
+  (void)commands.GetCommand(index, command);  // the index was checked above
   ac.SetNextCommandIndex(index + 1);
   if (Platform().TraceEnabled()) TraceCommand(index, command);
 
@@ -304,7 +304,9 @@ void TfrmMain::FormDestroy() {
   StoreWindowPosition();
   WriteStateDump();
   WriteScreenshot();
-  FSaveSystem->CloseSaveFile();
+  // The run is ending: a value file that cannot be finished leaves the one
+  // on disk as it was, and there is nobody left to tell.
+  (void)FSaveSystem->CloseSaveFile();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
   FDebugInfo.reset();
@@ -325,7 +327,8 @@ void TfrmMain::StoreWindowPosition() {
   FSaveSystem->FWindowHeight = Platform().WindowHeight();
   // Without content there is no save folder and nothing is written.
   const std::string settings = FSaveSystem->Location().WritePath(kSettingsFile);
-  if (!settings.empty()) FSaveSystem->SaveSystemSettings(settings);
+  // Settings that cannot be written keep the file of the last run.
+  if (!settings.empty()) (void)FSaveSystem->SaveSystemSettings(settings);
 }
 
 void TfrmMain::WriteStateDump() {

@@ -50,13 +50,13 @@ class TfrmMain : public TPlatformClient {
 
   // Builds the objects and opens the content; false if the content could
   // not be opened (the failure has been reported).
-  bool FormCreate();
+  [[nodiscard]] bool FormCreate();
   void FormShow();
   void StartExecution();
   void FormDestroy();
 
   void RunSteps();
-  bool MainLoop_Step();
+  [[nodiscard]] bool MainLoop_Step();
 
   // TPlatformClient
   void FormMouseDown(TMouseButton button, int x, int y) override;
@@ -73,7 +73,7 @@ class TfrmMain : public TPlatformClient {
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
   TScreenControl& ScreenControl() { return *FScreenControl; }
   TMusicCtrl& MusicCtrl() { return *FMusicCtrl; }
-  bool LegacyMode() const { return FLegacyMode; }
+  [[nodiscard]] bool LegacyMode() const { return FLegacyMode; }
   const std::string& ContentPath() const { return FContentPath; }
   // The folder this run writes saves and the settings file to (native,
   // ending in "/"; "" before the content is open).
@@ -81,7 +81,7 @@ class TfrmMain : public TPlatformClient {
 
  private:
   void BuildDispatchTable();
-  bool ResolveContentPath();
+  [[nodiscard]] bool ResolveContentPath();
   void OpenRuntimeLibrary();
   void ApplySettings();
   void StoreWindowPosition();

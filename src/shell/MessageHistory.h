@@ -34,12 +34,12 @@ class TMessageHistory {
   // --- The view ------------------------------------------------------------
   // Opens the view for a window of the given size, the newest page at the
   // bottom; false when there is nothing to show.
-  bool Open(const TFont& font, int width, int height);
+  [[nodiscard]] bool Open(const TFont& font, int width, int height);
   void Close() { FOpen = false; }
-  bool IsOpen() const { return FOpen; }
+  [[nodiscard]] bool IsOpen() const { return FOpen; }
   // Scrolls by lines, positive towards older pages. False when asked to
   // scroll past the newest line (the view then wants to close).
-  bool Scroll(int lines);
+  [[nodiscard]] bool Scroll(int lines);
   // Lines that fit on one screen.
   int VisibleRows() const;
   // The lines at the bottom of the view that are hidden below it.

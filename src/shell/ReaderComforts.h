@@ -38,16 +38,16 @@ class TReaderComforts {
 
   // --- Input from the main form; true when the event was the player's own
   // and must not reach the scenario.
-  bool KeyDown(int key);
+  [[nodiscard]] bool KeyDown(int key);
   void KeyUp(int key);
-  bool MouseDown(TMouseButton button);
+  [[nodiscard]] bool MouseDown(TMouseButton button);
   void MouseWheel(int delta);
 
   // --- The main loop
   // While a step runs (a transition, a sound wait) the history does not open.
   void SetStepRunning(bool running) { FStepRunning = running; }
   // True while the scenario is paused (the history is open).
-  bool Paused() const { return FHistory.IsOpen(); }
+  [[nodiscard]] bool Paused() const { return FHistory.IsOpen(); }
   // Every main-timer tick, paused or not.
   void TimerTick();
   // Before each step: ends message waits for skip and auto-advance.
@@ -55,8 +55,8 @@ class TReaderComforts {
   // Draws the auto-advance mark or the history view over the picture.
   void DrawOverlay(TCanvas& canvas) const;
 
-  bool AutoAdvance() const { return FAuto; }
-  bool Skipping() const { return FCtrlDown; }
+  [[nodiscard]] bool AutoAdvance() const { return FAuto; }
+  [[nodiscard]] bool Skipping() const { return FCtrlDown; }
   const TMessageHistory& History() const { return FHistory; }
 
  private:
@@ -65,7 +65,7 @@ class TReaderComforts {
   void OpenHistory();
   void CloseHistory();
   void ScrollHistory(int lines);
-  bool HistoryKey(int key);
+  [[nodiscard]] bool HistoryKey(int key);
   void SaveScreenshot();
   std::string ScreenshotPath();
   void ShowCaptionNotice(const std::string& notice);

@@ -17,8 +17,8 @@ class TStateDump {
   static std::string Build(TPeltoAccessControl& access, TScreenControl* screen,
                            const TfrmDebugInfo* debug = nullptr);
   // Builds the text and writes it to path (native); false if it cannot.
-  static bool Write(TPeltoAccessControl& access, TScreenControl* screen, const std::string& path,
-                    const TfrmDebugInfo* debug = nullptr);
+  [[nodiscard]] static bool Write(TPeltoAccessControl& access, TScreenControl* screen,
+                                  const std::string& path, const TfrmDebugInfo* debug = nullptr);
 };
 
 }  // namespace pelto5

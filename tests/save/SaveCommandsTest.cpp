@@ -69,8 +69,8 @@ class SaveCommandsTest : public ::testing::Test {
   // Shut-down as the main window does it.
   void EndRun() {
     if (!FSave) return;
-    FSave->SaveSystemSettings(Settings());
-    FSave->CloseSaveFile();
+    EXPECT_TRUE(FSave->SaveSystemSettings(Settings()));
+    EXPECT_TRUE(FSave->CloseSaveFile());
     FCommands.reset();
     FSave.reset();
     FDisplay.reset();

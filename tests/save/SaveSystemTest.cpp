@@ -52,7 +52,9 @@ std::vector<std::string> EntryNames(const std::string& path) {
 TStringList EntryLines(const std::string& path, const std::string& name) {
   PackageReader reader;
   TStringList lines;
-  if (OpenPackage(path, reader)) LoadEntryStrings(reader, name, lines);
+  if (OpenPackage(path, reader)) {
+    EXPECT_TRUE(LoadEntryStrings(reader, name, lines)) << name;
+  }
   return lines;
 }
 
@@ -402,13 +404,13 @@ TEST_F(SaveSystemTest, ValueFilesKeepTheirValuesAcrossCloseAndAppend) {
   // Values written into a file opened for reading are discarded.
   const std::string before = ReadFileText(path);
   FSave->WriteSaveValue("C", "3");
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
   EXPECT_EQ(ReadFileText(path), before);
 
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::AppendMode));
   EXPECT_EQ(FSave->FOpenMode, TSaveSystem::OpenForWriting);
   FSave->WriteSaveValue("C", "3");
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::ReadMode));
   EXPECT_EQ(FSave->ReadSaveValue("A"), "one");
   EXPECT_EQ(FSave->ReadSaveValue("C"), "3");
@@ -418,11 +420,11 @@ TEST_F(SaveSystemTest, ValueFilesKeepTheirValuesAcrossCloseAndAppend) {
   EXPECT_EQ(FSave->ReadSaveValue("A"), "");
   FSave->WriteSaveValue("D", "4");
   ASSERT_TRUE(FSave->OpenSaveFile(DataPath("other.dat"), TSaveSystem::CreateMode));
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::ReadMode));
   EXPECT_EQ(FSave->ReadSaveValue("A"), "");
   EXPECT_EQ(FSave->ReadSaveValue("D"), "4");
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
 
   EXPECT_FALSE(FSave->OpenSaveFile(path, 3));
   EXPECT_FALSE(FSave->OpenSaveFile(path, -1));
@@ -441,7 +443,7 @@ TEST_F(SaveSystemTest, AppendReplacesAFileThatIsNotASaveAndReadRefusesIt) {
   EXPECT_FALSE(FSave->OpenSaveFile(bare, TSaveSystem::ReadMode));
   EXPECT_EQ(FSave->FOpenMode, TSaveSystem::OpenForReading);
   EXPECT_TRUE(FSave->FSaveValues.empty());
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
 
   ASSERT_TRUE(FSave->OpenSaveFile(path, TSaveSystem::AppendMode));
   EXPECT_EQ(FSave->ReadSaveValue("A"), "");
@@ -480,7 +482,7 @@ TEST_F(SaveSystemTest, AnOpenStateSaveLendsItsThumbnailAndValuesUntilClosed) {
   ASSERT_TRUE(FSave->LoadGame(path));
   EXPECT_EQ(FSave->ReadSaveValue("SaveSystem.Version"), "1");
 
-  FSave->CloseSaveFile();
+  EXPECT_TRUE(FSave->CloseSaveFile());
   EXPECT_FALSE(FAccess->LoadImage("_smallimage.bmp", picture));
 }
 

@@ -24,9 +24,9 @@ class TFaceLocator {
  public:
   virtual ~TFaceLocator() = default;
   // True if a face of exactly this family is present.
-  virtual bool FamilyInstalled(const std::string& family) = 0;
+  [[nodiscard]] virtual bool FamilyInstalled(const std::string& family) = 0;
   // The best face for the query; false if there is none.
-  virtual bool Match(const TFaceQuery& query, TFaceFile& face) = 0;
+  [[nodiscard]] virtual bool Match(const TFaceQuery& query, TFaceFile& face) = 0;
 };
 
 }  // namespace pelto5

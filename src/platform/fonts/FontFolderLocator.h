@@ -25,8 +25,8 @@ class TFontFolderLocator : public TFaceLocator {
   using TFetch = std::function<bool(const std::string& path)>;
 
   explicit TFontFolderLocator(std::string folder, TFetch fetch = {});
-  bool FamilyInstalled(const std::string& family) override;
-  bool Match(const TFaceQuery& query, TFaceFile& face) override;
+  [[nodiscard]] bool FamilyInstalled(const std::string& family) override;
+  [[nodiscard]] bool Match(const TFaceQuery& query, TFaceFile& face) override;
 
  private:
   struct TEntry {
@@ -38,7 +38,7 @@ class TFontFolderLocator : public TFaceLocator {
   };
   void Scan();
   void ScanFiles();
-  bool ReadIndex();
+  [[nodiscard]] bool ReadIndex();
   const TEntry* Find(const TFaceQuery& query) const;
 
   std::string FFolder;

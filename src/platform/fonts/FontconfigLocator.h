@@ -7,14 +7,14 @@ namespace pelto5 {
 
 class TFontconfigLocator : public TFaceLocator {
  public:
-  bool FamilyInstalled(const std::string& family) override;
-  bool Match(const TFaceQuery& query, TFaceFile& face) override;
+  [[nodiscard]] bool FamilyInstalled(const std::string& family) override;
+  [[nodiscard]] bool Match(const TFaceQuery& query, TFaceFile& face) override;
 
  private:
   // fontconfig is set up on the first query, not at construction: programs
   // that install the font service but never draw text (pelto5-pack) never
   // load its configuration and caches.
-  bool Ready();
+  [[nodiscard]] bool Ready();
 
   bool FTried = false;
   bool FReady = false;

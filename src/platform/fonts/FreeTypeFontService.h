@@ -26,7 +26,7 @@ class TFreeTypeFontService : public TFontService {
   TFreeTypeFontService(const TFreeTypeFontService&) = delete;
   TFreeTypeFontService& operator=(const TFreeTypeFontService&) = delete;
 
-  bool IsInstalled(const std::string& familyName) override;
+  [[nodiscard]] bool IsInstalled(const std::string& familyName) override;
   TTextExtent Measure(std::string_view run, const TFont& font) override;
   void DrawRun(const TTextTarget& target, int x, int y, std::string_view run,
                const TFont& font) override;

@@ -20,16 +20,16 @@ class THeadlessAudioChannel : public TAudioChannel {
   // The platform gives the clock and the trace; it must outlive the channel.
   THeadlessAudioChannel(TAudioKind kind, THeadlessPlatform& platform);
 
-  bool Open(const std::string& path) override;
+  [[nodiscard]] bool Open(const std::string& path) override;
   void Close() override;
-  bool IsOpen() const override { return FOpen; }
+  [[nodiscard]] bool IsOpen() const override { return FOpen; }
   void Play() override;
   void Stop() override;
   void Rewind() override;
-  bool IsFinished() override;
-  bool SetVolume(int level) override;
+  [[nodiscard]] bool IsFinished() override;
+  [[nodiscard]] bool SetVolume(int level) override;
 
-  bool IsPlaying() const { return FPlaying; }
+  [[nodiscard]] bool IsPlaying() const { return FPlaying; }
   int Level() const { return FLevel; }
   uint32_t DurationMs() const { return FDuration; }
 

@@ -59,7 +59,7 @@ class THeadlessPlatform : public TPlatform {
   // kept for tests.
   const std::vector<std::string>& OutputLines() const { return FOutput; }
   // True once --max-time stopped the run.
-  bool TimedOut() const { return FTimedOut; }
+  [[nodiscard]] bool TimedOut() const { return FTimedOut; }
   void AdvanceClock(uint32_t ms);
   // Makes the display refuse full screen (as one without the mode would),
   // and counts the display-mode changes made.
@@ -70,16 +70,16 @@ class THeadlessPlatform : public TPlatform {
   TLocalTime GetLocalTime() override;
   void ProcessMessages() override;
   void Terminate() override { FTerminated = true; }
-  bool Terminated() const override { return FTerminated; }
+  [[nodiscard]] bool Terminated() const override { return FTerminated; }
   void WaitUntil(uint32_t tick) override;
   void SetMainTimerEnabled(bool enabled) override;
-  bool MainTimerEnabled() const override { return FTimerEnabled; }
+  [[nodiscard]] bool MainTimerEnabled() const override { return FTimerEnabled; }
   int Run(TPlatformClient& client) override;
 
   TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
                             TMessageButtons buttons) override;
-  bool InputQuery(const std::string& caption, const std::string& prompt,
-                  std::string& value) override;
+  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
+                                std::string& value) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
@@ -90,8 +90,8 @@ class THeadlessPlatform : public TPlatform {
   int WindowTop() const override { return FTop; }
   void SetCaption(const std::string& caption) override { FCaption = caption; }
   std::string Caption() const override { return FCaption; }
-  bool SetFullScreen(bool on, int width, int height) override;
-  bool FullScreen() const override { return FFullScreen; }
+  [[nodiscard]] bool SetFullScreen(bool on, int width, int height) override;
+  [[nodiscard]] bool FullScreen() const override { return FFullScreen; }
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override {}
   void SetCursor(int cursor) override { FCursor = cursor; }
@@ -107,8 +107,8 @@ class THeadlessPlatform : public TPlatform {
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
-  bool TraceEnabled() const override { return FOptions.Trace; }
-  bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
+  [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
+  [[nodiscard]] bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
   // Writes one --trace-audio line (Shift-JIS), with or without --trace.
   void AudioTraceLine(const std::string& text);
 

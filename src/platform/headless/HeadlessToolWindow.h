@@ -22,7 +22,7 @@ class THeadlessToolWindow : public TToolWindow {
   void SetBounds(int left, int top, int width, int height) override;
   void Show() override;
   void Hide() override { FVisible = false; }
-  bool Visible() const override { return FVisible; }
+  [[nodiscard]] bool Visible() const override { return FVisible; }
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override { FInvalid = false; }
   void Invalidate() override { FInvalid = true; }

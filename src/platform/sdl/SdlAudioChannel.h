@@ -26,14 +26,14 @@ class TSdlAudioChannel : public TAudioChannel {
   TSdlAudioChannel(const TSdlAudioChannel&) = delete;
   TSdlAudioChannel& operator=(const TSdlAudioChannel&) = delete;
 
-  bool Open(const std::string& path) override;
+  [[nodiscard]] bool Open(const std::string& path) override;
   void Close() override;
-  bool IsOpen() const override { return FStream != nullptr; }
+  [[nodiscard]] bool IsOpen() const override { return FStream != nullptr; }
   void Play() override;
   void Stop() override;
   void Rewind() override;
-  bool IsFinished() override;
-  bool SetVolume(int level) override;
+  [[nodiscard]] bool IsFinished() override;
+  [[nodiscard]] bool SetVolume(int level) override;
 
  private:
   // Writes the --trace line for a file that does not open.

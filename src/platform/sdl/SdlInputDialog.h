@@ -27,7 +27,7 @@ class TSdlInputDialog {
     int Y = 0;
     int W = 0;
     int H = 0;
-    bool Contains(int x, int y) const { return x >= X && y >= Y && x < X + W && y < Y + H; }
+    [[nodiscard]] bool Contains(int x, int y) const { return x >= X && y >= Y && x < X + W && y < Y + H; }
   };
 
   // Lays the dialog out for a canvas of width x height pixels shown at scale.
@@ -65,10 +65,10 @@ class TSdlInputDialog {
 
   void Layout(int width, int height);
   std::vector<std::string> WrapPrompt(const std::string& prompt, int width) const;
-  bool HandleKey(const SDL_KeyboardEvent& key);
-  bool HandleMouseDown(int x, int y);
-  bool HandleMouseUp(int x, int y);
-  bool Paste();
+  [[nodiscard]] bool HandleKey(const SDL_KeyboardEvent& key);
+  [[nodiscard]] bool HandleMouseDown(int x, int y);
+  [[nodiscard]] bool HandleMouseUp(int x, int y);
+  [[nodiscard]] bool Paste();
   TButton ButtonAt(int x, int y) const;
   // Caret position in pixels from the start of the text, composition included.
   int CaretOffset() const;

@@ -15,10 +15,10 @@ namespace pelto5 {
 // without one.
 int VirtualKeyFromSdl(int32_t keycode, int scancode);
 // Keyboard, text and mouse events.
-bool IsInputEvent(uint32_t type);
+[[nodiscard]] bool IsInputEvent(uint32_t type);
 // The window an input event is addressed to (0 for other events).
 uint32_t InputEventWindow(const SDL_Event& event);
 // The engine's button for an SDL button; false for other buttons.
-bool MouseButtonFromSdl(uint8_t sdlButton, TMouseButton& button);
+[[nodiscard]] bool MouseButtonFromSdl(uint8_t sdlButton, TMouseButton& button);
 
 }  // namespace pelto5

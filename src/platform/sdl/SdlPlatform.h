@@ -27,7 +27,7 @@ class TSdlPlatform : public TPlatform {
   // message when there is no display; NoDisplay() then tells that the
   // failure was the missing display.
   TResult Initialize();
-  bool NoDisplay() const;
+  [[nodiscard]] bool NoDisplay() const;
   // SDL's id of the main window (0 before Initialize succeeded); lets tests
   // and tools address the window's events and properties.
   uint32_t WindowId() const;
@@ -36,16 +36,16 @@ class TSdlPlatform : public TPlatform {
   TLocalTime GetLocalTime() override;
   void ProcessMessages() override;
   void Terminate() override;
-  bool Terminated() const override;
+  [[nodiscard]] bool Terminated() const override;
   void WaitUntil(uint32_t tick) override;
   void SetMainTimerEnabled(bool enabled) override;
-  bool MainTimerEnabled() const override;
+  [[nodiscard]] bool MainTimerEnabled() const override;
   int Run(TPlatformClient& client) override;
 
   TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
                             TMessageButtons buttons) override;
-  bool InputQuery(const std::string& caption, const std::string& prompt,
-                  std::string& value) override;
+  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
+                                std::string& value) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
@@ -59,8 +59,8 @@ class TSdlPlatform : public TPlatform {
   void SetWindowSize(int width, int height) override;
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override;
-  bool SetFullScreen(bool on, int width, int height) override;
-  bool FullScreen() const override;
+  [[nodiscard]] bool SetFullScreen(bool on, int width, int height) override;
+  [[nodiscard]] bool FullScreen() const override;
   TCanvas& Canvas() override;
   void Present() override;
   void SetCursor(int cursor) override;
@@ -70,7 +70,7 @@ class TSdlPlatform : public TPlatform {
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
-  bool TraceEnabled() const override;
+  [[nodiscard]] bool TraceEnabled() const override;
 
  private:
   struct TImpl;

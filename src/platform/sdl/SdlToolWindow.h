@@ -29,7 +29,7 @@ class TSdlToolWindow : public TToolWindow {
   void SetBounds(int left, int top, int width, int height) override;
   void Show() override;
   void Hide() override;
-  bool Visible() const override { return FVisible; }
+  [[nodiscard]] bool Visible() const override { return FVisible; }
   TCanvas& Canvas() override { return FSurface.Canvas(); }
   void Present() override;
   void Invalidate() override { FInvalid = true; }
@@ -47,7 +47,7 @@ class TSdlToolWindow : public TToolWindow {
 
  private:
   // Creates the SDL window on first need (hidden); false without a display.
-  bool EnsureWindow();
+  [[nodiscard]] bool EnsureWindow();
   void ApplyVisibility();
 
   TToolWindowClient& FClient;

@@ -29,8 +29,8 @@ class TTextEditBuffer {
   size_t InsertUtf8(std::string_view utf8);
   // Removes the character before (Backspace) or after (Delete) the caret;
   // false when there is none.
-  bool Backspace();
-  bool Delete();
+  [[nodiscard]] bool Backspace();
+  [[nodiscard]] bool Delete();
   void MoveLeft();
   void MoveRight();
   void Home() { FCaret = 0; }

@@ -17,14 +17,14 @@ class TWebAudioChannel : public TAudioChannel {
   TWebAudioChannel(const TWebAudioChannel&) = delete;
   TWebAudioChannel& operator=(const TWebAudioChannel&) = delete;
 
-  bool Open(const std::string& path) override;
+  [[nodiscard]] bool Open(const std::string& path) override;
   void Close() override;
-  bool IsOpen() const override { return FOpen; }
+  [[nodiscard]] bool IsOpen() const override { return FOpen; }
   void Play() override;
   void Stop() override;
   void Rewind() override;
-  bool IsFinished() override;
-  bool SetVolume(int level) override;
+  [[nodiscard]] bool IsFinished() override;
+  [[nodiscard]] bool SetVolume(int level) override;
 
  private:
   int FId;  // the page's handle of this channel

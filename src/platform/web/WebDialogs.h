@@ -13,6 +13,7 @@ namespace pelto5 {
 TMessageResult ShowWebMessageBox(const std::string& title, const std::string& text, TMessageIcon icon,
                                  TMessageButtons buttons);
 // True on OK with the text in value; false on Cancel, value unchanged.
-bool RunWebInputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+[[nodiscard]] bool RunWebInputQuery(const std::string& caption, const std::string& prompt,
+                                    std::string& value);
 
 }  // namespace pelto5

@@ -8,6 +8,6 @@ namespace pelto5 {
 
 // Downloads the face file named like path's file name from the page's
 // fonts/ folder and stores it at path; false if it cannot be had.
-bool FetchWebFont(const std::string& path);
+[[nodiscard]] bool FetchWebFont(const std::string& path);
 
 }  // namespace pelto5

@@ -44,22 +44,22 @@ class TWebPlatform : public TPlatform {
   // Input that arrives while a dialog is up is the dialog's and is dropped;
   // a key-up is only passed on when its key-down was. False when the
   // event was dropped.
-  bool QueueEvent(const TWebEvent& event);
+  [[nodiscard]] bool QueueEvent(const TWebEvent& event);
 
   uint32_t GetTickCount() override;
   TLocalTime GetLocalTime() override;
   void ProcessMessages() override;
   void Terminate() override;
-  bool Terminated() const override { return FTerminated; }
+  [[nodiscard]] bool Terminated() const override { return FTerminated; }
   void WaitUntil(uint32_t tick) override;
   void SetMainTimerEnabled(bool enabled) override;
-  bool MainTimerEnabled() const override { return FTimerEnabled; }
+  [[nodiscard]] bool MainTimerEnabled() const override { return FTimerEnabled; }
   int Run(TPlatformClient& client) override;
 
   TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
                             TMessageButtons buttons) override;
-  bool InputQuery(const std::string& caption, const std::string& prompt,
-                  std::string& value) override;
+  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
+                                std::string& value) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
@@ -70,8 +70,8 @@ class TWebPlatform : public TPlatform {
   int WindowTop() const override { return FTop; }
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override { return FCaption; }
-  bool SetFullScreen(bool on, int width, int height) override;
-  bool FullScreen() const override;
+  [[nodiscard]] bool SetFullScreen(bool on, int width, int height) override;
+  [[nodiscard]] bool FullScreen() const override;
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override;
   void SetCursor(int cursor) override;
@@ -81,7 +81,7 @@ class TWebPlatform : public TPlatform {
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
-  bool TraceEnabled() const override { return FOptions.Trace; }
+  [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
 
  private:
   void Deliver(const TWebEvent& event);

@@ -16,7 +16,7 @@ class TWebToolWindow : public TToolWindow {
   void SetBounds(int, int, int width, int height) override { FCanvas.SetSize(width, height); }
   void Show() override {}
   void Hide() override {}
-  bool Visible() const override { return false; }
+  [[nodiscard]] bool Visible() const override { return false; }
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override {}
   void Invalidate() override {}
