@@ -178,6 +178,14 @@ inline constexpr const char* kImageLoadError2 =
 inline constexpr const char* kCreateSaveFolder1 =
     "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD"
     "\x82\xDF\r\n\"";
+// "ファイル「", the file name, then kFileRefused2: a save or value file whose
+// name would leave the data folder.
+inline constexpr const char* kFileRefused1 = "\x83\x74\x83\x40\x83\x43\x83\x8B\x81\x75";
+// "」を開けません\nデータフォルダの外を指すファイル名は使えません。"
+inline constexpr const char* kFileRefused2 =
+    "\x81\x76\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\n\x83\x66\x81\x5B\x83\x5E\x83\x74\x83\x48"
+    "\x83\x8B\x83\x5F\x82\xCC\x8A\x4F\x82\xF0\x8E\x77\x82\xB7\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC"
+    "\x82\xCD\x8E\x67\x82\xA6\x82\xDC\x82\xB9\x82\xF1\x81\x42";
 inline constexpr const char* kScreenSaveFailed = "debug error : FScreenControl->SaveInfo()";
 inline constexpr const char* kScreenLoadFailed = "debug error : FScreenControl->LoadInfo()";
 // "セーブコントロール：\n代入先の変数名が不正です"

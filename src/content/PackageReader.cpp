@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstring>
 
+#include "base/SjisText.h"
+#include "platform/FileSystem.h"
+
 namespace pelto5 {
 
 namespace {
@@ -348,9 +351,50 @@ void ClosePackage(PackageReader& reader) {
 
 bool IsPackageOpen(const PackageReader& reader) { return reader.File != nullptr; }
 
+namespace {
+
+// Whether name differs from its lookup form: a "/", or a part that is empty,
+// "." or "..". Most entry names are plain, and are compared without being
+// rebuilt.
+bool NeedsLookupForm(std::string_view name) {
+  size_t partStart = 0;
+  for (size_t i = 0; i <= name.size();) {
+    const bool end = i == name.size();
+    const size_t n = end ? 1 : sjis::CharLength(name, i);
+    if (end || (n == 1 && (name[i] == '\\' || name[i] == '/'))) {
+      if (!end && name[i] == '/') return true;
+      const std::string_view part = name.substr(partStart, i - partStart);
+      if (part.empty() || part == "." || part == "..") return true;
+      partStart = i + 1;
+    }
+    i += n;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string PackageLookupName(std::string_view name) {
+  if (!NeedsLookupForm(name)) return std::string(name);
+  std::vector<std::string> parts;
+  if (!TFileSystem::SplitSafeName(std::string(name), parts)) return "";
+  std::string joined;
+  for (const std::string& part : parts) {
+    if (!joined.empty()) joined += '\\';
+    joined += part;
+  }
+  return joined;
+}
+
 int FindEntry(const PackageReader& reader, std::string_view name) {
+  const std::string wanted = PackageLookupName(name);
+  const std::string_view key = wanted.empty() ? name : std::string_view(wanted);
   for (int i = static_cast<int>(reader.Entries.size()) - 1; i >= 0; --i) {
-    if (SamePackageEntryName(reader.Entries[i].Name, name)) return i;
+    const std::string& entryName = reader.Entries[i].Name;
+    if (SamePackageEntryName(entryName, key)) return i;
+    if (!NeedsLookupForm(entryName)) continue;
+    const std::string entryKey = PackageLookupName(entryName);
+    if (!entryKey.empty() && SamePackageEntryName(entryKey, key)) return i;
   }
   return -1;
 }

@@ -83,8 +83,16 @@ void ClosePackage(PackageReader& reader);
 [[nodiscard]] bool IsPackageOpen(const PackageReader& reader);
 
 // Index of the last entry whose name equals name with ASCII letters folded,
-// or -1.
+// or -1. Both names are first put in the form a file name on disk is
+// looked up by: "/" taken as "\", "." parts and empty parts (doubled or
+// trailing separators) dropped, ".." taking back the part before it. So a
+// packaged game finds the same files as the same game unpacked. A name
+// that does not reduce to a plain path (a leading "..", an absolute path)
+// is compared as written.
 int FindEntry(const PackageReader& reader, std::string_view name);
+// name in the form FindEntry compares (see there); "" when it does not
+// reduce to a plain path inside the package.
+std::string PackageLookupName(std::string_view name);
 
 // Makes the entry current and restarts its data from the beginning.
 [[nodiscard]] bool SelectEntry(PackageReader& reader, int index);

@@ -68,7 +68,8 @@ bool TPeltoAccessControl::Open(const std::string& path) {
   FSources.SetContentDirectory(contentDirectory);
   const std::string dataDirectory = file.ReadString(kPelto, "DataDirectory", "");
   std::string resolved;
-  if (!dataDirectory.empty()) resolved = TFileSystem::ResolveName(contentDirectory, dataDirectory);
+  // "." (or ".\.", "data\..") is the content's folder itself.
+  if (!dataDirectory.empty()) resolved = TFileSystem::ResolveFolderName(contentDirectory, dataDirectory);
   if (!resolved.empty()) {
     FSources.SetDataDirectory(resolved + "/");
   } else {

@@ -198,9 +198,18 @@ bool TPeltoProcess::LoadStack(PackageReader& reader) {
   if (FStack == nullptr) return false;
   // A save without "stack.info" must not resume from the frames of the
   // game that is running now.
-  if (FStack->LoadFromContainer(reader) && FStack->PopFrame()) {
-    LoadState();
-    return true;
+  if (FStack->LoadFromContainer(reader)) {
+    // An empty stack is the state of a page no call led to. It has no
+    // frame to resume at; the process is left idle.
+    if (FStack->Empty()) {
+      FStack->ClearFrame();
+      LoadState();
+      return true;
+    }
+    if (FStack->PopFrame()) {
+      LoadState();
+      return true;
+    }
   }
   Platform().MessageBox(msg::kBrokenSaveStack, TMessageIcon::None, TMessageButtons::Ok);
   Platform().Terminate();

@@ -1,6 +1,7 @@
 #include "graphics/ScreenControl.h"
 
 #include "base/MessageTexts.h"
+#include "content/PackageReader.h"
 #include "graphics/MessagePacing.h"
 #include "graphics/ColorText.h"
 #include "graphics/LayerCtrl.h"
@@ -20,7 +21,10 @@ namespace {
 constexpr const char* kKeyWaitMark = "_keywait_char.png";
 constexpr const char* kPageWaitMark = "_pagewait_char.png";
 
-bool HasPngExtension(const std::string& name) {
+// Of the name as the lookups take it, so "pic.png\" is a PNG too.
+bool HasPngExtension(const std::string& given) {
+  const std::string lookupName = PackageLookupName(given);
+  const std::string& name = lookupName.empty() ? given : lookupName;
   return name.size() >= 4 && sjis::SameText(std::string_view(name).substr(name.size() - 4), ".png");
 }
 

@@ -1,6 +1,7 @@
 #include "image/ImageLoader.h"
 
 #include "content/ContentSources.h"
+#include "content/PackageReader.h"
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
 #include "platform/UserFolders.h"
@@ -46,7 +47,11 @@ bool TImageLoader::Decode(const std::string& name, std::string_view bytes, TDeco
       });
 }
 
-bool TImageLoader::LoadImage(const std::string& name, TDecodedImage& image) {
+bool TImageLoader::LoadImage(const std::string& given, TDecodedImage& image) {
+  // The decoders go by the extension: "pic.png\" and "sub/./pic.png" are
+  // "pic.png" and "sub\pic.png", as the lookups take them.
+  const std::string lookupName = PackageLookupName(given);
+  const std::string& name = lookupName.empty() ? given : lookupName;
   std::string bytes;
   if (FSources.ReadEntry(TContainer::Save, name, bytes) && Decode(name, bytes, image)) return true;
   if (FSources.IsOpen(TContainer::Package)) {

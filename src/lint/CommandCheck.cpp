@@ -74,11 +74,10 @@ void TCommandCheck::CheckCommand(const std::string& file, const TLintCommand& co
   const TCommandInfo& info = *command.Info;
   // "@rem" lines are comments; the player does not look at them.
   if (info.Type == TCommandCtrl::ctRem) return;
-  if (!info.Handled) {
-    out.Add(file, command.Line, TSeverity::Warning,
-            Quoted(line) + " does nothing in this player (it only waits for the next tick)", kCheck);
-    return;
-  }
+  // "@Effect", "@GraphicCtrl" and "@WindowShow" do nothing but end the
+  // tick, and a scenario may use them for just that pause; nothing reads
+  // their properties either.
+  if (!info.Handled) return;
   std::map<std::string, int> seen;  // folded key -> line of its first use
   const TStringList& properties = command.Command.Properties;
   for (size_t i = 0; i < properties.size(); ++i) {
@@ -142,7 +141,7 @@ void TCommandCheck::CheckValue(const std::string& file, int line, const TCommand
               kCheck);
       return;
     case TKeyKind::Keyword:
-      if (value == key.Default || TCommandKeys::KeywordIndex(key, value) >= 0) return;
+      if (key.OthersMeanLast || value == key.Default || TCommandKeys::KeywordIndex(key, value) >= 0) return;
       out.Add(file, line, TSeverity::Warning,
               "value " + Quoted(value) + " of " + std::string(key.Name) + " is not one of " + KeywordList(key) +
                   " (keywords are case-sensitive)",

@@ -121,74 +121,104 @@ void TStructureCheck::CheckPages(TLintScript& script, TDiagnosticList& out) {
   const std::string& file = script.FileName();
   for (const TLintPage& page : script.Pages()) {
     if (!page.Own) continue;
-    const std::string where = " in page " + Quoted(page.Page);
-    // The command limit: the player runs nothing of a page that exceeds it.
-    int commandLines = 0;
-    int lastCommandLine = 0;
+    // The page's command lines as the player's command cache finds them,
+    // from the lines themselves: the cache holds nothing of a page that
+    // does not fit, and its faults are reported all the same.
+    std::vector<TPageCommand> commands;
+    bool overfull = false;
+    int depth = 0;
     for (int line = page.StartLine + 1; line < page.EndLine; ++line) {
+      // As the player does: a page line after the last command that fits
+      // makes the page too long, whatever the line holds.
+      if (commands.size() >= static_cast<size_t>(TCommandCtrl::kMaxCommands)) overfull = true;
       const std::string trimmed = sjis::Trim(lines[line - 1]);
-      if (!trimmed.empty() && trimmed[0] == '@') {
-        ++commandLines;
-        lastCommandLine = line;
+      if (trimmed.empty() || trimmed[0] != '@') continue;
+      TPageCommand command{line, TCommandCtrl::CommandTypeOf(trimmed), 0, trimmed};
+      if (command.Type == TCommandCtrl::ctIf) {
+        command.Level = depth++;
+      } else if (command.Type == TCommandCtrl::ctElse) {
+        command.Level = depth - 1;
+      } else if (command.Type == TCommandCtrl::ctEndIf) {
+        command.Level = --depth;
+      } else {
+        command.Level = depth;
       }
+      commands.push_back(std::move(command));
     }
-    if (commandLines > TCommandCtrl::kMaxCommands) {
-      out.Add(file, page.StartLine, TSeverity::Error,
-              "page " + Quoted(page.Page) + " holds " + IntToStr(commandLines) + " commands, more than " +
-                  IntToStr(TCommandCtrl::kMaxCommands) + "; the player runs none of them",
-              kCheck);
-      continue;
-    }
-    // Lines after the last command belong to no command.
-    for (int line = lastCommandLine + 1; line < page.EndLine; ++line) {
-      if (line <= page.StartLine || sjis::Trim(lines[line - 1]).empty()) continue;
-      out.Add(file, line, TSeverity::Warning,
-              "line after the last command" + where + " belongs to no command and is never read", kCheck);
-      break;
-    }
-    std::vector<int> ifs;  // lines of the open "@if" commands
-    std::vector<bool> elseSeen;
-    const TLintCommand* jump = nullptr;
-    for (const TLintCommand& command : page.Commands) {
-      const int type = command.Command.CommandType;
-      // A command after an unconditional jump at its level never runs,
-      // until the "@else" or "@endif" that closes the branch.
-      if (jump != nullptr) {
-        if (command.Command.Level >= jump->Command.Level && type != TCommandCtrl::ctElse &&
-            type != TCommandCtrl::ctEndIf) {
-          out.Add(file, command.Line, TSeverity::Warning,
-                  command.Command.CommandLine + " never runs: it follows " + jump->Command.CommandLine +
-                      " at line " + IntToStr(jump->Line),
-                  kCheck);
-        }
-        jump = nullptr;
+    CheckLength(file, page, commands, overfull, out);
+    CheckLinesAfterLastCommand(lines, file, page, commands, out);
+    CheckIfBlocks(file, page, commands, out);
+  }
+}
+
+void TStructureCheck::CheckLength(const std::string& file, const TLintPage& page,
+                                  const std::vector<TPageCommand>& commands, bool overfull, TDiagnosticList& out) {
+  if (!overfull) return;
+  const std::string limit = IntToStr(TCommandCtrl::kMaxCommands);
+  const std::string count = IntToStr(static_cast<int>(commands.size()));
+  out.Add(file, page.StartLine, TSeverity::Error,
+          "page " + Quoted(page.Page) + " holds " + count + " commands" +
+              (commands.size() > static_cast<size_t>(TCommandCtrl::kMaxCommands)
+                   ? ", more than " + limit
+                   : " and lines after the last one, which the player counts as more than " + limit) +
+              "; the player runs none of them",
+          kCheck);
+}
+
+void TStructureCheck::CheckLinesAfterLastCommand(const TStringList& lines, const std::string& file,
+                                                 const TLintPage& page, const std::vector<TPageCommand>& commands,
+                                                 TDiagnosticList& out) {
+  const int from = commands.empty() ? page.StartLine + 1 : commands.back().Line + 1;
+  for (int line = from; line < page.EndLine; ++line) {
+    if (sjis::Trim(lines[line - 1]).empty()) continue;
+    out.Add(file, line, TSeverity::Warning,
+            "line after the last command in page " + Quoted(page.Page) + " belongs to no command and is never read",
+            kCheck);
+    return;
+  }
+}
+
+void TStructureCheck::CheckIfBlocks(const std::string& file, const TLintPage& page,
+                                    const std::vector<TPageCommand>& commands, TDiagnosticList& out) {
+  const std::string where = " in page " + Quoted(page.Page);
+  std::vector<int> ifs;  // lines of the open "@if" commands
+  std::vector<bool> elseSeen;
+  const TPageCommand* jump = nullptr;
+  for (const TPageCommand& command : commands) {
+    const int type = command.Type;
+    // A command after an unconditional jump at its level never runs,
+    // until the "@else" or "@endif" that closes the branch.
+    if (jump != nullptr) {
+      if (command.Level >= jump->Level && type != TCommandCtrl::ctElse && type != TCommandCtrl::ctEndIf) {
+        out.Add(file, command.Line, TSeverity::Warning,
+                command.Text + " never runs: it follows " + jump->Text + " at line " + IntToStr(jump->Line),
+                kCheck);
       }
-      if (type == TCommandCtrl::ctMove || type == TCommandCtrl::ctReturn) jump = &command;
-      if (type == TCommandCtrl::ctIf) {
-        ifs.push_back(command.Line);
-        elseSeen.push_back(false);
-      } else if (type == TCommandCtrl::ctElse) {
-        if (ifs.empty()) {
-          out.Add(file, command.Line, TSeverity::Error, "@else without @if" + where, kCheck);
-        } else if (elseSeen.back()) {
-          out.Add(file, command.Line, TSeverity::Error,
-                  "second @else for the @if at line " + IntToStr(ifs.back()), kCheck);
-        } else {
-          elseSeen.back() = true;
-        }
-      } else if (type == TCommandCtrl::ctEndIf) {
-        if (ifs.empty()) {
-          out.Add(file, command.Line, TSeverity::Error, "@endif without @if" + where, kCheck);
-        } else {
-          ifs.pop_back();
-          elseSeen.pop_back();
-        }
-      }
+      jump = nullptr;
     }
-    for (int line : ifs) {
-      out.Add(file, line, TSeverity::Error, "@if without @endif" + where, kCheck);
+    if (type == TCommandCtrl::ctMove || type == TCommandCtrl::ctReturn) jump = &command;
+    if (type == TCommandCtrl::ctIf) {
+      ifs.push_back(command.Line);
+      elseSeen.push_back(false);
+    } else if (type == TCommandCtrl::ctElse) {
+      if (ifs.empty()) {
+        out.Add(file, command.Line, TSeverity::Error, "@else without @if" + where, kCheck);
+      } else if (elseSeen.back()) {
+        out.Add(file, command.Line, TSeverity::Error, "second @else for the @if at line " + IntToStr(ifs.back()),
+                kCheck);
+      } else {
+        elseSeen.back() = true;
+      }
+    } else if (type == TCommandCtrl::ctEndIf) {
+      if (ifs.empty()) {
+        out.Add(file, command.Line, TSeverity::Error, "@endif without @if" + where, kCheck);
+      } else {
+        ifs.pop_back();
+        elseSeen.pop_back();
+      }
     }
   }
+  for (int line : ifs) out.Add(file, line, TSeverity::Error, "@if without @endif" + where, kCheck);
 }
 
 }  // namespace pelto5

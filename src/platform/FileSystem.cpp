@@ -132,6 +132,10 @@ std::string TFileSystem::ChangeExtension(const std::string& path, const std::str
 
 bool TFileSystem::SplitSafeName(const std::string& sjisName, std::vector<std::string>& components,
                                 int maxClimb) {
+  return SplitName(sjisName, components, maxClimb) && !components.empty();
+}
+
+bool TFileSystem::SplitName(const std::string& sjisName, std::vector<std::string>& components, int maxClimb) {
   components.clear();
   if (sjisName.empty()) return false;
   if (sjisName[0] == '\\' || sjisName[0] == '/') return false;
@@ -166,13 +170,28 @@ bool TFileSystem::SplitSafeName(const std::string& sjisName, std::vector<std::st
     }
     i += n;
   }
-  return take(current) && !components.empty() && components.back() != "..";
+  return take(current) && (components.empty() || components.back() != "..");
 }
 
 std::string TFileSystem::ResolveName(const std::string& directory, const std::string& sjisName,
                                      int maxClimb) {
   std::vector<std::string> parts;
   if (!SplitSafeName(sjisName, parts, maxClimb)) return "";
+  return ResolveParts(directory, parts);
+}
+
+std::string TFileSystem::ResolveFolderName(const std::string& directory, const std::string& sjisName) {
+  std::vector<std::string> parts;
+  if (!SplitName(sjisName, parts, 0)) return "";
+  if (parts.empty()) {
+    std::string path = directory.empty() ? std::string(".") : directory;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+  }
+  return ResolveParts(directory, parts);
+}
+
+std::string TFileSystem::ResolveParts(const std::string& directory, const std::vector<std::string>& parts) {
   std::string path = directory;
   if (!path.empty() && path.back() != '/') path += '/';
   for (const std::string& part : parts) {

@@ -41,6 +41,10 @@ class TFileSystem {
   // caller that knows directory lies so deep inside an allowed folder).
   static std::string ResolveName(const std::string& directory, const std::string& sjisName,
                                  int maxClimb = 0);
+  // The folder named by sjisName under directory, as ResolveName finds it,
+  // except that a name that reduces to nothing ("." or "sub\..") is
+  // directory itself (without its trailing "/"). "" for a refused name.
+  static std::string ResolveFolderName(const std::string& directory, const std::string& sjisName);
   // Splits a Shift-JIS name at single-byte "\" and "/" into components,
   // with "." and empty components dropped and ".." applied; false if the
   // name is absolute, has a drive letter, climbs above its directory or
@@ -51,6 +55,14 @@ class TFileSystem {
   // Files in directory whose names match mask ("*" and "?" wildcards, case
   // folded), sorted by name.
   static std::vector<std::string> ListFiles(const std::string& directory, const std::string& mask);
+
+ private:
+  // SplitSafeName, with a name that reduces to no component at all (".",
+  // "sub\..") accepted.
+  [[nodiscard]] static bool SplitName(const std::string& sjisName, std::vector<std::string>& components, int maxClimb);
+  // directory followed by components from SplitName, each matched as
+  // ResolveName matches them.
+  static std::string ResolveParts(const std::string& directory, const std::vector<std::string>& parts);
 };
 
 }  // namespace pelto5

@@ -1,6 +1,7 @@
 #include "save/SaveCommands.h"
 
 #include <string>
+#include <vector>
 
 #include "audio/MusicCtrl.h"
 #include "base/MessageTexts.h"
@@ -34,6 +35,17 @@ std::string TSaveCommands::SavePath(const std::string& fileName) const { return 
 
 std::string TSaveCommands::LoadPath(const std::string& fileName) const { return Location().ReadPath(fileName); }
 
+bool TSaveCommands::IsFileAction(int action) {
+  return action == cmdkey::scOpen || action == cmdkey::scCreate || action == cmdkey::scAppend ||
+         action == cmdkey::scAutoSave || action == cmdkey::scAutoLoad;
+}
+
+bool TSaveCommands::AcceptFileName(const std::string& fileName) {
+  // An empty name is no file at all; the operation fails without a word.
+  std::vector<std::string> parts;
+  return fileName.empty() || TFileSystem::SplitSafeName(fileName, parts);
+}
+
 bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   const int action = command.ReadKeyword(cmdkey::SaveCtrlCommand);
   if (action == cmdkey::scLoadValue) return LoadValue(command);
@@ -48,6 +60,14 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   // Reads find a file in the save folder first, then in the data
   // directory; writes go to the save folder.
   const std::string fileName = command.ReadString(cmdkey::SaveCtrlFileName);
+  if (IsFileAction(action) && !AcceptFileName(fileName)) {
+    // Told as a picture refused for its name is; the operation then fails
+    // on the empty path.
+    if (Platform().MessageBox(msg::kFileRefused1 + fileName + msg::kFileRefused2, TMessageIcon::Error,
+                              TMessageButtons::AbortIgnore) == TMessageResult::Abort) {
+      Platform().Terminate();
+    }
+  }
   if (action == cmdkey::scOpen) {
     (void)FSave.OpenSaveFile(LoadPath(fileName), TSaveSystem::ReadMode);
   } else if (action == cmdkey::scCreate) {

@@ -39,6 +39,11 @@ class TSaveCommands {
  private:
   // The save system's location; one not chosen yet is the data directory.
   const TSaveLocation& Location() const;
+  // The actions that name a file with "SaveCtrl.FileName".
+  [[nodiscard]] static bool IsFileAction(int action);
+  // False for a file name that would lead out of the save folder (a "..",
+  // an absolute path, a drive letter) or names nothing.
+  [[nodiscard]] static bool AcceptFileName(const std::string& fileName);
   [[nodiscard]] bool LoadValue(const TPeltoCommand& command);
   [[nodiscard]] bool SaveValue(const TPeltoCommand& command);
 

@@ -153,7 +153,17 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
   if (const TWindowRecord* main = FScreenControl.GetWindow(0); main && main->Screen) {
     AddEntryFromStream(writer, MakeThumbnailBmp(*main->Screen), ThumbnailEntryName);
   }
+  // On a page no call led to the stack is empty and holds no position:
+  // the current one goes in as its only frame, so that the load resumes
+  // here. The stack itself is left as it was.
+  TPeltoProcessStack& stack = FAccessControl.ProcessStack();
+  const bool topLevel = stack.Empty();
+  if (topLevel) FAccessControl.PushReturnFrame(false);
   FAccessControl.Process().SaveStack(writer);
+  if (topLevel) {
+    (void)stack.PopFrame();
+    stack.ClearFrame();
+  }
   if (!FScreenControl.SaveInfo(writer, legacy)) {
     Platform().MessageBox(msg::kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
   }
@@ -205,9 +215,14 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
     return false;
   }
   const TPeltoProcessStack& stack = FAccessControl.ProcessStack();
-  FAccessControl.CommandCtrl().SetBookName(stack.ReadString("Stack.BookName", ""));
-  FAccessControl.CommandCtrl().SetPageName(stack.ReadString("Stack.PageName", ""));
-  FAccessControl.SetNextCommandIndex(stack.ReadInteger("Stack.CommandIndex", 0));
+  // A save with an empty stack (made on a page no call led to, by a player
+  // that did not record the position) gives no position: play goes on
+  // where the load was made, with the saved state.
+  if (!stack.Frame().empty()) {
+    FAccessControl.CommandCtrl().SetBookName(stack.ReadString("Stack.BookName", ""));
+    FAccessControl.CommandCtrl().SetPageName(stack.ReadString("Stack.PageName", ""));
+    FAccessControl.SetNextCommandIndex(stack.ReadInteger("Stack.CommandIndex", 0));
+  }
   // "_reload" runs first; its return resumes exactly where the save was made.
   FAccessControl.CallPageKeepState("_system", "_reload");
   if (!FScreenControl.LoadInfo(reader, legacy)) {

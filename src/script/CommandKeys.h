@@ -44,6 +44,9 @@ struct TCommandKey {
   bool Numbered = false;
   // Without it (or with it empty) the command does nothing useful.
   bool Required = false;
+  // Every value other than the keywords is as good as the last one: no
+  // value is a mistake ("if.VariableType": all but "Value" compare texts).
+  bool OthersMeanLast = false;
 };
 
 struct TCommandInfo {
@@ -81,7 +84,8 @@ inline constexpr std::string_view kVariableTypes[] = {"Value", "String"};
 enum TCompare : int { cmpEqual, cmpUnequal, cmpUp, cmpDown, cmpUpEqual, cmpDownEqual, cmpIn };
 inline constexpr std::string_view kCompares[] = {"Equal",   "Unequal",   "Up", "Down",
                                                  "UpEqual", "DownEqual", "in"};
-inline constexpr TCommandKey IfVariableType{"if.VariableType", TKeyKind::Keyword, "Value", kVariableTypes};
+inline constexpr TCommandKey IfVariableType{"if.VariableType", TKeyKind::Keyword, "Value", kVariableTypes, false,
+                                            false, true};
 inline constexpr TCommandKey IfCompare{"if.Compare", TKeyKind::Keyword, "Equal", kCompares};
 inline constexpr TCommandKey IfVariable1{"if.Variable1", TKeyKind::Operand, ""};
 inline constexpr TCommandKey IfVariable2{"if.Variable2", TKeyKind::Operand, ""};

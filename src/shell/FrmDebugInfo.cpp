@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/LocaleCompare.h"
 #include "base/MessageTexts.h"
 #include "exec/PeltoAccessControl.h"
 #include "graphics/ScreenControl.h"
@@ -62,14 +63,6 @@ std::string LeftChars(const std::string& text, int count) {
   size_t pos = 0;
   for (int n = 0; n < count && pos < text.size(); ++n) pos += sjis::CharLength(text, pos);
   return text.substr(0, pos);
-}
-
-// Sorted as a string list sorts: letters without regard to case, the rest
-// by byte, equal texts kept in their order.
-void SortLines(TStringList& lines) {
-  std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-    return sjis::UpperAscii(a) < sjis::UpperAscii(b);
-  });
 }
 
 void SplitLine(const std::string& line, std::string& key, std::string& value) {
@@ -134,10 +127,10 @@ void TfrmDebugInfo::RefreshInfo() {
 
   FValueLines.clear();
   FAccessControl->VariableCtrl().CopyValueVars(FValueLines);
-  SortLines(FValueLines);
+  LocaleSort(FValueLines);
   FTextLines.clear();
   FAccessControl->VariableCtrl().CopyStringVars(FTextLines);
-  SortLines(FTextLines);
+  LocaleSort(FTextLines);
   ShowLines();
 }
 

@@ -160,6 +160,9 @@ const std::string& TfrmMain::SaveDirectory() const { return FSaveSystem->Locatio
 void TfrmMain::FormShow() {
   if (!FFirstShow) return;
   FFirstShow = false;
+  // The settings come first: the windows take the settings' font
+  // ("System.Font") when their own is not installed, from the first frame.
+  FSaveSystem->LoadSystemSettings(FSaveSystem->Location().ReadPath(kSettingsFile));
   FScreenControl->InitWindows();
   const TWindowRecord& main = *FScreenControl->GetWindow(0);
   Platform().SetClientSize(main.Screen->Width, main.Screen->Height);
@@ -173,7 +176,6 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::ApplySettings() {
   FLegacyMode = FAccessControl->PeltoFile().ReadBool(kPelto, "LegacyMode", false);
-  FSaveSystem->LoadSystemSettings(FSaveSystem->Location().ReadPath(kSettingsFile));
   Platform().SetWindowPosition(FAccessControl->WindowLeft(), FAccessControl->WindowTop());
   if (!FOptions.KeepWindowSize && FSaveSystem->FWindowWidth > 0 && FSaveSystem->FWindowHeight > 0) {
     Platform().SetWindowSize(FSaveSystem->FWindowWidth, FSaveSystem->FWindowHeight);

@@ -37,6 +37,8 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kCreateFolderFailed", kCreateFolderFailed, "フォルダの作成に失敗しました"},
       {"kBadLayerKind", kBadLayerKind, "Layer Section が不正です\nfail from TLayerCtrl::GetSectionName()"},
       {"kImageFailed1", kImageFailed1, "画像ファイル「"},
+      {"kFileRefused1", kFileRefused1, "ファイル「"},
+      {"kFileRefused2", kFileRefused2, "」を開けません\nデータフォルダの外を指すファイル名は使えません。"},
       {"kImageFailed2", kImageFailed2,
        "」の読み込みに失敗しました\nこのファイルが存在しないか、このファイルを読み込むためのSusieプラグインが必要です。"},
       {"kDynamicLayerFail", kDynamicLayerFail,

@@ -62,6 +62,32 @@ TEST_F(PackageReaderTest, LaterEntriesOfTheSameNameWin) {
   EXPECT_EQ(Extract("Image.PNG"), "second");
 }
 
+// Names are looked up in the form the disk takes them, on both sides: the
+// lookup name and the entry name, which itself stays as it was written.
+TEST_F(PackageReaderTest, EntriesAreFoundUnderEverySpellingOfTheirPath) {
+  // "\x95\x5C" is a double-byte character whose trail byte is "\".
+  const std::string kanji = "\x95\x5C";
+  const std::string archive = ArchiveHeaderBytes("PV5PKG") + PlainEntryBytes("sub\\pic.png", "a") +
+                              PlainEntryBytes("other/odd.png", "b") + PlainEntryBytes(kanji + "\\x.png", "c") +
+                              PlainEntryBytes("..\\up.png", "d") + "EP";
+  ASSERT_TRUE(Open(archive));
+  for (const char* name : {"sub\\pic.png", "SUB/pic.png", ".\\sub\\.\\pic.png", "sub\\\\pic.png", "sub\\pic.png\\",
+                           "x\\..\\sub\\pic.png"}) {
+    EXPECT_EQ(FindEntry(FReader, name), 0) << name;
+  }
+  EXPECT_EQ(FindEntry(FReader, "other\\odd.png"), 1);
+  EXPECT_EQ(FReader.Entries[1].Name, "other/odd.png");
+  // Its "\" byte is no separator: the folder is the whole character.
+  EXPECT_EQ(FindEntry(FReader, kanji + "/x.png"), 2);
+  EXPECT_EQ(FindEntry(FReader, ".\\" + kanji + "\\x.png"), 2);
+  // A name that climbs out or is absolute is compared as it is written.
+  EXPECT_EQ(FindEntry(FReader, "..\\up.png"), 3);
+  EXPECT_EQ(FindEntry(FReader, "up.png"), -1);
+  EXPECT_EQ(FindEntry(FReader, "\\sub\\pic.png"), -1);
+  EXPECT_EQ(FindEntry(FReader, "pic.png"), -1);
+  EXPECT_EQ(Extract("sub/./pic.png"), "a");
+}
+
 TEST_F(PackageReaderTest, ArchiveWithoutEntriesDoesNotOpen) {
   EXPECT_FALSE(Open(ArchiveHeaderBytes("PV5PKG") + "EP"));
   EXPECT_FALSE(IsPackageOpen(FReader));

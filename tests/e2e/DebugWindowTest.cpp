@@ -217,5 +217,24 @@ TEST(DebugWindow, ShotShowsIconsKeysAndValuesInTheirColumns) {
   EXPECT_GT(TextPixels(widened, left + 200, left + 250, row2, row2 + h), 20);
 }
 
+// The variables tab lists names in the desktop's locale order: "_" and "="
+// before digits and letters, case ignored; values, then strings.
+TEST(DebugWindow, VariablesAreListedInTheLocaleOrder) {
+  TTempDir dir;
+  std::vector<std::string> page;
+  for (const char* name : {"hp2", "hp", "_fs", "HPmax", "b", "A", "10"}) {
+    page.insert(page.end(), {std::string("ValueCtrl.ValueVar=%") + name + "%", "ValueCtrl.LeftValue=1", "@ValueCtrl"});
+  }
+  page.insert(page.end(), {"StringCtrl.StringVar=$name2$", "StringCtrl.Text=x", "@StringCtrl",
+                           "StringCtrl.StringVar=$name$", "StringCtrl.Text=y", "@StringCtrl",
+                           "StringCtrl.StringVar=$_tmp$", "StringCtrl.Text=z", "@StringCtrl",
+                           "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait"});
+  const TDebugRun vars = RunDebug(dir, ScriptWithPage(page, {"DebugMode=1"}), "100 debug-tab 2\n");
+  ASSERT_EQ(vars.Result.ExitStatus, 0) << vars.Dump;
+  EXPECT_EQ(vars.Rows, (std::vector<std::string>{"_fs=1", "10=1", "A=1", "b=1", "hp=1", "hp2=1", "HPmax=1",
+                                                  "_tmp=z", "name=y", "name2=x"}))
+      << vars.Dump;
+}
+
 }  // namespace
 }  // namespace pelto5::test

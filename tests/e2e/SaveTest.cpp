@@ -74,5 +74,78 @@ TEST(SaveEndToEnd, SettingsPersistBetweenRuns) {
   EXPECT_NE(ReadFileText(dump).find("[values]\nc=3\n"), std::string::npos) << ReadFileText(dump);
 }
 
+std::string PageOf(const std::string& dump) {
+  const size_t at = dump.find("Stack.PageName=");
+  return at == std::string::npos ? "" : dump.substr(at, dump.find('\n', at) - at);
+}
+
+// A state save made on the start page, which no call led to (the stack is
+// empty), loads, and play resumes right after the save.
+TEST(SaveEndToEnd, ASaveMadeOnATopLevelPageLoadsAndResumesThere) {
+  TTempDir dir;
+  std::filesystem::create_directory(dir.Path() + "/game");
+  std::vector<std::string> lines = ScriptWithPage(
+      {"ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=1", "@ValueCtrl",
+       "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=top.sav", "@SaveCtrl",
+       // Resumed here after the load: the system value tells it apart.
+       "SaveCtrl.Command=LoadValue", "SaveCtrl.Key=loaded", "SaveCtrl.Variable=%loaded%", "@SaveCtrl",
+       "if.Variable1=%loaded%", "if.Variable2=1", "@if",
+       "Move.BookName=スタートブック", "Move.PageName=終", "@Move",
+       "@endif",
+       "ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=2", "@ValueCtrl",
+       "SaveCtrl.Command=SaveValue", "SaveCtrl.Key=loaded", "SaveCtrl.Value=1", "@SaveCtrl",
+       "SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=top.sav", "@SaveCtrl",
+       "ValueCtrl.ValueVar=%wrong%", "ValueCtrl.LeftValue=1", "@ValueCtrl"});
+  lines.insert(lines.end() - 1, {"<Page=\"終\">", "@rem", "<Page End>"});
+  const std::string script = dir.Write("game.pf5", MakeScript(lines));
+  const std::string dump = dir.Path() + "/dump.txt";
+  const TPlayerResult r = RunPlayer({"--headless", "--dump-state", dump, script});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_EQ(r.LinesStartingWith("message").size(), 0u) << r.LinesStartingWith("message").front();
+  const std::string state = ReadFileText(dump);
+  EXPECT_EQ(PageOf(state), "Stack.PageName=終") << state;
+  EXPECT_NE(state.find("[values]\nn=1\nloaded=1\n[strings]"), std::string::npos) << state;
+}
+
+// A top-level save as a player that keeps no position writes it: an empty
+// "stack.info". It loads; with no position in it, play goes on after the
+// command that loaded it, with the saved variables.
+TEST(SaveEndToEnd, ASaveWithAnEmptyStackLoads) {
+  TTempDir dir;
+  std::filesystem::create_directory(dir.Path() + "/save");
+  const std::string writer = dir.Write(
+      "writer.pf5", MakeScript(ScriptWithPage({"ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=5", "@ValueCtrl",
+                                               "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=top.sav",
+                                               "@SaveCtrl"},
+                                              {"DataDirectory=save"})));
+  ASSERT_EQ(RunPlayer({"--headless", writer}).ExitStatus, 0);
+  // The same save with its stack emptied.
+  const std::string entries = dir.Path() + "/entries";
+  ASSERT_EQ(std::system((std::string(PELTO5_PACK) + " extract '" + dir.Path() + "/save/top.sav' -o '" + entries +
+                         "' >/dev/null 2>&1")
+                            .c_str()),
+            0);
+  ASSERT_TRUE(std::filesystem::exists(entries + "/stack.info"));
+  EXPECT_NE(ReadFileText(entries + "/stack.info"), "");
+  dir.Write("entries/stack.info", "");
+  ASSERT_EQ(std::system((std::string(PELTO5_PACK) + " create --magic PV5SAVE '" + dir.Path() + "/save/old.sav' '" +
+                         entries + "' >/dev/null 2>&1")
+                            .c_str()),
+            0);
+
+  const std::string reader = dir.Write(
+      "reader.pf5",
+      MakeScript(ScriptWithPage({"SaveCtrl.Command=AutoLoad", "SaveCtrl.FileName=old.sav", "@SaveCtrl",
+                                 "ValueCtrl.ValueVar=%after%", "ValueCtrl.LeftValue=%n%",
+                                 "@ValueCtrl"},
+                                {"DataDirectory=save"})));
+  const std::string dump = dir.Path() + "/dump.txt";
+  const TPlayerResult r = RunPlayer({"--headless", "--dump-state", dump, reader});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_EQ(r.LinesStartingWith("message").size(), 0u) << r.LinesStartingWith("message").front();
+  const std::string state = ReadFileText(dump);
+  EXPECT_NE(state.find("[values]\nn=5\nafter=5\n"), std::string::npos) << state;
+}
+
 }  // namespace
 }  // namespace pelto5::test

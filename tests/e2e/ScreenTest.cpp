@@ -4,12 +4,15 @@
 // and the layer stack in the state dump.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "image/BmpEncoder.h"
 #include "graphics/LasGraphic.h"
 #include "graphics/PngTestSupport.h"
+#include "base/SjisText.h"
 #include "support/PlayerRun.h"
+#include "support/PngRead.h"
 
 namespace pelto5::test {
 namespace {
@@ -152,6 +155,33 @@ TEST(ScreenEndToEnd, TheStateDumpListsTheLayerStackFromTheBaseUp) {
             "1=背景レイヤー|0||0|0|0|0|0|0\n"
             "2=テキストレイヤー|0||0|0|0|0|0|0\n")
       << plain.Dump;
+}
+
+// The font the settings name ("System.Font") stands in for a window font
+// that is not installed from the first frame on: the message is drawn in
+// it, as if the header had named it.
+TEST(ScreenEndToEnd, TheSettingsFontIsUsedFromTheFirstFrame) {
+  const auto shot = [](const std::string& fontName, const std::string& settingsFont) {
+    TTempDir dir;
+    std::filesystem::create_directory(dir.Path() + "/game");
+    if (!settingsFont.empty()) {
+      dir.Write("game/p_save00.svi", sjis::FromUtf8("System.Font=" + settingsFont) + "\r\n");
+    }
+    const std::string script = dir.Write(
+        "game.pf5", MakeScript(ScriptWithPage({"System.Command=MessageDirect", "@System",
+                                               "MessageDraw.Text=漢字のテスト文", "@MessageDraw"},
+                                              {"FontName=" + fontName})));
+    const TPlayerResult r = RunPlayer({"--headless", "--screenshot", dir.Path() + "/shot.png", script});
+    EXPECT_EQ(r.ExitStatus, 0);
+    return ReadPng(dir.Path() + "/shot.png");
+  };
+  const TRgbImage fromSettings = shot("NoSuchFacePelto5", "ＭＳ 明朝");
+  const TRgbImage named = shot("ＭＳ 明朝", "");
+  const TRgbImage fallback = shot("NoSuchFacePelto5", "");
+  ASSERT_GT(fromSettings.Width, 0);
+  EXPECT_EQ(CountDifferentPixels(fromSettings, named), 0);
+  // The two faces draw differently, so the comparison above means something.
+  EXPECT_GT(CountDifferentPixels(fallback, named), 0);
 }
 
 }  // namespace

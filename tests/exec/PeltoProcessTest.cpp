@@ -400,29 +400,44 @@ TEST_F(PeltoProcessSaveTest, LoadStackRestoresTheWaitingGameAndItsPosition) {
   EXPECT_FALSE(FPlatform.Terminated());
 }
 
-TEST_F(PeltoProcessSaveTest, SaveWithoutAStackFrameIsReportedAndEndsTheRun) {
+// An empty "stack.info" is the stack of a page no call led to: it loads as
+// an empty stack with an idle process and no frame to resume at.
+TEST_F(PeltoProcessSaveTest, AnEmptyStackLoadsAsNoFrame) {
+  WriteSave(FProcess, true);
+  // The running game's frames and state must not survive the load.
+  FStack.ClearFrame();
+  FStack.WriteString("Stack.PageName", "Running");
+  FStack.PushFrame();
+  FStack.WriteString("Stack.PageName", "Work");
+  FProcess.StartWait();
+  PackageReader reader;
+  ASSERT_TRUE(OpenPackage(FPath, reader));
+  EXPECT_TRUE(FProcess.LoadStack(reader));
+  ClosePackage(reader);
+  EXPECT_TRUE(FStack.Empty());
+  EXPECT_TRUE(FStack.Frame().empty());
+  EXPECT_EQ(FProcess.PlayerMode, TPeltoProcess::Idle);
+  EXPECT_TRUE(FPlatform.OutputLines().empty());
+  EXPECT_FALSE(FPlatform.Terminated());
+}
+
+TEST_F(PeltoProcessSaveTest, ASaveWithoutItsStackIsReportedAndEndsTheRun) {
   // The headless log shows the text in UTF-8 with its line break as "\\n".
   const std::string expected =
       "message (none, ok): セーブファイルが異常です。スタックの取得に失敗しました。\\n"
       "処理を続けることができません。";
-  // An empty "stack.info" (saved from an empty stack), then none at all.
-  for (const bool withStack : {true, false}) {
-    WriteSave(FProcess, withStack);
-    // The running game's own frame must not be taken instead.
-    FStack.ClearFrame();
-    FStack.WriteString("Stack.PageName", "Running");
-    FStack.PushFrame();
-
-    PackageReader reader;
-    ASSERT_TRUE(OpenPackage(FPath, reader));
-    EXPECT_FALSE(FProcess.LoadStack(reader));
-    ClosePackage(reader);
-    ASSERT_EQ(FPlatform.OutputLines().size(), withStack ? 1u : 2u);
-    EXPECT_EQ(FPlatform.OutputLines().back(), expected);
-    EXPECT_NE(FStack.ReadString("Stack.PageName", ""), "Running");
-    FStack.ClearFrame();
-    while (!FStack.Empty()) FStack.PopLine();
-  }
+  WriteSave(FProcess, false);
+  // The running game's own frame must not be taken instead.
+  FStack.ClearFrame();
+  FStack.WriteString("Stack.PageName", "Running");
+  FStack.PushFrame();
+  PackageReader reader;
+  ASSERT_TRUE(OpenPackage(FPath, reader));
+  EXPECT_FALSE(FProcess.LoadStack(reader));
+  ClosePackage(reader);
+  ASSERT_EQ(FPlatform.OutputLines().size(), 1u);
+  EXPECT_EQ(FPlatform.OutputLines().back(), expected);
+  EXPECT_NE(FStack.ReadString("Stack.PageName", ""), "Running");
   EXPECT_TRUE(FPlatform.Terminated());
 }
 

@@ -3,6 +3,7 @@
 // the JSON form carries the same findings; --no-CHECK leaves one check out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -212,6 +213,75 @@ TEST(ScenarioLint, ButtonsSaveValuesNumberedKeysAndOverfullPages) {
   const std::string text = Dump(lint.Diagnostics());
   EXPECT_NE(text.find("\"score\" is not a variable written %name% or $name$"), std::string::npos) << text;
   EXPECT_NE(text.find("did you mean \"Select.Text2\"?"), std::string::npos) << text;
+}
+
+// Every command, each used as the player takes it: "@Effect", "@GraphicCtrl"
+// and "@WindowShow" for their pause, "if.VariableType=Text" for a text
+// comparison. Nothing of it is a finding, not even a note.
+TEST(ScenarioLint, ACleanScenarioUsingEveryCommandGivesNoFindingAtAll) {
+  TTempDir dir;
+  dir.Write("bg.png", ReadFileText(std::string(PELTO5_SOURCE_DIR) + "/data/demo/night.png"));
+  dir.Write("click.wav", "RIFF");
+  dir.Write("theme.ogg", "OggS");
+  std::vector<std::string> lines = ScriptWithPage({
+      "@rem",
+      "ValueCtrl.ValueVar=%hp%", "ValueCtrl.LeftValue=10", "ValueCtrl.RightValue=2", "ValueCtrl.Calc=Add",
+      "@ValueCtrl",
+      "StringCtrl.StringVar=$name$", "StringCtrl.Text=Taro", "@StringCtrl",
+      "StringInput.StringVar=$name$", "StringInput.Text=$name$", "StringInput.Caption=Name", "@StringInput",
+      "if.VariableType=Text", "if.Variable1=$name$", "if.Variable2=Taro", "@if",
+      "MessageDraw.Text=Hello $name$ %hp%", "@MessageDraw",
+      "@else",
+      "GraphicDraw.FileName=bg.png", "@GraphicDraw",
+      "@endif",
+      "@Effect", "@GraphicCtrl", "@WindowShow",
+      "Music.FileName=theme.ogg", "@Music", "@MusicStop",
+      "Sound.FileName=click.wav", "@Sound",
+      "Layer.Name=背景レイヤー", "Layer.Visible.Change=1", "Layer.Visible.Show=1", "@LayerCtrl",
+      "Wait.TimeBreak=1", "Wait.Time=100", "@Wait",
+      "DynamicLayer.Type=Text", "DynamicLayer.Text.Text=Go", "DynamicLayer.Clickable.Mode=All",
+      "DynamicLayer.Clickable.BookName=スタートブック", "DynamicLayer.Clickable.PageName=二", "@DynamicLayer",
+      "@DynamicLayerClear",
+      "Select.Text1=One", "Select.Page1=二", "@Select",
+      "Call.BookName=スタートブック", "Call.PageName=三", "@Call",
+      "SaveCtrl.Command=SaveValue", "SaveCtrl.Key=hp", "SaveCtrl.Value=%hp%", "@SaveCtrl",
+      "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=s1.sav", "@SaveCtrl",
+      "System.Command=MessageDirect", "@System",
+      "Move.BookName=スタートブック", "Move.PageName=二", "@Move"});
+  lines.insert(lines.end() - 1, {"<Page=\"二\">", "@rem", "<Page End>", "<Page=\"三\">", "@Return", "<Page End>"});
+  for (const TCommandInfo& command : TCommandKeys::Commands()) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), std::string(command.Line)), lines.end()) << command.Line;
+  }
+  TScenarioLint lint(Options());
+  lint.Run(dir.Write("clean.pf5", MakeScript(lines)));
+  EXPECT_EQ(Dump(lint.Diagnostics()), "");
+  EXPECT_EQ(lint.ExitStatus(), 0);
+}
+
+// The player refuses a page whose 500th command is followed by any line;
+// the faults inside a refused page are still reported.
+TEST(ScenarioLint, PageFaultsAreFoundAlsoInPagesThePlayerRefuses) {
+  TTempDir dir;
+  std::vector<std::string> lines = {"<Head=\"Pelto\">", "FileType=PV5", "CommandVersion=19", "StartBook=B",
+                                    "StartPage=P", "<Head End>", "<Book=\"B\">",  // 3-9
+                                    "<Page=\"P\">", "Call.BookName=B", "Call.PageName=full", "@Call",  // 10-13
+                                    "@if", "@rem", "<Page End>",                                      // 14-16
+                                    "<Page=\"full\">"};                                               // 17
+  lines.insert(lines.end(), 500, "@rem");                                                           // 18-517
+  lines.insert(lines.end(), {"", "<Page End>", "<Page=\"over\">"});                                 // 518-520
+  lines.insert(lines.end(), 500, "@rem");                                                           // 521-1020
+  lines.insert(lines.end(), {"@if", "x=1", "<Page End>", "<Book End>"});                             // 1021-1024
+  TScenarioLint lint(Options());
+  lint.Run(dir.Write("p.pf5", MakeScript(lines)));
+  const std::vector<TFinding> expected = {{14, "error", "structure"},  {17, "error", "structure"},
+                                          {520, "error", "structure"},  {520, "note", "targets"},
+                                          {1021, "error", "structure"}, {1022, "warning", "structure"}};
+  EXPECT_EQ(Findings(lint.Diagnostics()), expected) << Dump(lint.Diagnostics());
+  const std::string text = Dump(lint.Diagnostics());
+  EXPECT_NE(text.find(":17: error: page \"full\" holds 500 commands and lines after the last one"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find(":520: error: page \"over\" holds 501 commands, more than 500"), std::string::npos) << text;
 }
 
 TEST(ScenarioLint, NoCheckOptionLeavesOutExactlyThatCheck) {
