@@ -68,6 +68,10 @@ inline constexpr const char* kSetTextSyntax = "debug - TVariableCtrl::Set_Text()
 
 // "が見つかりません", after the file name.
 inline constexpr const char* kNotFound = "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// "ファイルが破損しています": a package that starts as one and then breaks off
+// shows this between its path and what is wrong with it.
+inline constexpr const char* kFileDamaged =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 // "ファイルのヘッダIDが違います。\nこのファイルはペルトフォージ５で利用できるファイルではありません"
 inline constexpr const char* kBadHeaderId =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x83\x77\x83\x62\x83\x5F\x49\x44\x82\xAA\x88\xE1"

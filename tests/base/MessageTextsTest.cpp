@@ -26,6 +26,7 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kUnpairedDollar", kUnpairedDollar, "メッセージ解析エラー：\"$\"の数が合いません。"},
       {"kUnpairedPercent", kUnpairedPercent, "メッセージ解析エラー：\"%\"の数が合いません。"},
       {"kNotFound", kNotFound, "が見つかりません"},
+      {"kFileDamaged", kFileDamaged, "ファイルが破損しています"},
       {"kBadHeaderId", kBadHeaderId,
        "ファイルのヘッダIDが違います。\nこのファイルはペルトフォージ５で利用できるファイルではありません"},
       {"kBadFileType", kBadFileType, "ファイルタイプが違います\nこのファイルは正常に読み込めないかもしれません"},
