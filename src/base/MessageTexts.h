@@ -182,6 +182,15 @@ inline constexpr const char* kImageLoadError2 =
 inline constexpr const char* kCreateSaveFolder1 =
     "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD"
     "\x82\xDF\r\n\"";
+// "セーブフォルダに書き込めません" (the save folder cannot be written), then the
+// folder given with --save-dir, kSavesGoTo and the folder used instead.
+inline constexpr const char* kSaveFolderNotWritable =
+    "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF"
+    "\x82\xDC\x82\xB9\x82\xF1";
+// "セーブは次のフォルダに保存します" (saves go to this folder)
+inline constexpr const char* kSavesGoTo =
+    "\x83\x5A\x81\x5B\x83\x75\x82\xCD\x8E\x9F\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x95\xDB"
+    "\x91\xB6\x82\xB5\x82\xDC\x82\xB7";
 inline constexpr const char* kScreenSaveFailed = "debug error : FScreenControl->SaveInfo()";
 inline constexpr const char* kScreenLoadFailed = "debug error : FScreenControl->LoadInfo()";
 // "セーブコントロール：\n代入先の変数名が不正です"

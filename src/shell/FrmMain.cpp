@@ -18,6 +18,7 @@
 #include "graphics/LayerCtrl.h"
 #include "script/VariableCtrl.h"
 #include "save/SaveCommands.h"
+#include "save/SaveLocation.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
 #include "shell/FrmDebugInfo.h"
@@ -107,9 +108,14 @@ bool TfrmMain::FormCreate() {
   FAccessControl->VariableCtrl().Randomize(seed);
   FScreenControl->SetRandomSeed(seed ^ 0x5EED5EEDu);
   if (!FAccessControl->Open(FContentPath)) return false;
-  const std::string contentName =
-      TFileSystem::FileNameOf(TFileSystem::ChangeExtension(FContentPath, ""));
-  FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), contentName, FOptions.SaveDirectory);
+  const TSaveLocation& location = FSaveSystem->Location();
+  FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), FContentPath, FOptions.SaveDirectory);
+  if (!location.RefusedDirectory().empty()) {
+    // Said at once on standard error, and in a box once the window is up.
+    Platform().WarningLine("pelto5: cannot write saves into --save-dir " +
+                           sjis::FromUtf8(location.RefusedDirectory()) + "; they go to " +
+                           sjis::FromUtf8(location.SaveDirectory()) + " instead");
+  }
   OpenRuntimeLibrary();
   return true;
 }
@@ -169,6 +175,13 @@ void TfrmMain::FormShow() {
   FComforts->SetSaveFolder(SaveDirectory());
   ApplySettings();
   Platform().ShowMainWindow();
+  const TSaveLocation& location = FSaveSystem->Location();
+  if (!location.RefusedDirectory().empty()) {
+    Platform().MessageBox(std::string(msg::kSaveFolderNotWritable) + "\r\n\"" +
+                              sjis::FromUtf8(location.RefusedDirectory()) + "\"\r\n" + msg::kSavesGoTo +
+                              "\r\n\"" + sjis::FromUtf8(location.SaveDirectory()) + "\"",
+                          TMessageIcon::Warning, TMessageButtons::Ok);
+  }
 }
 
 void TfrmMain::ApplySettings() {

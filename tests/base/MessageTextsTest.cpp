@@ -27,6 +27,8 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kUnpairedPercent", kUnpairedPercent, "メッセージ解析エラー：\"%\"の数が合いません。"},
       {"kNotFound", kNotFound, "が見つかりません"},
       {"kFileDamaged", kFileDamaged, "ファイルが破損しています"},
+      {"kSaveFolderNotWritable", kSaveFolderNotWritable, "セーブフォルダに書き込めません"},
+      {"kSavesGoTo", kSavesGoTo, "セーブは次のフォルダに保存します"},
       {"kBadHeaderId", kBadHeaderId,
        "ファイルのヘッダIDが違います。\nこのファイルはペルトフォージ５で利用できるファイルではありません"},
       {"kBadFileType", kBadFileType, "ファイルタイプが違います\nこのファイルは正常に読み込めないかもしれません"},

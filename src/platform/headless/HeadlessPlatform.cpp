@@ -490,6 +490,8 @@ void THeadlessPlatform::TraceLine(const std::string& text) {
   if (FOptions.Trace) WriteLine(sjis::ToUtf8(text));
 }
 
+void THeadlessPlatform::WarningLine(const std::string& text) { WriteLine(sjis::ToUtf8(text)); }
+
 void THeadlessPlatform::AudioTraceLine(const std::string& text) {
   if (FOptions.TraceAudio) WriteLine(sjis::ToUtf8(text));
 }
