@@ -344,7 +344,7 @@ void TfrmMain::StoreWindowPosition() {
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
   if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath, FDebugInfo.get())) {
-    Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
+    Platform().WarningLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
   }
 }
 
@@ -353,7 +353,7 @@ void TfrmMain::WriteScreenshot() {
   // The shot is what the window shows: the canvas, not the composition
   // (which may be ahead of it, or behind a transition's frames).
   if (!Platform().Canvas().SavePng(FOptions.ScreenshotPath)) {
-    Platform().TraceLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
+    Platform().WarningLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
   }
 }
 
