@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "lint/LintOptions.h"
+#include "platform/FileSystem.h"
 
 namespace pelto5 {
 
@@ -48,10 +49,12 @@ std::string TCommandLine::Usage() {
          "file, or a game folder: its only .pp5 package, else its only executable with an\n"
          "appended package, else its pelto.pf5. Without CONTENT the content is this\n"
          "program's path with the extension \".pp5\".\n"
-         "Saves and settings go into the content's data directory; when that cannot be\n"
-         "written, into $XDG_DATA_HOME/pelto5/NAME/ (default ~/.local/share/pelto5/NAME/,\n"
-         "NAME being the content's file name without extension). Saves are read from\n"
-         "there first, then from the data directory.\n"
+         "Saves and settings go into the content's data directory; when that (or the\n"
+         "--save-dir folder) cannot be written, into $XDG_DATA_HOME/pelto5/NAME/ (default\n"
+         "~/.local/share/pelto5/NAME/, NAME being the content's file name without\n"
+         "extension, or the game folder's name for its pelto.pf5, with a hash of the path\n"
+         "added when another game has that NAME). Saves are read from there first, then\n"
+         "from the data directory.\n"
          "Reader keys: Ctrl held skips message waits; A turns auto-advance on and off;\n"
          "wheel up or Page Up opens the message history (Escape or a right click closes it);\n"
          "F12 saves a screenshot into the save folder. Headless events reach them as\n"
@@ -144,6 +147,19 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   }
   if (Check && !contentSeen) return TResult::Fail("--check needs a CONTENT to check");
   if (!EventsPath.empty() && !Headless) return TResult::Fail("--events needs --headless");
+  return TResult::Ok();
+}
+
+TResult TCommandLine::CheckOutputFolders() const {
+  const std::pair<const char*, const std::string*> outputs[] = {{"--screenshot", &ScreenshotPath},
+                                                                {"--dump-state", &DumpStatePath}};
+  for (const auto& [option, path] : outputs) {
+    if (path->empty()) continue;
+    const std::string folder = TFileSystem::DirectoryOf(*path);
+    if (!folder.empty() && !TFileSystem::DirectoryExists(folder)) {
+      return TResult::Fail(std::string(option) + " " + *path + ": the folder " + folder + " does not exist");
+    }
+  }
   return TResult::Ok();
 }
 

@@ -35,6 +35,9 @@ struct TCommandLine {
 
   // Fails with a message when the arguments are not understood.
   TResult Parse(const std::vector<std::string>& args);
+  // Fails when --screenshot or --dump-state names a file in a folder that
+  // does not exist: the run would end without writing it.
+  TResult CheckOutputFolders() const;
   static std::string Usage();
 };
 

@@ -1,6 +1,6 @@
 #include "app/LibraryVersions.h"
 
-#ifndef __EMSCRIPTEN__
+#ifdef PELTO5_LINKS_SDL
 #include <SDL.h>
 #include <SDL_mixer.h>
 #endif
@@ -11,8 +11,9 @@
 
 #include <cstdio>
 
-// Libraries that other parts of the player may link; the build defines
-// PELTO5_LINKS_<NAME> for those it links, and only they are named.
+// FreeType, libpng and zlib every program links. For the others the build
+// defines PELTO5_LINKS_<NAME> for each that the program links, and only
+// they are named.
 #if defined(PELTO5_LINKS_JPEG) && __has_include(<jpeglib.h>)
 #include <cstddef>
 #include <cstdio>
@@ -23,11 +24,19 @@
 #include <gif_lib.h>
 #define PELTO5_HAVE_GIF_VERSION 1
 #endif
-#if defined(PELTO5_LINKS_AVCODEC) && __has_include(<libavcodec/version.h>)
+#ifdef PELTO5_LINKS_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+#ifdef PELTO5_LINKS_FFMPEG
 extern "C" {
-#include <libavcodec/version.h>
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+#include <libswresample/swresample.h>
 }
-#define PELTO5_HAVE_AVCODEC_VERSION 1
+#endif
+#ifdef PELTO5_LINKS_FLUIDSYNTH
+#include <fluidsynth.h>
 #endif
 
 namespace pelto5 {
@@ -44,11 +53,19 @@ std::string Line(const char* name, const char* version) {
   return std::string("  ") + name + " " + (version ? version : "?") + "\n";
 }
 
+#ifdef PELTO5_LINKS_FFMPEG
+// FFmpeg's run-time versions: major, minor and micro in one integer.
+std::string FfmpegLine(const char* name, unsigned version) {
+  return Line(name, static_cast<int>(version >> 16), static_cast<int>((version >> 8) & 0xFF),
+              static_cast<int>(version & 0xFF));
+}
+#endif
+
 }  // namespace
 
 std::string TLibraryVersions::Text() {
   std::string text = "libraries:\n";
-#ifndef __EMSCRIPTEN__
+#ifdef PELTO5_LINKS_SDL
   // The browser build has no SDL: the page is its window and its sound.
   SDL_version sdl{};
   SDL_GetVersion(&sdl);
@@ -67,6 +84,10 @@ std::string TLibraryVersions::Text() {
   } else {
     text += Line("FreeType", FREETYPE_MAJOR, FREETYPE_MINOR, FREETYPE_PATCH);
   }
+#ifdef PELTO5_LINKS_FONTCONFIG
+  const int fontconfig = FcGetVersion();
+  text += Line("fontconfig", fontconfig / 10000, fontconfig / 100 % 100, fontconfig % 100);
+#endif
   text += Line("libpng", png_get_libpng_ver(nullptr));
   text += Line("zlib", zlibVersion());
 #ifdef PELTO5_HAVE_JPEG_VERSION
@@ -81,8 +102,18 @@ std::string TLibraryVersions::Text() {
 #ifdef PELTO5_HAVE_GIF_VERSION
   text += Line("giflib", GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE);
 #endif
-#ifdef PELTO5_HAVE_AVCODEC_VERSION
-  text += Line("libavcodec", LIBAVCODEC_VERSION_MAJOR, LIBAVCODEC_VERSION_MINOR, LIBAVCODEC_VERSION_MICRO);
+#ifdef PELTO5_LINKS_FFMPEG
+  text += FfmpegLine("libavformat", avformat_version());
+  text += FfmpegLine("libavcodec", avcodec_version());
+  text += FfmpegLine("libavutil", avutil_version());
+  text += FfmpegLine("libswresample", swresample_version());
+#endif
+#ifdef PELTO5_LINKS_FLUIDSYNTH
+  int major = 0;
+  int minor = 0;
+  int micro = 0;
+  fluid_version(&major, &minor, &micro);
+  text += Line("FluidSynth", major, minor, micro);
 #endif
   return text;
 }

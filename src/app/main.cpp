@@ -99,6 +99,11 @@ static int RunMain(int argc, char** argv) {
   }
 
   if (cl.Check) return RunCheck(cl);
+  const TResult outputs = cl.CheckOutputFolders();
+  if (!outputs) {
+    std::fprintf(stderr, "pelto5: %s\n", outputs.Reason().c_str());
+    return 2;
+  }
 
   if (cl.Headless) {
     THeadlessOptions options;

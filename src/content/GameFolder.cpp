@@ -7,12 +7,15 @@ namespace pelto5 {
 
 namespace {
 
+// An executable with a package appended, whole or damaged: a damaged one
+// is still the folder's content, and opening it says what is wrong.
 bool HasAppendedPackage(const std::string& path) {
   if (!HasMagic(path, "MZ")) return false;
   PackageReader reader;
   const bool opened = OpenPackage(path, reader);
+  const bool damaged = reader.Damaged;
   ClosePackage(reader);
-  return opened;
+  return opened || damaged;
 }
 
 }  // namespace

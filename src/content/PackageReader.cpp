@@ -102,8 +102,7 @@ bool IndexLegacyLayout(PackageReader& reader, int32_t count) {
     entry.StoredSize = ReadLE32(numbers + 12);
     entry.DataPosition = dataStart + offset;
     if (entry.DataPosition + entry.StoredSize > reader.FileSize) {
-      return Fail(reader, "data of legacy entry " + std::to_string(i) +
-                              " lies outside the file");
+      return Fail(reader, "data of legacy entry \"" + entry.Name + "\" lies outside the file");
     }
     entry.Compressed = (flags1 & 0x80000000u) != 0;
     const uint32_t nibble = (flags1 >> 24) & 0x0Fu;
@@ -117,21 +116,31 @@ bool IndexLegacyLayout(PackageReader& reader, int32_t count) {
   return true;
 }
 
+// Which entry a message is about: its name where it could be read, else
+// where it lies among the others.
+std::string EntryAfter(const PackageReader& reader) {
+  if (reader.Entries.empty()) return "the first entry";
+  return "the entry after \"" + reader.Entries.back().Name + "\"";
+}
+
 // Reads one entry header at position (just after its "LI" tag was checked)
 // and verifies its checksum.
 bool ReadEntryHeader(PackageReader& reader, uint64_t position, PackageEntry& entry) {
   uint8_t start[5];
   if (position + 2 + sizeof start > reader.FileSize || !ReadExact(reader.File, start, sizeof start)) {
-    return Fail(reader, "entry header truncated" + At(position));
+    return Fail(reader, "header of " + EntryAfter(reader) + " is cut off" + At(position));
   }
   const uint32_t storedChecksum = ReadBE32(start);
   const size_t n = start[4];
   uint8_t rest[kPackageMaxNameLength + 20];
-  if (position + kPackageEntryFixedSize + n > reader.FileSize ||
-      !ReadExact(reader.File, rest, n + 20)) {
-    return Fail(reader, "entry header truncated" + At(position));
+  if (position + 7 + n > reader.FileSize || !ReadExact(reader.File, rest, n)) {
+    return Fail(reader, "header of " + EntryAfter(reader) + " is cut off" + At(position));
   }
   entry.Name.assign(reinterpret_cast<const char*>(rest), n);
+  const std::string subject = "entry \"" + entry.Name + "\"";
+  if (position + kPackageEntryFixedSize + n > reader.FileSize || !ReadExact(reader.File, rest + n, 20)) {
+    return Fail(reader, "header of " + subject + " is cut off" + At(position));
+  }
   const uint8_t* words = rest + n;
   SetPackageEntryFlags(entry, ReadBE32(words));
   entry.Attribute = ReadBE32(words + 4);
@@ -140,10 +149,10 @@ bool ReadEntryHeader(PackageReader& reader, uint64_t position, PackageEntry& ent
   entry.DataChecksum = ReadBE32(words + 16);
   entry.DataPosition = position + kPackageEntryFixedSize + n;
   if (PackageEntryHeaderChecksum(entry) != storedChecksum) {
-    return Fail(reader, "entry header checksum mismatch" + At(position));
+    return Fail(reader, "entry header checksum mismatch" + At(position) + " (" + subject + ")");
   }
   if (entry.DataPosition + entry.StoredSize > reader.FileSize) {
-    return Fail(reader, "data of entry" + At(position) + " runs past the end of the file");
+    return Fail(reader, "data of " + subject + At(position) + " runs past the end of the file");
   }
   if (entry.UncompressedSize == 0 && !entry.Compressed) entry.UncompressedSize = entry.StoredSize;
   return true;
@@ -167,10 +176,14 @@ bool IndexCurrentLayout(PackageReader& reader) {
   for (;;) {
     uint8_t tag[2];
     if (position + 2 > reader.FileSize || !ReadExact(reader.File, tag, 2)) {
-      return Fail(reader, "archive ends without the end marker \"EP\"" + At(position));
+      const std::string after =
+          reader.Entries.empty() ? "" : " after entry \"" + reader.Entries.back().Name + "\"";
+      return Fail(reader, "archive ends" + after + " without the end marker \"EP\"" + At(position));
     }
     if (tag[0] == 'E' && tag[1] == 'P') break;
-    if (tag[0] != 'L' || tag[1] != 'I') return Fail(reader, "bad entry tag" + At(position));
+    if (tag[0] != 'L' || tag[1] != 'I') {
+      return Fail(reader, "bad tag of " + EntryAfter(reader) + At(position));
+    }
     PackageEntry entry;
     if (!ReadEntryHeader(reader, position, entry)) return false;
     position = entry.DataPosition + entry.StoredSize;
@@ -182,17 +195,29 @@ bool IndexCurrentLayout(PackageReader& reader) {
   return true;
 }
 
+// Whether the first bytes read (count of them) begin with the text of an
+// archive magic: a file cut off inside its magic still shows what it was.
+bool StartsWithArchiveMagic(const uint8_t* bytes, size_t count) {
+  for (const std::string_view magic : {"PV5PKG", "PV5LIB", "PV5SAVE"}) {
+    if (count >= magic.size() && std::memcmp(bytes, magic.data(), magic.size()) == 0) return true;
+  }
+  return false;
+}
+
 bool IndexArchive(PackageReader& reader) {
   if (!MeasureFile(reader)) return false;
   PackageHeader& header = reader.Header;
-  if (!ReadExact(reader.File, header.Magic.data(), header.Magic.size())) {
-    return Fail(reader, "file too short for an archive header");
-  }
-  if (header.Magic[0] == 'M' && header.Magic[1] == 'Z') {
+  const size_t got = std::fread(header.Magic.data(), 1, header.Magic.size(), reader.File);
+  if (got >= 2 && header.Magic[0] == 'M' && header.Magic[1] == 'Z') {
     if (!FindAppendedArchive(reader)) return false;
+    // From here on the file holds an archive, whole or damaged.
+    reader.Damaged = true;
     if (!ReadExact(reader.File, header.Magic.data(), header.Magic.size())) {
       return Fail(reader, "appended archive header truncated");
     }
+  } else {
+    reader.Damaged = StartsWithArchiveMagic(header.Magic.data(), got);
+    if (got < header.Magic.size()) return Fail(reader, "file too short for an archive header");
   }
   uint8_t count[4];
   if (!ReadExact(reader.File, header.Description.data(), header.Description.size()) ||
@@ -317,12 +342,15 @@ bool OpenPackageFile(std::FILE* file, PackageReader& reader) {
   reader.File = file;
   if (!IndexArchive(reader)) {
     std::string reason = std::move(reader.FailureReason);
+    const bool damaged = reader.Damaged;
     ClosePackage(reader);
     reader.FailureReason = std::move(reason);
+    reader.Damaged = damaged;
     return false;
   }
   reader.EntryCount = static_cast<int>(reader.Entries.size());
   reader.FailureReason.clear();
+  reader.Damaged = false;
   return true;
 }
 
@@ -347,6 +375,7 @@ void ClosePackage(PackageReader& reader) {
   reader.EntryFailed = false;
   reader.InflateState = TInflateState::Ready;
   reader.FailureReason.clear();
+  reader.Damaged = false;
 }
 
 bool IsPackageOpen(const PackageReader& reader) { return reader.File != nullptr; }

@@ -66,8 +66,13 @@ struct PackageReader {
   TInflateState InflateState = TInflateState::Ready;
   std::vector<uint8_t> InputBuffer;  // allocated on the first compressed entry
 
-  // Why the last open or read failed, in plain words for tools and tests.
+  // Why the last open or read failed, in plain words (entry names as
+  // stored, Shift-JIS), naming the entry concerned where there is one.
   std::string FailureReason;
+  // After a failed open: true when the file is an archive that is damaged
+  // (it starts with an archive magic, or with "MZ" followed somewhere by
+  // the appended-package marker), false when it is no archive at all.
+  bool Damaged = false;
 };
 
 // True if the file at path starts with the bytes of magic.

@@ -101,22 +101,40 @@ bool TPeltoAccessControl::OpenContent(const std::string& path) {
     return false;
   }
   TPeltoFile& file = FSession.PeltoFile();
-  if (packageLike && FSources.OpenPackage(path)) {
-    std::string script;
-    if (FSources.ReadEntry(TContainer::Package, kPackageScript, script)) {
-      file.LoadFromStream(script);
-    } else {
-      file.Clear();
+  if (packageLike) {
+    if (FSources.OpenPackage(path)) {
+      const PackageReader& package = FSources.Reader(TContainer::Package);
+      std::string script;
+      if (FindEntry(package, kPackageScript) < 0) {
+        file.Clear();
+      } else if (FSources.ReadEntry(TContainer::Package, kPackageScript, script)) {
+        file.LoadFromStream(script);
+      } else {
+        return RefuseDamagedPackage(path, package.FailureReason);
+      }
+      return true;
     }
-    return true;
+    // A file that began as a package and then broke off is a damaged
+    // package, not a script; an executable without one is read as a script.
+    const PackageReader& package = FSources.Reader(TContainer::Package);
+    if (package.Damaged) return RefuseDamagedPackage(path, package.FailureReason);
   }
-  // A plain script, or a file that looked like a package but is not one.
+  // A plain script, or an executable without an appended package.
   if (!file.LoadFromFile(path)) {
     Platform().MessageBox(sjis::FromUtf8(path) + msg::kNotFound, TMessageIcon::Error, TMessageButtons::Ok);
     Platform().Terminate();
     return false;
   }
   return true;
+}
+
+bool TPeltoAccessControl::RefuseDamagedPackage(const std::string& path, std::string reason) {
+  FSources.Close(TContainer::Package);
+  FDamage = reason;
+  Platform().MessageBox(sjis::FromUtf8(path) + "\r\n" + msg::kFileDamaged + "\r\n[" + reason + "]",
+                        TMessageIcon::Error, TMessageButtons::Ok);
+  Platform().Terminate();
+  return false;
 }
 
 bool TPeltoAccessControl::CheckFileType() {

@@ -38,6 +38,10 @@ class TPeltoAccessControl : public TScreenHost {
   // Opens the content at path (a native path) and prepares a run.
   [[nodiscard]] bool Open(const std::string& path);
   [[nodiscard]] bool OpenContent(const std::string& path);
+  // After Open or OpenContent failed on a damaged package (or executable
+  // with an appended package): what is wrong with it, naming the entry;
+  // empty otherwise.
+  const std::string& DamagedPackageReason() const { return FDamage; }
   [[nodiscard]] bool CheckFileType();
   void PrepareDataDirectory(const std::string& path);
   void CloseContent();
@@ -152,6 +156,11 @@ class TPeltoAccessControl : public TScreenHost {
   int32_t FWindowTop = 0;
   std::string FDefaultFontName;
   bool FReadOnly = false;
+  std::string FDamage;
+
+  // Says that the package at path is damaged and asks the application to
+  // end; returns false.
+  bool RefuseDamagedPackage(const std::string& path, std::string reason);
 };
 
 }  // namespace pelto5

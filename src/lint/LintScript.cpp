@@ -83,8 +83,11 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
     FFileName = kLibraryScript;
   } else {
     if (!FAccess->Open(path)) {
+      const std::string& damage = FAccess->DamagedPackageReason();
       out.Add(path, 0, TSeverity::Error,
-              "not a scenario: neither a package nor a script file beginning with \"///\"", kCheck);
+              damage.empty() ? "not a scenario: neither a package nor a script file beginning with \"///\""
+                             : "damaged package: " + sjis::ToUtf8(damage),
+              kCheck);
       return false;
     }
     if (FAccess->Sources().IsOpen(TContainer::Package)) FFileName = kPackageScript;

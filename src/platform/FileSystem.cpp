@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -102,6 +104,18 @@ bool TFileSystem::ReadFilePrefix(const std::string& path, size_t count, std::str
 
 bool TFileSystem::WriteFileAtomic(const std::string& path, const std::string& data) {
   return TAtomicFile::WriteWhole(path, data);
+}
+
+std::string TFileSystem::AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) != nullptr) return resolved;
+  if (path[0] == '/') return path;
+  char current[PATH_MAX];
+  if (getcwd(current, sizeof current) == nullptr) return path;
+  std::string absolute = current;
+  if (absolute.back() != '/') absolute += '/';
+  return absolute + path;
 }
 
 std::string TFileSystem::ExecutablePath() {

@@ -22,6 +22,9 @@ class TFileSystem {
   // Replaces the file at path as a whole through TAtomicFile: an existing
   // file is either kept or completely replaced, even across a crash.
   [[nodiscard]] static bool WriteFileAtomic(const std::string& path, const std::string& data);
+  // path made absolute, symbolic links and "." / ".." resolved when it
+  // exists; else the current folder put in front of a relative path.
+  static std::string AbsolutePath(const std::string& path);
   // Absolute path of the running executable ("" if unknown).
   static std::string ExecutablePath();
   // Directory part with a trailing "/" ("" for a bare file name).

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/SjisText.h"
+
 namespace pelto5 {
 
 namespace {
@@ -20,6 +22,12 @@ TPlatform& Platform() {
   // start; say so rather than run into a null instance.
   std::fputs("pelto5: no platform was set up\n", stderr);
   std::abort();
+}
+
+void TPlatform::WarningLine(const std::string& text) {
+  const std::string line = sjis::ToUtf8(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 void InstallPlatform(TPlatform* platform) { gPlatform = platform; }

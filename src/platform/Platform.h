@@ -191,6 +191,10 @@ class TPlatform {
   // Writes one line of diagnostics (--trace) to standard error.
   virtual void TraceLine(const std::string& text) = 0;
   [[nodiscard]] virtual bool TraceEnabled() const = 0;
+  // Writes one line to standard error whatever the options: something
+  // the user must hear of even when no box can be seen (saves that cannot
+  // go where they were asked to).
+  virtual void WarningLine(const std::string& text);
 };
 
 }  // namespace pelto5

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/UserFolders.h"
+#include "save/UserSaveFolder.h"
 
 namespace pelto5 {
 
@@ -12,37 +13,39 @@ std::string WithSlash(std::string path) {
   return path;
 }
 
-// A content name usable as one folder name.
-std::string FolderName(const std::string& contentName) {
-  std::string name;
-  for (char c : contentName) name += (c == '/' || c == '\0') ? '_' : c;
-  if (name.empty() || name == "." || name == "..") name = "content";
-  return name;
-}
-
 }  // namespace
 
-void TSaveLocation::Choose(const std::string& dataDirectory, const std::string& contentName,
+void TSaveLocation::Choose(const std::string& dataDirectory, const std::string& contentPath,
                            const std::string& explicitDirectory, const std::string& userDataHome,
                            bool dataWritable) {
   FDataDirectory = WithSlash(dataDirectory);
+  FLegacyDirectory.clear();
+  FRefusedDirectory.clear();
   if (!explicitDirectory.empty()) {
-    FSaveDirectory = WithSlash(explicitDirectory);
-    TUserFolders::CreateDirectories(FSaveDirectory);
-    return;
+    const std::string chosen = WithSlash(explicitDirectory);
+    if (TUserFolders::CreateDirectories(chosen) && TUserFolders::IsWritableDirectory(chosen)) {
+      FSaveDirectory = chosen;
+      return;
+    }
+    // Saves written there would be lost: they go where they would for
+    // content whose data directory cannot be written.
+    FRefusedDirectory = chosen;
+    dataWritable = false;
   }
   if (dataWritable || userDataHome.empty()) {
     FSaveDirectory = FDataDirectory;
     return;
   }
-  FSaveDirectory = WithSlash(userDataHome) + "pelto5/" + FolderName(contentName) + "/";
-  TUserFolders::CreateDirectories(FSaveDirectory);
+  TUserSaveFolder folder;
+  folder.Claim(WithSlash(userDataHome) + "pelto5/", contentPath);
+  FSaveDirectory = folder.Directory();
+  FLegacyDirectory = folder.LegacyDirectory();
 }
 
-void TSaveLocation::Choose(const std::string& dataDirectory, const std::string& contentName,
+void TSaveLocation::Choose(const std::string& dataDirectory, const std::string& contentPath,
                            const std::string& explicitDirectory) {
   const bool writable = !dataDirectory.empty() && TUserFolders::IsWritableDirectory(dataDirectory);
-  Choose(dataDirectory, contentName, explicitDirectory, writable ? "" : TUserFolders::DataHome(), writable);
+  Choose(dataDirectory, contentPath, explicitDirectory, TUserFolders::DataHome(), writable);
 }
 
 std::string TSaveLocation::WritePath(const std::string& sjisName) const {
@@ -52,9 +55,13 @@ std::string TSaveLocation::WritePath(const std::string& sjisName) const {
 
 std::string TSaveLocation::ReadPath(const std::string& sjisName) const {
   const std::string own = WritePath(sjisName);
-  if (own.empty() || TFileSystem::FileExists(own) || !Redirected() || FDataDirectory.empty()) return own;
-  const std::string shipped = TFileSystem::ResolveName(FDataDirectory, sjisName);
-  return (!shipped.empty() && TFileSystem::FileExists(shipped)) ? shipped : own;
+  if (own.empty() || TFileSystem::FileExists(own) || !Redirected()) return own;
+  for (const std::string* folder : {&FLegacyDirectory, &FDataDirectory}) {
+    if (folder->empty()) continue;
+    const std::string other = TFileSystem::ResolveName(*folder, sjisName);
+    if (!other.empty() && TFileSystem::FileExists(other)) return other;
+  }
+  return own;
 }
 
 bool TSaveLocation::PrepareAppend(const std::string& sjisName) const {

@@ -1,10 +1,12 @@
 // Where state saves, value files and the settings file go. Normally that is
 // the content's data directory. When the data directory cannot be written
 // (content on a mounted disc image, a system-wide install) they go to the
-// user's data folder, $XDG_DATA_HOME/pelto5/<content name>/, made without
-// asking; --save-dir names the folder explicitly. Reads look in the save
-// folder first and then in the data directory, so saves that came with a
-// copied game folder still load.
+// game's folder in the user's data folder, $XDG_DATA_HOME/pelto5/NAME/ (see
+// TUserSaveFolder), made without asking; --save-dir names the folder
+// explicitly, and one that cannot be written is refused in favour of the
+// user's folder. Reads look in the save folder first, then in the folder an
+// older player used for the game, then in the data directory, so saves
+// that came with a copied game folder still load.
 #pragma once
 
 #include <string>
@@ -13,14 +15,14 @@ namespace pelto5 {
 
 class TSaveLocation {
  public:
-  // dataDirectory: native, ending in "/". contentName: the content's file
-  // name without its extension. explicitDirectory: --save-dir ("" when not
-  // given). userDataHome: the user's data folder (see TUserFolders).
-  // dataWritable: whether the data directory can be written.
-  void Choose(const std::string& dataDirectory, const std::string& contentName,
+  // dataDirectory: native, ending in "/". contentPath: the content's native
+  // path. explicitDirectory: --save-dir ("" when not given). userDataHome:
+  // the user's data folder (see TUserFolders). dataWritable: whether the
+  // data directory can be written.
+  void Choose(const std::string& dataDirectory, const std::string& contentPath,
               const std::string& explicitDirectory, const std::string& userDataHome, bool dataWritable);
   // The same, with the user's data folder and the writability of this machine.
-  void Choose(const std::string& dataDirectory, const std::string& contentName,
+  void Choose(const std::string& dataDirectory, const std::string& contentPath,
               const std::string& explicitDirectory);
 
   // Saves in the data directory itself, whatever its state.
@@ -31,12 +33,16 @@ class TSaveLocation {
   const std::string& SaveDirectory() const { return FSaveDirectory; }
   // True when saves go somewhere other than the data directory.
   [[nodiscard]] bool Redirected() const { return FSaveDirectory != FDataDirectory; }
+  // The explicit folder when it could not be made or written, so that the
+  // saves went elsewhere (native, ending in "/"); "" otherwise.
+  const std::string& RefusedDirectory() const { return FRefusedDirectory; }
 
   // Native path to write the file named by a script (Shift-JIS, "\" or
   // "/" separated) to; "" for a refused name or without a save folder.
   std::string WritePath(const std::string& sjisName) const;
   // Native path to read it from: the save folder's file when it exists,
-  // else the data directory's when that exists, else the write path.
+  // else the older player's folder's, else the data directory's, else the
+  // write path.
   std::string ReadPath(const std::string& sjisName) const;
   // Makes sure a file that is about to be appended to exists in the save
   // folder: one that only the data directory has is copied over first, so
@@ -46,6 +52,8 @@ class TSaveLocation {
  private:
   std::string FDataDirectory;
   std::string FSaveDirectory;
+  std::string FLegacyDirectory;
+  std::string FRefusedDirectory;
 };
 
 }  // namespace pelto5

@@ -18,6 +18,7 @@
 #include "graphics/LayerCtrl.h"
 #include "script/VariableCtrl.h"
 #include "save/SaveCommands.h"
+#include "save/SaveLocation.h"
 #include "save/SaveSystem.h"
 #include "shell/DisplayMode.h"
 #include "shell/FrmDebugInfo.h"
@@ -107,9 +108,14 @@ bool TfrmMain::FormCreate() {
   FAccessControl->VariableCtrl().Randomize(seed);
   FScreenControl->SetRandomSeed(seed ^ 0x5EED5EEDu);
   if (!FAccessControl->Open(FContentPath)) return false;
-  const std::string contentName =
-      TFileSystem::FileNameOf(TFileSystem::ChangeExtension(FContentPath, ""));
-  FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), contentName, FOptions.SaveDirectory);
+  const TSaveLocation& location = FSaveSystem->Location();
+  FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), FContentPath, FOptions.SaveDirectory);
+  if (!location.RefusedDirectory().empty()) {
+    // Said at once on standard error, and in a box once the window is up.
+    Platform().WarningLine("pelto5: cannot write saves into --save-dir " +
+                           sjis::FromUtf8(location.RefusedDirectory()) + "; they go to " +
+                           sjis::FromUtf8(location.SaveDirectory()) + " instead");
+  }
   OpenRuntimeLibrary();
   return true;
 }
@@ -172,6 +178,13 @@ void TfrmMain::FormShow() {
   FComforts->SetSaveFolder(SaveDirectory());
   ApplySettings();
   Platform().ShowMainWindow();
+  const TSaveLocation& location = FSaveSystem->Location();
+  if (!location.RefusedDirectory().empty()) {
+    Platform().MessageBox(std::string(msg::kSaveFolderNotWritable) + "\r\n\"" +
+                              sjis::FromUtf8(location.RefusedDirectory()) + "\"\r\n" + msg::kSavesGoTo +
+                              "\r\n\"" + sjis::FromUtf8(location.SaveDirectory()) + "\"",
+                          TMessageIcon::Warning, TMessageButtons::Ok);
+  }
 }
 
 void TfrmMain::ApplySettings() {
@@ -336,7 +349,7 @@ void TfrmMain::StoreWindowPosition() {
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
   if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath, FDebugInfo.get())) {
-    Platform().TraceLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
+    Platform().WarningLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
   }
 }
 
@@ -345,7 +358,7 @@ void TfrmMain::WriteScreenshot() {
   // The shot is what the window shows: the canvas, not the composition
   // (which may be ahead of it, or behind a transition's frames).
   if (!Platform().Canvas().SavePng(FOptions.ScreenshotPath)) {
-    Platform().TraceLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
+    Platform().WarningLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
   }
 }
 

@@ -135,5 +135,95 @@ TEST(ReadOnlyContent, SaveDirNamesTheFolderExplicitly) {
   EXPECT_FALSE(fs::exists(dir.Path() + "/g/story"));
 }
 
+TEST(ReadOnlyContent, GameFoldersWithTheStandardScriptSaveApart) {
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs the privilege to make private mounts";
+  TTempDir dir;
+  const std::string games = dir.Path() + "/games";
+  dir.Write("games/first/pelto.pf5", SaveAndLoadScript());
+  dir.Write("games/second/pelto.pf5", SaveAndLoadScript());
+  const std::string xdg = dir.Path() + "/xdg";
+  const TPlayerResult first = RunOnReadOnly(games, xdg, {"--headless", games + "/first"});
+  EXPECT_EQ(first.ExitStatus, 0);
+  const std::string firstSave = ReadFileText(xdg + "/pelto5/first/s1.sav");
+  EXPECT_FALSE(firstSave.empty());
+  const TPlayerResult second = RunOnReadOnly(games, xdg, {"--headless", "--trace", games + "/second/pelto.pf5"});
+  EXPECT_EQ(second.ExitStatus, 0);
+  EXPECT_TRUE(Reloaded(second));
+  EXPECT_TRUE(fs::exists(xdg + "/pelto5/second/s1.sav"));
+  // The second game neither read the first one's values nor wrote over its save.
+  EXPECT_EQ(ReadFileText(xdg + "/pelto5/first/s1.sav"), firstSave);
+  EXPECT_NE(ReadFileText(xdg + "/pelto5/second/p_save00.svi").find("loaded=1\r\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(xdg + "/pelto5/pelto"));
+}
+
+TEST(ReadOnlyContent, SavesOfTheOlderSharedFolderStillLoad) {
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs the privilege to make private mounts";
+  TTempDir dir;
+  const std::string games = dir.Path() + "/games";
+  dir.Write("games/first/pelto.pf5", SaveAndLoadScript());
+  // Where an older player kept the saves of every "pelto.pf5": a save made
+  // there, and settings that ask for it to be loaded first.
+  const std::string xdg = dir.Path() + "/xdg";
+  fs::create_directories(games + "/first/pelto");
+  ASSERT_EQ(RunPlayer({"--headless", games + "/first/pelto.pf5"}).ExitStatus, 0);
+  fs::create_directories(xdg + "/pelto5/pelto");
+  fs::rename(games + "/first/pelto/s1.sav", xdg + "/pelto5/pelto/s1.sav");
+  fs::remove_all(games + "/first/pelto");
+  dir.Write("xdg/pelto5/pelto/p_save00.svi", "phase=1\r\n");
+
+  const std::string dump = dir.Path() + "/dump.txt";
+  const TPlayerResult r = RunOnReadOnly(games, xdg, {"--headless", "--trace", "--dump-state", dump, games + "/first"});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_TRUE(r.LinesStartingWith("message").empty()) << r.LinesStartingWith("message").front();
+  EXPECT_TRUE(Reloaded(r));
+  const std::string state = ReadFileText(dump);
+  EXPECT_NE(state.find("Stack.PageName=終\n"), std::string::npos) << state;
+  EXPECT_NE(ReadFileText(xdg + "/pelto5/first/p_save00.svi").find("phase=1\r\n"), std::string::npos);
+  EXPECT_EQ(ReadFileText(xdg + "/pelto5/pelto/p_save00.svi"), "phase=1\r\n");
+}
+
+TEST(ReadOnlyContent, ASaveDirThatCannotBeWrittenIsSaidAndAvoided) {
+  TTempDir dir;
+  dir.Write("g/story.pf5", SaveAndLoadScript());
+  dir.Write("file", "not a folder");
+  struct TRun {
+    std::string Refused;
+    std::string Xdg;
+    TPlayerResult Result;
+  };
+  std::vector<TRun> runs;
+  const std::string underFile = dir.Path() + "/file/saves";
+  const std::string xdg1 = dir.Path() + "/xdg1";
+  runs.push_back({underFile, xdg1,
+                  RunPlayerBinary("/usr/bin/env", {"XDG_DATA_HOME=" + xdg1, PELTO5_PLAYER, "--headless", "--trace",
+                                                   "--save-dir", underFile, dir.Path() + "/g/story.pf5"})});
+  if (CanMountPrivately()) {
+    const std::string mounted = dir.Path() + "/ro saves";
+    const std::string xdg2 = dir.Path() + "/xdg2";
+    fs::create_directories(mounted);
+    runs.push_back({mounted, xdg2,
+                    RunOnReadOnly(mounted, xdg2,
+                                  {"--headless", "--trace", "--save-dir", mounted, dir.Path() + "/g/story.pf5"})});
+    EXPECT_TRUE(fs::is_empty(mounted));
+  }
+  for (const TRun& run : runs) {
+    const TPlayerResult& r = run.Result;
+    const std::string saves = run.Xdg + "/pelto5/story/";
+    EXPECT_EQ(r.ExitStatus, 0) << run.Refused;
+    const std::vector<std::string> said = r.LinesStartingWith("pelto5: cannot write saves into --save-dir");
+    ASSERT_EQ(said.size(), 1u) << run.Refused;
+    EXPECT_EQ(said[0], "pelto5: cannot write saves into --save-dir " + run.Refused + "/; they go to " + saves +
+                           " instead");
+    const std::vector<std::string> boxes = r.LinesStartingWith("message");
+    ASSERT_EQ(boxes.size(), 1u) << run.Refused;
+    EXPECT_EQ(boxes[0], "message (warning, ok): セーブフォルダに書き込めません\\n\"" + run.Refused +
+                            "/\"\\nセーブは次のフォルダに保存します\\n\"" + saves + "\"");
+    // Saved where a game on a read-only disc would have, and loaded back.
+    EXPECT_TRUE(Reloaded(r)) << run.Refused;
+    EXPECT_TRUE(fs::exists(saves + "s1.sav")) << run.Refused;
+  }
+  EXPECT_FALSE(fs::exists(dir.Path() + "/g/story"));
+}
+
 }  // namespace
 }  // namespace pelto5::test

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "content/PackageTestSupport.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PeltoProcessStack.h"
 #include "base/SjisText.h"
@@ -131,6 +132,82 @@ TEST_F(AccessControlTest, TheRuntimeLibraryMustBeALibraryWithAScript) {
   EXPECT_TRUE(a.OpenRuntimeLibrary(std::string(PELTO5_BINARY_DIR) + "/peltort5.pml"));
   EXPECT_TRUE(a.PeltoFile().PageExists("_system", "_timer"));
   EXPECT_TRUE(a.PeltoFile().PageExists("_system", "_reload"));
+}
+
+
+// A package of the script "pelto.pf5" and a picture "bg.png", as bytes.
+std::string SmallPackage() {
+  return test::ArchiveHeaderBytes("PV5PKG") +
+         test::PlainEntryBytes("pelto.pf5", MakeScript(ScriptWithPage({"@rem"}))) +
+         test::PlainEntryBytes("bg.png", std::string(40, 'p')) + "EP";
+}
+
+struct TOpenResult {
+  bool Opened = false;
+  bool Terminated = false;
+  std::string Reason;                // DamagedPackageReason()
+  std::vector<std::string> Lines;    // the message lines written
+};
+
+// Writes bytes to path and opens it as content on a platform of its own.
+TOpenResult OpenBytes(const std::string& path, const std::string& bytes) {
+  test::WriteFileBytes(path, bytes);
+  THeadlessPlatform platform(Quiet());
+  TPlatform& previous = Platform();
+  InstallPlatform(&platform);
+  TOpenResult result;
+  {
+    TPeltoAccessControl a;
+    result.Opened = a.Open(path);
+    result.Reason = a.DamagedPackageReason();
+  }
+  result.Terminated = platform.Terminated();
+  result.Lines = platform.OutputLines();
+  InstallPlatform(&previous);
+  return result;
+}
+
+TEST_F(AccessControlTest, APackageCutOffAnywhereIsDamagedNotAScript) {
+  const std::string whole = SmallPackage();
+  const std::string exe = "MZ" + std::string(100, '\x90') + std::string(255, '-') + "+";
+  const std::string path = FDir.Path() + "/story.pp5";
+  for (const std::string& intact : {whole, exe + whole}) {
+    const TOpenResult r = OpenBytes(path, intact);
+    EXPECT_TRUE(r.Opened);
+    EXPECT_TRUE(r.Lines.empty()) << r.Lines.front();
+  }
+
+  const size_t scriptData = kPackageHeaderSize + kPackageEntryFixedSize + 9;
+  const size_t pictureHeader = whole.find("LI", scriptData);
+  for (const bool appended : {false, true}) {
+    const std::string prefix = appended ? exe : "";
+    for (size_t length = appended ? 0 : 10; length < whole.size(); ++length) {
+      const std::string at = (appended ? "appended, " : "") + std::to_string(length) + " bytes";
+      const TOpenResult r = OpenBytes(path, prefix + whole.substr(0, length));
+      EXPECT_FALSE(r.Opened) << at;
+      EXPECT_TRUE(r.Terminated) << at;
+      ASSERT_EQ(r.Lines.size(), 1u) << at << ": " << r.Lines.back();
+      EXPECT_EQ(r.Lines[0].rfind("message (error, ok): " + path + "\\nファイルが破損しています\\n[", 0), 0u)
+          << at << ": " << r.Lines[0];
+      // What is wrong names the entry it happened in.
+      if (length > scriptData && length < pictureHeader) {
+        EXPECT_EQ(r.Reason, "data of entry \"pelto.pf5\" at offset " +
+                                std::to_string(prefix.size() + kPackageHeaderSize) + " runs past the end of the file")
+            << at;
+      } else if (length > pictureHeader + 7 + 6) {
+        EXPECT_NE(r.Reason.find("entry \"bg.png\""), std::string::npos) << at << ": " << r.Reason;
+      } else {
+        EXPECT_FALSE(r.Reason.empty()) << at;
+      }
+    }
+  }
+
+  // An executable without a package is still read as a script (and found
+  // not to be one).
+  const TOpenResult plainExe = OpenBytes(path, "MZ" + std::string(600, 'x'));
+  EXPECT_TRUE(plainExe.Reason.empty());
+  ASSERT_FALSE(plainExe.Lines.empty());
+  EXPECT_NE(plainExe.Lines.front().find("ファイルタイプが違います"), std::string::npos) << plainExe.Lines.front();
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ int TPackCatCommand::Run(const std::vector<std::string>& args) {
   }
   std::string data;
   if (!ExtractEntryByIndex(reader, index, data)) {
-    ReportProblem(args[0], reader.FailureReason);
+    ReportProblem(args[0], DisplayName(reader.FailureReason));
     return kExitFailure;
   }
   if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0) {

@@ -90,7 +90,7 @@ bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index) {
   }
   std::string data;
   if (!ExtractEntryByIndex(reader, index, data)) {
-    ReportProblem(FArchive, reader.FailureReason);
+    ReportProblem(FArchive, DisplayName(reader.FailureReason));
     return false;
   }
   std::error_code error;

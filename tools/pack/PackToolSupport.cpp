@@ -71,7 +71,7 @@ int UsageError(const std::string& problem, const char* usage) {
 
 bool OpenArchive(const std::string& path, PackageReader& reader) {
   if (OpenPackage(path, reader)) return true;
-  ReportProblem(path, reader.FailureReason);
+  ReportProblem(path, DisplayName(reader.FailureReason));
   return false;
 }
 

@@ -70,7 +70,7 @@ void TPackVerifyCommand::CheckEntry(PackageReader& reader, int index) {
   const std::string subject = "entry \"" + DisplayName(entry.Name) + "\"";
   if (!reader.Legacy) {
     if (!SelectEntry(reader, index)) {
-      Problem(subject + ": " + reader.FailureReason);
+      Problem(subject + ": " + DisplayName(reader.FailureReason));
       return;
     }
     std::string block(kBlock, '\0');
@@ -79,14 +79,14 @@ void TPackVerifyCommand::CheckEntry(PackageReader& reader, int index) {
       checksum = PackageChecksum(block.data(), got, checksum);
     }
     if (reader.EntryFailed) {
-      Problem(subject + ": " + reader.FailureReason);
+      Problem(subject + ": " + DisplayName(reader.FailureReason));
       return;
     }
     if (checksum != entry.DataChecksum) Problem(subject + ": data checksum mismatch");
   }
   std::string data;
   if (!ExtractEntryByIndex(reader, index, data)) {
-    Problem(subject + ": " + reader.FailureReason);
+    Problem(subject + ": " + DisplayName(reader.FailureReason));
     return;
   }
   const bool sizeKnown = !(reader.Legacy && entry.Compressed);

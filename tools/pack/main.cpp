@@ -10,6 +10,7 @@
 #include "PackListCommand.h"
 #include "PackToolSupport.h"
 #include "PackVerifyCommand.h"
+#include "app/LibraryVersions.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr const char* kUsage =
     "  cat FILE ENTRY                      one entry to standard output\n"
     "  verify FILE                         check checksums, data and structure\n"
     "\n"
+    "\"pelto5-pack --version\" names its version and the libraries it uses.\n"
     "\"pelto5-pack COMMAND --help\" describes a command. Exit status: 0 success,\n"
     "1 failure, 2 bad usage.\n";
 
@@ -37,6 +39,10 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    std::printf("pelto5-pack %s\n%s", PELTO5_VERSION, pelto5::TLibraryVersions::Text().c_str());
     return kExitOk;
   }
   if (command == "create") return TPackCreateCommand().Run(args);

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "base/SjisText.h"
+#include "platform/FileSystem.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 
 namespace pelto5 {
@@ -59,6 +58,27 @@ bool ParseNumber(const std::string& word, long long max, long long& value) {
   return value <= max;
 }
 
+// Largest coordinate an event may give.
+constexpr long long kMaxCoordinate = 100000;
+
+// One coordinate of an event; which names it in the message ("X", "Y1").
+TResult ParseCoordinate(const std::string& word, const char* which, int& value) {
+  long long parsed = 0;
+  if (ParseNumber(word, kMaxCoordinate, parsed)) {
+    value = static_cast<int>(parsed);
+    return TResult::Ok();
+  }
+  // A number, but not one in range, is named as such.
+  const size_t digits = (!word.empty() && word[0] == '-') ? 1 : 0;
+  bool number = word.size() > digits;
+  for (size_t i = digits; i < word.size(); ++i) number = number && word[i] >= '0' && word[i] <= '9';
+  if (number) {
+    return TResult::Fail(std::string("coordinate ") + which + " " + word + " is out of range (0 to " +
+                         std::to_string(kMaxCoordinate) + ")");
+  }
+  return TResult::Fail(std::string("coordinate ") + which + " is not a number: \"" + word + "\"");
+}
+
 // Splits off the next blank-separated word of rest.
 std::string NextWord(std::string& rest) {
   size_t b = 0;
@@ -104,16 +124,13 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
   event.Time = static_cast<uint32_t>(ms);
   const std::string kind = NextWord(rest);
   auto readPoint = [&](THeadlessEvent::TKind k) -> TResult {
-    long long x = 0;
-    long long y = 0;
     const std::string xs = NextWord(rest);
     const std::string ys = NextWord(rest);
-    if (!ParseNumber(xs, 100000, x) || !ParseNumber(ys, 100000, y) || !RestIsBlank(rest)) {
-      return TResult::Fail("\"" + kind + "\" needs two coordinates X Y");
-    }
+    if (ys.empty() || !RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" needs two coordinates X Y");
+    TResult read = ParseCoordinate(xs, "X", event.X);
+    if (read) read = ParseCoordinate(ys, "Y", event.Y);
+    if (!read) return TResult::Fail("\"" + kind + "\": " + read.Reason());
     event.Kind = k;
-    event.X = static_cast<int>(x);
-    event.Y = static_cast<int>(y);
     return TResult::Ok();
   };
   if (kind == "move") return readPoint(THeadlessEvent::TKind::Move);
@@ -146,18 +163,18 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
   }
   if (kind == "debug-click") return readPoint(THeadlessEvent::TKind::DebugClick);
   if (kind == "debug-drag") {
-    long long c[4] = {0, 0, 0, 0};
-    for (long long& v : c) {
-      if (!ParseNumber(NextWord(rest), 100000, v)) {
-        return TResult::Fail("\"debug-drag\" needs four coordinates X1 Y1 X2 Y2");
-      }
+    std::string words[4];
+    for (std::string& w : words) w = NextWord(rest);
+    if (words[3].empty() || !RestIsBlank(rest)) {
+      return TResult::Fail("\"debug-drag\" needs four coordinates X1 Y1 X2 Y2");
     }
-    if (!RestIsBlank(rest)) return TResult::Fail("\"debug-drag\" needs four coordinates X1 Y1 X2 Y2");
+    int* targets[4] = {&event.X, &event.Y, &event.X2, &event.Y2};
+    const char* names[4] = {"X1", "Y1", "X2", "Y2"};
+    for (int i = 0; i < 4; ++i) {
+      const TResult read = ParseCoordinate(words[i], names[i], *targets[i]);
+      if (!read) return TResult::Fail("\"debug-drag\": " + read.Reason());
+    }
     event.Kind = THeadlessEvent::TKind::DebugDrag;
-    event.X = static_cast<int>(c[0]);
-    event.Y = static_cast<int>(c[1]);
-    event.X2 = static_cast<int>(c[2]);
-    event.Y2 = static_cast<int>(c[3]);
     return TResult::Ok();
   }
   if (kind == "debug-tab" || kind == "debug-wheel") {
@@ -201,18 +218,18 @@ THeadlessPlatform::THeadlessPlatform(THeadlessOptions options) : FOptions(option
 }
 
 TResult THeadlessPlatform::LoadEvents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return TResult::Fail(path + ": cannot read the events file");
-  std::ostringstream text;
-  text << in.rdbuf();
-  const TResult parsed = ParseEvents(text.str());
+  if (TFileSystem::DirectoryExists(path)) return TResult::Fail(path + ": is a folder, not an events file");
+  std::string text;
+  if (!TFileSystem::ReadFile(path, text)) return TResult::Fail(path + ": cannot read the events file");
+  const TResult parsed = ParseEvents(text);
   if (!parsed) return TResult::Fail(path + ":" + parsed.Reason());
   return TResult::Ok();
 }
 
 TResult THeadlessPlatform::ParseEvents(const std::string& text) {
   std::vector<THeadlessEvent> parsed;
-  size_t start = 0;
+  // Editors may begin a UTF-8 file with a byte-order mark.
+  size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   int lineNumber = 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
@@ -424,6 +441,7 @@ int THeadlessPlatform::Run(TPlatformClient& client) {
     }
   }
   FClient = nullptr;
+  if (FTimedOut) WriteLine("headless: stopped by --max-time at " + std::to_string(FOptions.MaxTime) + " ms");
   return FTimedOut ? 3 : 0;
 }
 
@@ -489,6 +507,8 @@ std::unique_ptr<TAudioChannel> THeadlessPlatform::CreateAudioChannel(TAudioKind 
 void THeadlessPlatform::TraceLine(const std::string& text) {
   if (FOptions.Trace) WriteLine(sjis::ToUtf8(text));
 }
+
+void THeadlessPlatform::WarningLine(const std::string& text) { WriteLine(sjis::ToUtf8(text)); }
 
 void THeadlessPlatform::AudioTraceLine(const std::string& text) {
   if (FOptions.TraceAudio) WriteLine(sjis::ToUtf8(text));

@@ -107,6 +107,7 @@ class THeadlessPlatform : public TPlatform {
   std::unique_ptr<TAudioChannel> CreateAudioChannel(TAudioKind kind) override;
 
   void TraceLine(const std::string& text) override;
+  void WarningLine(const std::string& text) override;
   [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
   [[nodiscard]] bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
   // Writes one --trace-audio line (Shift-JIS), with or without --trace.
