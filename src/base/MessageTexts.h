@@ -225,6 +225,13 @@ inline constexpr const char* kMissingPage1 =
 inline constexpr const char* kMissingPage2 = "\x81\x76\x83\x75\x83\x62\x83\x4E\x81\x41\x81\x75";
 // "」ページ"
 inline constexpr const char* kMissingPage3 = "\x81\x76\x83\x79\x81\x5B\x83\x57";
+// "ページの呼び出しが深すぎます（", the limit, "段まで）\n「", then the calling
+// book, kMissingPage2, its page and kMissingPage3: a call past the deepest
+// nesting of pages the player allows (a page that calls itself forever).
+inline constexpr const char* kCallTooDeep1 =
+    "\x83\x79\x81\x5B\x83\x57\x82\xCC\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x82\xAA\x90\x5B\x82\xB7\x82\xAC\x82\xDC"
+    "\x82\xB7\x81\x69";
+inline constexpr const char* kCallTooDeep2 = "\x92\x69\x82\xDC\x82\xC5\x81\x6A\n\x81\x75";
 inline constexpr const char* kUnknownCommand = "debug error : unknown command - MainLoop_Step()";
 // "ペルトライブラリが開けません\r\nCan't open - "peltort5.pml""
 inline constexpr const char* kNoLibrary =

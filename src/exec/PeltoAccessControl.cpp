@@ -87,6 +87,27 @@ bool TPeltoAccessControl::Open(const std::string& path) {
   return true;
 }
 
+void TPeltoAccessControl::CallPage(const std::string& book, const std::string& page) {
+  if (!FSession.CallPage(book, page)) StopForCallDepth();
+}
+
+void TPeltoAccessControl::CallPageKeepState(const std::string& book, const std::string& page) {
+  if (!FSession.CallPageKeepState(book, page)) StopForCallDepth();
+}
+
+// The calling page is named: it is the one whose call never returns. The
+// run stops as for a page that does not exist, with no further command.
+void TPeltoAccessControl::StopForCallDepth() {
+  if (Platform().Terminated()) return;
+  const TCommandCtrl& commands = FSession.CommandCtrl();
+  Platform().MessageBox(std::string(msg::kCallTooDeep1) + std::to_string(TRunningSession::kMaxCallDepth) +
+                            msg::kCallTooDeep2 + commands.BookName() + msg::kMissingPage2 +
+                            commands.PageName() + msg::kMissingPage3,
+                        TMessageIcon::Error, TMessageButtons::Ok);
+  Platform().SetMainTimerEnabled(false);
+  Platform().Terminate();
+}
+
 bool TPeltoAccessControl::OpenContent(const std::string& path) {
   if (!TFileSystem::FileExists(path)) {
     Platform().MessageBox(sjis::FromUtf8(path) + msg::kNotFound, TMessageIcon::Error, TMessageButtons::Ok);

@@ -88,11 +88,10 @@ class TPeltoAccessControl : public TScreenHost {
   // Jump: current book and page replaced, next command index 0.
   void MovePage(const std::string& book, const std::string& page) { FSession.MovePage(book, page); }
   // Push a return frame (the current position), reset the process, move.
-  void CallPage(const std::string& book, const std::string& page) { FSession.CallPage(book, page); }
+  // A call past the deepest nesting is reported once and stops the run.
+  void CallPage(const std::string& book, const std::string& page);
   // The same, with the process state saved in the frame.
-  void CallPageKeepState(const std::string& book, const std::string& page) {
-    FSession.CallPageKeepState(book, page);
-  }
+  void CallPageKeepState(const std::string& book, const std::string& page);
   // Pop a frame and resume there; false on an empty stack.
   [[nodiscard]] bool ReturnFromCall() { return FSession.ReturnFromCall(); }
   // The current position, "@StackBorder", then the stack lines.
@@ -144,6 +143,8 @@ class TPeltoAccessControl : public TScreenHost {
   TMessagePacing& MessagePacing() override;
 
  private:
+  // Shows that a call went past the deepest nesting, and ends the run.
+  void StopForCallDepth();
   // Declared in the order of creation; destroyed in the reverse one, so the
   // image loading (with its plug-ins) goes first and the containers close
   // last.

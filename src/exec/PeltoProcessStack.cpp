@@ -1,5 +1,6 @@
 #include "exec/PeltoProcessStack.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "content/PackageReader.h"
@@ -33,12 +34,16 @@ void TPeltoProcessStack::WriteBool(std::string_view key, bool value) {
   ListWriteBool(FFrame, key, value);
 }
 
-void TPeltoProcessStack::PushLine(std::string line) { FStack.push_front(std::move(line)); }
+void TPeltoProcessStack::PushLine(std::string line) {
+  if (line == StackBorder) ++FBorders;
+  FStack.push_front(std::move(line));
+}
 
 std::string TPeltoProcessStack::PopLine() {
   if (FStack.empty()) return std::string();
   std::string line = std::move(FStack.front());
   FStack.pop_front();
+  if (line == StackBorder) --FBorders;
   return line;
 }
 
@@ -70,6 +75,7 @@ bool TPeltoProcessStack::LoadFromContainer(PackageReader& reader) {
   TStringList lines;
   if (!LoadEntryStrings(reader, StackEntryName, lines)) return false;
   FStack.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+  FBorders = static_cast<size_t>(std::count(FStack.begin(), FStack.end(), StackBorder));
   return true;
 }
 

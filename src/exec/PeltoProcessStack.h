@@ -63,12 +63,15 @@ class TPeltoProcessStack {
   const std::deque<std::string>& Lines() const { return FStack; }
   const TStringList& Frame() const { return FFrame; }
   [[nodiscard]] bool Empty() const { return FStack.empty(); }
+  // The number of frames: border lines on the stack.
+  [[nodiscard]] size_t Depth() const { return FBorders; }
 
  private:
   // Index 0 = top. A deque keeps pushing and popping at the top cheap
   // however deep the calls nest.
   std::deque<std::string> FStack;
   TStringList FFrame;
+  size_t FBorders = 0;
 };
 
 }  // namespace pelto5

@@ -33,16 +33,20 @@ void TRunningSession::MovePage(const std::string& book, const std::string& page)
   FNextCommandIndex = 0;
 }
 
-void TRunningSession::CallPage(const std::string& book, const std::string& page) {
+bool TRunningSession::CallPage(const std::string& book, const std::string& page) {
+  if (FProcessStack->Depth() >= kMaxCallDepth) return false;
   PushReturnFrame(false);
   FProcess->Reset();
   MovePage(book, page);
+  return true;
 }
 
-void TRunningSession::CallPageKeepState(const std::string& book, const std::string& page) {
+bool TRunningSession::CallPageKeepState(const std::string& book, const std::string& page) {
+  if (FProcessStack->Depth() >= kMaxCallDepth) return false;
   PushReturnFrame(true);
   FProcess->Reset();
   MovePage(book, page);
+  return true;
 }
 
 void TRunningSession::PushReturnFrame(bool keepState) {

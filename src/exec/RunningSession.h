@@ -44,10 +44,15 @@ class TRunningSession {
   void Start(const std::string& book, const std::string& page);
   // Jump: current book and page replaced, next command index 0.
   void MovePage(const std::string& book, const std::string& page);
+  // The deepest nesting of calls: a page that calls itself without end
+  // stops here instead of growing the stack until memory runs out.
+  static constexpr size_t kMaxCallDepth = 10000;
   // Push a return frame (the current position), reset the process, move.
-  void CallPage(const std::string& book, const std::string& page);
+  // False, and nothing changed, when the stack already holds
+  // kMaxCallDepth frames.
+  [[nodiscard]] bool CallPage(const std::string& book, const std::string& page);
   // The same, with the process state saved in the frame.
-  void CallPageKeepState(const std::string& book, const std::string& page);
+  [[nodiscard]] bool CallPageKeepState(const std::string& book, const std::string& page);
   // Pop a frame and resume there; false on an empty stack.
   [[nodiscard]] bool ReturnFromCall();
   // The current position, "@StackBorder", then the stack lines.

@@ -63,6 +63,8 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kMissingPage1", kMissingPage1, "存在しないページへのアクセスが発生しました。\n「"},
       {"kMissingPage2", kMissingPage2, "」ブック、「"},
       {"kMissingPage3", kMissingPage3, "」ページ"},
+      {"kCallTooDeep1", kCallTooDeep1, "ページの呼び出しが深すぎます（"},
+      {"kCallTooDeep2", kCallTooDeep2, "段まで）\n「"},
       {"kNoLibrary", kNoLibrary, "ペルトライブラリが開けません\r\nCan't open - \"peltort5.pml\""},
       {"kNothingToPlay", kNothingToPlay, "このフォルダには遊べるものが見つかりません"},
       {"kNameOne", kNameOne, "どれを遊ぶか指定してください"},

@@ -69,6 +69,35 @@ TEST(Execution, ClickableOnlyWaitIgnoresKeysAndPlainClicks) {
   EXPECT_NE(run.Dump.find("[process]\nPlayerMode=2\n"), std::string::npos) << run.Dump;
 }
 
+// A page that calls itself and never returns stops at the deepest nesting
+// with one box that names it, instead of growing until memory runs out.
+TEST(Execution, APageThatCallsItselfForeverStopsAtTheDeepestNestingWithOneBox) {
+  const TRun run = RunWith(
+      ScriptWithPage({"Call.BookName=スタートブック", "Call.PageName=スタートページ", "@Call", "@rem"}), "",
+      {"--max-time", "600000"});
+  EXPECT_EQ(run.Result.ExitStatus, 0);
+  int boxes = 0;
+  for (const std::string& l : run.Result.ErrorLines) {
+    if (l.rfind("message (", 0) == 0) {
+      ++boxes;
+      EXPECT_NE(l.find("ページの呼び出しが深すぎます（10000段まで）\\n「スタートブック」ブック、「スタートペ"
+                       "ージ」ページ"),
+                std::string::npos)
+          << l;
+    }
+  }
+  EXPECT_EQ(boxes, 1);
+  // The stack holds the 10,000 frames and no more; the call that did not
+  // fit left no frame, and the command after it never ran.
+  size_t borders = 0;
+  for (size_t at = run.Dump.find("@StackBorder"); at != std::string::npos;
+       at = run.Dump.find("@StackBorder", at + 1)) {
+    ++borders;
+  }
+  EXPECT_EQ(borders, 10000u);
+  EXPECT_EQ(TimeOf(run.Result, 1), -1);
+}
+
 TEST(Execution, CallAndReturnResumeAfterTheCallAndTheDumpShowsTheState) {
   std::vector<std::string> lines = {
       "<Head=\"Pelto\">", "FileType=PV5", "<Head End>",

@@ -114,8 +114,10 @@ TEST(MainLoop, BrokenBlockStructureIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(o.ErrorLines, (std::vector<std::string>{kInit, "trace: 200 " + kPage + " #0 @rem"}));
 }
 
+// (A page that calls itself for ever ends at the deepest nesting instead;
+// see the execution tests.)
 TEST(MainLoop, APageThatJumpsToItselfForEverStillYieldsToTheTimeLimit) {
-  for (const std::string command : {"Move", "Call"}) {
+  for (const std::string command : {"Move"}) {
     SCOPED_TRACE(command);
     TTempDir dir;
     const std::vector<std::string> page = {command + ".BookName=スタートブック", command + ".PageName=スタートページ",

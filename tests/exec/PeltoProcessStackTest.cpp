@@ -154,8 +154,14 @@ TEST_F(StackContainerTest, StackRoundTripsThroughStackInfo) {
   ASSERT_TRUE(loaded.LoadFromContainer(reader));
   ClosePackage(reader);
   EXPECT_EQ(StackLines(loaded), StackLines(stack));
+  // The depth that bounds further calls comes with the loaded frames.
+  EXPECT_EQ(loaded.Depth(), 2u);
   ASSERT_TRUE(loaded.PopFrame());
   EXPECT_EQ(loaded.ReadString("Stack.PageName", ""), "B");
+  EXPECT_EQ(loaded.Depth(), 1u);
+  ASSERT_TRUE(loaded.PopFrame());
+  EXPECT_FALSE(loaded.PopFrame());
+  EXPECT_EQ(loaded.Depth(), 0u);
 }
 
 TEST_F(StackContainerTest, MissingEntryLeavesTheStackAlone) {
