@@ -1,6 +1,7 @@
-// The texts the player shows its user: message boxes, the fixed parts of the
-// messages it composes around a name, and the captions and labels of its
-// windows and dialogs. They are Shift-JIS (code page 932) byte strings; the
+// The fixed texts the player shows its user as the scenario format words
+// them: message boxes, the fixed parts of the messages it composes around a
+// name, and the captions of its windows. (The player's own texts, in the
+// user's language, are in base/OwnTexts.h.) They are Shift-JIS (code page 932) byte strings; the
 // Japanese ones are spelled as escapes so the source stays ASCII, with the
 // text as the user reads it in the comment above. Grouped by the part of the
 // player that shows them.
@@ -68,10 +69,6 @@ inline constexpr const char* kSetTextSyntax = "debug - TVariableCtrl::Set_Text()
 
 // "が見つかりません", after the file name.
 inline constexpr const char* kNotFound = "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
-// "ファイルが破損しています": a package that starts as one and then breaks off
-// shows this between its path and what is wrong with it.
-inline constexpr const char* kFileDamaged =
-    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 // "ファイルのヘッダIDが違います。\nこのファイルはペルトフォージ５で利用できるファイルではありません"
 inline constexpr const char* kBadHeaderId =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x83\x77\x83\x62\x83\x5F\x49\x44\x82\xAA\x88\xE1"
@@ -182,23 +179,6 @@ inline constexpr const char* kImageLoadError2 =
 inline constexpr const char* kCreateSaveFolder1 =
     "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x95\xDB\x91\xB6\x82\xCC\x82\xBD"
     "\x82\xDF\r\n\"";
-// "ファイル「", the file name, then kFileRefused2: a save or value file whose
-// name would leave the data folder.
-inline constexpr const char* kFileRefused1 = "\x83\x74\x83\x40\x83\x43\x83\x8B\x81\x75";
-// "」を開けません\nデータフォルダの外を指すファイル名は使えません。"
-inline constexpr const char* kFileRefused2 =
-    "\x81\x76\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\n\x83\x66\x81\x5B\x83\x5E\x83\x74\x83\x48"
-    "\x83\x8B\x83\x5F\x82\xCC\x8A\x4F\x82\xF0\x8E\x77\x82\xB7\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC"
-    "\x82\xCD\x8E\x67\x82\xA6\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-// "セーブフォルダに書き込めません" (the save folder cannot be written), then the
-// folder given with --save-dir, kSavesGoTo and the folder used instead.
-inline constexpr const char* kSaveFolderNotWritable =
-    "\x83\x5A\x81\x5B\x83\x75\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF"
-    "\x82\xDC\x82\xB9\x82\xF1";
-// "セーブは次のフォルダに保存します" (saves go to this folder)
-inline constexpr const char* kSavesGoTo =
-    "\x83\x5A\x81\x5B\x83\x75\x82\xCD\x8E\x9F\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x95\xDB"
-    "\x91\xB6\x82\xB5\x82\xDC\x82\xB7";
 inline constexpr const char* kScreenSaveFailed = "debug error : FScreenControl->SaveInfo()";
 inline constexpr const char* kScreenLoadFailed = "debug error : FScreenControl->LoadInfo()";
 // "セーブコントロール：\n代入先の変数名が不正です"
@@ -225,26 +205,11 @@ inline constexpr const char* kMissingPage1 =
 inline constexpr const char* kMissingPage2 = "\x81\x76\x83\x75\x83\x62\x83\x4E\x81\x41\x81\x75";
 // "」ページ"
 inline constexpr const char* kMissingPage3 = "\x81\x76\x83\x79\x81\x5B\x83\x57";
-// "ページの呼び出しが深すぎます（", the limit, "段まで）\n「", then the calling
-// book, kMissingPage2, its page and kMissingPage3: a call past the deepest
-// nesting of pages the player allows (a page that calls itself forever).
-inline constexpr const char* kCallTooDeep1 =
-    "\x83\x79\x81\x5B\x83\x57\x82\xCC\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x82\xAA\x90\x5B\x82\xB7\x82\xAC\x82\xDC"
-    "\x82\xB7\x81\x69";
-inline constexpr const char* kCallTooDeep2 = "\x92\x69\x82\xDC\x82\xC5\x81\x6A\n\x81\x75";
 inline constexpr const char* kUnknownCommand = "debug error : unknown command - MainLoop_Step()";
 // "ペルトライブラリが開けません\r\nCan't open - "peltort5.pml""
 inline constexpr const char* kNoLibrary =
     "\x83\x79\x83\x8B\x83\x67\x83\x89\x83\x43\x83\x75\x83\x89\x83\x8A\x82\xAA\x8A\x4A\x82\xAF"
     "\x82\xDC\x82\xB9\x82\xF1\r\nCan't open - \"peltort5.pml\"";
-// "このフォルダには遊べるものが見つかりません" (no content in the folder)
-inline constexpr const char* kNothingToPlay =
-    "\x82\xB1\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC9\x82\xCD\x97\x56\x82\xD7\x82\xE9"
-    "\x82\xE0\x82\xCC\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
-// "どれを遊ぶか指定してください" (name the one to play)
-inline constexpr const char* kNameOne =
-    "\x82\xC7\x82\xEA\x82\xF0\x97\x56\x82\xD4\x82\xA9\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x82\xAD"
-    "\x82\xBE\x82\xB3\x82\xA2";
 // The mark drawn while the messages go on by themselves.
 inline constexpr const char* kAutoMark = "AUTO";
 
@@ -270,8 +235,5 @@ inline constexpr const char* kDebugUnknown = "Unknown";
 
 // The main window's caption until the script gives one.
 inline constexpr const char* kDefaultCaption = "Peltoforge 5 Runtime";
-// The buttons of the text-input dialog: "OK" and "キャンセル".
-inline constexpr const char* kOkLabel = "OK";
-inline constexpr const char* kCancelLabel = "\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B";
 
 }  // namespace pelto5::msg

@@ -100,9 +100,10 @@ void TPeltoAccessControl::CallPageKeepState(const std::string& book, const std::
 void TPeltoAccessControl::StopForCallDepth() {
   if (Platform().Terminated()) return;
   const TCommandCtrl& commands = FSession.CommandCtrl();
-  Platform().MessageBox(std::string(msg::kCallTooDeep1) + std::to_string(TRunningSession::kMaxCallDepth) +
-                            msg::kCallTooDeep2 + commands.BookName() + msg::kMissingPage2 +
-                            commands.PageName() + msg::kMissingPage3,
+  Platform().MessageBox(Localized(TOwnText::CallTooDeep1) + std::to_string(TRunningSession::kMaxCallDepth) +
+                            Localized(TOwnText::CallTooDeep2) + commands.BookName() +
+                            Localized(TOwnText::CallTooDeep3) + commands.PageName() +
+                            Localized(TOwnText::CallTooDeep4),
                         TMessageIcon::Error, TMessageButtons::Ok);
   Platform().SetMainTimerEnabled(false);
   Platform().Terminate();
@@ -152,7 +153,7 @@ bool TPeltoAccessControl::OpenContent(const std::string& path) {
 bool TPeltoAccessControl::RefuseDamagedPackage(const std::string& path, std::string reason) {
   FSources.Close(TContainer::Package);
   FDamage = reason;
-  Platform().MessageBox(sjis::FromUtf8(path) + "\r\n" + msg::kFileDamaged + "\r\n[" + reason + "]",
+  Platform().MessageBox(sjis::FromUtf8(path) + "\r\n" + Localized(TOwnText::FileDamaged) + "\r\n[" + reason + "]",
                         TMessageIcon::Error, TMessageButtons::Ok);
   Platform().Terminate();
   return false;

@@ -30,6 +30,16 @@ void TPlatform::WarningLine(const std::string& text) {
   std::fflush(stderr);
 }
 
+TLanguage TPlatform::Language() const { return EnvironmentLanguage(); }
+
+TLanguage EnvironmentLanguage() {
+  return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
+std::string Localized(TOwnText id) { return OwnText(id, Platform().Language()); }
+
+std::string LocalizedUtf8(TOwnText id) { return OwnTextUtf8(id, Platform().Language()); }
+
 void InstallPlatform(TPlatform* platform) { gPlatform = platform; }
 
 void InstallFallbackPlatform(TPlatform* platform) { gFallback = platform; }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "base/OwnTexts.h"
 #include "platform/AudioChannel.h"
 #include "platform/Canvas.h"
 
@@ -195,6 +196,10 @@ class TPlatform {
   // the user must hear of even when no box can be seen (saves that cannot
   // go where they were asked to).
   virtual void WarningLine(const std::string& text);
+
+  // --- The user -----------------------------------------------------------
+  // The language of the player's own texts: the user's locale's.
+  [[nodiscard]] virtual TLanguage Language() const;
 };
 
 }  // namespace pelto5
@@ -215,5 +220,12 @@ using TQuietPlatformFactory = std::unique_ptr<TPlatform> (*)(TMessageResult answ
 void InstallQuietPlatformFactory(TQuietPlatformFactory factory);
 // Null when no factory was installed.
 std::unique_ptr<TPlatform> CreateQuietPlatform(TMessageResult answer);
+
+// The language the environment's locale asks for (LC_ALL, LC_MESSAGES, LANG).
+TLanguage EnvironmentLanguage();
+// One of the player's own texts in the platform's language: Shift-JIS, and
+// UTF-8 for what goes to the terminal.
+std::string Localized(TOwnText id);
+std::string LocalizedUtf8(TOwnText id);
 
 }  // namespace pelto5

@@ -63,7 +63,7 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   if (IsFileAction(action) && !AcceptFileName(fileName)) {
     // Told as a picture refused for its name is; the operation then fails
     // on the empty path.
-    if (Platform().MessageBox(msg::kFileRefused1 + fileName + msg::kFileRefused2, TMessageIcon::Error,
+    if (Platform().MessageBox(Localized(TOwnText::FileRefused1) + fileName + Localized(TOwnText::FileRefused2), TMessageIcon::Error,
                               TMessageButtons::AbortIgnore) == TMessageResult::Abort) {
       Platform().Terminate();
     }

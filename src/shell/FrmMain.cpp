@@ -112,9 +112,9 @@ bool TfrmMain::FormCreate() {
   FSaveSystem->Location().Choose(FAccessControl->DataDirectory(), FContentPath, FOptions.SaveDirectory);
   if (!location.RefusedDirectory().empty()) {
     // Said at once on standard error, and in a box once the window is up.
-    Platform().WarningLine("pelto5: cannot write saves into --save-dir " +
-                           sjis::FromUtf8(location.RefusedDirectory()) + "; they go to " +
-                           sjis::FromUtf8(location.SaveDirectory()) + " instead");
+    Platform().WarningLine(sjis::FromUtf8("pelto5: " + FillIn(LocalizedUtf8(TOwnText::SaveDirRefusedLine),
+                                                              {location.RefusedDirectory(),
+                                                               location.SaveDirectory()})));
   }
   OpenRuntimeLibrary();
   return true;
@@ -133,11 +133,12 @@ bool TfrmMain::ResolveContentPath() {
     case TGameFolder::TResult::Found:
       return true;
     case TGameFolder::TResult::NothingToPlay:
-      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + msg::kNothingToPlay, TMessageIcon::Error,
-                            TMessageButtons::Ok);
+      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + Localized(TOwnText::NothingToPlay),
+                            TMessageIcon::Error, TMessageButtons::Ok);
       break;
     case TGameFolder::TResult::Ambiguous: {
-      std::string text = sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + msg::kNameOne + ":";
+      std::string text =
+          sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + Localized(TOwnText::MoreThanOneGame) + ":";
       for (const std::string& name : candidates) text += "\r\n  " + sjis::FromUtf8(name);
       Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
       break;
@@ -180,9 +181,10 @@ void TfrmMain::FormShow() {
   Platform().ShowMainWindow();
   const TSaveLocation& location = FSaveSystem->Location();
   if (!location.RefusedDirectory().empty()) {
-    Platform().MessageBox(std::string(msg::kSaveFolderNotWritable) + "\r\n\"" +
-                              sjis::FromUtf8(location.RefusedDirectory()) + "\"\r\n" + msg::kSavesGoTo +
-                              "\r\n\"" + sjis::FromUtf8(location.SaveDirectory()) + "\"",
+    Platform().MessageBox(Localized(TOwnText::SaveFolderNotWritable) + "\r\n\"" +
+                              sjis::FromUtf8(location.RefusedDirectory()) + "\"\r\n" +
+                              Localized(TOwnText::SavesGoTo) + "\r\n\"" +
+                              sjis::FromUtf8(location.SaveDirectory()) + "\"",
                           TMessageIcon::Warning, TMessageButtons::Ok);
   }
 }
@@ -349,7 +351,8 @@ void TfrmMain::StoreWindowPosition() {
 void TfrmMain::WriteStateDump() {
   if (FOptions.DumpStatePath.empty()) return;
   if (!TStateDump::Write(*FAccessControl, FScreenControl.get(), FOptions.DumpStatePath, FDebugInfo.get())) {
-    Platform().WarningLine("pelto5: cannot write the state dump " + sjis::FromUtf8(FOptions.DumpStatePath));
+    Platform().WarningLine(
+        sjis::FromUtf8("pelto5: " + FillIn(LocalizedUtf8(TOwnText::StateDumpNotWritten), {FOptions.DumpStatePath})));
   }
 }
 
@@ -358,7 +361,8 @@ void TfrmMain::WriteScreenshot() {
   // The shot is what the window shows: the canvas, not the composition
   // (which may be ahead of it, or behind a transition's frames).
   if (!Platform().Canvas().SavePng(FOptions.ScreenshotPath)) {
-    Platform().WarningLine("pelto5: cannot write the screenshot " + sjis::FromUtf8(FOptions.ScreenshotPath));
+    Platform().WarningLine(sjis::FromUtf8(
+        "pelto5: " + FillIn(LocalizedUtf8(TOwnText::ScreenshotNotWritten), {FOptions.ScreenshotPath})));
   }
 }
 

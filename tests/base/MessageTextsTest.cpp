@@ -26,9 +26,6 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kUnpairedDollar", kUnpairedDollar, "メッセージ解析エラー：\"$\"の数が合いません。"},
       {"kUnpairedPercent", kUnpairedPercent, "メッセージ解析エラー：\"%\"の数が合いません。"},
       {"kNotFound", kNotFound, "が見つかりません"},
-      {"kFileDamaged", kFileDamaged, "ファイルが破損しています"},
-      {"kSaveFolderNotWritable", kSaveFolderNotWritable, "セーブフォルダに書き込めません"},
-      {"kSavesGoTo", kSavesGoTo, "セーブは次のフォルダに保存します"},
       {"kBadHeaderId", kBadHeaderId,
        "ファイルのヘッダIDが違います。\nこのファイルはペルトフォージ５で利用できるファイルではありません"},
       {"kBadFileType", kBadFileType, "ファイルタイプが違います\nこのファイルは正常に読み込めないかもしれません"},
@@ -40,8 +37,6 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kCreateFolderFailed", kCreateFolderFailed, "フォルダの作成に失敗しました"},
       {"kBadLayerKind", kBadLayerKind, "Layer Section が不正です\nfail from TLayerCtrl::GetSectionName()"},
       {"kImageFailed1", kImageFailed1, "画像ファイル「"},
-      {"kFileRefused1", kFileRefused1, "ファイル「"},
-      {"kFileRefused2", kFileRefused2, "」を開けません\nデータフォルダの外を指すファイル名は使えません。"},
       {"kImageFailed2", kImageFailed2,
        "」の読み込みに失敗しました\nこのファイルが存在しないか、このファイルを読み込むためのSusieプラグインが必要です。"},
       {"kDynamicLayerFail", kDynamicLayerFail,
@@ -63,11 +58,7 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kMissingPage1", kMissingPage1, "存在しないページへのアクセスが発生しました。\n「"},
       {"kMissingPage2", kMissingPage2, "」ブック、「"},
       {"kMissingPage3", kMissingPage3, "」ページ"},
-      {"kCallTooDeep1", kCallTooDeep1, "ページの呼び出しが深すぎます（"},
-      {"kCallTooDeep2", kCallTooDeep2, "段まで）\n「"},
       {"kNoLibrary", kNoLibrary, "ペルトライブラリが開けません\r\nCan't open - \"peltort5.pml\""},
-      {"kNothingToPlay", kNothingToPlay, "このフォルダには遊べるものが見つかりません"},
-      {"kNameOne", kNameOne, "どれを遊ぶか指定してください"},
       {"kDebugTabProcess", kDebugTabProcess, "プロセス"},
       {"kDebugTabScreen", kDebugTabScreen, "画面"},
       {"kDebugTabVariables", kDebugTabVariables, "変数"},
@@ -76,7 +67,6 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kDebugPageName", kDebugPageName, "ページ名"},
       {"kDebugCommandIndex", kDebugCommandIndex, "行番号"},
       {"kDebugHidden", kDebugHidden, "非表示"},
-      {"kCancelLabel", kCancelLabel, "キャンセル"},
   };
   for (const TSpelledText& text : texts) {
     EXPECT_EQ(std::string(text.Entry), sjis::FromUtf8(text.Utf8)) << text.Name;

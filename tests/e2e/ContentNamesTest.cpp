@@ -93,10 +93,10 @@ TEST(ContentNames, AValueFileNamedOutsideTheFolderIsRefusedWithAMessage) {
   const TPlayerResult r = RunPlayer({"--headless", script});
   EXPECT_EQ(r.ExitStatus, 0);
   EXPECT_EQ(Joined(r.LinesStartingWith("message")),
-            "message (error, ignore): ファイル「..\\..\\esc.dat」を開けません\\n"
-            "データフォルダの外を指すファイル名は使えません。\n"
-            "message (error, ignore): ファイル「C:\\esc.sav」を開けません\\n"
-            "データフォルダの外を指すファイル名は使えません。\n");
+            "message (error, ignore): Cannot open the file \"..\\..\\esc.dat\"\\n"
+            "A file name that points outside the data folder cannot be used.\n"
+            "message (error, ignore): Cannot open the file \"C:\\esc.sav\"\\n"
+            "A file name that points outside the data folder cannot be used.\n");
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/esc.dat"));
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/a/esc.dat"));
   EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/a/b/game/ok.dat"));

@@ -111,7 +111,7 @@ TEST(ContentPackage, ACutOffPackageIsDamagedAndNamesTheEntry) {
     EXPECT_EQ(r.ExitStatus, 1) << at;
     const std::vector<std::string> messages = r.LinesStartingWith("message");
     ASSERT_EQ(messages.size(), 1u) << at << ": " << messages.back();
-    EXPECT_EQ(messages[0].rfind("message (error, ok): " + cut.File + "\\nファイルが破損しています\\n[", 0), 0u)
+    EXPECT_EQ(messages[0].rfind("message (error, ok): " + cut.File + "\\nThe file is damaged\\n[", 0), 0u)
         << at << ": " << messages[0];
     if (!cut.Entry.empty()) {
       EXPECT_NE(messages[0].find("entry \"" + cut.Entry + "\""), std::string::npos) << at << ": " << messages[0];

@@ -80,8 +80,8 @@ TEST(Execution, APageThatCallsItselfForeverStopsAtTheDeepestNestingWithOneBox) {
   for (const std::string& l : run.Result.ErrorLines) {
     if (l.rfind("message (", 0) == 0) {
       ++boxes;
-      EXPECT_NE(l.find("ページの呼び出しが深すぎます（10000段まで）\\n「スタートブック」ブック、「スタートペ"
-                       "ージ」ページ"),
+      EXPECT_NE(l.find("Pages call each other too deeply (at most 10000 levels)\\n\"スタートブック\" book, "
+                       "\"スタートページ\" page"),
                 std::string::npos)
           << l;
     }

@@ -216,8 +216,8 @@ TEST(ReadOnlyContent, ASaveDirThatCannotBeWrittenIsSaidAndAvoided) {
                            " instead");
     const std::vector<std::string> boxes = r.LinesStartingWith("message");
     ASSERT_EQ(boxes.size(), 1u) << run.Refused;
-    EXPECT_EQ(boxes[0], "message (warning, ok): セーブフォルダに書き込めません\\n\"" + run.Refused +
-                            "/\"\\nセーブは次のフォルダに保存します\\n\"" + saves + "\"");
+    EXPECT_EQ(boxes[0], "message (warning, ok): The save folder cannot be written\\n\"" + run.Refused +
+                            "/\"\\nSaves go to this folder instead\\n\"" + saves + "\"");
     // Saved where a game on a read-only disc would have, and loaded back.
     EXPECT_TRUE(Reloaded(r)) << run.Refused;
     EXPECT_TRUE(fs::exists(saves + "s1.sav")) << run.Refused;

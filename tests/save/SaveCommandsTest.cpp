@@ -32,6 +32,8 @@ using test::TTempDir;
 THeadlessOptions Quiet() {
   THeadlessOptions o;
   o.EchoToStderr = false;
+  // The player's own texts in Japanese, as the tests here spell them.
+  o.Language = TLanguage::Japanese;
   return o;
 }
 

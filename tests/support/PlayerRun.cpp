@@ -92,13 +92,22 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 
 TPlayerResult RunPlayer(const std::vector<std::string>& args) { return RunPlayerBinary(PELTO5_PLAYER, args); }
 
-TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args) {
+std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
+                          const std::vector<std::string>& environment) {
+  std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8";
+  for (const std::string& setting : environment) command += " " + ShellQuote(setting);
+  command += " " + ShellQuote(player);
+  for (const std::string& a : args) command += " " + ShellQuote(a);
+  return command;
+}
+
+TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
+                              const std::vector<std::string>& environment) {
   TTempDir io;
   const std::string errPath = io.Path() + "/stderr";
   const std::string outPath = io.Path() + "/stdout";
-  std::string command = ShellQuote(player);
-  for (const std::string& a : args) command += " " + ShellQuote(a);
-  command += " </dev/null >" + ShellQuote(outPath) + " 2>" + ShellQuote(errPath);
+  const std::string command = PlayerCommand(player, args, environment) + " </dev/null >" + ShellQuote(outPath) +
+                              " 2>" + ShellQuote(errPath);
   TPlayerResult result;
   const int status = std::system(command.c_str());
   result.ExitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;

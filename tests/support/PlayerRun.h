@@ -42,10 +42,17 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
                                         const std::string& book = "スタートブック",
                                         const std::string& page = "スタートページ");
 
-// Runs the player with the arguments (each passed as one argument).
+// Runs the player with the arguments (each passed as one argument). The
+// player's own texts are English: the locale is LANG=C.UTF-8, with LC_ALL
+// and LC_MESSAGES unset, whatever the tests run in.
 TPlayerResult RunPlayer(const std::vector<std::string>& args);
-// The same with another copy of the player.
-TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args);
+// The same with another copy of the player, and "NAME=value" settings
+// added to its environment (LANG=ja_JP.UTF-8 for the Japanese texts).
+TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
+                              const std::vector<std::string>& environment = {});
+// The shell command that runs player so (without redirections).
+std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
+                          const std::vector<std::string>& environment = {});
 // Runs a shell command and returns its standard output without the final
 // line break.
 std::string CaptureOutput(const std::string& command);

@@ -510,6 +510,10 @@ void THeadlessPlatform::TraceLine(const std::string& text) {
 
 void THeadlessPlatform::WarningLine(const std::string& text) { WriteLine(sjis::ToUtf8(text)); }
 
+TLanguage THeadlessPlatform::Language() const {
+  return FOptions.Language ? *FOptions.Language : TPlatform::Language();
+}
+
 void THeadlessPlatform::AudioTraceLine(const std::string& text) {
   if (FOptions.TraceAudio) WriteLine(sjis::ToUtf8(text));
 }

@@ -43,6 +43,8 @@ struct THeadlessOptions {
   bool EchoToStderr = true;
   // Also write a line for every change of an audio channel.
   bool TraceAudio = false;
+  // The language of the player's own texts; unset = the locale's.
+  std::optional<TLanguage> Language;
 };
 
 class THeadlessPlatform : public TPlatform {
@@ -108,6 +110,7 @@ class THeadlessPlatform : public TPlatform {
 
   void TraceLine(const std::string& text) override;
   void WarningLine(const std::string& text) override;
+  [[nodiscard]] TLanguage Language() const override;
   [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
   [[nodiscard]] bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
   // Writes one --trace-audio line (Shift-JIS), with or without --trace.

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "base/MessageTexts.h"
-#include "platform/FontService.h"
 #include "base/SjisText.h"
+#include "platform/FontService.h"
+#include "platform/Platform.h"
 
 namespace pelto5 {
 
@@ -142,7 +142,7 @@ void TSdlInputDialog::Layout(int width, int height) {
   const int promptH = static_cast<int>(FPromptLines.size()) * (lh + 2);
   const int fieldH = lh + 2 * kFieldInset;
   const int buttonH = lh + 10;
-  const int buttonW = std::max(kMinimumButtonWidth, TextWidth(msg::kCancelLabel, FFont) + 20);
+  const int buttonW = std::max(kMinimumButtonWidth, TextWidth(Localized(TOwnText::CancelLabel), FFont) + 20);
   const int panelH = titleH + kPadding + promptH + (promptH > 0 ? kPadding / 2 : 0) + fieldH + kPadding + buttonH +
                      kPadding;
   // A window too small for the whole panel shows its top part.
@@ -334,8 +334,8 @@ void TSdlInputDialog::Draw(const TCanvas& background, TCanvas& canvas) {
              FPromptLines[i], FFont);
   }
   DrawField(canvas);
-  DrawButton(canvas, FOk, msg::kOkLabel, true, FPressed == TButton::Ok);
-  DrawButton(canvas, FCancel, msg::kCancelLabel, false, FPressed == TButton::Cancel);
+  DrawButton(canvas, FOk, Localized(TOwnText::OkLabel), true, FPressed == TButton::Ok);
+  DrawButton(canvas, FCancel, Localized(TOwnText::CancelLabel), false, FPressed == TButton::Cancel);
 }
 
 }  // namespace pelto5
