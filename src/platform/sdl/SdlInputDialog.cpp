@@ -6,34 +6,21 @@
 #include <string_view>
 
 #include "base/SjisText.h"
-#include "platform/FontService.h"
 #include "platform/Platform.h"
 
 namespace pelto5 {
 
 namespace {
 
-// Colours of the canvas (0xXXRRGGBB).
-constexpr uint32_t kPanelFace = 0xF0F0F0;
-constexpr uint32_t kPanelFrame = 0x3C3C3C;
-constexpr uint32_t kTitleFace = 0x1F4E8C;
+using namespace dialog;
+
 constexpr uint32_t kFieldFace = 0xFFFFFF;
 constexpr uint32_t kFieldFrame = 0x0078D7;
-constexpr uint32_t kButtonFace = 0xE1E1E1;
-constexpr uint32_t kButtonPressedFace = 0xCCE4F7;
-constexpr uint32_t kButtonFrame = 0xADADAD;
-constexpr uint32_t kDefaultButtonFrame = 0x0078D7;
-constexpr uint32_t kInk = 0x000000;
-// Font colours (0x00BBGGRR).
-constexpr uint32_t kTextColor = 0x000000;
-constexpr uint32_t kTitleTextColor = 0xFFFFFF;
 
-constexpr int kFontSize = 10;
 constexpr int kPadding = 10;
 constexpr int kFieldInset = 4;
 constexpr int kPreferredPanelWidth = 360;
 constexpr int kMinimumPanelWidth = 160;
-constexpr int kMinimumButtonWidth = 75;
 constexpr size_t kMaxPromptLines = 8;
 // A paste larger than this is cut: the field holds far less anyway.
 constexpr size_t kMaxPasteBytes = 1024;
@@ -41,52 +28,6 @@ constexpr size_t kMaxPasteBytes = 1024;
 int FloorDiv(int value, int divisor) {
   const int q = value / divisor;
   return (value % divisor != 0 && value < 0) ? q - 1 : q;
-}
-
-using TRect = TSdlInputDialog::TRect;
-
-TRect Intersect(const TRect& a, const TRect& b) {
-  const int x0 = std::max(a.X, b.X);
-  const int y0 = std::max(a.Y, b.Y);
-  const int x1 = std::min(a.X + a.W, b.X + b.W);
-  const int y1 = std::min(a.Y + a.H, b.Y + b.H);
-  if (x1 <= x0 || y1 <= y0) return {};
-  return {x0, y0, x1 - x0, y1 - y0};
-}
-
-TRect CanvasRect(const TCanvas& canvas) { return {0, 0, canvas.Width(), canvas.Height()}; }
-
-void FillRect(TCanvas& canvas, const TRect& rect, uint32_t color) {
-  const TRect r = Intersect(rect, CanvasRect(canvas));
-  for (int y = r.Y; y < r.Y + r.H; ++y) std::fill_n(canvas.Row(y) + r.X, r.W, color);
-}
-
-void FrameRect(TCanvas& canvas, const TRect& rect, uint32_t color, int thickness = 1) {
-  for (int t = 0; t < thickness; ++t) {
-    const TRect r{rect.X + t, rect.Y + t, rect.W - 2 * t, rect.H - 2 * t};
-    if (r.W <= 0 || r.H <= 0) return;
-    FillRect(canvas, {r.X, r.Y, r.W, 1}, color);
-    FillRect(canvas, {r.X, r.Y + r.H - 1, r.W, 1}, color);
-    FillRect(canvas, {r.X, r.Y, 1, r.H}, color);
-    FillRect(canvas, {r.X + r.W - 1, r.Y, 1, r.H}, color);
-  }
-}
-
-// Draws text with its cell's top-left corner at canvas position (x, y),
-// showing only what falls inside clip.
-void DrawText(TCanvas& canvas, const TRect& clip, int x, int y, std::string_view text, const TFont& font) {
-  const TRect r = Intersect(clip, CanvasRect(canvas));
-  if (r.W <= 0 || r.H <= 0 || text.empty()) return;
-  TTextTarget target;
-  target.Pixels = canvas.Row(r.Y) + r.X;
-  target.Stride = static_cast<size_t>(canvas.Width());
-  target.Width = r.W;
-  target.Height = r.H;
-  FontService().DrawRun(target, x - r.X, y - r.Y, text, font);
-}
-
-int TextWidth(std::string_view text, const TFont& font) {
-  return text.empty() ? 0 : FontService().Measure(text, font).Width;
 }
 
 // The first count characters of a UTF-8 text.
@@ -100,39 +41,17 @@ std::string_view Utf8Prefix(std::string_view utf8, int count) {
 
 TSdlInputDialog::TSdlInputDialog(const std::string& caption, const std::string& prompt, const std::string& value,
                                  int width, int height, int scale)
-    : FCaption(caption), FBuffer(value), FScale(std::max(scale, 1)) {
-  FFont.Size = kFontSize;
-  FFont.Color = kTextColor;
-  FLineHeight = std::max(FontService().Measure("A", FFont).Height, FontEmPixels(kFontSize));
+    : FCaption(caption),
+      FBuffer(value),
+      FScale(std::max(scale, 1)),
+      FFont(DialogFont()),
+      FOkLabel(Localized(TOwnText::OkLabel)),
+      FCancelLabel(Localized(TOwnText::CancelLabel)) {
+  FLineHeight = LineHeight(FFont);
   Layout(width, height);
-  FPromptLines = WrapPrompt(prompt, FPromptArea.W);
+  FPromptLines = WrapText(prompt, FFont, FPromptArea.W, kMaxPromptLines);
   // The prompt's height is only known once it is wrapped.
   Layout(width, height);
-}
-
-std::vector<std::string> TSdlInputDialog::WrapPrompt(const std::string& prompt, int width) const {
-  std::vector<std::string> lines;
-  std::string line;
-  auto flush = [&] {
-    if (lines.size() < kMaxPromptLines) lines.push_back(line);
-    line.clear();
-  };
-  for (size_t pos = 0; pos < prompt.size();) {
-    const size_t length = sjis::CharLength(prompt, pos);
-    const std::string_view ch(prompt.data() + pos, length);
-    pos += length;
-    if (ch == "\r" || ch == "\n") {
-      flush();
-      // CR LF is one break.
-      if (ch == "\r" && pos < prompt.size() && prompt[pos] == '\n') ++pos;
-      continue;
-    }
-    if (static_cast<unsigned char>(ch[0]) < 0x20) continue;
-    if (!line.empty() && TextWidth(line + std::string(ch), FFont) > width) flush();
-    line += ch;
-  }
-  if (!line.empty()) flush();
-  return lines;
 }
 
 void TSdlInputDialog::Layout(int width, int height) {
@@ -142,7 +61,7 @@ void TSdlInputDialog::Layout(int width, int height) {
   const int promptH = static_cast<int>(FPromptLines.size()) * (lh + 2);
   const int fieldH = lh + 2 * kFieldInset;
   const int buttonH = lh + 10;
-  const int buttonW = std::max(kMinimumButtonWidth, TextWidth(Localized(TOwnText::CancelLabel), FFont) + 20);
+  const int buttonW = std::max(ButtonWidth(FOkLabel, FFont), ButtonWidth(FCancelLabel, FFont));
   const int panelH = titleH + kPadding + promptH + (promptH > 0 ? kPadding / 2 : 0) + fieldH + kPadding + buttonH +
                      kPadding;
   // A window too small for the whole panel shows its top part.
@@ -279,15 +198,6 @@ SDL_Rect TSdlInputDialog::CaretWindowRect() const {
   return {x * FScale, (FField.Y + kFieldInset) * FScale, FScale, FLineHeight * FScale};
 }
 
-void TSdlInputDialog::DrawButton(TCanvas& canvas, const TRect& rect, const std::string& label, bool isDefault,
-                                 bool pressed) const {
-  FillRect(canvas, rect, pressed ? kButtonPressedFace : kButtonFace);
-  FrameRect(canvas, rect, isDefault ? kDefaultButtonFrame : kButtonFrame, isDefault ? 2 : 1);
-  const int x = rect.X + (rect.W - TextWidth(label, FFont)) / 2;
-  const int y = rect.Y + (rect.H - FLineHeight) / 2;
-  DrawText(canvas, rect, x, y, label, FFont);
-}
-
 void TSdlInputDialog::DrawField(TCanvas& canvas) const {
   FillRect(canvas, FField, kFieldFace);
   FrameRect(canvas, FField, kFieldFrame);
@@ -334,8 +244,8 @@ void TSdlInputDialog::Draw(const TCanvas& background, TCanvas& canvas) {
              FPromptLines[i], FFont);
   }
   DrawField(canvas);
-  DrawButton(canvas, FOk, Localized(TOwnText::OkLabel), true, FPressed == TButton::Ok);
-  DrawButton(canvas, FCancel, Localized(TOwnText::CancelLabel), false, FPressed == TButton::Cancel);
+  DrawButton(canvas, FOk, FOkLabel, FFont, true, FPressed == TButton::Ok);
+  DrawButton(canvas, FCancel, FCancelLabel, FFont, false, FPressed == TButton::Cancel);
 }
 
 }  // namespace pelto5

@@ -14,6 +14,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Font.h"
+#include "platform/sdl/DialogDrawing.h"
 #include "platform/sdl/TextEditBuffer.h"
 
 namespace pelto5 {
@@ -22,13 +23,7 @@ enum class TInputDialogState { Open, Accepted, Cancelled };
 
 class TSdlInputDialog {
  public:
-  struct TRect {
-    int X = 0;
-    int Y = 0;
-    int W = 0;
-    int H = 0;
-    [[nodiscard]] bool Contains(int x, int y) const { return x >= X && y >= Y && x < X + W && y < Y + H; }
-  };
+  using TRect = dialog::TRect;
 
   // Lays the dialog out for a canvas of width x height pixels shown at scale.
   TSdlInputDialog(const std::string& caption, const std::string& prompt, const std::string& value, int width,
@@ -64,7 +59,6 @@ class TSdlInputDialog {
   enum class TButton { None, Ok, Cancel };
 
   void Layout(int width, int height);
-  std::vector<std::string> WrapPrompt(const std::string& prompt, int width) const;
   [[nodiscard]] bool HandleKey(const SDL_KeyboardEvent& key);
   [[nodiscard]] bool HandleMouseDown(int x, int y);
   [[nodiscard]] bool HandleMouseUp(int x, int y);
@@ -73,8 +67,6 @@ class TSdlInputDialog {
   // Caret position in pixels from the start of the text, composition included.
   int CaretOffset() const;
   void ScrollToCaret();
-  void DrawButton(TCanvas& canvas, const TRect& rect, const std::string& label, bool isDefault,
-                  bool pressed) const;
   void DrawField(TCanvas& canvas) const;
 
   std::string FCaption;
@@ -84,6 +76,8 @@ class TSdlInputDialog {
   std::string FCompositionBeforeCursor;
   int FScale = 1;
   TFont FFont;
+  std::string FOkLabel;
+  std::string FCancelLabel;
   int FLineHeight = 0;
   int FScroll = 0;
   TInputDialogState FState = TInputDialogState::Open;

@@ -358,28 +358,29 @@ struct TSdlPlatform::TImpl {
     return true;
   }
 
-  // Handles one event while dialog is open; true when the dialog changed.
-  bool DispatchToDialog(const SDL_Event& event, TSdlInputDialog& dialog) {
+  // An event while a modal box or dialog is up that is not its own: the
+  // windows behind it repaint and the tool windows get their window events;
+  // input is dropped. True when the application is to end, which closes
+  // the box or dialog.
+  bool DispatchBehindModal(const SDL_Event& event) {
     if ((event.type == SDL_WINDOWEVENT || IsInputEvent(event.type)) && DispatchToToolWindow(event, false)) {
       return false;
     }
     switch (event.type) {
       case SDL_QUIT:
         Terminated = true;
-        dialog.Cancel();
         return true;
       case SDL_WINDOWEVENT:
         if (!IsOurWindow(event.window.windowID)) return false;
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
           Terminated = true;
-          dialog.Cancel();
           return true;
         }
         if (event.window.event == SDL_WINDOWEVENT_MOVED) {
           Left = event.window.data1;
           Top = event.window.data2;
         }
-        // Exposure and everything else: show the dialog again.
+        // Exposure and everything else: show the frame again.
         Present();
         return false;
       case SDL_RENDER_DEVICE_RESET:
@@ -388,11 +389,20 @@ struct TSdlPlatform::TImpl {
         Present();
         return false;
       default:
-        if (!IsInputEvent(event.type) || !IsOurWindow(InputEventWindow(event))) return false;
-        SDL_Event mapped = event;
-        MapPointer(mapped);
-        return dialog.HandleEvent(mapped);
+        return false;
     }
+  }
+
+  // Handles one event while dialog is open; true when the dialog changed.
+  bool DispatchToDialog(const SDL_Event& event, TSdlInputDialog& dialog) {
+    if (IsInputEvent(event.type) && IsOurWindow(InputEventWindow(event))) {
+      SDL_Event mapped = event;
+      MapPointer(mapped);
+      return dialog.HandleEvent(mapped);
+    }
+    if (!DispatchBehindModal(event)) return false;
+    dialog.Cancel();
+    return true;
   }
 
   // The modal text-input dialog drawn over the current frame. The frame is
@@ -551,7 +561,17 @@ int TSdlPlatform::Run(TPlatformClient& client) {
 TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   TImpl& d = *FImpl;
   const std::string title = d.Caption.empty() ? std::string(msg::kDefaultCaption) : d.Caption;
-  return ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.VideoStarted);
+  // While the box is up the game gets no input and no timer tick; its
+  // windows still repaint.
+  ++d.ModalDepth;
+  SDL_Scancode endingKey = SDL_SCANCODE_UNKNOWN;
+  const TMessageResult result =
+      ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.VideoStarted,
+                        [&d](const SDL_Event& event) { return d.DispatchBehindModal(event); }, endingKey);
+  --d.ModalDepth;
+  // The key that answered is released over the game: that belongs to the box.
+  d.SwallowKeyUp = endingKey;
+  return result;
 }
 
 bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
