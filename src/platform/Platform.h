@@ -24,6 +24,7 @@ enum class TMessageIcon { Error, Warning, None };
 enum class TMessageButtons { Ok, AbortIgnore, YesNo };
 enum class TMessageResult { Ok, Abort, Ignore, Yes, No };
 enum class TMouseButton { Left, Right, Middle };
+enum class TChooseResult { Chosen, Cancelled, Unavailable };
 
 // Virtual-key codes the engine looks at.
 constexpr int VK_RETURN = 13;
@@ -147,6 +148,12 @@ class TPlatform {
   // with the text in value; false on Cancel, value unchanged.
   [[nodiscard]] virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                                         std::string& value) = 0;
+  // Asks the user for a file to play with the desktop's file chooser
+  // (title Shift-JIS; the path chosen in path, UTF-8). Unavailable where
+  // there is no chooser to ask with (and always without a window).
+  [[nodiscard]] virtual TChooseResult ChooseContentFile(const std::string& /*title*/, std::string& /*path*/) {
+    return TChooseResult::Unavailable;
+  }
 
   // --- Main window ------------------------------------------------------
   // Shows the main window (its first show) with the given client size.

@@ -121,11 +121,17 @@ bool TfrmMain::FormCreate() {
 }
 
 bool TfrmMain::ResolveContentPath() {
-  if (FOptions.ContentPath.empty()) {
+  std::string given = FOptions.ContentPath;
+  if (given.empty()) {
     FContentPath = TFileSystem::ChangeExtension(TFileSystem::ExecutablePath(), ".pp5");
-    return true;
+    if (TFileSystem::FileExists(FContentPath)) return true;
+    // Started without a file (from the desktop's menu, say): ask for one.
+    if (!ChooseContent(FContentPath, given)) {
+      FContentPath.clear();
+      return false;
+    }
   }
-  FContentPath = FOptions.ContentPath;
+  FContentPath = given;
   if (!TFileSystem::DirectoryExists(FContentPath)) return true;
   // A game folder: the content in it.
   std::vector<std::string> candidates;
@@ -133,18 +139,32 @@ bool TfrmMain::ResolveContentPath() {
     case TGameFolder::TResult::Found:
       return true;
     case TGameFolder::TResult::NothingToPlay:
-      Platform().MessageBox(sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + Localized(TOwnText::NothingToPlay),
+      Platform().MessageBox(sjis::FromUtf8(given) + "\r\n" + Localized(TOwnText::NothingToPlay),
                             TMessageIcon::Error, TMessageButtons::Ok);
       break;
     case TGameFolder::TResult::Ambiguous: {
-      std::string text =
-          sjis::FromUtf8(FOptions.ContentPath) + "\r\n" + Localized(TOwnText::MoreThanOneGame) + ":";
+      std::string text = sjis::FromUtf8(given) + "\r\n" + Localized(TOwnText::MoreThanOneGame) + ":";
       for (const std::string& name : candidates) text += "\r\n  " + sjis::FromUtf8(name);
       Platform().MessageBox(text, TMessageIcon::Error, TMessageButtons::Ok);
       break;
     }
   }
   FContentPath.clear();
+  return false;
+}
+
+bool TfrmMain::ChooseContent(const std::string& beside, std::string& chosen) {
+  switch (Platform().ChooseContentFile(Localized(TOwnText::ChooseGameTitle), chosen)) {
+    case TChooseResult::Chosen:
+      return true;
+    case TChooseResult::Cancelled:
+      // The user chose not to play: nothing more to say.
+      return false;
+    case TChooseResult::Unavailable:
+      break;
+  }
+  Platform().MessageBox(sjis::FromUtf8(FillIn(LocalizedUtf8(TOwnText::NoContent), {beside})), TMessageIcon::Error,
+                        TMessageButtons::Ok);
   return false;
 }
 

@@ -28,7 +28,7 @@ class TfrmDebugInfo;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
-  std::string ContentPath;      // "" = the executable's path with ".pp5"
+  std::string ContentPath;      // "" = the executable's path with ".pp5", else the user's choice
   std::string DumpStatePath;    // --dump-state
   std::string ScreenshotPath;   // --screenshot
   std::string LibraryPath;      // --library ("" = search for it)
@@ -82,6 +82,10 @@ class TfrmMain : public TPlatformClient {
  private:
   void BuildDispatchTable();
   [[nodiscard]] bool ResolveContentPath();
+  // Without content: the file the user chooses (UTF-8) in chosen; false
+  // when none was chosen (told with a box naming beside, the file looked
+  // for, where no chooser can ask).
+  [[nodiscard]] bool ChooseContent(const std::string& beside, std::string& chosen);
   void OpenRuntimeLibrary();
   void ApplySettings();
   void StoreWindowPosition();

@@ -168,5 +168,25 @@ TEST(SdlMessageBoxWindow, ButtonsAnswerFromTheKeyboardAndTheMouse) {
   EXPECT_EQ(r.ExitStatus, 0);
 }
 
+TEST(SdlMessageBoxWindow, StartedWithoutContentOrChooserTheBoxNamesTheCommandLine) {
+  if (!HaveDisplayAndTools()) GTEST_SKIP() << "needs a display, xdotool and ImageMagick";
+  TTempDir dir;
+  fs::create_directories(dir.Path() + "/bin");
+  fs::create_directories(dir.Path() + "/nothing");
+  const std::string player = dir.Path() + "/bin/pelto5";
+  fs::copy_file(PELTO5_PLAYER, player);
+  auto run = std::async(std::launch::async, [&] {
+    return RunPlayerBinary(player, {}, {"LANG=ja_JP.UTF-8", "PATH=" + dir.Path() + "/nothing"});
+  });
+  const std::string box = FindBox();
+  ASSERT_FALSE(box.empty()) << "no box appeared";
+  const TRgbImage picture = Capture(box, dir);
+  CaptureOutput("xdotool key --window " + box + " Escape");
+  const TPlayerResult r = Finish(box, run);
+  EXPECT_TRUE(ShowsText(picture, sjis::FromUtf8("遊ぶゲームが指定されていません。プレイヤーの隣にも")));
+  EXPECT_TRUE(ShowsText(picture, sjis::FromUtf8("    pelto5 GAME.pp5")));
+  EXPECT_EQ(r.ExitStatus, 1);
+}
+
 }  // namespace
 }  // namespace pelto5::test

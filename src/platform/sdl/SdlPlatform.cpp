@@ -10,6 +10,7 @@
 #include "base/MessageTexts.h"
 #include "platform/Letterbox.h"
 #include "base/SjisText.h"
+#include "platform/FileChooser.h"
 #include "platform/SystemClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlCursors.h"
@@ -585,6 +586,15 @@ bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& pro
   }
   if (!d.Shown) ShowMainWindow();
   return d.RunInputDialog(caption.empty() ? d.Caption : caption, prompt, value);
+}
+
+TChooseResult TSdlPlatform::ChooseContentFile(const std::string& title, std::string& path) {
+  // Without a display no chooser can be shown either.
+  if (!FImpl->VideoStarted) return TChooseResult::Unavailable;
+  const std::vector<TFileChooser::TFilter> filters = {
+      {LocalizedUtf8(TOwnText::GameFiles), {"*.pp5", "*.PP5", "*.pf5", "*.PF5", "*.exe", "*.EXE"}},
+      {LocalizedUtf8(TOwnText::AllFiles), {"*"}}};
+  return TFileChooser::Choose(sjis::ToUtf8(title), filters, path);
 }
 
 void TSdlPlatform::ShowMainWindow() {

@@ -46,6 +46,7 @@ class TSdlPlatform : public TPlatform {
                             TMessageButtons buttons) override;
   [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
                                 std::string& value) override;
+  [[nodiscard]] TChooseResult ChooseContentFile(const std::string& title, std::string& path) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
