@@ -34,7 +34,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # The runtime packages of the shared libraries the programs link, found
-# by dpkg-shlibdeps; the fonts the Windows Japanese family names map to.
+# by dpkg-shlibdeps, and the gothic face the message boxes are drawn with
+# (it stands in for "ＭＳ ゴシック"); the mincho face the scripts may ask for,
+# and a file chooser for starting without a file, are recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-ipafont-mincho")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, zenity | kdialog")
 include(CPack)

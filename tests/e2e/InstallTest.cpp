@@ -128,8 +128,9 @@ TEST(Install, DebianPackageListsItsRuntimeDependencies) {
   const std::string info = CaptureOutput("env -u LD_PRELOAD dpkg-deb --info " + Quote(deb));
   EXPECT_NE(info.find("Package: pelto5"), std::string::npos) << info;
   const std::string depends = CaptureOutput("env -u LD_PRELOAD dpkg-deb --field " + Quote(deb) + " Depends");
+  // The font the message boxes are drawn with comes along, not only the libraries.
   for (const char* package : {"libsdl2-2.0-0", "libsdl2-mixer-2.0-0", "libfreetype6", "libfontconfig1", "libpng16-16",
-                              "zlib1g"}) {
+                              "zlib1g", "fonts-ipafont-gothic"}) {
     EXPECT_NE(depends.find(package), std::string::npos) << package << " missing from: " << depends;
   }
   const std::string files = CaptureOutput("env -u LD_PRELOAD dpkg-deb --contents " + Quote(deb));
