@@ -16,7 +16,11 @@ class TRatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        FTimes[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+        const double time = run.real_accumulated_time / static_cast<double>(run.iterations);
+        // By function name and by the full name with the arguments
+        // ("BM_Name/20000").
+        FTimes[run.run_name.function_name] = time;
+        FTimes[run.benchmark_name()] = time;
       }
     }
   }

@@ -40,6 +40,8 @@ std::string TCommandLine::Usage() {
          "  --answer abort|ignore|yes|no   headless: how question boxes are answered\n"
          "  --trace                  write every executed command to standard error\n"
          "  --trace-audio            headless: write every change of an audio channel to standard error\n"
+         "  --check-frames           compose every frame in full as well, compare, and report at\n"
+         "                           shutdown (a check of the player's own drawing)\n"
          "  --check                  check the scenario CONTENT and report its faults, without running it\n"
          "  --format gcc|json        --check: one FILE:LINE: line per finding (default), or a JSON array\n"
          "  --no-CHECK               --check: leave out one check (structure, commands, targets,\n"
@@ -91,6 +93,8 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
       Headless = true;
     } else if (a == "--trace") {
       Trace = true;
+    } else if (a == "--check-frames") {
+      CheckFrames = true;
     } else if (a == "--trace-audio") {
       TraceAudio = true;
     } else if (a == "--scale") {

@@ -349,6 +349,7 @@ bool OpenPackageFile(std::FILE* file, PackageReader& reader) {
     return false;
   }
   reader.EntryCount = static_cast<int>(reader.Entries.size());
+  BuildEntryIndex(reader);
   reader.FailureReason.clear();
   reader.Damaged = false;
   return true;
@@ -367,6 +368,7 @@ void ClosePackage(PackageReader& reader) {
   reader.Header = PackageHeader{};
   reader.Entries.clear();
   reader.Entries.shrink_to_fit();
+  reader.EntryIndex = {};
   reader.InputBuffer = std::vector<uint8_t>();
   reader.Current = -1;
   reader.ScrambleCounter = 0;
@@ -415,17 +417,40 @@ std::string PackageLookupName(std::string_view name) {
   return joined;
 }
 
+namespace {
+
+// The key of EntryIndex for a name already in its lookup form.
+std::string IndexKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = UpperPackageNameByte(c);
+  return key;
+}
+
+void IndexName(PackageReader& reader, std::string_view name, int index) {
+  int& slot = reader.EntryIndex.try_emplace(IndexKey(name), index).first->second;
+  if (slot < index) slot = index;
+}
+
+}  // namespace
+
+void BuildEntryIndex(PackageReader& reader) {
+  reader.EntryIndex.clear();
+  reader.EntryIndex.reserve(reader.Entries.size());
+  for (int i = 0; i < static_cast<int>(reader.Entries.size()); ++i) {
+    const std::string& entryName = reader.Entries[i].Name;
+    // An entry answers to its name as stored and to the lookup form of it.
+    IndexName(reader, entryName, i);
+    if (!NeedsLookupForm(entryName)) continue;
+    const std::string entryKey = PackageLookupName(entryName);
+    if (!entryKey.empty()) IndexName(reader, entryKey, i);
+  }
+}
+
 int FindEntry(const PackageReader& reader, std::string_view name) {
   const std::string wanted = PackageLookupName(name);
   const std::string_view key = wanted.empty() ? name : std::string_view(wanted);
-  for (int i = static_cast<int>(reader.Entries.size()) - 1; i >= 0; --i) {
-    const std::string& entryName = reader.Entries[i].Name;
-    if (SamePackageEntryName(entryName, key)) return i;
-    if (!NeedsLookupForm(entryName)) continue;
-    const std::string entryKey = PackageLookupName(entryName);
-    if (!entryKey.empty() && SamePackageEntryName(entryKey, key)) return i;
-  }
-  return -1;
+  const auto found = reader.EntryIndex.find(IndexKey(key));
+  return found == reader.EntryIndex.end() ? -1 : found->second;
 }
 
 bool SelectEntry(PackageReader& reader, int index) {
