@@ -36,6 +36,18 @@ bool ReadExact(std::FILE* file, void* buffer, size_t count) {
   return std::fread(buffer, 1, count, file) == count;
 }
 
+// Moves from the file's position, which is from, to to. A short way forward
+// is read over: a seek would throw away what the file's buffer holds, and
+// indexing thousands of small entries would read the buffer anew for each.
+bool SkipTo(std::FILE* file, uint64_t from, uint64_t to) {
+  constexpr uint64_t kReadOver = 4096;
+  if (to >= from && to - from <= kReadOver) {
+    char scratch[kReadOver];
+    return ReadExact(file, scratch, static_cast<size_t>(to - from));
+  }
+  return SeekTo(file, to);
+}
+
 std::string At(uint64_t position) { return " at offset " + std::to_string(position); }
 
 bool MeasureFile(PackageReader& reader) {
@@ -186,9 +198,11 @@ bool IndexCurrentLayout(PackageReader& reader) {
     }
     PackageEntry entry;
     if (!ReadEntryHeader(reader, position, entry)) return false;
+    // The header was read up to the entry's data.
+    const uint64_t dataPosition = entry.DataPosition;
     position = entry.DataPosition + entry.StoredSize;
     reader.Entries.push_back(std::move(entry));
-    if (!SeekTo(reader.File, position)) return Fail(reader, "cannot seek in the file");
+    if (!SkipTo(reader.File, dataPosition, position)) return Fail(reader, "cannot seek in the file");
   }
   reader.EndMarkerPosition = position;
   if (reader.Entries.empty()) return Fail(reader, "archive has no entries");
