@@ -59,6 +59,8 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
       Headless = true;
     } else if (a == "--trace") {
       Trace = true;
+    } else if (a == "--check-frames") {
+      CheckFrames = true;
     } else if (a == "--trace-audio") {
       TraceAudio = true;
     } else if (a == "--scale") {

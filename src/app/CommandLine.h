@@ -27,6 +27,7 @@ struct TCommandLine {
   std::optional<TMessageResult> Answer;
   bool Trace = false;
   bool TraceAudio = false;
+  bool CheckFrames = false;
   std::string ContentPath;
   // --check: the scenario check instead of a run.
   bool Check = false;

@@ -40,6 +40,7 @@ int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
   options.LibraryPath = cl.LibraryPath;
   options.SaveDirectory = cl.SaveDirectory;
   options.KeepWindowSize = cl.ScaleGiven;
+  options.CheckFrames = cl.CheckFrames;
   TfrmMain form(options);
   if (!form.FormCreate()) {
     form.FormDestroy();

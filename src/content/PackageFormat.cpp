@@ -102,14 +102,12 @@ void WriteLE32(uint8_t* p, uint32_t value) {
   p[3] = static_cast<uint8_t>(value >> 24);
 }
 
-namespace {
-char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-}  // namespace
+char UpperPackageNameByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SamePackageEntryName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperByte(a[i]) != UpperByte(b[i])) return false;
+    if (UpperPackageNameByte(a[i]) != UpperPackageNameByte(b[i])) return false;
   }
   return true;
 }

@@ -109,6 +109,7 @@ void WriteBE32(uint8_t* p, uint32_t value);
 void WriteLE32(uint8_t* p, uint32_t value);
 
 // Entry names compare byte by byte with ASCII letters folded to upper case.
+[[nodiscard]] char UpperPackageNameByte(char c);
 [[nodiscard]] bool SamePackageEntryName(std::string_view a, std::string_view b);
 
 }  // namespace pelto5

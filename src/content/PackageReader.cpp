@@ -36,6 +36,18 @@ bool ReadExact(std::FILE* file, void* buffer, size_t count) {
   return std::fread(buffer, 1, count, file) == count;
 }
 
+// Moves from the file's position, which is from, to to. A short way forward
+// is read over: a seek would throw away what the file's buffer holds, and
+// indexing thousands of small entries would read the buffer anew for each.
+bool SkipTo(std::FILE* file, uint64_t from, uint64_t to) {
+  constexpr uint64_t kReadOver = 4096;
+  if (to >= from && to - from <= kReadOver) {
+    char scratch[kReadOver];
+    return ReadExact(file, scratch, static_cast<size_t>(to - from));
+  }
+  return SeekTo(file, to);
+}
+
 std::string At(uint64_t position) { return " at offset " + std::to_string(position); }
 
 bool MeasureFile(PackageReader& reader) {
@@ -186,9 +198,11 @@ bool IndexCurrentLayout(PackageReader& reader) {
     }
     PackageEntry entry;
     if (!ReadEntryHeader(reader, position, entry)) return false;
+    // The header was read up to the entry's data.
+    const uint64_t dataPosition = entry.DataPosition;
     position = entry.DataPosition + entry.StoredSize;
     reader.Entries.push_back(std::move(entry));
-    if (!SeekTo(reader.File, position)) return Fail(reader, "cannot seek in the file");
+    if (!SkipTo(reader.File, dataPosition, position)) return Fail(reader, "cannot seek in the file");
   }
   reader.EndMarkerPosition = position;
   if (reader.Entries.empty()) return Fail(reader, "archive has no entries");
@@ -349,6 +363,7 @@ bool OpenPackageFile(std::FILE* file, PackageReader& reader) {
     return false;
   }
   reader.EntryCount = static_cast<int>(reader.Entries.size());
+  BuildEntryIndex(reader);
   reader.FailureReason.clear();
   reader.Damaged = false;
   return true;
@@ -367,6 +382,7 @@ void ClosePackage(PackageReader& reader) {
   reader.Header = PackageHeader{};
   reader.Entries.clear();
   reader.Entries.shrink_to_fit();
+  reader.EntryIndex = {};
   reader.InputBuffer = std::vector<uint8_t>();
   reader.Current = -1;
   reader.ScrambleCounter = 0;
@@ -415,17 +431,40 @@ std::string PackageLookupName(std::string_view name) {
   return joined;
 }
 
+namespace {
+
+// The key of EntryIndex for a name already in its lookup form.
+std::string IndexKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = UpperPackageNameByte(c);
+  return key;
+}
+
+void IndexName(PackageReader& reader, std::string_view name, int index) {
+  int& slot = reader.EntryIndex.try_emplace(IndexKey(name), index).first->second;
+  if (slot < index) slot = index;
+}
+
+}  // namespace
+
+void BuildEntryIndex(PackageReader& reader) {
+  reader.EntryIndex.clear();
+  reader.EntryIndex.reserve(reader.Entries.size());
+  for (int i = 0; i < static_cast<int>(reader.Entries.size()); ++i) {
+    const std::string& entryName = reader.Entries[i].Name;
+    // An entry answers to its name as stored and to the lookup form of it.
+    IndexName(reader, entryName, i);
+    if (!NeedsLookupForm(entryName)) continue;
+    const std::string entryKey = PackageLookupName(entryName);
+    if (!entryKey.empty()) IndexName(reader, entryKey, i);
+  }
+}
+
 int FindEntry(const PackageReader& reader, std::string_view name) {
   const std::string wanted = PackageLookupName(name);
   const std::string_view key = wanted.empty() ? name : std::string_view(wanted);
-  for (int i = static_cast<int>(reader.Entries.size()) - 1; i >= 0; --i) {
-    const std::string& entryName = reader.Entries[i].Name;
-    if (SamePackageEntryName(entryName, key)) return i;
-    if (!NeedsLookupForm(entryName)) continue;
-    const std::string entryKey = PackageLookupName(entryName);
-    if (!entryKey.empty() && SamePackageEntryName(entryKey, key)) return i;
-  }
-  return -1;
+  const auto found = reader.EntryIndex.find(IndexKey(key));
+  return found == reader.EntryIndex.end() ? -1 : found->second;
 }
 
 bool SelectEntry(PackageReader& reader, int index) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include <zlib.h>
@@ -52,6 +53,10 @@ struct PackageReader {
   bool Legacy = false;
   PackageHeader Header;
   std::vector<PackageEntry> Entries;
+  // Entry names in the form FindEntry compares, ASCII letters upper-cased,
+  // to the last entry of that name; built once when the archive is opened,
+  // so that a lookup does not walk thousands of entries.
+  std::unordered_map<std::string, int> EntryIndex;
 
   // The selected entry and how far its stored data has been read.
   int Current = -1;
@@ -95,6 +100,8 @@ void ClosePackage(PackageReader& reader);
 // that does not reduce to a plain path (a leading "..", an absolute path)
 // is compared as written.
 int FindEntry(const PackageReader& reader, std::string_view name);
+// Builds EntryIndex from Entries (done by the open functions).
+void BuildEntryIndex(PackageReader& reader);
 // name in the form FindEntry compares (see there); "" when it does not
 // reduce to a plain path inside the package.
 std::string PackageLookupName(std::string_view name);

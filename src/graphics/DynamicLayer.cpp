@@ -23,6 +23,15 @@ TDynamicLayerList* TDynamicLayer::Unlink(TDynamicLayerList* entry) {
     FNewest = older;
   }
   if (older != nullptr) older->Newer = entry->Newer;
+  if (entry->Shown.Shown) {
+    // Many removals between two frames make one area.
+    constexpr size_t kMaxRemovedAreas = 16;
+    if (FRemovedAreas.size() < kMaxRemovedAreas) {
+      FRemovedAreas.push_back(entry->Shown.Area);
+    } else {
+      FRemovedAreas.back() = BoundingRect(FRemovedAreas.back(), entry->Shown.Area);
+    }
+  }
   delete entry;
   return older;
 }
@@ -59,6 +68,26 @@ int TDynamicLayer::Count() const {
 
 void TDynamicLayer::DrawTo(TLasGraphic& frame) {
   for (TDynamicLayerList* e = Oldest(); e != nullptr; e = e->Newer) e->DrawTo(frame);
+}
+
+void TDynamicLayer::AddChangedAreas(const TLasGraphic& frame, TDirtyRegion& region) const {
+  for (const TRect& area : FRemovedAreas) region.Add(area);
+  for (const TDynamicLayerList* e = FNewest; e != nullptr; e = e->Older) {
+    const TDynamicPlacement now = e->Placement(frame);
+    if (now == e->Shown) continue;
+    if (e->Shown.Shown) region.Add(e->Shown.Area);
+    if (now.Shown) region.Add(now.Area);
+  }
+}
+
+void TDynamicLayer::DrawShown(TLasGraphic& frame, const TDirtyRegion& region) {
+  FRemovedAreas.clear();
+  for (TDynamicLayerList* e = Oldest(); e != nullptr; e = e->Newer) {
+    // Drawn once even without a region: drawing settles its frame numbers.
+    if (region.IsEmpty()) e->DrawTo(frame, TRect{});
+    for (const TRect& r : region.Rects()) e->DrawTo(frame, r);
+    e->Shown = e->Placement(frame);
+  }
 }
 
 bool TDynamicLayer::HitTest(int x, int y, bool waitingForClick) {

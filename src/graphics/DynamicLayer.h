@@ -8,6 +8,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "base/DirtyRegion.h"
 
 #include "graphics/DynamicLayerList.h"
 
@@ -36,6 +39,13 @@ class TDynamicLayer {
   void Clear();
   // Draws every entry with a picture, oldest first.
   void DrawTo(TLasGraphic& frame);
+  // The window's frame keeps what the entries showed on it: adds to region
+  // what changed since (the old and the new place of every entry whose
+  // look or place changed, the place of every entry removed).
+  void AddChangedAreas(const TLasGraphic& frame, TDirtyRegion& region) const;
+  // Draws every entry within region onto the window's frame and remembers
+  // what each shows there.
+  void DrawShown(TLasGraphic& frame, const TDirtyRegion& region);
   // Updates the hover state for a pointer position; true if a look changed.
   bool HitTest(int x, int y, bool waitingForClick);
   // Cursor wish of the topmost active entry; false if none is active.
@@ -58,6 +68,8 @@ class TDynamicLayer {
   TDynamicLayerList* Oldest() const;
 
   TDynamicLayerList* FNewest = nullptr;
+  // Where removed entries showed on the frame, until it is drawn again.
+  std::vector<TRect> FRemovedAreas;
 };
 
 }  // namespace pelto5

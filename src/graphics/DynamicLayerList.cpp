@@ -13,6 +13,7 @@ constexpr uint32_t kActiveBarColor = 0x00FF0000;
 
 bool TDynamicLayerList::BuildImage(const TLasGraphic* loaded) {
   Image.reset();
+  ++FImageBuilds;
   if (IsImageEntry()) {
     if (loaded == nullptr) return false;
     Image = std::make_unique<TLasGraphic>();
@@ -108,20 +109,47 @@ bool TDynamicLayerList::HitsPoint(int x, int y) const {
   return Image->IsOpaqueAt(static_cast<int>(x - left), static_cast<int>(y - top));
 }
 
-void TDynamicLayerList::DrawTo(TLasGraphic& frame) {
-  if (!Image) return;
+void TDynamicLayerList::SettleFrame() {
   if (AnimeIndex >= AnimeCount || AnimeIndex < 0) AnimeIndex = 0;
   FocusIndex = RowForStatus();
   Changed = false;
+}
+
+TDynamicPlacement TDynamicLayerList::Placement(const TLasGraphic& frame) const {
+  TDynamicPlacement p;
+  if (!Image) return p;
+  const int animeIndex = (AnimeIndex >= AnimeCount || AnimeIndex < 0) ? 0 : AnimeIndex;
+  const int focusIndex = RowForStatus();
   const int cellWidth = CellWidth();
   const int cellHeight = CellHeight();
   // A cell of no size, an area of no size or a row outside the picture has
   // nothing to show; drawing it would spread the copy to the frame's edge
   // or read above the picture.
-  if (cellWidth < 1 || cellHeight < 1 || AreaWidth < 1 || AreaHeight < 1) return;
-  if (FocusIndex < 0 || FocusIndex >= DivideCount) return;
-  Image->DrawTo(frame, AreaLeft, AreaTop, AreaWidth, AreaHeight, cellWidth * AnimeIndex,
-                cellHeight * FocusIndex);
+  if (cellWidth < 1 || cellHeight < 1 || AreaWidth < 1 || AreaHeight < 1) return p;
+  if (focusIndex < 0 || focusIndex >= DivideCount) return p;
+  p.SrcX = cellWidth * animeIndex;
+  p.SrcY = cellHeight * focusIndex;
+  p.Area = Image->DrawArea(frame, AreaLeft, AreaTop, AreaWidth, AreaHeight, p.SrcX, p.SrcY, &p.FromX,
+                           &p.FromY);
+  p.Shown = !p.Area.IsEmpty();
+  p.Image = Image.get();
+  p.ImageVersion = Image->Version();
+  p.ImageBuild = FImageBuilds;
+  return p;
+}
+
+void TDynamicLayerList::DrawTo(TLasGraphic& frame) {
+  if (!Image) return;
+  SettleFrame();
+  const TDynamicPlacement p = Placement(frame);
+  if (p.Shown) Image->DrawTo(frame, AreaLeft, AreaTop, AreaWidth, AreaHeight, p.SrcX, p.SrcY);
+}
+
+void TDynamicLayerList::DrawTo(TLasGraphic& frame, const TRect& clip) {
+  if (!Image) return;
+  SettleFrame();
+  const TDynamicPlacement p = Placement(frame);
+  if (p.Shown) Image->DrawTo(frame, AreaLeft, AreaTop, AreaWidth, AreaHeight, p.SrcX, p.SrcY, clip);
 }
 
 }  // namespace pelto5

@@ -36,6 +36,20 @@ inline constexpr int kAttrWaitMark = 2002;
 inline constexpr int kAttrNotRestoredFirst = 1000;
 inline constexpr int kAttrNotRestoredLast = 1999;
 
+// Where an entry's shown cell lands on a frame and what it is taken from.
+struct TDynamicPlacement {
+  bool Shown = false;
+  TRect Area;  // the pixels of the frame it changes
+  int SrcX = 0;  // the cell's corner in the picture
+  int SrcY = 0;
+  int FromX = 0;  // the picture's pixel at the area's top left corner
+  int FromY = 0;
+  const TLasGraphic* Image = nullptr;
+  uint64_t ImageVersion = 0;
+  uint64_t ImageBuild = 0;
+  bool operator==(const TDynamicPlacement&) const = default;
+};
+
 class TDynamicLayerList {
  public:
   TDynamicLayerList() = default;
@@ -68,6 +82,10 @@ class TDynamicLayerList {
   [[nodiscard]] bool HitsPoint(int x, int y) const;
   // Draws the shown cell onto frame; Changed is cleared.
   void DrawTo(TLasGraphic& frame);
+  // The same, changing only the pixels of frame inside clip.
+  void DrawTo(TLasGraphic& frame, const TRect& clip);
+  // What DrawTo would draw on frame now.
+  TDynamicPlacement Placement(const TLasGraphic& frame) const;
 
   std::unique_ptr<TLasGraphic> Image;
   TDynamicLayerList* Newer = nullptr;  // next entry above (not owned)
@@ -103,8 +121,18 @@ class TDynamicLayerList {
   int AnimeIndex = 0;
   int FocusIndex = 0;
   bool Changed = true;
+  // What the window's frame shows of the entry, kept by the container that
+  // draws it there (so that a change shows up as the area it touches).
+  TDynamicPlacement Shown;
 
  private:
+  // Settles the frame numbers DrawTo shows: an animation frame out of range
+  // becomes 0, the row follows the status.
+  void SettleFrame();
+  // Counts the pictures BuildImage made, so a new picture is never taken
+  // for the old one.
+  uint64_t FImageBuilds = 0;
+
   [[nodiscard]] bool BuildTextImage();
 };
 

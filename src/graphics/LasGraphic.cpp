@@ -11,19 +11,36 @@
 
 namespace pelto5 {
 
-namespace {
-
-constexpr uint32_t kWhitePixel = 0x00FFFFFF;
-
 // The clipped rectangle of a copy between two surfaces.
-struct TClipRect {
+struct TLasGraphic::TCopy {
   int DestX = 0;
   int DestY = 0;
   int Width = 0;
   int Height = 0;
   int SrcX = 0;
   int SrcY = 0;
+
+  TRect Dest() const { return {DestX, DestY, Width, Height}; }
+  // Keeps the part inside clip; false if nothing is left.
+  bool Restrict(const TRect& clip) {
+    const TRect kept = IntersectRect(Dest(), clip);
+    if (kept.IsEmpty()) return false;
+    SrcX += kept.Left - DestX;
+    SrcY += kept.Top - DestY;
+    DestX = kept.Left;
+    DestY = kept.Top;
+    Width = kept.Width;
+    Height = kept.Height;
+    return true;
+  }
 };
+
+namespace {
+
+using TClipRect = TLasGraphic::TCopy;
+
+constexpr uint32_t kWhitePixel = 0x00FFFFFF;
+
 
 // Clips the rectangle (destX, destY, width, height) on a destination of
 // destW x destH, read from (srcX, srcY) on a source of srcW x srcH. A right
@@ -170,6 +187,7 @@ void TLasGraphic::ClampSize(int& width, int& height) {
 
 void TLasGraphic::SetSize(int width, int height) {
   ClampSize(width, height);
+  ++FVersion;
   FWidth = width;
   FHeight = height;
   const size_t count = static_cast<size_t>(width) * height;
@@ -180,6 +198,7 @@ void TLasGraphic::SetSize(int width, int height) {
 }
 
 void TLasGraphic::SetAlphaType(TAlphaType type) {
+  ++FVersion;
   if (type == TAlphaType::None) {
     FAlpha.clear();
     FAlpha.shrink_to_fit();
@@ -216,6 +235,7 @@ void TLasGraphic::TakePicture(TPicture&& picture) {
   if (picture.Alpha == TPictureAlpha::Mask) type = TAlphaType::Mask;
   if (picture.Alpha == TPictureAlpha::Blend) type = TAlphaType::Blend;
   SetAlphaType(type);
+  ++FVersion;
   FWidth = picture.Width;
   FHeight = picture.Height;
   FPixels = std::move(picture.Pixels);
@@ -248,6 +268,43 @@ void TLasGraphic::DrawTo(TLasGraphic& dest, int destX, int destY, int width, int
                 c)) {
     return;
   }
+  CopyRows(dest, c);
+}
+
+void TLasGraphic::DrawTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX,
+                         int srcY, const TRect& clip) const {
+  // Clipped to the surfaces first, as the whole copy is: a width or height
+  // of 1 or less reaches the destination's edge before clip cuts it.
+  TClipRect c;
+  if (!ClipCopy(dest.FWidth, dest.FHeight, FWidth, FHeight, destX, destY, width, height, srcX, srcY,
+                c) ||
+      !c.Restrict(clip)) {
+    return;
+  }
+  CopyRows(dest, c);
+}
+
+TRect TLasGraphic::DrawArea(const TLasGraphic& dest, int destX, int destY, int width, int height,
+                            int srcX, int srcY, int* fromX, int* fromY) const {
+  TClipRect c;
+  if (!ClipCopy(dest.FWidth, dest.FHeight, FWidth, FHeight, destX, destY, width, height, srcX, srcY,
+                c)) {
+    return {};
+  }
+  if (fromX) *fromX = c.SrcX;
+  if (fromY) *fromY = c.SrcY;
+  return c.Dest();
+}
+
+void TLasGraphic::CopyRectTo(TLasGraphic& dest, const TRect& rect) const {
+  const TRect r = IntersectRect(rect, TRect{0, 0, std::min(FWidth, dest.FWidth), std::min(FHeight, dest.FHeight)});
+  if (r.IsEmpty()) return;
+  for (int row = r.Top; row < r.Top + r.Height; ++row) {
+    std::memcpy(dest.Row(row) + r.Left, Row(row) + r.Left, static_cast<size_t>(r.Width) * sizeof(uint32_t));
+  }
+}
+
+void TLasGraphic::CopyRows(TLasGraphic& dest, const TCopy& c) const {
   const bool sourceAlpha = FAlphaType != TAlphaType::None && !FAlpha.empty();
   for (int row = 0; row < c.Height; ++row) {
     const uint32_t* s = Row(c.SrcY + row) + c.SrcX;
@@ -306,16 +363,17 @@ void TLasGraphic::FillRect(int x, int y, int width, int height, uint32_t color) 
 }
 
 void TLasGraphic::DrawToCanvas(TCanvas& canvas, int x, int y) const {
+  DrawToCanvas(canvas, x, y, TRect{0, 0, canvas.Width(), canvas.Height()});
+}
+
+void TLasGraphic::DrawToCanvas(TCanvas& canvas, int x, int y, const TRect& clip) const {
   if (FPixels.empty()) return;
-  const int64_t left = std::max<int64_t>(x, 0);
-  const int64_t top = std::max<int64_t>(y, 0);
-  const int64_t right = std::min<int64_t>(int64_t{x} + FWidth, canvas.Width());
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + FHeight, canvas.Height());
-  if (right <= left || bottom <= top) return;
-  for (int64_t row = top; row < bottom; ++row) {
-    std::memcpy(canvas.Row(static_cast<int>(row)) + left,
-                Row(static_cast<int>(row - y)) + (left - x),
-                static_cast<size_t>(right - left) * sizeof(uint32_t));
+  const TRect area = IntersectRect(IntersectRect(TRect{x, y, FWidth, FHeight}, clip),
+                                   TRect{0, 0, canvas.Width(), canvas.Height()});
+  if (area.IsEmpty()) return;
+  for (int row = area.Top; row < area.Top + area.Height; ++row) {
+    std::memcpy(canvas.Row(row) + area.Left, Row(row - y) + (area.Left - x),
+                static_cast<size_t>(area.Width) * sizeof(uint32_t));
   }
 }
 
@@ -340,6 +398,7 @@ void TLasGraphic::StretchToCanvas(TCanvas& canvas, int x, int y, int width, int 
 void TLasGraphic::SetColorKey() {
   if (FAlphaType == TAlphaType::None) SetAlphaType(TAlphaType::Mask);
   if (FPixels.empty()) return;
+  ++FVersion;
   const uint32_t key = Row(FHeight - 1)[0] & 0x00FFFFFFu;
   for (size_t i = 0; i < FPixels.size(); ++i) {
     if ((FPixels[i] & 0x00FFFFFFu) == key) FAlpha[i] = 0;
@@ -348,6 +407,7 @@ void TLasGraphic::SetColorKey() {
 
 void TLasGraphic::SetHalfTranslucent() {
   SetAlphaType(TAlphaType::Blend);
+  ++FVersion;
   for (uint8_t& a : FAlpha) {
     if (a > 128) a = 128;
   }
@@ -355,6 +415,7 @@ void TLasGraphic::SetHalfTranslucent() {
 
 void TLasGraphic::ClearAlpha() {
   if (FAlphaType == TAlphaType::None) SetAlphaType(TAlphaType::Mask);
+  ++FVersion;
   std::fill(FAlpha.begin(), FAlpha.end(), 0);
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Rect.h"
 #include "image/Picture.h"
 #include "image/PictureView.h"
 #include "graphics/TextStepList.h"
@@ -32,6 +33,9 @@ class TLasGraphic {
 
   TLasGraphic();
 
+  // A copy between two surfaces after clipping (defined with the drawing).
+  struct TCopy;
+
   // --- Sizes and surfaces ---------------------------------------------
   // The size SetSize really gives for a request.
   static void ClampSize(int& width, int& height);
@@ -52,22 +56,47 @@ class TLasGraphic {
   uint32_t GetPixel(int x, int y) const;
   [[nodiscard]] bool IsOpaqueAt(int x, int y) const;
 
-  uint32_t* Row(int y) { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
+  // Writable rows count as a change of the picture (see Version).
+  uint32_t* Row(int y) {
+    ++FVersion;
+    return FPixels.data() + static_cast<size_t>(y) * FWidth;
+  }
   const uint32_t* Row(int y) const { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
   // Alpha row; only valid while the surface has an alpha plane.
-  uint8_t* AlphaRow(int y) { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
+  uint8_t* AlphaRow(int y) {
+    ++FVersion;
+    return FAlpha.data() + static_cast<size_t>(y) * FWidth;
+  }
   const uint8_t* AlphaRow(int y) const { return FAlpha.data() + static_cast<size_t>(y) * FWidth; }
   // The colour pixels, for the encoders; valid until the surface changes.
   TPictureView View() const { return {FWidth, FHeight, FPixels.data()}; }
 
+  // Grows with every change of the size, the alpha or a pixel (and with
+  // every writable row handed out), never goes back: equal versions of one
+  // surface mean the same picture.
+  uint64_t Version() const { return FVersion; }
+
   // --- Drawing between surfaces (the receiver is the source) -------------
   void DrawTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX,
               int srcY) const;
+  // The same, changing only the pixels of dest inside clip.
+  void DrawTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX, int srcY,
+              const TRect& clip) const;
+  // The rectangle of dest that DrawTo with these arguments changes (empty
+  // when it changes nothing); fromX and fromY, if given, receive the pixel
+  // of this surface drawn at its top left corner.
+  TRect DrawArea(const TLasGraphic& dest, int destX, int destY, int width, int height, int srcX,
+                 int srcY, int* fromX = nullptr, int* fromY = nullptr) const;
+  // Copies the pixels inside rect to the same place of dest, which has this
+  // surface's size and no alpha plane.
+  void CopyRectTo(TLasGraphic& dest, const TRect& rect) const;
   void BlendTo(TLasGraphic& dest, int destX, int destY, int width, int height, int srcX, int srcY,
                int alpha) const;
   // color is a colour value 0x00BBGGRR.
   void FillRect(int x, int y, int width, int height, uint32_t color);
   void DrawToCanvas(TCanvas& canvas, int x, int y) const;
+  // The same for the pixels of canvas inside clip.
+  void DrawToCanvas(TCanvas& canvas, int x, int y, const TRect& clip) const;
   void StretchToCanvas(TCanvas& canvas, int x, int y, int width, int height) const;
 
   // --- Alpha preparation --------------------------------------------------
@@ -95,6 +124,8 @@ class TLasGraphic {
  private:
   struct TTag;
 
+  void CopyRows(TLasGraphic& dest, const TCopy& c) const;
+
   void ResetLayoutState();
   int LayoutText(int width, int heightLimit, bool fit);
   int LayoutLine(std::string& text, int width, int bottom, bool render);
@@ -104,6 +135,7 @@ class TLasGraphic {
 
   int FWidth = 0;
   int FHeight = 0;
+  uint64_t FVersion = 0;
   std::vector<uint32_t> FPixels;
   std::vector<uint8_t> FAlpha;
   TAlphaType FAlphaType = TAlphaType::None;

@@ -12,12 +12,16 @@ namespace pelto5 {
 void TCanvas::SetSize(int width, int height) {
   if (width < 0) width = 0;
   if (height < 0) height = 0;
+  ++FVersion;
   FWidth = width;
   FHeight = height;
   FPixels.assign(static_cast<size_t>(width) * height, 0);
 }
 
-void TCanvas::Fill(uint32_t color) { FPixels.assign(FPixels.size(), color); }
+void TCanvas::Fill(uint32_t color) {
+  ++FVersion;
+  FPixels.assign(FPixels.size(), color);
+}
 
 bool TCanvas::SavePng(const std::string& path) const {
   if (FWidth <= 0 || FHeight <= 0) return false;

@@ -13,17 +13,29 @@ class TCanvas {
   void SetSize(int width, int height);
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
-  uint32_t* Row(int y) { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
+  // Writable pixels count as a change of the frame (see Version).
+  uint32_t* Row(int y) {
+    ++FVersion;
+    return FPixels.data() + static_cast<size_t>(y) * FWidth;
+  }
   const uint32_t* Row(int y) const { return FPixels.data() + static_cast<size_t>(y) * FWidth; }
-  uint32_t* Pixels() { return FPixels.data(); }
+  uint32_t* Pixels() {
+    ++FVersion;
+    return FPixels.data();
+  }
   const uint32_t* Pixels() const { return FPixels.data(); }
   void Fill(uint32_t color);
+  // Grows with every change of the size or the pixels (and with every
+  // writable row handed out): a drawer that knows the version after its
+  // own drawing knows whether anyone else drew since.
+  uint64_t Version() const { return FVersion; }
   // Writes the frame as an RGB PNG file (path in the local encoding).
   [[nodiscard]] bool SavePng(const std::string& path) const;
 
  private:
   int FWidth = 0;
   int FHeight = 0;
+  uint64_t FVersion = 0;
   std::vector<uint32_t> FPixels;
 };
 

@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/OwnTexts.h"
+#include "base/Rect.h"
 #include "platform/AudioChannel.h"
 #include "platform/Canvas.h"
 
@@ -183,6 +185,9 @@ class TPlatform {
   // call Present() to show it.
   virtual TCanvas& Canvas() = 0;
   virtual void Present() = 0;
+  // Shows the canvas when it changed only inside rects since the last
+  // present; a backend that cannot show a part shows it all.
+  virtual void PresentRects(const std::vector<TRect>& /*rects*/) { Present(); }
   virtual void SetCursor(int cursor) = 0;
   virtual int Cursor() const = 0;
 

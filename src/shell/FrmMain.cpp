@@ -9,6 +9,7 @@
 #include "exec/FlowCommands.h"
 #include "exec/PeltoProcess.h"
 #include "exec/PresentationCommands.h"
+#include "graphics/FrameCheck.h"
 #include "graphics/ScreenControl.h"
 #include "platform/FileSystem.h"
 #include "base/SjisText.h"
@@ -194,6 +195,7 @@ void TfrmMain::FormShow() {
   const TWindowRecord& main = *FScreenControl->GetWindow(0);
   Platform().SetClientSize(main.Screen->Width, main.Screen->Height);
   FScreenControl->SetCanvas(0, &Platform().Canvas());
+  if (FOptions.CheckFrames) main.Screen->SetFrameCheck(true);
   FComforts = std::make_unique<TReaderComforts>(*FAccessControl, *FScreenControl,
                                                 [] { return &Platform().Canvas(); });
   FComforts->SetSaveFolder(SaveDirectory());
@@ -336,6 +338,7 @@ void TfrmMain::TraceCommand(int index, const TPeltoCommand& command) {
 void TfrmMain::FormDestroy() {
   if (FDestroyed || !FCreated) return;
   FDestroyed = true;
+  ReportFrameCheck();
   FComforts.reset();
   FDisplayMode->SetWindowMode();
   StoreWindowPosition();
@@ -356,6 +359,16 @@ void TfrmMain::FormDestroy() {
   FMusicCtrl.reset();
   FScreenControl.reset();
   FAccessControl.reset();
+}
+
+void TfrmMain::ReportFrameCheck() {
+  const TWindowRecord* main = FScreenControl ? FScreenControl->GetWindow(0) : nullptr;
+  const TFrameCheck* check = main && main->Screen ? main->Screen->FrameCheck() : nullptr;
+  if (!check) return;
+  std::string line = "frame check: " + std::to_string(check->Checks()) + " comparisons, " +
+                     std::to_string(check->Differences()) + " differences";
+  if (check->Differences() > 0) line += "; first: " + check->FirstDifference();
+  Platform().WarningLine(line);
 }
 
 void TfrmMain::StoreWindowPosition() {

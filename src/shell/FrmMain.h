@@ -34,6 +34,7 @@ struct TFormOptions {
   std::string LibraryPath;      // --library ("" = search for it)
   std::string SaveDirectory;    // --save-dir ("" = the data directory, or the user's folder)
   bool KeepWindowSize = false;  // --scale given: the saved window size does not apply
+  bool CheckFrames = false;     // --check-frames
 };
 
 class TfrmMain : public TPlatformClient {
@@ -88,6 +89,8 @@ class TfrmMain : public TPlatformClient {
   [[nodiscard]] bool ChooseContent(const std::string& beside, std::string& chosen);
   void OpenRuntimeLibrary();
   void ApplySettings();
+  // --check-frames: one line on what the check of the frames found.
+  void ReportFrameCheck();
   void StoreWindowPosition();
   void TraceCommand(int index, const TPeltoCommand& command);
   void WriteStateDump();

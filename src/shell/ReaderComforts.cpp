@@ -45,7 +45,7 @@ TReaderComforts::TReaderComforts(TPeltoAccessControl& access, TScreenControl& sc
   FScreen.OnMessagePageShown = [this](const std::string& text) { FHistory.AddPage(text); };
   FScreen.OnMessageKeyWait = [this](int characters) { ArmAuto(characters); };
   TWindowRecord* main = FScreen.GetWindow(kMainWindow);
-  if (main && main->Screen) main->Screen->PaintOverlay = [this](TCanvas& canvas) { DrawOverlay(canvas); };
+  if (main && main->Screen) main->Screen->PaintOverlay = [this](TCanvas& canvas) { return DrawOverlay(canvas); };
 }
 
 TReaderComforts::~TReaderComforts() {
@@ -233,12 +233,12 @@ void TReaderComforts::TimerTick() {
 
 // --- Drawing -------------------------------------------------------------------
 
-void TReaderComforts::DrawOverlay(TCanvas& canvas) const {
+TRect TReaderComforts::DrawOverlay(TCanvas& canvas) const {
   if (FHistory.IsOpen()) {
     FHistory.Draw(canvas);
-    return;
+    return TRect{0, 0, canvas.Width(), canvas.Height()};
   }
-  if (!FAuto) return;
+  if (!FAuto) return {};
   // A small label in the top right corner.
   constexpr int kMarkWidth = 34;
   constexpr int kMarkHeight = 16;
@@ -246,6 +246,8 @@ void TReaderComforts::DrawOverlay(TCanvas& canvas) const {
   constexpr int top = 6;
   DimCanvas(canvas, left, top, kMarkWidth, kMarkHeight);
   DrawShadowedRun(canvas, left + 4, top + 2, msg::kAutoMark, MainFont(FScreen, kMarkFontSize), 0x00FFFFFFu);
+  // The label's text may run past its dimmed box to the right and below.
+  return TRect{left, 0, canvas.Width() - left, top + kMarkHeight + 2 * kMarkFontSize};
 }
 
 void TReaderComforts::Repaint() { FScreen.Paint(kMainWindow); }

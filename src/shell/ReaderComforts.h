@@ -53,7 +53,8 @@ class TReaderComforts {
   // Before each step: ends message waits for skip and auto-advance.
   void BeforeStep();
   // Draws the auto-advance mark or the history view over the picture.
-  void DrawOverlay(TCanvas& canvas) const;
+  // Returns the rectangle of canvas it drew on.
+  TRect DrawOverlay(TCanvas& canvas) const;
 
   [[nodiscard]] bool AutoAdvance() const { return FAuto; }
   [[nodiscard]] bool Skipping() const { return FCtrlDown; }

@@ -145,7 +145,7 @@ struct TSdlPlatform::TImpl {
     return static_cast<int>(std::min<long long>(scaled, kMaxWindowSide));
   }
 
-  void Present() { Main.Present(); }
+  void Present(const std::vector<TRect>* changed = nullptr) { Main.Present(changed); }
 
   SDL_Window* Window() const { return Main.Window(); }
 
@@ -676,6 +676,8 @@ bool TSdlPlatform::FullScreen() const { return FImpl->FullScreen; }
 TCanvas& TSdlPlatform::Canvas() { return FImpl->Canvas; }
 
 void TSdlPlatform::Present() { FImpl->Present(); }
+
+void TSdlPlatform::PresentRects(const std::vector<TRect>& rects) { FImpl->Present(&rects); }
 
 void TSdlPlatform::SetCursor(int cursor) {
   TImpl& d = *FImpl;

@@ -64,6 +64,7 @@ class TSdlPlatform : public TPlatform {
   [[nodiscard]] bool FullScreen() const override;
   TCanvas& Canvas() override;
   void Present() override;
+  void PresentRects(const std::vector<TRect>& rects) override;
   void SetCursor(int cursor) override;
   int Cursor() const override;
 

@@ -32,6 +32,7 @@ void TSdlWindowSurface::ResetTexture() {
   if (FTexture) SDL_DestroyTexture(FTexture);
   FTexture = nullptr;
   FTextureWidth = FTextureHeight = 0;
+  FTextureFilled = false;
 }
 
 void TSdlWindowSurface::EnsureTexture() {
@@ -48,13 +49,27 @@ void TSdlWindowSurface::EnsureTexture() {
   FTextureHeight = h;
 }
 
-void TSdlWindowSurface::Present() {
+void TSdlWindowSurface::Present(const std::vector<TRect>* changed) {
   if (!FRenderer) return;
   EnsureTexture();
   SDL_SetRenderDrawColor(FRenderer, 0, 0, 0, 255);
   SDL_RenderClear(FRenderer);
   if (FTexture) {
-    SDL_UpdateTexture(FTexture, nullptr, FCanvas.Pixels(), FCanvas.Width() * static_cast<int>(sizeof(uint32_t)));
+    // Read only: the canvas's version tells its drawers whether anyone
+    // else drew on it.
+    const TCanvas& canvas = FCanvas;
+    const int pitch = canvas.Width() * static_cast<int>(sizeof(uint32_t));
+    if (!changed || !FTextureFilled) {
+      SDL_UpdateTexture(FTexture, nullptr, canvas.Pixels(), pitch);
+      FTextureFilled = true;
+    } else {
+      for (const TRect& r : *changed) {
+        const TRect part = IntersectRect(r, TRect{0, 0, canvas.Width(), canvas.Height()});
+        if (part.IsEmpty()) continue;
+        const SDL_Rect area{part.Left, part.Top, part.Width, part.Height};
+        SDL_UpdateTexture(FTexture, &area, canvas.Row(part.Top) + part.Left, pitch);
+      }
+    }
     int w = 0;
     int h = 0;
     SDL_GetRendererOutputSize(FRenderer, &w, &h);

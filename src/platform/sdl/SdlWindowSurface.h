@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "base/Rect.h"
 
 #include "base/Result.h"
 #include "platform/Canvas.h"
@@ -39,8 +42,9 @@ class TSdlWindowSurface {
   // Present makes it anew.
   void ResetTexture();
   // Copies the canvas to the window, scaled with its aspect kept and the
-  // rest of the window black.
-  void Present();
+  // rest of the window black. With changed, only those rectangles of the
+  // canvas go up to the texture (the rest is there from before).
+  void Present(const std::vector<TRect>* changed = nullptr);
   // Smooth scaling instead of whole pixels (takes effect with the next
   // texture).
   void SetLinearFilter(bool on) { FLinearFilter = on; }
@@ -51,6 +55,7 @@ class TSdlWindowSurface {
   SDL_Texture* FTexture = nullptr;
   int FTextureWidth = 0;
   int FTextureHeight = 0;
+  bool FTextureFilled = false;  // the texture holds the canvas of the last present
   bool FLinearFilter = false;
   TCanvas FCanvas;
 };

@@ -35,12 +35,13 @@ EM_JS(void, pelto5_web_set_canvas_size, (int width, int height), {
   if (Module.pelto5Page && Module.pelto5Page.resized) Module.pelto5Page.resized(width, height);
 });
 
-EM_JS(void, pelto5_web_put_frame, (const uint8_t* rgba, int width, int height), {
+// Puts the rectangle (x, y, w, h) of the frame on the canvas.
+EM_JS(void, pelto5_web_put_frame, (const uint8_t* rgba, int width, int height, int x, int y, int w, int h), {
   const canvas = document.querySelector('#screen');
   if (!canvas || canvas.width !== width || canvas.height !== height) return;
   if (!Module.pelto5Context) Module.pelto5Context = canvas.getContext('2d');
   const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-  Module.pelto5Context.putImageData(new ImageData(pixels, width, height), 0, 0);
+  Module.pelto5Context.putImageData(new ImageData(pixels, width, height), 0, 0, x, y, w, h);
 });
 
 EM_JS(void, pelto5_web_set_title, (const char* utf8), { document.title = UTF8ToString(utf8); });
@@ -254,20 +255,28 @@ bool TWebPlatform::FullScreen() const { return pelto5_web_full_screen() != 0; }
 
 void TWebPlatform::Present() {
   if (!FShown) return;
-  const int width = FCanvas.Width();
-  const int height = FCanvas.Height();
-  FRgba.resize(static_cast<size_t>(width) * height * 4);
-  const uint32_t* src = FCanvas.Pixels();
-  uint8_t* dst = FRgba.data();
-  for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
-    const uint32_t pixel = src[i];
-    dst[0] = static_cast<uint8_t>(pixel >> 16);
-    dst[1] = static_cast<uint8_t>(pixel >> 8);
-    dst[2] = static_cast<uint8_t>(pixel);
-    dst[3] = 255;
-    dst += 4;
+  // Read only: the canvas's version tells its drawers whether anyone else
+  // drew on it.
+  const TCanvas& canvas = FCanvas;
+  FRgba.Convert(canvas);
+  pelto5_web_put_frame(FRgba.Data(), FRgba.Width(), FRgba.Height(), 0, 0, FRgba.Width(), FRgba.Height());
+}
+
+void TWebPlatform::PresentRects(const std::vector<TRect>& rects) {
+  if (!FShown) return;
+  const TCanvas& canvas = FCanvas;
+  for (const TRect& r : rects) {
+    if (!FRgba.ConvertRect(canvas, r)) {
+      Present();
+      return;
+    }
   }
-  pelto5_web_put_frame(FRgba.data(), width, height);
+  for (const TRect& r : rects) {
+    const TRect part = IntersectRect(r, TRect{0, 0, FRgba.Width(), FRgba.Height()});
+    if (part.IsEmpty()) continue;
+    pelto5_web_put_frame(FRgba.Data(), FRgba.Width(), FRgba.Height(), part.Left, part.Top, part.Width,
+                         part.Height);
+  }
 }
 
 void TWebPlatform::SetCursor(int cursor) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/RgbaFrame.h"
 
 namespace pelto5 {
 
@@ -74,6 +75,7 @@ class TWebPlatform : public TPlatform {
   [[nodiscard]] bool FullScreen() const override;
   TCanvas& Canvas() override { return FCanvas; }
   void Present() override;
+  void PresentRects(const std::vector<TRect>& rects) override;
   void SetCursor(int cursor) override;
   int Cursor() const override { return FCursor; }
 
@@ -99,7 +101,7 @@ class TWebPlatform : public TPlatform {
   uint32_t FNextTick = 0;
   int FModalDepth = 0;
   TCanvas FCanvas;
-  std::vector<uint8_t> FRgba;  // the frame as the page's ImageData wants it
+  TRgbaFrame FRgba;  // the frame as the page's ImageData wants it
   std::string FCaption;
   int FLeft = 0;
   int FTop = 0;
