@@ -8,7 +8,7 @@
 // decodes made in pairs (one each way, back to back), and as processor time
 // (the player's and the helper's together against the player's alone): on
 // a machine busy with other work the wall-clock figures include the waits
-// for the scheduler at each of the four hand-overs per picture, the
+// for the scheduler at each hand-over between the two processes, the
 // processor time does not.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
