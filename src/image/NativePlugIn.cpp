@@ -13,7 +13,6 @@ namespace pelto5 {
 namespace {
 
 constexpr uint32_t kInputMemory = 1;
-constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kMaxInfoHeaderSize = 124;
 constexpr uint32_t kBiBitFields = 3;
 
@@ -44,9 +43,7 @@ bool TNativePlugIn::Load(const std::string& path) {
   return true;
 }
 
-bool TNativePlugIn::Usable() const {
-  return ApiVersion == "00IN" && FIsSupported && FGetPicture;
-}
+bool TNativePlugIn::Usable() const { return ApiVersion == "00IN" && FIsSupported && FGetPicture; }
 
 std::string TNativePlugIn::InfoText(int32_t index) const {
   char buffer[256] = {};
@@ -62,16 +59,20 @@ bool TNativePlugIn::IsSupported(std::string_view data) const {
   return FIsSupported(nullptr, probe.data()) != 0;
 }
 
-TDecodeResult TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
-  if (!FGetPicture) return TDecodeResult::Refused();
+bool TNativePlugIn::GetPictureBlocks(std::string_view data, const TResultSink& sink) {
+  if (!FGetPicture) return false;
   void* info = nullptr;
   void* bits = nullptr;
   const int32_t result = FGetPicture(data.data(), static_cast<intptr_t>(data.size()), kInputMemory, &info,
                                      &bits, ProgressCallback, reinterpret_cast<intptr_t>(this));
   bool ok = false;
   if (result == 0 && info && bits) {
-    ok = ConvertResult(static_cast<const uint8_t*>(info), SIZE_MAX, static_cast<const uint8_t*>(bits), SIZE_MAX,
-                       picture);
+    const std::string_view header(static_cast<const char*>(info), kInfoHeaderSize);
+    const size_t infoSize = InfoBlockSize(header);
+    if (infoSize != 0) {
+      ok = sink(std::string_view(static_cast<const char*>(info), infoSize),
+                std::string_view(static_cast<const char*>(bits), ReadLe32(header, 20)));
+    }
   }
   // The blocks are released whatever the result said.
   for (void* block : {info, bits}) {
@@ -82,21 +83,22 @@ TDecodeResult TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
       std::free(block);
     }
   }
-  return TDecodeResult::Of(ok);
+  return ok;
 }
 
-bool TNativePlugIn::ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
-                                  size_t bitsAvailable, TPicture& picture) {
-  if (!info || !bits || infoAvailable < kInfoHeaderSize) return false;
-  // The fields read below all lie in the first 40 bytes.
-  const std::string_view header(reinterpret_cast<const char*>(info), kInfoHeaderSize);
+TDecodeResult TNativePlugIn::Decode(std::string_view data, TPicture& picture) {
+  return TDecodeResult::Of(GetPictureBlocks(data, [&picture](std::string_view info, std::string_view bits) {
+    return ConvertResult(reinterpret_cast<const uint8_t*>(info.data()), info.size(),
+                         reinterpret_cast<const uint8_t*>(bits.data()), bits.size(), picture);
+  }));
+}
+
+size_t TNativePlugIn::InfoBlockSize(std::string_view header) {
   const uint32_t headerSize = ReadLe32(header, 0);
-  if (headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize || headerSize > infoAvailable) {
-    return false;
-  }
+  if (header.size() < kInfoHeaderSize || headerSize < kInfoHeaderSize || headerSize > kMaxInfoHeaderSize)
+    return 0;
   const uint32_t bitCount = ReadLe16(header, 14);
   const uint32_t compression = ReadLe32(header, 16);
-  const uint32_t sizeImage = ReadLe32(header, 20);
   const uint32_t colorsUsed = ReadLe32(header, 32);
   size_t infoSize = headerSize;
   if (compression == kBiBitFields && headerSize == kInfoHeaderSize) infoSize += 12;
@@ -104,7 +106,17 @@ bool TNativePlugIn::ConvertResult(const uint8_t* info, size_t infoAvailable, con
     const uint32_t full = 1u << bitCount;
     infoSize += 4 * size_t{colorsUsed != 0 && colorsUsed < full ? colorsUsed : full};
   }
-  if (infoSize > infoAvailable || sizeImage > bitsAvailable) return false;
+  return infoSize;
+}
+
+bool TNativePlugIn::ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
+                                  size_t bitsAvailable, TPicture& picture) {
+  if (!info || !bits || infoAvailable < kInfoHeaderSize) return false;
+  // The fields read below all lie in the first 40 bytes.
+  const std::string_view header(reinterpret_cast<const char*>(info), kInfoHeaderSize);
+  const size_t infoSize = InfoBlockSize(header);
+  const uint32_t sizeImage = ReadLe32(header, 20);
+  if (infoSize == 0 || infoSize > infoAvailable || sizeImage > bitsAvailable) return false;
   // The bits block holds biSizeImage bytes; the bitmap reader checks that the
   // rows fit in them before it allocates the picture.
   const std::string_view infoBlock(reinterpret_cast<const char*>(info), infoSize);

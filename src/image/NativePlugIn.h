@@ -1,13 +1,17 @@
-// One native image plug-in: a ".spi" shared object exporting the entry
-// points of include/pelto5/spi.h, seen through the decoder interface.
-// IsSupported gets a zero-filled 2 KB probe of the data; a successful
-// GetPicture result becomes a picture through the bitmap reader, which
-// refuses nonsense sizes and bits shorter than the rows need.
+// One native image plug-in loaded into this process: a ".spi" shared
+// object exporting the entry points of include/pelto5/spi.h, seen through
+// the decoder interface. IsSupported gets a zero-filled 2 KB probe of the
+// data; a successful GetPicture result becomes a picture through the
+// bitmap reader, which refuses nonsense sizes and bits shorter than the
+// rows need. The player itself never loads a plug-in: its helper process
+// does (TPlugInHostServer), and only the result's blocks come back.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "image/ImageDecoder.h"
 #include "platform/SharedLibrary.h"
@@ -37,6 +41,15 @@ class TNativePlugIn : public TImageDecoder {
   [[nodiscard]] bool IsSupported(std::string_view data) const override;
   TDecodeResult Decode(std::string_view data, TPicture& picture) override;
 
+  // Receives the blocks of a GetPicture result; its answer is the call's.
+  using TResultSink = std::function<bool(std::string_view info, std::string_view bits)>;
+  // Calls GetPicture on data. When it succeeds with a header of a sensible
+  // size, sink gets the info block as long as the header says
+  // (InfoBlockSize) and the bits as long as biSizeImage; the plug-in's
+  // blocks are taken on trust to be that long. The blocks are released
+  // afterwards whatever happened.
+  [[nodiscard]] bool GetPictureBlocks(std::string_view data, const TResultSink& sink);
+
   std::string ApiVersion;
   std::string Description;
   std::string Extensions;  // upper-cased file masks
@@ -48,7 +61,13 @@ class TNativePlugIn : public TImageDecoder {
   // without a plug-in. infoAvailable and bitsAvailable bound the blocks
   // when the caller knows their sizes (a plug-in's are taken on trust).
   [[nodiscard]] static bool ConvertResult(const uint8_t* info, size_t infoAvailable, const uint8_t* bits,
-                            size_t bitsAvailable, TPicture& picture);
+                                          size_t bitsAvailable, TPicture& picture);
+  // The length of the info block whose first 40 bytes are header: the
+  // header, the colour masks and the colour table it describes. 0 for a
+  // header size below 40 or above 124 bytes.
+  static size_t InfoBlockSize(std::string_view header);
+  // Bytes of the header every info block starts with.
+  static constexpr size_t kInfoHeaderSize = 40;
 
  private:
   std::string InfoText(int32_t index) const;

@@ -1,13 +1,14 @@
 #include "image/SusiePlugIn.h"
 
-#include "image/NativePlugIn.h"
+#include "image/PlugInHost.h"
+#include "image/RemotePlugIn.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "base/SjisText.h"
 
 namespace pelto5 {
 
-TSusiePlugIn::TSusiePlugIn() : Filter("AllType   [*.*]|*.*|") {}
+TSusiePlugIn::TSusiePlugIn() : Filter("AllType   [*.*]|*.*|"), FHost(std::make_unique<TPlugInHost>()) {}
 
 TSusiePlugIn::~TSusiePlugIn() { ClosePlugIn(); }
 
@@ -30,18 +31,18 @@ int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
       }
       continue;
     }
-    auto plugIn = std::make_unique<TNativePlugIn>();
-    if (!plugIn->Load(path) || !plugIn->Usable()) {
+    TPlugInAnswer description;
+    if (!FHost->Describe(path, description) || !description.Usable) {
       if (Platform().TraceEnabled()) Platform().TraceLine("plug-in not usable: " + sjis::FromUtf8(path));
       continue;
     }
     TSusiePlugInRecord record;
     record.FileName = path;
-    record.ApiVersion = plugIn->ApiVersion;
-    record.Description = plugIn->Description;
-    record.Extensions = plugIn->Extensions;
-    record.FormatName = plugIn->FormatName();
-    record.Decoder = std::move(plugIn);
+    record.ApiVersion = description.ApiVersion;
+    record.Description = description.Description;
+    record.Extensions = description.Extensions;
+    record.FormatName = description.FormatName;
+    record.Decoder = std::make_unique<TRemotePlugIn>(*FHost, path, description.FormatName);
     Append(std::move(record));
     ++count;
   }
@@ -50,6 +51,7 @@ int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
 
 bool TSusiePlugIn::ClosePlugIn() {
   FPlugIns.clear();
+  FHost->Stop();
   return true;
 }
 

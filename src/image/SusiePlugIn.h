@@ -5,6 +5,12 @@
 // player's own JPEG and GIF decoders are not in this list: they come just
 // before it in the image decoder table, as if they were plug-ins found
 // first.
+//
+// The plug-ins run in the helper process of TPlugInHost, never in the
+// player: listing one loads it there and reads its texts, and a decode
+// asks its IsSupported and GetPicture there. A plug-in that crashes or
+// hangs in any of them counts as one that failed (is not listed, does not
+// decode the picture).
 #pragma once
 
 #include <memory>
@@ -15,6 +21,8 @@
 #include "image/ImageDecoder.h"
 
 namespace pelto5 {
+
+class TPlugInHost;
 
 // One usable plug-in.
 struct TSusiePlugInRecord {
@@ -38,8 +46,8 @@ class TSusiePlugIn {
   // and reports version "00IN"; returns the number added. A Windows DLL
   // (starting with "MZ") is skipped quietly, with one line under --trace.
   int OpenPlugIn(const std::string& pathMask);
-  // Unloads every plug-in and empties the list; the filter text stays.
-  // True.
+  // Unloads every plug-in (stops the helper) and empties the list; the
+  // filter text stays. True.
   bool ClosePlugIn();
   int GetPlugNum() const { return static_cast<int>(FPlugIns.size()); }
   // The record at index, or null outside 0 .. count - 1.
@@ -56,9 +64,14 @@ class TSusiePlugIn {
   // File-dialog filter: "AllType   [*.*]|*.*|" and one part per plug-in.
   std::string Filter;
 
+  // The helper process the plug-ins run in.
+  TPlugInHost& Host() { return *FHost; }
+
  private:
   void Append(TSusiePlugInRecord record);
 
+  // Declared before the records whose decoders use it, so destroyed after.
+  std::unique_ptr<TPlugInHost> FHost;
   std::vector<TSusiePlugInRecord> FPlugIns;
 };
 

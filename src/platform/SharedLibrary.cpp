@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "base/IntegerConversion.h"
+
 namespace pelto5 {
 
 bool TSharedLibrary::Open(const std::string& path) {
@@ -42,6 +44,13 @@ std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
     start = end + 1;
   }
   return folders;
+}
+
+int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
+  const char* value = std::getenv("PELTO5_PLUGIN_TIMEOUT_MS");
+  if (!value) return fallbackMs;
+  const int32_t milliseconds = StrToIntDef(value, 0);
+  return milliseconds > 0 ? milliseconds : fallbackMs;
 }
 
 }  // namespace pelto5

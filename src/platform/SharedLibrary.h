@@ -1,5 +1,6 @@
-// A shared library loaded by path, and the environment's plug-in search
-// path. The library stays loaded while the object lives.
+// A shared library loaded by path, and the environment's plug-in settings
+// (search path, time limit). The library stays loaded while the object
+// lives.
 #pragma once
 
 #include <string>
@@ -26,6 +27,9 @@ class TSharedLibrary {
   // The folders of $PELTO5_PLUGIN_PATH (colon-separated, empty parts
   // dropped), in order.
   static std::vector<std::string> PluginPathFromEnvironment();
+  // $PELTO5_PLUGIN_TIMEOUT_MS when it is a positive number of
+  // milliseconds, else fallbackMs.
+  static int PluginTimeoutFromEnvironment(int fallbackMs);
 
  private:
   void* FHandle = nullptr;

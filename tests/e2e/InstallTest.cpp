@@ -27,8 +27,9 @@ TEST(Install, InstalledPlayerPlaysTheDemoFromAnotherFolder) {
   ASSERT_EQ(std::system(("env -u LD_PRELOAD cmake --install " + Quote(PELTO5_BINARY_DIR) + " --prefix " + Quote(prefix) +
                          " >/dev/null").c_str()),
             0);
-  for (const char* file : {"bin/pelto5", "bin/pelto5-pack", "share/pelto5/peltort5.pml", "share/pelto5/demo.pp5",
-                           "share/applications/pelto5.desktop", "share/mime/packages/pelto5.xml",
+  for (const char* file : {"bin/pelto5", "bin/pelto5-plugin-host", "bin/pelto5-pack", "share/pelto5/peltort5.pml",
+                           "share/pelto5/demo.pp5", "share/applications/pelto5.desktop",
+                           "share/mime/packages/pelto5.xml",
                            "share/icons/hicolor/48x48/apps/pelto5.png", "share/icons/hicolor/256x256/apps/pelto5.png",
                            "share/man/man1/pelto5.1", "share/man/man1/pelto5-pack.1"}) {
     EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
@@ -135,6 +136,7 @@ TEST(Install, DebianPackageListsItsRuntimeDependencies) {
   }
   const std::string files = CaptureOutput("env -u LD_PRELOAD dpkg-deb --contents " + Quote(deb));
   EXPECT_NE(files.find("./usr/bin/pelto5\n"), std::string::npos) << files;
+  EXPECT_NE(files.find("./usr/bin/pelto5-plugin-host\n"), std::string::npos) << files;
   EXPECT_NE(files.find("./usr/share/pelto5/peltort5.pml"), std::string::npos) << files;
   EXPECT_NE(files.find("/pelto5/plugins/ppm.spi"), std::string::npos) << files;
   EXPECT_EQ(files.find("./usr/local/"), std::string::npos) << files;
