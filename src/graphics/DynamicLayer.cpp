@@ -80,12 +80,16 @@ void TDynamicLayer::AddChangedAreas(const TLasGraphic& frame, TDirtyRegion& regi
   }
 }
 
-void TDynamicLayer::DrawShown(TLasGraphic& frame, const TDirtyRegion& region) {
+void TDynamicLayer::DrawWithin(TLasGraphic& frame, const TRect& rect) {
+  for (TDynamicLayerList* e = Oldest(); e != nullptr; e = e->Newer) e->DrawTo(frame, rect);
+}
+
+void TDynamicLayer::RememberShown(TLasGraphic& frame) {
   FRemovedAreas.clear();
-  for (TDynamicLayerList* e = Oldest(); e != nullptr; e = e->Newer) {
-    // Drawn once even without a region: drawing settles its frame numbers.
-    if (region.IsEmpty()) e->DrawTo(frame, TRect{});
-    for (const TRect& r : region.Rects()) e->DrawTo(frame, r);
+  for (TDynamicLayerList* e = FNewest; e != nullptr; e = e->Older) {
+    // Drawing within nothing settles the frame numbers of entries outside
+    // every drawn rectangle too, and changes no pixel.
+    e->DrawTo(frame, TRect{});
     e->Shown = e->Placement(frame);
   }
 }

@@ -43,9 +43,10 @@ class TDynamicLayer {
   // what changed since (the old and the new place of every entry whose
   // look or place changed, the place of every entry removed).
   void AddChangedAreas(const TLasGraphic& frame, TDirtyRegion& region) const;
-  // Draws every entry within region onto the window's frame and remembers
-  // what each shows there.
-  void DrawShown(TLasGraphic& frame, const TDirtyRegion& region);
+  // Draws every entry, oldest first, onto the window's frame within rect.
+  void DrawWithin(TLasGraphic& frame, const TRect& rect);
+  // Remembers what each entry now shows on the window's frame.
+  void RememberShown(TLasGraphic& frame);
   // Updates the hover state for a pointer position; true if a look changed.
   bool HitTest(int x, int y, bool waitingForClick);
   // Cursor wish of the topmost active entry; false if none is active.

@@ -199,16 +199,23 @@ void TLasScreen::UpdateFrame() {
   const bool plainCopy = Frame.Width() == Composition.Width() && Frame.Height() == Composition.Height() &&
                          !Frame.HasAlpha() && !Composition.HasAlpha() &&
                          Frame.AlphaType() == TAlphaType::None && Composition.AlphaType() == TAlphaType::None;
-  if (FFrameAll || !plainCopy || Frame.Version() != FFrameVersion) {
+  const bool full = FFrameAll || !plainCopy || Frame.Version() != FFrameVersion;
+  if (full) {
     Frame.Assign(Composition);
     FFrameDirty.SetBounds(Frame.Width(), Frame.Height());
     FFrameDirty.AddAll();
     FCanvasDirty.SetBounds(Frame.Width(), Frame.Height());
   } else {
     DynamicLayers.AddChangedAreas(Frame, FFrameDirty);
-    for (const TRect& r : FFrameDirty.Rects()) Composition.CopyRectTo(Frame, r);
   }
-  DynamicLayers.DrawShown(Frame, FFrameDirty);
+  // Rectangle by rectangle, so that where two overlap the second pass
+  // starts again from the composition: a translucent entry is never drawn
+  // twice over itself.
+  for (const TRect& r : FFrameDirty.Rects()) {
+    if (!full) Composition.CopyRectTo(Frame, r);
+    DynamicLayers.DrawWithin(Frame, r);
+  }
+  DynamicLayers.RememberShown(Frame);
   FCanvasDirty.AddRegion(FFrameDirty);
   FFrameDirty.Clear();
   FFrameAll = false;
