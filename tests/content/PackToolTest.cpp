@@ -21,10 +21,11 @@ namespace fs = std::filesystem;
 class PackToolTest : public testing::Test {
  protected:
   // Runs the tool; its standard output and error land in FOut and FErr.
-  int Pack(const std::string& arguments) {
+  // With runner, the tool runs under that command (such as "prlimit ...").
+  int Pack(const std::string& arguments, const std::string& runner = "") {
     const std::string out = FFolder.File("stdout.txt");
     const std::string err = FFolder.File("stderr.txt");
-    const std::string command = std::string("\"") + PELTO5_PACK + "\" " + arguments + " >\"" + out +
+    const std::string command = runner + " \"" + PELTO5_PACK + "\" " + arguments + " >\"" + out +
                                 "\" 2>\"" + err + "\"";
     const int status = std::system(command.c_str());
     FOut = test::ReadFileBytes(out);
@@ -177,6 +178,22 @@ TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
   EXPECT_FALSE(fs::exists(FFolder.File("up.txt")));
   EXPECT_FALSE(fs::exists(FFolder.File("elsewhere/through.txt")));
   EXPECT_FALSE(fs::exists("/absolute.txt"));
+}
+
+// Past the file-size limit (as on a full disk) "create" over an existing
+// package fails with a line that says why, and the old package is kept
+// byte for byte, with no temporary file beside it.
+TEST_F(PackToolTest, CreateOverAPackageOnAFullDiskKeepsTheOldOne) {
+  MakeSources();
+  ASSERT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src")), 0) << FErr;
+  const std::string old = test::ReadFileBytes(FFolder.File("out.pp5"));
+  MakeFile("src/big.bin", test::SampleData(200000, 7));
+  EXPECT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src"), "prlimit --fsize=65536"), 1);
+  EXPECT_NE(FErr.find("pelto5-pack: " + FFolder.File("out.pp5") + ": cannot write"), std::string::npos) << FErr;
+  EXPECT_NE(FErr.find("File too large"), std::string::npos) << FErr;
+  EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1) << FErr;
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("out.pp5")), old);
+  EXPECT_FALSE(fs::exists(FFolder.File("out.pp5.tmp")));
 }
 
 TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {

@@ -11,6 +11,7 @@
 #include "PackToolSupport.h"
 #include "PackVerifyCommand.h"
 #include "app/LibraryVersions.h"
+#include "platform/ProcessSignals.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace pelto5::pack;
+  pelto5::TProcessSignals::IgnoreFileSizeLimitSignal();
   if (argc < 2) return UsageError("no command given", kUsage);
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
