@@ -42,6 +42,9 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kImageFailed1", kImageFailed1, "画像ファイル「"},
       {"kFileRefused1", kFileRefused1, "ファイル「"},
       {"kFileRefused2", kFileRefused2, "」を開けません\nデータフォルダの外を指すファイル名は使えません。"},
+      {"kSaveFailed2", kSaveFailed2,
+       "」を保存できませんでした\nディスクの空きが足りないか、書き込みが許可されていません。\n"
+       "以前のファイルはそのまま残っています。"},
       {"kImageFailed2", kImageFailed2,
        "」の読み込みに失敗しました\nこのファイルが存在しないか、このファイルを読み込むためのSusieプラグインが必要です。"},
       {"kDynamicLayerFail", kDynamicLayerFail,
