@@ -116,6 +116,9 @@ bool TfrmMain::FormCreate() {
                            sjis::FromUtf8(location.RefusedDirectory()) + "; they go to " +
                            sjis::FromUtf8(location.SaveDirectory()) + " instead");
   }
+  // Files to extract that the data directory could not take go where the
+  // saves go.
+  FAccessControl->ExtractInstead(location.SaveDirectory());
   OpenRuntimeLibrary();
   return true;
 }
