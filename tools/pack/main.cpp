@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "\n"
     "\"pelto5-pack --version\" names its version and the libraries it uses.\n"
     "\"pelto5-pack COMMAND --help\" describes a command. Exit status: 0 success,\n"
-    "1 failure, 2 bad usage.\n";
+    "1 failure, 2 bad usage, 3 extract refused some entries for their names.\n";
 
 }  // namespace
 
