@@ -5,7 +5,6 @@
 
 #include "content/PackageReader.h"
 #include "content/PackageTestSupport.h"
-#include "support/FileSizeLimit.h"
 
 namespace pelto5 {
 namespace {
@@ -312,40 +311,6 @@ TEST_F(PackageWriterTest, AnArchiveWithoutEntriesIsWrittenButDoesNotOpen) {
   EXPECT_EQ(test::ReadFileBytes(FPath).size(), kPackageHeaderSize + 2);
   PackageReader reader;
   EXPECT_FALSE(OpenPackage(FPath, reader));
-}
-
-// An archive written over an existing one past the file-size limit (as on
-// a full disk) fails at the write that meets the limit, says why, and
-// leaves the old archive as it was; so does one opened for append, whose
-// copy of the old entries cannot be written. A name the writer refuses is
-// no failure of the disk.
-TEST_F(PackageWriterTest, AFullDiskFailsTheArchiveAndKeepsTheOldOne) {
-  WriteSamples(false, false);
-  const std::string old = test::ReadFileBytes(FPath);
-  const int status = test::RunUnderFileSizeLimit(65536, [&] {
-    int failures = 0;
-    PackageWriter writer;
-    if (!SetWriterMagic(writer, "PV5PKG") || !CreatePackage(writer, FPath)) return 100;
-    for (const TSample& sample : Samples()) (void)AddEntryFromStream(writer, sample.Data, sample.Name);
-    if (!FinishPackage(writer) && writer.WriteFailed &&
-        writer.FailureReason.find("File too large") != std::string::npos) {
-      failures |= 1;
-    }
-    ResetWriter(writer);
-    (void)SetWriterMagic(writer, "PV5PKG");
-    if (!OpenPackageForAppend(writer, FPath) && writer.WriteFailed) failures |= 2;
-    ResetWriter(writer);
-    (void)SetWriterMagic(writer, "PV5PKG");
-    if (CreatePackage(writer, FFolder.File("named.pp5")) && !BeginEntry(writer, std::string(300, 'n')) &&
-        !writer.WriteFailed) {
-      failures |= 4;
-    }
-    return failures;
-  });
-  EXPECT_EQ(status, 7);
-  EXPECT_EQ(test::ReadFileBytes(FPath), old);
-  EXPECT_FALSE(test::FileExists(FPath + ".tmp"));
-  EXPECT_FALSE(test::FileExists(FFolder.File("named.pp5.tmp")));
 }
 
 }  // namespace
