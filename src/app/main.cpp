@@ -12,6 +12,7 @@
 #include "platform/fonts/FontDefaults.h"
 #include "platform/headless/HeadlessDefaults.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/ProcessSignals.h"
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
@@ -82,6 +83,7 @@ static void SetUpBackends() {
 }
 
 static int RunMain(int argc, char** argv) {
+  TProcessSignals::IgnoreFileSizeLimitSignal();
   SetUpBackends();
   std::vector<std::string> args(argv + 1, argv + argc);
   TCommandLine cl;

@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace pelto5 {
 
 namespace {
@@ -28,11 +31,13 @@ void TAtomicFile::SetAfterCommitHook(void (*hook)()) { gAfterCommit = hook; }
 
 bool TAtomicFile::Open(const std::string& path) {
   Discard();
+  FError = 0;
   if (path.empty()) return false;
   FPath = path;
   FTempPath = path + ".tmp";
   FFile = std::fopen(FTempPath.c_str(), "w+b");
   if (FFile == nullptr) {
+    FError = errno;
     FTempPath.clear();
     return false;
   }
@@ -41,10 +46,28 @@ bool TAtomicFile::Open(const std::string& path) {
 
 bool TAtomicFile::Commit() {
   if (FFile == nullptr) return false;
-  const bool flushed = std::fflush(FFile) == 0 && fsync(fileno(FFile)) == 0;
-  const bool closed = std::fclose(FFile) == 0;
+  // A write that failed on the way (a full disk, the file-size limit) sets
+  // the stream's error flag, and the data it held is gone: a later flush
+  // of the emptied buffer would succeed all the same.
+  // Which error that was is no longer known.
+  bool ok = std::ferror(FFile) == 0;
+  if (!ok) FError = EIO;
+  errno = 0;
+  if (ok && (std::fflush(FFile) != 0 || fsync(fileno(FFile)) != 0)) {
+    ok = false;
+    FError = errno != 0 ? errno : EIO;
+  }
+  errno = 0;
+  if (std::fclose(FFile) != 0 && ok) {
+    ok = false;
+    FError = errno != 0 ? errno : EIO;
+  }
   FFile = nullptr;
-  if (!flushed || !closed || std::rename(FTempPath.c_str(), FPath.c_str()) != 0) {
+  if (ok && std::rename(FTempPath.c_str(), FPath.c_str()) != 0) {
+    ok = false;
+    FError = errno;
+  }
+  if (!ok) {
     std::remove(FTempPath.c_str());
     FTempPath.clear();
     return false;
@@ -57,6 +80,8 @@ bool TAtomicFile::Commit() {
   return true;
 }
 
+std::string TAtomicFile::FailureText() const { return FError == 0 ? std::string() : std::strerror(FError); }
+
 void TAtomicFile::Discard() {
   if (FFile == nullptr) return;
   std::fclose(FFile);
@@ -65,14 +90,17 @@ void TAtomicFile::Discard() {
   FTempPath.clear();
 }
 
-bool TAtomicFile::WriteWhole(const std::string& path, std::string_view data) {
+bool TAtomicFile::WriteWhole(const std::string& path, std::string_view data, std::string* failure) {
   TAtomicFile file;
-  if (!file.Open(path)) return false;
-  if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file.File()) != data.size()) {
+  bool ok = file.Open(path);
+  if (ok && !data.empty() && std::fwrite(data.data(), 1, data.size(), file.File()) != data.size()) {
+    file.FError = errno != 0 ? errno : EIO;
     file.Discard();
-    return false;
+    ok = false;
   }
-  return file.Commit();
+  ok = ok && file.Commit();
+  if (!ok && failure != nullptr) *failure = file.FailureText();
+  return ok;
 }
 
 }  // namespace pelto5

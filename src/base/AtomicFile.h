@@ -29,23 +29,29 @@ class TAtomicFile {
   const std::string& TempPath() const { return FTempPath; }
   // Flushes and closes the temporary file and moves it into place. False,
   // the old file untouched and the temporary file removed, when any step
-  // fails.
+  // fails, a write through File() that failed earlier included.
   [[nodiscard]] bool Commit();
   // Closes and removes the temporary file; path is untouched.
   void Discard();
+  // Why the last Open or Commit failed, as the system words it
+  // ("No space left on device", "File too large"); "" when it did not.
+  std::string FailureText() const;
 
   // A function called after every file that was put into place; a
   // platform whose files live in memory stores them away there. Set once,
   // by the platform, before anything is written.
   static void SetAfterCommitHook(void (*hook)());
 
-  // Replaces the file at path by data in one go.
-  [[nodiscard]] static bool WriteWhole(const std::string& path, std::string_view data);
+  // Replaces the file at path by data in one go. On failure, failure (when
+  // given) receives FailureText().
+  [[nodiscard]] static bool WriteWhole(const std::string& path, std::string_view data,
+                                       std::string* failure = nullptr);
 
  private:
   std::FILE* FFile = nullptr;
   std::string FPath;
   std::string FTempPath;
+  int FError = 0;
 };
 
 }  // namespace pelto5

@@ -26,6 +26,11 @@ constexpr TOwnTextEntry kTexts[] = {
     {TOwnText::FileRefused1, "Cannot open the file \"", "ファイル「"},
     {TOwnText::FileRefused2, "\"\nA file name that points outside the data folder cannot be used.",
      "」を開けません\nデータフォルダの外を指すファイル名は使えません。"},
+    {TOwnText::SaveFailed1, "The file \"", "ファイル「"},
+    {TOwnText::SaveFailed2,
+     "\" was not saved\nThe disk is full or writing is not allowed.\nThe previous file is kept as it was.",
+     "」を保存できませんでした\nディスクの空きが足りないか、書き込みが許可されていません。\n"
+     "以前のファイルはそのまま残っています。"},
     {TOwnText::SaveDirRefusedLine, "cannot write saves into --save-dir %1; they go to %2 instead",
      "--save-dir %1 にはセーブを書き込めません。セーブは %2 に保存します"},
     {TOwnText::StateDumpNotWritten, "cannot write the state dump %1", "実行状態を %1 に書き出せません"},

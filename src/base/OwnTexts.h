@@ -26,6 +26,8 @@ enum class TOwnText {
   SavesGoTo,
   FileRefused1,
   FileRefused2,
+  SaveFailed1,
+  SaveFailed2,
   SaveDirRefusedLine,
   StateDumpNotWritten,
   ScreenshotNotWritten,

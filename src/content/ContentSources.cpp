@@ -1,5 +1,6 @@
 #include "content/ContentSources.h"
 
+#include "base/DeviceNames.h"
 #include "platform/FileSystem.h"
 
 namespace pelto5 {
@@ -66,7 +67,11 @@ void TContentSources::ExtractPackageInto(const std::string& folder) {
     const PackageEntry& entry = FPackage.Entries[i];
     if (!ExtractedAtStart(entry)) continue;
     const std::string target = TFileSystem::ResolveName(folder, entry.Name);
-    if (target.empty() || TFileSystem::FileExists(target)) continue;
+    if (target.empty() || TFileSystem::FileExists(target) || NamesDevice(entry.Name)) continue;
+    if (folder != FDataDirectory && !FDataDirectory.empty() &&
+        TFileSystem::FileExists(TFileSystem::ResolveName(FDataDirectory, entry.Name))) {
+      continue;
+    }
     std::string data;
     if (!ExtractEntryByIndex(FPackage, i, data)) continue;
     // Best effort: an entry that cannot be written is left out, and the
@@ -117,6 +122,10 @@ std::string TContentSources::FindDataFile(const std::string& name) const {
     // A name may step out of the data directory with ".." as long as it
     // stays inside the content's folder.
     const std::string p = TFileSystem::ResolveName(FDataDirectory, name, DataDirectoryDepth());
+    if (TFileSystem::FileExists(p)) return p;
+  }
+  if (!FExtractDirectory.empty()) {
+    const std::string p = TFileSystem::ResolveName(FExtractDirectory, name);
     if (TFileSystem::FileExists(p)) return p;
   }
   const std::string p = TFileSystem::ResolveName(FContentDirectory.empty() ? "./" : FContentDirectory, name);

@@ -59,8 +59,10 @@ class TContentSources {
     return entry.Extract && !entry.NoExtract && !entry.Scrambled;
   }
   // Writes every package entry ExtractedAtStart into folder, unless a file
-  // of its name is there already. Names that would leave the folder, and
-  // entries whose subfolder is missing, are skipped.
+  // of its name is there already (or in the data directory, when folder is
+  // another one). Names that would leave the folder, name a device
+  // ("CON", "NUL", ...), and entries whose subfolder is missing, are
+  // skipped.
   void ExtractPackageInto(const std::string& folder);
   // A text entry from the save, the package or the library, the first that
   // has it; there is no disk fallback.
@@ -76,8 +78,13 @@ class TContentSources {
   const std::string& DataDirectory() const { return FDataDirectory; }
   void SetContentDirectory(const std::string& folder) { FContentDirectory = folder; }
   void SetDataDirectory(const std::string& folder) { FDataDirectory = folder; }
+  // Where the package's files were extracted instead of the data
+  // directory, which could not be written ("" when they were not).
+  const std::string& ExtractDirectory() const { return FExtractDirectory; }
+  void SetExtractDirectory(const std::string& folder) { FExtractDirectory = folder; }
   // Native path of a resource file on disk (the data directory first, then
-  // the content's folder), or "No Entry".
+  // the folder files were extracted to instead, then the content's
+  // folder), or "No Entry".
   std::string FindDataFile(const std::string& name) const;
   // How many folders the data directory lies below the content's folder
   // (0 when it is not inside it).
@@ -89,6 +96,7 @@ class TContentSources {
   PackageReader FSaveReader;
   std::string FContentDirectory;
   std::string FDataDirectory;
+  std::string FExtractDirectory;
 };
 
 }  // namespace pelto5

@@ -1,6 +1,7 @@
 #include "content/PackageWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -21,15 +22,27 @@ bool Fail(PackageWriter& writer, std::string reason) {
   return false;
 }
 
+bool FailWriting(PackageWriter& writer, std::string reason) {
+  if (!writer.Failed) writer.WriteFailed = true;
+  return Fail(writer, std::move(reason));
+}
+
 bool SeekTo(std::FILE* file, uint64_t position) {
   if (position > static_cast<uint64_t>(LONG_MAX)) return false;
   return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
 }
 
+// Why the write just made failed, as the system words it.
+std::string WriteError(const PackageWriter& writer) {
+  const int error = errno;
+  return "cannot write " + writer.TempPath + (error != 0 ? ": " + std::string(std::strerror(error)) : "");
+}
+
 bool WriteRaw(PackageWriter& writer, const void* data, size_t count) {
   if (writer.Failed) return false;
+  errno = 0;
   if (count > 0 && std::fwrite(data, 1, count, writer.File) != count) {
-    return Fail(writer, "cannot write " + writer.TempPath);
+    return FailWriting(writer, WriteError(writer));
   }
   writer.Position += count;
   return true;
@@ -52,13 +65,16 @@ void DiscardFile(PackageWriter& writer) {
 bool StartFile(PackageWriter& writer, const std::string& path) {
   if (writer.File != nullptr) return Fail(writer, "the writer already has an open archive");
   writer.Failed = false;
+  writer.WriteFailed = false;
   writer.FailureReason.clear();
   writer.Path = path;
   writer.TempPath = path + ".tmp";
   writer.Position = 0;
   writer.Appending = false;
   writer.InEntry = false;
-  if (!writer.Target.Open(path)) return Fail(writer, "cannot create " + writer.TempPath);
+  if (!writer.Target.Open(path)) {
+    return FailWriting(writer, "cannot create " + writer.TempPath + ": " + writer.Target.FailureText());
+  }
   writer.File = writer.Target.File();
   std::setvbuf(writer.File, nullptr, _IOFBF, 64 * 1024);
   return true;
@@ -183,6 +199,7 @@ void ResetWriter(PackageWriter& writer) {
   writer.DataChecksum = 0;
   writer.ScrambleCounter = 0;
   writer.Failed = false;
+  writer.WriteFailed = false;
   writer.FailureReason.clear();
 }
 
@@ -327,10 +344,12 @@ bool EndEntry(PackageWriter& writer) {
   entry.DataChecksum = writer.DataChecksum;
   const std::string header = PackageEntryHeaderBytes(entry);
   const uint64_t end = writer.Position;
+  // Seeking flushes what was written before: a full disk shows here too.
+  errno = 0;
   if (!SeekTo(writer.File, writer.EntryPosition) ||
       std::fwrite(header.data(), 1, header.size(), writer.File) != header.size() ||
       !SeekTo(writer.File, end)) {
-    return Fail(writer, "cannot write " + writer.TempPath);
+    return FailWriting(writer, WriteError(writer));
   }
   return true;
 }
@@ -356,7 +375,9 @@ bool FinishPackage(PackageWriter& writer) {
   // Flushed to the disk and moved into place; the old file stays until
   // the new one is complete there.
   writer.File = nullptr;
-  if (!writer.Target.Commit()) return Fail(writer, "cannot replace " + writer.Path);
+  if (!writer.Target.Commit()) {
+    return FailWriting(writer, "cannot replace " + writer.Path + ": " + writer.Target.FailureText());
+  }
   return true;
 }
 

@@ -70,6 +70,10 @@ struct PackageWriter {
 
   bool Failed = false;
   std::string FailureReason;
+  // The failure was the disk's: the file could not be created, written or
+  // put in place (a full disk, the file-size limit, a read-only folder),
+  // rather than something about the archive or the entries.
+  bool WriteFailed = false;
 };
 
 // A failure while an archive is being written sticks: every later step

@@ -7,6 +7,7 @@
 #include "image/ImageLoader.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/UserFolders.h"
 #include "base/SjisText.h"
 #include "script/CommandCtrl.h"
 #include "script/PeltoFile.h"
@@ -185,6 +186,12 @@ void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
   const std::string dataDirectory = TFileSystem::ChangeExtension(path, "/");
   FSources.SetDataDirectory(dataDirectory);
   if (FReadOnly) return;
+  // A folder nobody may write (content on a disc, a system-wide install):
+  // the files go where the saves go instead, once that is chosen.
+  if (!TUserFolders::IsWritableDirectory(dataDirectory)) {
+    FExtractPending = true;
+    return;
+  }
   if (!TFileSystem::DirectoryExists(dataDirectory)) {
     const std::string shown = sjis::FromUtf8(dataDirectory);
     if (Platform().MessageBox(std::string(msg::kCreateDataFolder1) + shown + msg::kCreateFolder2, TMessageIcon::Warning,
@@ -197,6 +204,18 @@ void TPeltoAccessControl::PrepareDataDirectory(const std::string& path) {
     }
   }
   FSources.ExtractPackageInto(dataDirectory);
+}
+
+void TPeltoAccessControl::ExtractInstead(const std::string& folder) {
+  if (!FExtractPending) return;
+  FExtractPending = false;
+  if (folder.empty() || folder == FSources.DataDirectory() || !TUserFolders::CreateDirectories(folder) ||
+      !TUserFolders::IsWritableDirectory(folder)) {
+    Platform().MessageBox(msg::kCreateFolderFailed, TMessageIcon::Error, TMessageButtons::Ok);
+    return;
+  }
+  FSources.SetExtractDirectory(folder);
+  FSources.ExtractPackageInto(folder);
 }
 
 void TPeltoAccessControl::CloseContent() {

@@ -43,7 +43,15 @@ class TPeltoAccessControl : public TScreenHost {
   // empty otherwise.
   const std::string& DamagedPackageReason() const { return FDamage; }
   [[nodiscard]] bool CheckFileType();
+  // "AutoExtract": the package's files marked for it go into the data
+  // directory. One that cannot be written is left alone, and the files
+  // wait for ExtractInstead.
   void PrepareDataDirectory(const std::string& path);
+  // When the data directory could not be written for "AutoExtract":
+  // extracts into folder (native, ending in "/"; made when missing) instead,
+  // where the saves go, and finds files there from then on. Nothing
+  // happens otherwise.
+  void ExtractInstead(const std::string& folder);
   void CloseContent();
 
   // Opens the runtime library and brings its "_system" book into the
@@ -157,6 +165,7 @@ class TPeltoAccessControl : public TScreenHost {
   int32_t FWindowTop = 0;
   std::string FDefaultFontName;
   bool FReadOnly = false;
+  bool FExtractPending = false;
   std::string FDamage;
 
   // Says that the package at path is damaged and asks the application to

@@ -73,9 +73,15 @@ bool TSaveCommands::DoSaveCtrl(TPeltoCommand& command) {
   } else if (action == cmdkey::scCreate) {
     (void)FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::CreateMode);
   } else if (action == cmdkey::scAppend) {
-    // A value file that only the data directory has keeps its values.
-    (void)Location().PrepareAppend(fileName);
-    (void)FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::AppendMode);
+    // A value file that only the data directory has keeps its values. When
+    // it cannot be copied into the save folder, nothing is opened: a new
+    // file there would hide it.
+    if (Location().PrepareAppend(fileName)) {
+      (void)FSave.OpenSaveFile(SavePath(fileName), TSaveSystem::AppendMode);
+    } else {
+      TSaveSystem::ReportWriteFailure(SavePath(fileName));
+      (void)FSave.OpenSaveFile("", TSaveSystem::AppendMode);
+    }
   } else if (action == cmdkey::scAutoSave) {
     (void)FSave.SaveGame(SavePath(fileName));
   } else if (action == cmdkey::scAutoLoad) {

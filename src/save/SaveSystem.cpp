@@ -78,9 +78,12 @@ bool TSaveSystem::OpenSaveFile(const std::string& fileName, int mode) {
   bool opened = false;
   if (mode == AppendMode && HasMagic(fileName, SaveMagic)) opened = OpenPackageForAppend(FWriter, fileName);
   // Written beside the file and renamed over it by CloseSaveFile: an
-  // existing file stays as it is until the new one is complete.
-  if (!opened) opened = CreatePackage(FWriter, fileName);
+  // existing file stays as it is until the new one is complete. A file
+  // that could not be copied for a full disk is not replaced by a new one
+  // without its entries.
+  if (!opened && !FWriter.WriteFailed) opened = CreatePackage(FWriter, fileName);
   if (!opened) {
+    if (FWriter.WriteFailed) ReportWriteFailure(fileName);
     ResetWriter(FWriter);
     FSaveValues.clear();
     FOpenMode = OpenFailed;
@@ -96,6 +99,7 @@ bool TSaveSystem::CloseSaveFile() {
   if (FWriter.File != nullptr) {
     AddEntryFromStrings(FWriter, FSaveValues, SaveInfoEntryName);
     written = FinishPackage(FWriter);
+    if (!written) ReportWriteFailure(FWriter.Path);
     ResetWriter(FWriter);
   }
   FSaveValues.clear();
@@ -134,6 +138,11 @@ bool TSaveSystem::AskForSaveFolder(const std::string& directory) {
   return true;
 }
 
+void TSaveSystem::ReportWriteFailure(const std::string& path) {
+  Platform().MessageBox(Localized(TOwnText::SaveFailed1) + sjis::FromUtf8(path) + Localized(TOwnText::SaveFailed2), TMessageIcon::Error,
+                        TMessageButtons::Ok);
+}
+
 bool TSaveSystem::IsBeingWritten(const std::string& fileName) const {
   return FWriter.File != nullptr && FWriter.Path == fileName;
 }
@@ -149,7 +158,10 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
 
   PackageWriter writer;
   SetWriterMagic(writer, SaveMagic);
-  if (!CreatePackage(writer, fileName)) return false;
+  if (!CreatePackage(writer, fileName)) {
+    ReportWriteFailure(fileName);
+    return false;
+  }
   if (const TWindowRecord* main = FScreenControl.GetWindow(0); main && main->Screen) {
     AddEntryFromStream(writer, MakeThumbnailBmp(*main->Screen), ThumbnailEntryName);
   }
@@ -164,7 +176,8 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
     (void)stack.PopFrame();
     stack.ClearFrame();
   }
-  if (!FScreenControl.SaveInfo(writer, legacy)) {
+  // A disk that fails the entries is told of once, below.
+  if (!FScreenControl.SaveInfo(writer, legacy) && !writer.WriteFailed) {
     Platform().MessageBox(msg::kScreenSaveFailed, TMessageIcon::None, TMessageButtons::Ok);
   }
   FMusicCtrl.SaveInfo(FSaveValues);
@@ -178,7 +191,11 @@ bool TSaveSystem::SaveGame(const std::string& fileName) {
                   SaveDateText(now.Year, now.Month, now.Day, now.Hour, now.Minute, now.Second));
   AddEntryFromStrings(writer, FSaveValues, SaveInfoEntryName);
   // Nothing replaces the file unless every entry was written.
-  return FinishPackage(writer);
+  if (!FinishPackage(writer)) {
+    ReportWriteFailure(fileName);
+    return false;
+  }
+  return true;
 }
 
 std::string TSaveSystem::FindSavedMusic(const std::string& name) const {
@@ -283,7 +300,11 @@ bool TSaveSystem::SaveSystemSettings(const std::string& fileName) {
     ListWriteInteger(FSystemValues, kKeyWindowWidth, FWindowWidth);
     ListWriteInteger(FSystemValues, kKeyWindowHeight, FWindowHeight);
   }
-  return TFileSystem::WriteFileAtomic(fileName, StringsToText(FSystemValues));
+  if (!TFileSystem::WriteFileAtomic(fileName, StringsToText(FSystemValues))) {
+    ReportWriteFailure(fileName);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace pelto5

@@ -12,7 +12,8 @@
 //   default font and whatever a script stores while no value file is open.
 //
 // Every file is written to a temporary name and renamed into place only
-// when it is complete, so a failed write never costs an existing save.
+// when it is complete, so a failed write (a full disk, the file-size limit)
+// never costs an existing save; the user is told, and play goes on.
 // Paths handed in are native paths that the caller has already resolved
 // with Location(): under the data directory, or under the user's save
 // folder when the data directory cannot be written.
@@ -92,6 +93,10 @@ class TSaveSystem {
   void LoadSystemSettings(const std::string& fileName);
   // Nothing is written when the file's folder does not exist.
   [[nodiscard]] bool SaveSystemSettings(const std::string& fileName);
+
+  // Tells the user that the file at path (native) could not be written and
+  // that the one on disk, if any, is kept as it was.
+  static void ReportWriteFailure(const std::string& path);
 
   // "Supplement.SaveDate" text of a local time: short date and long time.
   static std::string SaveDateText(int year, int month, int day, int hour, int minute, int second);

@@ -117,6 +117,9 @@ bool TfrmMain::FormCreate() {
                                                               {location.RefusedDirectory(),
                                                                location.SaveDirectory()})));
   }
+  // Files to extract that the data directory could not take go where the
+  // saves go.
+  FAccessControl->ExtractInstead(location.SaveDirectory());
   OpenRuntimeLibrary();
   return true;
 }

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "support/FileSizeLimit.h"
 #include "support/PlayerRun.h"
 
 namespace pelto5 {
 namespace {
 
 using test::ReadFileText;
+using test::RunUnderFileSizeLimit;
 using test::TTempDir;
 
 TEST(AtomicFile, ReplacesAFileAsAWholeAndLeavesNoTemporaryFile) {
@@ -74,6 +76,48 @@ TEST(AtomicFile, AWriteThatDoesNotCompleteKeepsTheOldFile) {
   // A folder that does not exist.
   EXPECT_FALSE(TAtomicFile::WriteWhole(dir.Path() + "/missing/x.dat", "new"));
   EXPECT_FALSE(TAtomicFile::WriteWhole("", "new"));
+}
+
+// Past the file-size limit every write fails as on a full disk: in one go,
+// in pieces whose failure the writer did not look at (the data is lost
+// from the stream's buffer, and a later flush succeeds), and in pieces
+// small enough to wait in the buffer until the commit. Each time the old
+// file stays and the temporary file goes.
+TEST(AtomicFile, WritesPastTheFileSizeLimitFailAndKeepTheOldFile) {
+  TTempDir dir;
+  const std::string path = dir.Path() + "/save.dat";
+  const std::string old(3000, 'o');
+  ASSERT_TRUE(TAtomicFile::WriteWhole(path, old));
+  const std::string big(70000, 'n');
+  const int status = RunUnderFileSizeLimit(4096, [&] {
+    int failures = 0;
+    std::string reason;
+    if (!TAtomicFile::WriteWhole(path, big, &reason) && reason == "File too large") failures |= 1;
+    {
+      TAtomicFile file;
+      if (!file.Open(path)) return 100;
+      // The failing write empties the buffer: nothing is left to fail
+      // when the commit flushes.
+      std::setvbuf(file.File(), nullptr, _IOFBF, 8192);
+      for (int i = 0; i < 9; ++i) (void)std::fwrite(big.data(), 1, 1000, file.File());
+      if (!file.Commit() && !file.FailureText().empty()) failures |= 2;
+    }
+    {
+      TAtomicFile file;
+      if (!file.Open(path)) return 100;
+      std::setvbuf(file.File(), nullptr, _IOFBF, 65536);
+      for (int i = 0; i < 5; ++i) (void)std::fwrite(big.data(), 1, 1000, file.File());
+      if (!file.Commit() && file.FailureText() == "File too large") failures |= 4;
+    }
+    // Within the limit a file is still written.
+    if (TAtomicFile::WriteWhole(path + ".small", "fits")) failures |= 8;
+    return failures;
+  });
+  EXPECT_EQ(status, 15);
+  const std::string kept = ReadFileText(path);
+  EXPECT_TRUE(kept == old) << "replaced by " << kept.size() << " bytes";
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_EQ(ReadFileText(path + ".small"), "fits");
 }
 
 }  // namespace

@@ -21,10 +21,11 @@ namespace fs = std::filesystem;
 class PackToolTest : public testing::Test {
  protected:
   // Runs the tool; its standard output and error land in FOut and FErr.
-  int Pack(const std::string& arguments) {
+  // With runner, the tool runs under that command (such as "prlimit ...").
+  int Pack(const std::string& arguments, const std::string& runner = "") {
     const std::string out = FFolder.File("stdout.txt");
     const std::string err = FFolder.File("stderr.txt");
-    const std::string command = std::string("\"") + PELTO5_PACK + "\" " + arguments + " >\"" + out +
+    const std::string command = runner + " \"" + PELTO5_PACK + "\" " + arguments + " >\"" + out +
                                 "\" 2>\"" + err + "\"";
     const int status = std::system(command.c_str());
     FOut = test::ReadFileBytes(out);
@@ -156,27 +157,67 @@ TEST_F(PackToolTest, CreateWithAnExecutableAndRefusals) {
 }
 
 TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
+  // The writer takes any name; these are what a hostile package could hold.
+  const std::vector<std::string> refused = {
+      "..\\escape.txt", "\\absolute.txt", "/absolute2.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
+      "ok\\..\\sneak.txt", "../fwd.txt", "link\\through.txt", "CON", "nul.txt", "sub\\Com1.log",
+      "LPT9 .x", "aux\\inside.txt", "folder\\", "."};
   PackageWriter writer;
   ASSERT_TRUE(SetWriterMagic(writer, "PV5PKG"));
   ASSERT_TRUE(CreatePackage(writer, FFolder.File("evil.pp5")));
-  for (const char* name : {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
-                           "a\\\\empty.txt", "ok\\good.txt", "link\\through.txt"}) {
-    ASSERT_TRUE(AddEntryFromStream(writer, "data", name));
+  for (const std::string& name : refused) ASSERT_TRUE(AddEntryFromStream(writer, "bad", name)) << name;
+  // Either slash separates folders; doubled separators and "." are dropped.
+  for (const char* name : {"ok\\good.txt", "ok/slash.txt", "a\\\\double.txt", ".\\dot\\.\\x.txt",
+                           "console.txt", "COM10", "lpt.txt"}) {
+    ASSERT_TRUE(AddEntryFromStream(writer, name, name));
   }
   ASSERT_TRUE(FinishPackage(writer));
   fs::create_directories(FFolder.File("target"));
   fs::create_directories(FFolder.File("elsewhere"));
   fs::create_directory_symlink(FFolder.File("elsewhere"), FFolder.File("target/link"));
-  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target")), 1);
-  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/good.txt")), "data");
-  for (const char* shown : {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
-                            "a\\\\empty.txt", "link\\through.txt"}) {
-    EXPECT_NE(FErr.find(shown), std::string::npos) << shown;
+  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target")), 3) << FErr;
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/good.txt")), "ok\\good.txt");
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/slash.txt")), "ok/slash.txt");
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/a/double.txt")), "a\\\\double.txt");
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/dot/x.txt")), ".\\dot\\.\\x.txt");
+  for (const char* kept : {"console.txt", "COM10", "lpt.txt"}) {
+    EXPECT_EQ(test::ReadFileBytes(FFolder.File(std::string("target/") + kept)), kept);
   }
-  EXPECT_FALSE(fs::exists(FFolder.File("escape.txt")));
-  EXPECT_FALSE(fs::exists(FFolder.File("up.txt")));
-  EXPECT_FALSE(fs::exists(FFolder.File("elsewhere/through.txt")));
+  // One line for each refused entry, naming it; nothing of them written.
+  EXPECT_EQ(static_cast<size_t>(std::count(FErr.begin(), FErr.end(), '\n')), refused.size()) << FErr;
+  for (const std::string& name : refused) {
+    EXPECT_NE(FErr.find("refused entry \"" + name + "\""), std::string::npos) << name;
+  }
+  size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(FFolder.Path())) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    EXPECT_NE(test::ReadFileBytes(entry.path().string()), "bad") << entry.path();
+  }
+  // The package, the tool's two outputs and the seven good entries.
+  EXPECT_EQ(files, 10u);
   EXPECT_FALSE(fs::exists("/absolute.txt"));
+  EXPECT_FALSE(fs::exists("/absolute2.txt"));
+
+  // Naming a refused entry refuses it in the same way.
+  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target") + " nul.txt ok/good.txt"), 3);
+  EXPECT_EQ(static_cast<size_t>(std::count(FErr.begin(), FErr.end(), '\n')), 1u) << FErr;
+}
+
+// Past the file-size limit (as on a full disk) "create" over an existing
+// package fails with a line that says why, and the old package is kept
+// byte for byte, with no temporary file beside it.
+TEST_F(PackToolTest, CreateOverAPackageOnAFullDiskKeepsTheOldOne) {
+  MakeSources();
+  ASSERT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src")), 0) << FErr;
+  const std::string old = test::ReadFileBytes(FFolder.File("out.pp5"));
+  MakeFile("src/big.bin", test::SampleData(200000, 7));
+  EXPECT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src"), "prlimit --fsize=65536"), 1);
+  EXPECT_NE(FErr.find("pelto5-pack: " + FFolder.File("out.pp5") + ": cannot write"), std::string::npos) << FErr;
+  EXPECT_NE(FErr.find("File too large"), std::string::npos) << FErr;
+  EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1) << FErr;
+  EXPECT_EQ(test::ReadFileBytes(FFolder.File("out.pp5")), old);
+  EXPECT_FALSE(fs::exists(FFolder.File("out.pp5.tmp")));
 }
 
 TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {

@@ -1,6 +1,7 @@
 // Content in a folder the player cannot write (a mounted disc image, a
 // system-wide install): saves and settings go to the user's data folder and
-// load back from there, and saves that came with the game still load.
+// load back from there, and saves that came with the game still load. So do
+// the files a package extracts and the screenshots.
 // The tests run as the superuser, who may write anywhere on a writable
 // file system, so the folder is made read-only by a read-only bind mount in
 // a private mount namespace of the player's process.
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "audio/MusicTestSupport.h"
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {
@@ -223,6 +225,43 @@ TEST(ReadOnlyContent, ASaveDirThatCannotBeWrittenIsSaidAndAvoided) {
     EXPECT_TRUE(fs::exists(saves + "s1.sav")) << run.Refused;
   }
   EXPECT_FALSE(fs::exists(dir.Path() + "/g/story"));
+}
+
+// A package that extracts its music ("AutoExtract") on a read-only disc:
+// the music goes to the user's folder without a question (the data
+// directory could not be made anyway) and plays from there; F12 puts the
+// screenshot beside it. A file the read-only data directory already has is
+// not extracted again.
+TEST(ReadOnlyContent, ExtractedFilesAndScreenshotsGoToTheUsersFolder) {
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs the privilege to make private mounts";
+  TTempDir dir;
+  dir.Write("src/pelto.pf5",
+            MakeScript(ScriptWithPage({"Music.FileName=bgm.wav", "@Music", "Sound.FileName=shipped.wav", "@Sound",
+                                       "Wait.TimeBreak=1", "Wait.Time=10000", "@Wait"},
+                                      {"AutoExtract=1"})));
+  dir.Write("src/bgm.wav", WaveOfMs(1000));
+  dir.Write("src/shipped.wav", WaveOfMs(300));
+  const std::string disc = dir.Path() + "/disc";
+  const std::string package = disc + "/story.pp5";
+  std::filesystem::create_directories(disc + "/story");
+  dir.Write("disc/story/shipped.wav", WaveOfMs(300));
+  ASSERT_EQ(std::system(("'" + std::string(PELTO5_PACK) + "' create --extract '*.wav' '" + package + "' '" +
+                         dir.Path() + "/src' >/dev/null")
+                            .c_str()),
+            0);
+  const std::string xdg = dir.Path() + "/xdg";
+  const std::string events = dir.Write("events.txt", "1000 key 123\n");
+  const TPlayerResult r = RunOnReadOnly(
+      disc, xdg, {"--headless", "--trace-audio", "--events", events, "--max-time", "3000", package});
+  EXPECT_EQ(r.ExitStatus, 3);
+  EXPECT_TRUE(r.LinesStartingWith("message").empty()) << r.LinesStartingWith("message").front();
+  const std::string saves = xdg + "/pelto5/story/";
+  EXPECT_EQ(ReadFileText(saves + "bgm.wav"), WaveOfMs(1000));
+  EXPECT_FALSE(fs::exists(saves + "shipped.wav"));
+  EXPECT_TRUE(r.HasLine("audio: 200 music open bgm.wav 1000ms"));
+  EXPECT_TRUE(r.HasLine("audio: 200 sound open shipped.wav 300ms"));
+  EXPECT_TRUE(fs::exists(saves + "screenshot-20000101-000001.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(disc + "/story"), fs::directory_iterator()), 1);
 }
 
 }  // namespace

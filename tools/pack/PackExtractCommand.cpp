@@ -15,9 +15,14 @@ constexpr const char* kUsage =
     "usage: pelto5-pack extract FILE [-o DIR] [ENTRY...]\n"
     "\n"
     "Writes the named entries (all entries without ENTRY) as files below DIR\n"
-    "(default: the current folder), \"\\\" in names becoming folders. Where names\n"
-    "repeat, the last entry of the name is the one written. Names that would\n"
-    "leave DIR (\"..\", absolute paths, drive letters) are refused.\n";
+    "(default: the current folder), \"\\\" and \"/\" in names becoming folders. Where\n"
+    "names repeat, the last entry of the name is the one written. Names that would\n"
+    "leave DIR (\"..\", absolute paths, drive letters, symbolic links) or name a\n"
+    "device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with any extension) are\n"
+    "refused, one line each on standard error; the other entries are written.\n"
+    "\n"
+    "Exit status: 0 all written, 3 some entries refused for their names (the\n"
+    "rest written), 1 another failure, 2 bad usage.\n";
 
 }  // namespace
 
@@ -26,12 +31,14 @@ int TPackExtractCommand::Run(const std::vector<std::string>& args) {
   PackageReader reader;
   if (!OpenArchive(FArchive, reader)) return kExitFailure;
   bool ok = SelectEntries(reader);
+  bool refused = false;
   TProgress progress(FSelected.size());
   for (int index : FSelected) {
     progress.Step(DisplayName(reader.Entries[index].Name));
-    ok = ExtractOne(reader, index) && ok;
+    ok = ExtractOne(reader, index, refused) && ok;
   }
-  return ok ? kExitOk : kExitFailure;
+  if (!ok) return kExitFailure;
+  return refused ? kExitRefused : kExitOk;
 }
 
 int TPackExtractCommand::ParseArguments(const std::vector<std::string>& args) {
@@ -80,13 +87,14 @@ bool TPackExtractCommand::SelectEntries(const PackageReader& reader) {
   return ok;
 }
 
-bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index) {
+bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index, bool& refused) {
   const std::string& name = reader.Entries[index].Name;
   std::string problem;
   const fs::path target = SafeExtractPath(FFolder, name, problem);
   if (target.empty()) {
     ReportProblem(FArchive, "refused entry " + problem);
-    return false;
+    refused = true;
+    return true;
   }
   std::string data;
   if (!ExtractEntryByIndex(reader, index, data)) {
@@ -99,8 +107,9 @@ bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index) {
     ReportProblem(target.parent_path().string(), "cannot create the folder: " + error.message());
     return false;
   }
-  if (!TAtomicFile::WriteWhole(target.string(), data)) {
-    ReportProblem(target.string(), "cannot write the file");
+  std::string failure;
+  if (!TAtomicFile::WriteWhole(target.string(), data, &failure)) {
+    ReportProblem(target.string(), "cannot write the file" + (failure.empty() ? "" : ": " + failure));
     return false;
   }
   return true;

@@ -16,7 +16,9 @@ class TPackExtractCommand {
  private:
   int ParseArguments(const std::vector<std::string>& args);
   bool SelectEntries(const PackageReader& reader);
-  bool ExtractOne(PackageReader& reader, int index);
+  // Writes one entry; false when it could not be read or written. An entry
+  // refused for its name sets refused and is no failure.
+  bool ExtractOne(PackageReader& reader, int index, bool& refused);
 
   std::string FArchive;
   std::filesystem::path FFolder = ".";

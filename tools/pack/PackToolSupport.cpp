@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "base/DeviceNames.h"
 #include "content/PackageFormat.h"
 #include "content/PackageReader.h"
 #include "base/SjisText.h"
@@ -128,14 +129,19 @@ std::filesystem::path SafeExtractPath(const std::filesystem::path& folder, std::
                                       std::string& problem) {
   const std::string shown = "\"" + DisplayName(entryName) + "\"";
   const std::vector<std::string> components = Components(entryName);
+  if (components.front().empty() && components.size() > 1) {
+    problem = shown + " is an absolute path";
+    return {};
+  }
+  if (components.back().empty() || components.back() == ".") {
+    problem = shown + " names no file";
+    return {};
+  }
   std::filesystem::path path = folder;
-  for (size_t i = 0; i < components.size(); ++i) {
-    const std::string& component = components[i];
-    if (component.empty()) {
-      problem = shown + (i == 0 ? " is an absolute path" : " has an empty path component");
-      return {};
-    }
-    if (component == "." || component == "..") {
+  for (const std::string& component : components) {
+    // "a\\b" and "a\.\b" are "a\b", as the player finds them.
+    if (component.empty() || component == ".") continue;
+    if (component == "..") {
       problem = shown + " climbs out of the target folder";
       return {};
     }
@@ -148,6 +154,10 @@ std::filesystem::path SafeExtractPath(const std::filesystem::path& folder, std::
         problem = shown + " holds a control character";
         return {};
       }
+    }
+    if (IsDeviceName(component)) {
+      problem = shown + " names the device " + DisplayName(component);
+      return {};
     }
     path /= sjis::ToUtf8(component);
     std::error_code error;

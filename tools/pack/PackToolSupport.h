@@ -18,6 +18,9 @@ namespace pelto5::pack {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// extract: some entries were refused for their names (the others were
+// written).
+constexpr int kExitRefused = 3;
 
 // "pelto5-pack: <subject>: <problem>" on standard error.
 void ReportProblem(const std::string& subject, const std::string& problem);
@@ -53,10 +56,12 @@ std::string EntryNameFromArgument(std::string_view utf8);
 // Entry names in UTF-8 for messages and listings ("\" kept).
 std::string DisplayName(std::string_view entryName);
 
-// The path under folder where an entry may be extracted. Empty, with
+// The path under folder where an entry may be extracted, "\" and "/" both
+// separating folders, and empty and "." components dropped. Empty, with
 // problem set, for a name that would leave the folder or cannot be a file
-// name: absolute names, drive letters, "." or ".." components, empty
-// components, control characters, or a path through a symbolic link.
+// name: absolute names, drive letters, ".." components, a name ending in a
+// separator, control characters, device names ("CON", "NUL.txt", ...), or
+// a path through a symbolic link.
 std::filesystem::path SafeExtractPath(const std::filesystem::path& folder, std::string_view entryName,
                                       std::string& problem);
 

@@ -11,6 +11,7 @@
 #include "PackToolSupport.h"
 #include "PackVerifyCommand.h"
 #include "app/LibraryVersions.h"
+#include "platform/ProcessSignals.h"
 
 namespace {
 
@@ -28,12 +29,13 @@ constexpr const char* kUsage =
     "\n"
     "\"pelto5-pack --version\" names its version and the libraries it uses.\n"
     "\"pelto5-pack COMMAND --help\" describes a command. Exit status: 0 success,\n"
-    "1 failure, 2 bad usage.\n";
+    "1 failure, 2 bad usage, 3 extract refused some entries for their names.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace pelto5::pack;
+  pelto5::TProcessSignals::IgnoreFileSizeLimitSignal();
   if (argc < 2) return UsageError("no command given", kUsage);
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);

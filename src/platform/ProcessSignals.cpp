@@ -1,0 +1,13 @@
+#include "platform/ProcessSignals.h"
+
+#include <csignal>
+
+namespace pelto5 {
+
+void TProcessSignals::IgnoreFileSizeLimitSignal() {
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+}  // namespace pelto5
