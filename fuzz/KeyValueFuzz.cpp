@@ -36,7 +36,7 @@ void CheckList(std::string_view text) {
       if (!TryStrToInt(IntToStr(number), again) || again != number) std::abort();
       if (ListReadInteger(list, name, 0) != StrToIntDef(ListReadString(list, name, ""), 0)) std::abort();
     }
-    ListReadBool(list, name, false);
+    static_cast<void>(ListReadBool(list, name, false));
     ListWriteString(written, name, value);
     if (ListReadString(written, name, "\x01") != value) std::abort();
   }

@@ -19,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (player.Save->OpenSaveFile(path, TSaveSystem::ReadMode)) {
       player.Save->ReadSaveValue("Supplement.SaveDate");
       TLasGraphic thumbnail;
-      player.Access->LoadImage(std::string(TSaveSystem::ThumbnailEntryName), thumbnail);
+      static_cast<void>(player.Access->LoadImage(std::string(TSaveSystem::ThumbnailEntryName), thumbnail));
     }
-    player.Save->CloseSaveFile();
-    player.Save->LoadGame(path);
+    static_cast<void>(player.Save->CloseSaveFile());
+    static_cast<void>(player.Save->LoadGame(path));
   }
   TFuzzPlayer legacy(true);
-  legacy.Save->LoadGame(path);
+  static_cast<void>(legacy.Save->LoadGame(path));
   return 0;
 }

@@ -29,8 +29,8 @@ void ExpandProperties(pelto5::TVariableCtrl& variables, const pelto5::TPeltoComm
     variables.ExpandText(std::string_view(line).substr(equals + 1), failed);
   }
   // The typed reads every handler makes.
-  command.ReadInteger("Layer.Pos.Left", 0);
-  command.ReadBool("Move.Call", false);
+  static_cast<void>(command.ReadInteger("Layer.Pos.Left", 0));
+  static_cast<void>(command.ReadBool("Move.Call", false));
 }
 
 }  // namespace

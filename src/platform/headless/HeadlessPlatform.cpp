@@ -228,6 +228,14 @@ TResult THeadlessPlatform::LoadEvents(const std::string& path) {
 
 TResult THeadlessPlatform::ParseEvents(const std::string& text) {
   std::vector<THeadlessEvent> parsed;
+  const TResult read = ParseEventList(text, parsed);
+  if (!read) return read;
+  for (const THeadlessEvent& e : parsed) FEvents.push_back(e);
+  return TResult::Ok();
+}
+
+TResult THeadlessPlatform::ParseEventList(const std::string& text, std::vector<THeadlessEvent>& parsed) {
+  parsed.clear();
   // Editors may begin a UTF-8 file with a byte-order mark.
   size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   int lineNumber = 0;
@@ -243,10 +251,12 @@ TResult THeadlessPlatform::ParseEvents(const std::string& text) {
     if (b == line.size() || line[b] == '#') continue;
     THeadlessEvent event;
     const TResult read = ParseEventLine(line.substr(b), event);
-    if (!read) return TResult::Fail(std::to_string(lineNumber) + ": " + read.Reason() + ": " + line);
+    if (!read) {
+      parsed.clear();
+      return TResult::Fail(std::to_string(lineNumber) + ": " + read.Reason() + ": " + line);
+    }
     parsed.push_back(event);
   }
-  for (const THeadlessEvent& e : parsed) FEvents.push_back(e);
   return TResult::Ok();
 }
 

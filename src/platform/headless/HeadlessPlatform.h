@@ -55,7 +55,12 @@ class THeadlessPlatform : public TPlatform {
   // message naming the line in error, and no event of the file is added.
   TResult LoadEvents(const std::string& path);
   TResult ParseEvents(const std::string& text);
+  // The events of an events file's text, in file order; on a malformed
+  // line fails as ParseEvents does, with no events.
+  static TResult ParseEventList(const std::string& text, std::vector<THeadlessEvent>& events);
   void AddEvent(const THeadlessEvent& event);
+  // True while an event of the file or of AddEvent is still to come.
+  [[nodiscard]] bool HasPendingEvents() const { return !FEvents.empty(); }
 
   // Everything written to standard error (message-box and trace lines),
   // kept for tests.
