@@ -11,6 +11,7 @@ struct TPlayerResult {
   int ExitStatus = -1;
   std::vector<std::string> ErrorLines;  // standard error, UTF-8
   std::string StdOut;
+  long PeakResidentKb = -1;  // the player's largest resident size (RunPlayerMeasured)
 
   // Lines of standard error starting with prefix.
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
@@ -44,6 +45,9 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 
 // Runs the player with the arguments (each passed as one argument).
 TPlayerResult RunPlayer(const std::vector<std::string>& args);
+// The same, run directly (no shell) so that its peak resident size is
+// measured.
+TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args);
 // The same with another copy of the player.
 TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args);
 // Runs a shell command and returns its standard output without the final
