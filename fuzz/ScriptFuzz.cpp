@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   THeadlessPlatform platform(Quiet());
   InstallPlatform(&platform);
   TPeltoFile file;
-  file.LoadFromStream(std::string_view(reinterpret_cast<const char*>(data), size));
+  file.LoadFromStream(std::string(reinterpret_cast<const char*>(data), size));
   file.Reindex();
   TVariableCtrl variables;
   variables.FFile = &file;

@@ -35,6 +35,11 @@ inline constexpr const char* kPageMissClose =
 inline constexpr const char* kPageMissStart =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\r\n"
     "[Page block miss start flag]";
+// "ファイルが破損しています\r\n[Line too long: line ", then the line number
+// (from 1) and "]": a line longer than the parse accepts.
+inline constexpr const char* kLineTooLong =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x94\x6A\x91\xB9\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\r\n"
+    "[Line too long: line ";
 // "ファイル内に未知のブロックが存在します\r\nファイル保護のため処理を停止します\r\n"
 // (unknown block in the file; stopping to protect the file), followed by the line.
 inline constexpr const char* kUnknownBlock =
@@ -50,6 +55,10 @@ inline constexpr const char* kNoCommandFile = "Error : Make_CommandCache()\nCan'
 inline constexpr const char* kTooManyCommands =
     "\x82\x50\x83\x79\x81\x5B\x83\x57\x82\xA0\x82\xBD\x82\xE8\x82\xCC\x83\x52\x83\x7D\x83\x93"
     "\x83\x68\x90\x94\x82\xAA\x91\xBD\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
+// "１ページあたりの行数が多すぎます" (too many lines in one page)
+inline constexpr const char* kTooManyPageLines =
+    "\x82\x50\x83\x79\x81\x5B\x83\x57\x82\xA0\x82\xBD\x82\xE8\x82\xCC\x8D\x73\x90\x94\x82\xAA"
+    "\x91\xBD\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
 
 // --- Variables ---------------------------------------------------------------
 

@@ -203,7 +203,16 @@ std::string TrimRight(std::string_view s) {
   return std::string(s.substr(0, e));
 }
 
-std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+std::string_view TrimmedView(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && IsBlank(static_cast<unsigned char>(s[b]))) ++b;
+  size_t e = s.size();
+  // A trail byte is never <= 0x20, so trimming from the end is safe.
+  while (e > b && IsBlank(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) { return std::string(TrimmedView(s)); }
 
 std::string ToUtf8(std::string_view s) {
   bool ascii = true;

@@ -38,6 +38,8 @@ std::string UpperAscii(std::string_view s);
 
 // Removes leading and trailing blanks and control characters (bytes <= 0x20).
 std::string Trim(std::string_view s);
+// The same as a view into s.
+std::string_view TrimmedView(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "base/InflateLimit.h"
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
 
@@ -13,8 +14,6 @@ namespace {
 
 // Bytes read from the file per step of the "MZ" marker scan.
 constexpr size_t kScanBlockSize = 64 * 1024;
-// Largest inflated size a deflate stream can reach per input byte.
-constexpr uint64_t kMaxInflateRatio = 1032;
 // Most memory reserved ahead of the data for one extracted entry; larger
 // entries grow as their data actually arrives.
 constexpr uint64_t kMaxReserve = 256ull * 1024 * 1024;
@@ -294,7 +293,7 @@ bool ExtractSelected(PackageReader& reader, std::string& stream) {
   const PackageEntry& entry = reader.Entries[reader.Current];
   uint64_t expected = entry.UncompressedSize;
   if (entry.Compressed) {
-    expected = std::min(expected, uint64_t{entry.StoredSize} * kMaxInflateRatio + 1024);
+    expected = std::min(expected, MaxInflatedSize(entry.StoredSize));
   } else {
     expected = entry.StoredSize;
   }

@@ -131,7 +131,7 @@ bool TPeltoAccessControl::OpenContent(const std::string& path) {
       if (FindEntry(package, kPackageScript) < 0) {
         file.Clear();
       } else if (FSources.ReadEntry(TContainer::Package, kPackageScript, script)) {
-        file.LoadFromStream(script);
+        file.LoadFromStream(std::move(script));
       } else {
         return RefuseDamagedPackage(path, package.FailureReason);
       }
@@ -228,7 +228,7 @@ bool TPeltoAccessControl::OpenRuntimeLibrary(const std::string& path) {
   std::string script;
   if (!FSources.ReadEntry(TContainer::Library, kLibraryScript, script)) return false;
   TPeltoFile library;
-  library.LoadFromStream(script);
+  library.LoadFromStream(std::move(script));
   FSession.PeltoFile().ImportBook(kSystemBook, library);
   return true;
 }

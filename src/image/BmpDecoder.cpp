@@ -222,12 +222,22 @@ void DecodeRle(std::string_view d, const TBmpInfo& info, std::vector<uint32_t>& 
   }
 }
 
-// The pixel bits of a bitmap whose headers have been read. Uncompressed
-// rows must all be present before the picture is allocated, so a short file
-// claiming a large size costs nothing.
+// Most pixels RLE data of the given size can set: a run sets at most 255
+// pixels with two bytes, an absolute block fewer for the bytes it takes.
+// Line ends, deltas and the end code set none; what they skip is left
+// undefined.
+uint64_t RleFillablePixels(size_t bytes) { return (uint64_t{bytes} + 1) / 2 * 255; }
+
+// The pixel bits of a bitmap whose headers have been read. They must be
+// able to fill the picture before it is allocated, so a short file claiming
+// a large size costs nothing: uncompressed rows must all be present, and
+// runs must cover all but what a picture may leave undefined.
 bool DecodeBits(std::string_view bits, const TBmpInfo& info, TPicture& picture) {
   const bool rle = info.Compression == kBiRle8 || info.Compression == kBiRle4;
   if (!rle && UncompressedSize(info) > bits.size()) return false;
+  if (rle && !PictureDataCanFill(int64_t{info.Width} * info.Height, RleFillablePixels(bits.size()))) {
+    return false;
+  }
   std::vector<uint32_t> pixels(static_cast<size_t>(info.Width) * info.Height, 0);
   if (rle) {
     DecodeRle(bits, info, pixels);

@@ -79,6 +79,11 @@ std::vector<int> RowOrder(int height, bool interlaced) {
   return order;
 }
 
+// Most pixels LZW data can give a byte. A code of w bits (at most 12) can
+// stand for a string of at most 2^w pixels, so a byte gives at most
+// 8 * 4096 / 12 of them.
+constexpr uint64_t kMaxLzwPixelsPerByte = (8 * 4096 + 11) / 12;
+
 }  // namespace
 
 bool TGifDecoder::IsSupported(std::string_view data) const {
@@ -96,7 +101,11 @@ bool DecodeGif(std::string_view data, TPicture& picture) {
   // The picture is the logical screen, grown where a frame sticks out of it.
   const int64_t width = std::max<int64_t>(gif->SWidth, int64_t{frame.Left} + frame.Width);
   const int64_t height = std::max<int64_t>(gif->SHeight, int64_t{frame.Top} + frame.Height);
-  if (!PictureSizeAllowed(width, height)) return false;
+  // The frame's pixels come from the data; the rest of the screen is left
+  // to the background.
+  if (!PictureSizeAllowed(width, height) || !PictureDataCanFill(width * height, data.size() * kMaxLzwPixelsPerByte)) {
+    return false;
+  }
 
   const std::array<uint32_t, 256> global = PaletteOf(gif->SColorMap);
   const std::array<uint32_t, 256> local = frame.ColorMap ? PaletteOf(frame.ColorMap) : global;

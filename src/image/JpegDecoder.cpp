@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <vector>
 
@@ -58,13 +59,39 @@ uint32_t CmykToPixel(const JSAMPLE* s, bool inverted) {
   return 0xFF000000u | r << 16 | g << 8 | b;
 }
 
+// Whether the scan data could fill the picture the frame header claims.
+// With Huffman coding every 8 x 8 block of every component takes at least
+// one bit (its DC difference, in a sequential scan and in the first DC scan
+// of a progressive one), so the blocks are at most eight times the bytes.
+// Arithmetic coding has no such bound; its pictures, like all others, may
+// be up to the undefined allowance whatever their size.
+bool DataCanFill(const jpeg_decompress_struct& cinfo, size_t bytes) {
+  const int64_t area = int64_t{cinfo.image_width} * cinfo.image_height;
+  if (PictureDataCanFill(area, 0)) return true;
+  if (cinfo.arith_code || cinfo.num_components <= 0) return false;
+  int maxH = 1;
+  int maxV = 1;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    maxH = std::max(maxH, cinfo.comp_info[i].h_samp_factor);
+    maxV = std::max(maxV, cinfo.comp_info[i].v_samp_factor);
+  }
+  uint64_t blocks = 0;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    const uint64_t columns = (uint64_t{cinfo.image_width} * c.h_samp_factor + 8 * maxH - 1) / (8 * maxH);
+    const uint64_t rows = (uint64_t{cinfo.image_height} * c.v_samp_factor + 8 * maxV - 1) / (8 * maxV);
+    blocks += columns * rows;
+  }
+  return blocks <= uint64_t{bytes} * 8;
+}
+
 bool ReadJpeg(jpeg_decompress_struct& cinfo, TJpegError& error, std::string_view data,
               std::vector<uint32_t>& pixels, std::vector<JSAMPLE>& row, int& width, int& height) {
   if (setjmp(error.Jump)) return false;
   jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.data()),
                static_cast<unsigned long>(data.size()));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-  if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) return false;
+  if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height) || !DataCanFill(cinfo, data.size())) return false;
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
   cinfo.mem->max_memory_to_use = kMaxWorkingMemory;
@@ -77,7 +104,8 @@ bool ReadJpeg(jpeg_decompress_struct& cinfo, TJpegError& error, std::string_view
   while (cinfo.output_scanline < cinfo.output_height) {
     uint32_t* out = pixels.data() + static_cast<size_t>(cinfo.output_scanline) * width;
     JSAMPROW target = cmyk ? row.data() : reinterpret_cast<JSAMPROW>(out);
-    if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) return false;
+    // Data that ends early is not read on as grey rows.
+    if (jpeg_read_scanlines(&cinfo, &target, 1) != 1 || error.Damaged) return false;
     if (cmyk) {
       for (int x = 0; x < width; ++x) out[x] = CmykToPixel(row.data() + 4 * x, cinfo.saw_Adobe_marker);
     }

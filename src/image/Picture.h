@@ -21,6 +21,20 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
          width * height <= kPictureMaxArea;
 }
 
+// Pixels a picture may have beyond those its data could fill. Some formats
+// describe a large picture in a few bytes by leaving most of it undefined:
+// a BMP through deltas or an early end of its runs, a GIF through a frame
+// smaller than its screen. A picture up to this much larger than what its
+// data could fill (about one full-HD screen, 8 MB of pixels) is accepted;
+// beyond that a few bytes of a file cannot claim a large allocation.
+constexpr int64_t kPictureUndefinedAllowance = int64_t{1} << 21;
+
+// Whether a picture of area pixels can come from data that fills at most
+// fillable of them, the rest left undefined.
+constexpr bool PictureDataCanFill(int64_t area, uint64_t fillable) {
+  return area >= 0 && static_cast<uint64_t>(area) <= fillable + kPictureUndefinedAllowance;
+}
+
 // None: fully opaque. Mask: two-level (a pixel is drawn where its alpha is
 // non-zero). Blend: per-pixel alpha.
 enum class TPictureAlpha { None, Mask, Blend };

@@ -5,10 +5,13 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
 
+#include "base/ByteOrder.h"
+#include "base/InflateLimit.h"
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
 
@@ -17,6 +20,9 @@ namespace pelto5 {
 namespace {
 
 constexpr size_t kSignatureSize = 8;
+// Most memory libpng may take for one chunk it keeps (text, colour
+// profiles, unknown chunks), inflated ones included.
+constexpr png_alloc_size_t kMaxChunkMemory = 4 * 1024 * 1024;
 
 struct TPngSource {
   const unsigned char* Data = nullptr;
@@ -40,21 +46,50 @@ void ReadFromSource(png_structp png, png_bytep out, size_t count) {
   source->Position += count;
 }
 
+// Bytes of compressed pixel data the file holds: the lengths of its IDAT
+// chunks up to IEND or the end of the data, each cut to what is present.
+uint64_t CompressedPixelBytes(std::string_view data) {
+  uint64_t total = 0;
+  size_t pos = kSignatureSize;
+  while (data.size() - pos >= 8) {
+    const uint32_t length = ReadBe32(data, pos);
+    const std::string_view type = data.substr(pos + 4, 4);
+    if (type == "IEND") break;
+    const size_t start = pos + 8;
+    const size_t present = std::min<uint64_t>(length, data.size() - start);
+    if (type == "IDAT") total += present;
+    if (data.size() - start - present < 4) break;  // no room for the CRC
+    pos = start + present + 4;
+  }
+  return total;
+}
+
+// Whether the compressed pixel data could inflate to the rows the header
+// claims. Every pixel is stored, so the rows take at least the pixels' bits
+// (filter bytes and row padding only add to that).
+bool DataCanFill(png_structp png, png_infop info, uint64_t compressedBytes) {
+  const uint64_t bitsPerPixel = uint64_t{png_get_bit_depth(png, info)} * png_get_channels(png, info);
+  const uint64_t pixels = uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info);
+  return (pixels * bitsPerPixel + 7) / 8 <= MaxInflatedSize(compressedBytes);
+}
+
 void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void SilentWarning(png_structp, png_const_charp) {}
 
 // The part of the decode that libpng may leave by longjmp. It keeps no
 // objects of its own; everything it builds lives in image.
-bool ReadPngImage(png_structp png, png_infop info, TPngImage& image) {
+bool ReadPngImage(png_structp png, png_infop info, uint64_t compressedBytes, TPngImage& image) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_sig_bytes(png, static_cast<int>(kSignatureSize));
   png_set_user_limits(png, kPictureMaxSide, kPictureMaxSide);
+  png_set_chunk_malloc_max(png, kMaxChunkMemory);
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
   const int bitDepth = png_get_bit_depth(png, info);
   const int colorType = png_get_color_type(png, info);
-  if (!PictureSizeAllowed(width, height)) return false;
+  if (!PictureSizeAllowed(width, height) || !DataCanFill(png, info, compressedBytes)) return false;
+  const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) {
@@ -71,12 +106,22 @@ bool ReadPngImage(png_structp png, png_infop info, TPngImage& image) {
   if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return false;
   image.Width = static_cast<int>(width);
   image.Height = static_cast<int>(height);
-  image.Pixels.assign(static_cast<size_t>(width) * height, 0);
-  image.Rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    image.Rows[y] = reinterpret_cast<png_bytep>(image.Pixels.data() + static_cast<size_t>(y) * width);
+  if (!interlaced) {
+    // Row by row: the picture grows only as far as the data really goes.
+    image.Pixels.reserve(static_cast<size_t>(width) * height);
+    for (png_uint_32 y = 0; y < height; ++y) {
+      image.Pixels.resize(static_cast<size_t>(y + 1) * width);
+      png_read_row(png, reinterpret_cast<png_bytep>(image.Pixels.data() + static_cast<size_t>(y) * width),
+                   nullptr);
+    }
+  } else {
+    image.Pixels.assign(static_cast<size_t>(width) * height, 0);
+    image.Rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) {
+      image.Rows[y] = reinterpret_cast<png_bytep>(image.Pixels.data() + static_cast<size_t>(y) * width);
+    }
+    png_read_image(png, image.Rows.data());
   }
-  png_read_image(png, image.Rows.data());
   png_read_end(png, nullptr);
   return true;
 }
@@ -97,7 +142,7 @@ bool DecodePngImage(std::string_view data, TPngImage& image) {
   TPngSource source{reinterpret_cast<const unsigned char*>(data.data()), data.size(),
                     kSignatureSize};
   png_set_read_fn(png, &source, ReadFromSource);
-  const bool ok = ReadPngImage(png, info, image);
+  const bool ok = ReadPngImage(png, info, CompressedPixelBytes(data), image);
   png_destroy_read_struct(&png, &info, nullptr);
   return ok;
 }

@@ -78,7 +78,7 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
       out.Add(path, 0, TSeverity::Error, "the runtime library has no script \"system.pf5\"", kCheck);
       return false;
     }
-    FAccess->PeltoFile().LoadFromStream(script);
+    FAccess->PeltoFile().LoadFromStream(std::move(script));
     FAccess->SetContentDirectory(TFileSystem::DirectoryOf(path));
     FFileName = kLibraryScript;
   } else {
@@ -91,7 +91,7 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
       return false;
     }
     if (FAccess->Sources().IsOpen(TContainer::Package)) FFileName = kPackageScript;
-    FOwnLineCount = static_cast<int>(File().Lines().size());
+    FOwnLineCount = File().Lines().Count();
     // The library the player would play it with: --library, else the
     // content's folder, the player's folder, the installed one.
     const std::vector<std::string> candidates =
@@ -109,7 +109,7 @@ bool TLintScript::Open(const std::string& given, const TLintOptions& options, TD
               "resources");
     }
   }
-  if (FIsLibrary) FOwnLineCount = static_cast<int>(File().Lines().size());
+  if (FIsLibrary) FOwnLineCount = File().Lines().Count();
   // The runtime library's script given as a file: its own lines hold only
   // the "_system" book (the imported library's book does not count).
   TStringList books;
@@ -183,7 +183,7 @@ int TLintScript::HeaderLine(std::string_view section, std::string_view key) {
   int end = 0;
   if (!File().FindHeaderBlock(section, start, end)) return 1;
   const std::string prefix = std::string(key) + "=";
-  const TStringList& lines = File().Lines();
+  const TScriptLines& lines = File().Lines();
   for (int i = start + 1; i < end; ++i) {
     if (lines[i].starts_with(prefix)) return i + 1;
   }

@@ -34,14 +34,14 @@ void TStructureCheck::Run(TLintScript& script, TDiagnosticList& out) {
 }
 
 void TStructureCheck::CheckBlocks(TLintScript& script, TDiagnosticList& out) {
-  const TStringList& lines = script.File().Lines();
+  const TScriptLines& lines = script.File().Lines();
   const std::string& file = script.FileName();
   TOpenBlock head;
   TOpenBlock book;
   TOpenBlock page;
   std::map<std::string, int> books;
   std::map<std::string, int> pages;
-  auto start = [&](TOpenBlock& block, const char* kind, int line, const std::string& text) {
+  auto start = [&](TOpenBlock& block, const char* kind, int line, std::string_view text) {
     if (block.Line > 0) {
       out.Add(file, line, TSeverity::Error,
               std::string(kind) + " starts while " + kind + " " + Quoted(block.Name) + " (line " +
@@ -61,8 +61,15 @@ void TStructureCheck::CheckBlocks(TLintScript& script, TDiagnosticList& out) {
     return true;
   };
   for (int n = 0; n < script.OwnLineCount(); ++n) {
-    const std::string& text = lines[n];
+    const std::string_view text = lines[n];
     const int line = n + 1;
+    if (text.size() > TPeltoFile::kMaxLineLength) {
+      out.Add(file, line, TSeverity::Error,
+              "line of " + std::to_string(text.size()) + " bytes, longer than the " +
+                  std::to_string(TPeltoFile::kMaxLineLength) + " the player reads" + kStops,
+              kCheck);
+      continue;
+    }
     switch (ClassifyBlockLine(text)) {
       case TBlockMarker::None:
         break;
@@ -117,10 +124,17 @@ void TStructureCheck::CheckBlocks(TLintScript& script, TDiagnosticList& out) {
 }
 
 void TStructureCheck::CheckPages(TLintScript& script, TDiagnosticList& out) {
-  const TStringList& lines = script.File().Lines();
+  const TScriptLines& lines = script.File().Lines();
   const std::string& file = script.FileName();
   for (const TLintPage& page : script.Pages()) {
     if (!page.Own) continue;
+    if (page.EndLine - page.StartLine - 1 > TCommandCtrl::kMaxPageLines) {
+      out.Add(file, page.StartLine, TSeverity::Error,
+              "page " + Quoted(page.Page) + " holds " + IntToStr(page.EndLine - page.StartLine - 1) +
+                  " lines, more than " + IntToStr(TCommandCtrl::kMaxPageLines) + "; the player runs none of them",
+              kCheck);
+      continue;
+    }
     // The page's command lines as the player's command cache finds them,
     // from the lines themselves: the cache holds nothing of a page that
     // does not fit, and its faults are reported all the same.
@@ -131,9 +145,9 @@ void TStructureCheck::CheckPages(TLintScript& script, TDiagnosticList& out) {
       // As the player does: a page line after the last command that fits
       // makes the page too long, whatever the line holds.
       if (commands.size() >= static_cast<size_t>(TCommandCtrl::kMaxCommands)) overfull = true;
-      const std::string trimmed = sjis::Trim(lines[line - 1]);
+      const std::string_view trimmed = sjis::TrimmedView(lines[line - 1]);
       if (trimmed.empty() || trimmed[0] != '@') continue;
-      TPageCommand command{line, TCommandCtrl::CommandTypeOf(trimmed), 0, trimmed};
+      TPageCommand command{line, TCommandCtrl::CommandTypeOf(trimmed), 0, std::string(trimmed)};
       if (command.Type == TCommandCtrl::ctIf) {
         command.Level = depth++;
       } else if (command.Type == TCommandCtrl::ctElse) {
@@ -165,12 +179,12 @@ void TStructureCheck::CheckLength(const std::string& file, const TLintPage& page
           kCheck);
 }
 
-void TStructureCheck::CheckLinesAfterLastCommand(const TStringList& lines, const std::string& file,
+void TStructureCheck::CheckLinesAfterLastCommand(const TScriptLines& lines, const std::string& file,
                                                  const TLintPage& page, const std::vector<TPageCommand>& commands,
                                                  TDiagnosticList& out) {
   const int from = commands.empty() ? page.StartLine + 1 : commands.back().Line + 1;
   for (int line = from; line < page.EndLine; ++line) {
-    if (sjis::Trim(lines[line - 1]).empty()) continue;
+    if (sjis::TrimmedView(lines[line - 1]).empty()) continue;
     out.Add(file, line, TSeverity::Warning,
             "line after the last command in page " + Quoted(page.Page) + " belongs to no command and is never read",
             kCheck);

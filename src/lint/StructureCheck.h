@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/KeyValueList.h"
+#include "script/ScriptLines.h"
 
 namespace pelto5 {
 
@@ -34,7 +35,7 @@ class TStructureCheck {
   // The command limit: the player runs nothing of a page beyond it.
   static void CheckLength(const std::string& file, const TLintPage& page, const std::vector<TPageCommand>& commands,
                           bool overfull, TDiagnosticList& out);
-  static void CheckLinesAfterLastCommand(const TStringList& lines, const std::string& file, const TLintPage& page,
+  static void CheckLinesAfterLastCommand(const TScriptLines& lines, const std::string& file, const TLintPage& page,
                                          const std::vector<TPageCommand>& commands, TDiagnosticList& out);
   // "@if", "@else" and "@endif" balanced in the page, and commands after
   // an unconditional "@Move" or "@Return".

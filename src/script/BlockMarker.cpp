@@ -5,9 +5,8 @@
 namespace pelto5 {
 
 TBlockMarker ClassifyBlockLine(std::string_view line) {
-  const std::string trimmed = sjis::Trim(line);
-  if (trimmed.empty() || trimmed[0] != '<') return TBlockMarker::None;
-  const std::string_view text(trimmed);
+  const std::string_view text = sjis::TrimmedView(line);
+  if (text.empty() || text[0] != '<') return TBlockMarker::None;
   const size_t eq = sjis::FindChar(text, '=');
   if (eq != std::string_view::npos) {
     const std::string_view word = text.substr(1, eq - 1);

@@ -50,12 +50,22 @@ void TCommandCtrl::Make_CommandCache() {
     ReportError(msg::kNoCommandFile);
     return;
   }
-  const int lineCount = FFile->GetPageLineCount(FBookName, FPageName);
+  int start = 0;
+  int end = 0;
+  const int lineCount = FFile->FindPageBlock(FBookName, FPageName, start, end) ? end - start - 1 : 0;
   FEntries.clear();
+  if (lineCount > kMaxPageLines) {
+    // As for too many commands: the page holds none, and is reported again
+    // until the page changes.
+    FCount = 0;
+    ReportError(msg::kTooManyPageLines);
+    return;
+  }
   FEntries.reserve(kMaxCommands);
+  const TScriptLines& lines = FFile->Lines();
   int32_t depth = 0;
   for (int i = 0; i < lineCount; ++i) {
-    const std::string line = sjis::Trim(FFile->GetPageLine(FBookName, FPageName, i));
+    const std::string_view line = sjis::TrimmedView(lines[start + 1 + i]);
     // Checked before the line is looked at: a full cache may only be
     // followed by the end of the page.
     if (FEntries.size() >= static_cast<size_t>(kMaxCommands)) {

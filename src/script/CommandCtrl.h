@@ -51,6 +51,10 @@ class TCommandCtrl {
   static constexpr int32_t kCommandTypeCount = 26;
   // The most commands one page may hold.
   static constexpr int kMaxCommands = 500;
+  // The most lines one page may hold. Far more than 500 commands with all
+  // their properties take; a command of more property lines would cost many
+  // times their size to build.
+  static constexpr int kMaxPageLines = 1000000;
 
   // The script the pages are read from (not owned; null until set).
   void SetFile(TPeltoFile* file);

@@ -16,8 +16,9 @@ namespace pelto5 {
 namespace {
 
 // The two comment lines an empty script consists of.
-constexpr const char* kCommentLine1 = "/// Game Creative Tool - Peltoforge Fifth -";
-constexpr const char* kCommentLine2 = "/// Script file of the Peltoforge 5 authoring tool";
+constexpr const char* kEmptyScript =
+    "/// Game Creative Tool - Peltoforge Fifth -\r\n"
+    "/// Script file of the Peltoforge 5 authoring tool\r\n";
 
 // The marker kinds of the one classifier the scenario check uses too.
 using TMarker = TBlockMarker;
@@ -36,27 +37,31 @@ std::string EntryPosition(int start, int end) {
 
 TPeltoFile::TPeltoFile() { Clear(); }
 
-void TPeltoFile::Clear() { ReplaceLines({kCommentLine1, kCommentLine2}); }
+void TPeltoFile::Clear() { ReplaceText(kEmptyScript); }
 
 bool TPeltoFile::LoadFromFile(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > TScriptLines::kMaxBytes) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string bytes;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    bytes.append(buffer, static_cast<size_t>(in.gcount()));
-  }
+  // Read at its size in one piece: the script then costs its size once.
+  std::string bytes(static_cast<size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) return false;
-  LoadFromStream(bytes);
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  LoadFromStream(std::move(bytes));
   return true;
 }
 
-void TPeltoFile::LoadFromStream(std::string_view bytes) { ReplaceLines(TextToStrings(bytes)); }
+void TPeltoFile::LoadFromStream(std::string bytes) { ReplaceText(std::move(bytes)); }
 
-void TPeltoFile::ReplaceLines(TStringList lines) {
-  FLines = std::move(lines);
+void TPeltoFile::ReplaceText(std::string text) {
+  if (!FLines.Assign(std::move(text))) {
+    // Too large for a script: it holds nothing then.
+    (void)FLines.Assign(kEmptyScript);
+  }
   FImportStarts.clear();
   FIndexStale = true;
   ForgetLastLookup();
@@ -72,7 +77,7 @@ void TPeltoFile::ForgetLastLookup() {
 void TPeltoFile::Reindex() {
   FIndexStale = true;
   FBlockIndex.clear();
-  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
+  const int count = FLines.Count();
   int from = 0;
   bool ok = true;
   for (const int start : FImportStarts) {
@@ -93,13 +98,17 @@ bool TPeltoFile::IndexRange(int from, int to) {
   std::string bookName;
   std::string pageName;
   for (int n = from; n < to; ++n) {
-    const std::string& line = FLines[n];
+    const std::string_view line = FLines[n];
+    if (line.size() > kMaxLineLength) {
+      ReportError(msg::kLineTooLong + IntToStr(n + 1) + "]");
+      return false;
+    }
     const char* error = nullptr;
     switch (ClassifyLine(line)) {
       case TMarker::None:
         break;
       case TMarker::Unknown:
-        ReportError(msg::kUnknownBlock + line);
+        ReportError(msg::kUnknownBlock + std::string(line));
         return false;
       case TMarker::HeadStart:
         if (headStart >= 0) error = msg::kHeadMissClose;
@@ -151,7 +160,7 @@ bool TPeltoFile::IndexRange(int from, int to) {
 }
 
 bool TPeltoFile::ValidBlock(int start, int end) const {
-  return start >= 0 && start < end && static_cast<size_t>(end) < FLines.size();
+  return start >= 0 && start < end && end < FLines.Count();
 }
 
 bool TPeltoFile::FindBlock(const std::string& key, int& start, int& end) {
@@ -201,7 +210,7 @@ std::string TPeltoFile::ReadString(std::string_view section, std::string_view ke
   if (!FindHeaderBlock(section, start, end)) return std::string(def);
   const std::string prefix = std::string(key) + "=";
   for (int i = start + 1; i < end; ++i) {
-    if (FLines[i].starts_with(prefix)) return FLines[i].substr(prefix.size());
+    if (FLines[i].starts_with(prefix)) return std::string(FLines[i].substr(prefix.size()));
   }
   return std::string(def);
 }
@@ -220,7 +229,7 @@ std::string TPeltoFile::GetPageLine(std::string_view book, std::string_view page
   int end = 0;
   if (!FindPageBlock(book, page, start, end)) return {};
   if (index < 0 || index >= end - start - 1) return {};
-  return FLines[start + 1 + index];
+  return std::string(FLines[start + 1 + index]);
 }
 
 int TPeltoFile::GetPageLineCount(std::string_view book, std::string_view page) {
@@ -267,7 +276,8 @@ bool TPeltoFile::GetBookLines(std::string_view book, TStringList& list) {
   int start = 0;
   int end = 0;
   if (!FindBookBlock(book, start, end)) return false;
-  list.insert(list.end(), FLines.begin() + start, FLines.begin() + end + 1);
+  TStringList block = FLines.Copy(start, end + 1);
+  list.insert(list.end(), std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
   return true;
 }
 
@@ -277,9 +287,11 @@ void TPeltoFile::ImportBook(std::string_view book, TPeltoFile& source) {
   if (!source.GetBookLines(book, block)) return;
   // The book is indexed on its own: a block the script leaves open (or a
   // marker that stopped its parse) must not swallow it.
-  const int start = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
-  FLines.insert(FLines.end(), block.begin(), block.end());
-  const int count = static_cast<int>(std::min<size_t>(FLines.size(), INT32_MAX));
+  const int start = FLines.Count();
+  for (const std::string& line : block) {
+    if (!FLines.Append(line)) break;  // the script is as large as it can be
+  }
+  const int count = FLines.Count();
   FImportStarts.push_back(start);
   if (FIndexStale) {
     Reindex();

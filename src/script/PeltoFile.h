@@ -19,24 +19,32 @@
 #include <vector>
 
 #include "base/KeyValueList.h"
+#include "script/ScriptLines.h"
 
 namespace pelto5 {
 
 class TPeltoFile {
  public:
+  // The longest line the parse accepts. A longer one stops the parse like
+  // a malformed marker: no text of a page is that long, and a command built
+  // from it would cost many times its size.
+  static constexpr size_t kMaxLineLength = size_t{1} << 20;
+
   TPeltoFile();
 
   // Replaces the script by the two comment lines of an empty script.
   void Clear();
   // Replaces the script by the lines of the file at path (a UTF-8 path).
-  // False, and the script unchanged, when the file cannot be read.
+  // False, and the script unchanged, when the file cannot be read or is
+  // larger than a script can be (TScriptLines::kMaxBytes).
   [[nodiscard]] bool LoadFromFile(const std::string& path);
   // Replaces the script by the lines of bytes (CR LF, lone CR or lone LF
-  // end a line).
-  void LoadFromStream(std::string_view bytes);
-  // Rebuilds the block index. A malformed marker is reported in an error
-  // box and stops the parse; the index then holds the blocks closed before
-  // it. The report is shown once per parse: queries answer from that
+  // end a line), keeping the bytes themselves. Bytes larger than a script
+  // can be give the empty script.
+  void LoadFromStream(std::string bytes);
+  // Rebuilds the block index. A malformed marker or a line longer than
+  // kMaxLineLength is reported in an error box and stops the parse; the
+  // index then holds the blocks closed before it. The report is shown once per parse: queries answer from that
   // partial index without parsing again. Books brought in by ImportBook are
   // indexed on their own, so a broken script does not hide them.
   void Reindex();
@@ -69,14 +77,14 @@ class TPeltoFile {
   // already has a book of that name.
   void ImportBook(std::string_view book, TPeltoFile& source);
 
-  const TStringList& Lines() const { return FLines; }
+  const TScriptLines& Lines() const { return FLines; }
   const TStringList& BlockIndex() const { return FBlockIndex; }
   [[nodiscard]] bool IndexStale() const { return FIndexStale; }
   // True when the last parse stopped at a malformed marker.
   [[nodiscard]] bool IndexBroken() const { return FIndexBroken; }
 
  private:
-  void ReplaceLines(TStringList lines);
+  void ReplaceText(std::string text);
   void ForgetLastLookup();
   [[nodiscard]] bool FindBlock(const std::string& key, int& start, int& end);
   [[nodiscard]] bool ValidBlock(int start, int end) const;
@@ -84,7 +92,7 @@ class TPeltoFile {
   // the error box) when a malformed marker stopped it.
   [[nodiscard]] bool IndexRange(int from, int to);
 
-  TStringList FLines;
+  TScriptLines FLines;
   TStringList FBlockIndex;
   bool FIndexStale = true;
   bool FIndexBroken = false;

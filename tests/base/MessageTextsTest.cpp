@@ -23,6 +23,8 @@ TEST(MessageTexts, EscapesSpellTheJapaneseTexts) {
       {"kUnknownBlock", kUnknownBlock,
        "ファイル内に未知のブロックが存在します\r\nファイル保護のため処理を停止します\r\n"},
       {"kTooManyCommands", kTooManyCommands, "１ページあたりのコマンド数が多すぎます"},
+      {"kTooManyPageLines", kTooManyPageLines, "１ページあたりの行数が多すぎます"},
+      {"kLineTooLong", kLineTooLong, "ファイルが破損しています\r\n[Line too long: line "},
       {"kUnpairedDollar", kUnpairedDollar, "メッセージ解析エラー：\"$\"の数が合いません。"},
       {"kUnpairedPercent", kUnpairedPercent, "メッセージ解析エラー：\"%\"の数が合いません。"},
       {"kNotFound", kNotFound, "が見つかりません"},

@@ -18,6 +18,7 @@
 #include "lint/ScenarioLint.h"
 #include "script/CommandCtrl.h"
 #include "script/CommandKeys.h"
+#include "script/PeltoFile.h"
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {
@@ -282,6 +283,23 @@ TEST(ScenarioLint, PageFaultsAreFoundAlsoInPagesThePlayerRefuses) {
             std::string::npos)
       << text;
   EXPECT_NE(text.find(":520: error: page \"over\" holds 501 commands, more than 500"), std::string::npos) << text;
+}
+
+TEST(ScenarioLint, PagesOfTooManyLinesAndLinesTooLongAreErrors) {
+  TTempDir dir;
+  std::vector<std::string> lines = {"<Head=\"Pelto\">", "FileType=PV5", "CommandVersion=19", "StartBook=B",
+                                    "StartPage=P", "<Head End>", "<Book=\"B\">",  // 3-9
+                                    "<Page=\"P\">", "@rem", "<Page End>", "<Page=\"huge\">"};  // 10-13
+  lines.insert(lines.end(), TCommandCtrl::kMaxPageLines + 1, "");
+  lines.insert(lines.end(), {"<Page End>", "<Page=\"long\">", std::string(TPeltoFile::kMaxLineLength + 1, 'a'),
+                             "<Page End>", "<Book End>"});
+  TScenarioLint lint(Options());
+  lint.Run(dir.Write("l.pf5", MakeScript(lines)));
+  const std::string text = Dump(lint.Diagnostics());
+  EXPECT_NE(text.find(":13: error: page \"huge\" holds 1000001 lines, more than 1000000"), std::string::npos) << text;
+  EXPECT_NE(text.find(":1000017: error: line of 1048577 bytes, longer than the 1048576 the player reads"),
+            std::string::npos)
+      << text;
 }
 
 TEST(ScenarioLint, NoCheckOptionLeavesOutExactlyThatCheck) {

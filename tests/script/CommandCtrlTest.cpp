@@ -235,6 +235,22 @@ TEST_F(CommandCtrlTest, APageHoldsAtMostFiveHundredCommands) {
   EXPECT_EQ(Messages().size(), 4u);
 }
 
+TEST_F(CommandCtrlTest, APageOfMoreLinesThanTheLimitHoldsNoCommand) {
+  std::vector<std::string> lines(TCommandCtrl::kMaxPageLines - 1, "");
+  lines.push_back("@rem");
+  LoadPage(lines);
+  EXPECT_EQ(FCtrl.GetCommandCount(), 1);
+  EXPECT_EQ(FCtrl.GetCommandLineIndex(0), TCommandCtrl::kMaxPageLines - 1);
+  EXPECT_TRUE(Messages().empty());
+
+  FCtrl.SetPageName("");
+  lines.insert(lines.begin(), "x=1");
+  LoadPage(lines);
+  EXPECT_EQ(FCtrl.GetCommandCount(), 0);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"message (error, ok): １ページあたりの行数が多すぎます"});
+  EXPECT_TRUE(FCtrl.CacheStale());
+}
+
 TEST_F(CommandCtrlTest, DoubleByteBookPageAndPropertyNames) {
   const std::string book = Sjis("ソ表");  // trail bytes "\"
   const std::string page = Sjis("予定");

@@ -45,7 +45,7 @@ class PeltoFileTest : public ::testing::Test {
 };
 
 TEST_F(PeltoFileTest, EmptyScriptHasOnlyTheCommentLinesAndAnEmptyIndex) {
-  ASSERT_EQ(FFile.Lines().size(), 2u);
+  ASSERT_EQ(FFile.Lines().Count(), 2);
   EXPECT_TRUE(FFile.Lines()[0].starts_with("///"));
   EXPECT_TRUE(FFile.Lines()[1].starts_with("///"));
   EXPECT_TRUE(FFile.BlockIndex().empty());
@@ -59,7 +59,7 @@ TEST_F(PeltoFileTest, EmptyScriptHasOnlyTheCommentLinesAndAnEmptyIndex) {
   FFile.LoadFromStream(Script({"<Book=\"A\">", "<Book End>"}));
   ASSERT_EQ(FFile.BlockIndex().size(), 1u);
   FFile.Clear();
-  EXPECT_EQ(FFile.Lines().size(), 2u);
+  EXPECT_EQ(FFile.Lines().Count(), 2);
   EXPECT_TRUE(FFile.BlockIndex().empty());
   EXPECT_TRUE(Messages().empty());
 }
@@ -118,11 +118,33 @@ TEST_F(PeltoFileTest, PageLinesAreThoseStrictlyBetweenTheMarkers) {
 
 TEST_F(PeltoFileTest, LinesEndAtCrLfLoneCrAndLoneLf) {
   FFile.LoadFromStream("<Book=\"A\">\r\n<Page=\"p\">\rone\ntwo\r\n\r\n<Page End>\n<Book End>");
-  ASSERT_EQ(FFile.Lines().size(), 7u);
+  ASSERT_EQ(FFile.Lines().Count(), 7);
   EXPECT_EQ(FFile.GetPageLineCount("A", "p"), 3);
   EXPECT_EQ(FFile.GetPageLine("A", "p", 0), "one");
   EXPECT_EQ(FFile.GetPageLine("A", "p", 1), "two");
   EXPECT_EQ(FFile.GetPageLine("A", "p", 2), "");
+
+  // A book imported after a last line without its line break starts on a
+  // line of its own; empty lines of lone CRs stay empty.
+  TPeltoFile library;
+  library.LoadFromStream("<Book=\"L\">\r\r<Page=\"q\">\r\r\rx\n<Page End>\r<Book End>");
+  FFile.ImportBook("L", library);
+  EXPECT_EQ(FFile.Lines()[6], "<Book End>");
+  EXPECT_EQ(FFile.GetPageLineCount("L", "q"), 3);
+  EXPECT_EQ(FFile.GetPageLine("L", "q", 1), "");
+  EXPECT_EQ(FFile.GetPageLine("L", "q", 2), "x");
+  EXPECT_TRUE(FFile.PageExists("A", "p"));
+}
+
+TEST_F(PeltoFileTest, ALineLongerThanTheParseTakesStopsItAtThatLine) {
+  const std::string atLimit(TPeltoFile::kMaxLineLength, 'a');
+  FFile.LoadFromStream("<Book=\"A\">\r\n<Page=\"p\">\r\n" + atLimit + "\r\n<Page End>\r\n<Page=\"q\">\r\n" +
+                       atLimit + "b\r\n<Page End>\r\n<Book End>\r\n");
+  EXPECT_EQ(Messages(), std::vector<std::string>{ErrorLine(kDamaged + "[Line too long: line 6]")});
+  EXPECT_TRUE(FFile.IndexBroken());
+  EXPECT_EQ(FFile.GetPageLine("A", "p", 0), atLimit);
+  EXPECT_FALSE(FFile.PageExists("A", "q"));
+  EXPECT_FALSE(FFile.BookExists("A"));
 }
 
 TEST_F(PeltoFileTest, MarkersAreRecognisedAfterTrimmingAndNamesTakenFromTheLine) {
@@ -410,7 +432,7 @@ TEST_F(PeltoFileTest, ImportBookCopiesAMissingBookOnly) {
   int end = 0;
   ASSERT_TRUE(FFile.FindBookBlock("A", start, end));
   FFile.ImportBook("_system", library);
-  EXPECT_EQ(FFile.Lines().size(), 7u);
+  EXPECT_EQ(FFile.Lines().Count(), 7);
   EXPECT_EQ(FFile.GetPageLine("_system", "_init", 0), "@rem");
   ASSERT_TRUE(FFile.FindBookBlock("_system", start, end));
   EXPECT_EQ(start, 2);
@@ -419,10 +441,10 @@ TEST_F(PeltoFileTest, ImportBookCopiesAMissingBookOnly) {
 
   // A book of that name is already there: nothing is added.
   FFile.ImportBook("_system", library);
-  EXPECT_EQ(FFile.Lines().size(), 7u);
+  EXPECT_EQ(FFile.Lines().Count(), 7);
   // The source has no such book: nothing is added.
   FFile.ImportBook("Missing", library);
-  EXPECT_EQ(FFile.Lines().size(), 7u);
+  EXPECT_EQ(FFile.Lines().Count(), 7);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -434,7 +456,7 @@ TEST_F(PeltoFileTest, LoadFromFileReadsTheWholeFile) {
     out << Script({"/// x", "<Head=\"Pelto\">", "Title=T", "<Head End>"});
   }
   ASSERT_TRUE(FFile.LoadFromFile(path.string()));
-  EXPECT_EQ(FFile.Lines().size(), 4u);
+  EXPECT_EQ(FFile.Lines().Count(), 4);
   EXPECT_EQ(FFile.ReadString("Pelto", "Title", ""), "T");
   std::filesystem::remove(path);
 

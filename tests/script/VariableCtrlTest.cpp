@@ -49,6 +49,12 @@ TEST_F(VariableCtrlTest, ExpandTextReplacesStringsThenValues) {
   // What the string pass produced is not scanned for "$" again.
   vars.Set_Text("$t$", "a$b");
   EXPECT_EQ(vars.ExpandText("$t$ and %n%"), "a$b and 0");
+  // So a string naming itself, or two naming each other, expand once.
+  vars.Set_Text("$self$", "<$self$>");
+  EXPECT_EQ(vars.ExpandText("$self$"), "<$self$>");
+  vars.Set_Text("$a$", "$b$");
+  vars.Set_Text("$b$", "$a$");
+  EXPECT_EQ(vars.ExpandText("$a$$b$"), "$b$$a$");
   // Japanese text around the references passes through unchanged.
   vars.Set_Text(Sjis("$名前$"), Sjis("太郎"));
   EXPECT_EQ(vars.ExpandText(Sjis("ようこそ$名前$さん。ソ表示")), Sjis("ようこそ太郎さん。ソ表示"));

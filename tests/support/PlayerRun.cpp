@@ -1,5 +1,7 @@
 #include "support/PlayerRun.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +113,40 @@ TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::
   TPlayerResult result;
   const int status = std::system(command.c_str());
   result.ExitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+  result.ErrorLines = SplitLf(ReadFileText(errPath));
+  result.StdOut = ReadFileText(outPath);
+  return result;
+}
+
+TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) {
+  TTempDir io;
+  const std::string errPath = io.Path() + "/stderr";
+  const std::string outPath = io.Path() + "/stdout";
+  std::vector<std::string> words = {PELTO5_PLAYER};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  TPlayerResult result;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+    // The same locale as RunPlayer's, so the player's own texts are English.
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "C.UTF-8", 1);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (child < 0) return result;
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child) return result;
+  result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.PeakResidentKb = usage.ru_maxrss;
   result.ErrorLines = SplitLf(ReadFileText(errPath));
   result.StdOut = ReadFileText(outPath);
   return result;

@@ -11,6 +11,7 @@ struct TPlayerResult {
   int ExitStatus = -1;
   std::vector<std::string> ErrorLines;  // standard error, UTF-8
   std::string StdOut;
+  long PeakResidentKb = -1;  // the player's largest resident size (RunPlayerMeasured)
 
   // Lines of standard error starting with prefix.
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
@@ -53,6 +54,9 @@ TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::
 // The shell command that runs player so (without redirections).
 std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
                           const std::vector<std::string>& environment = {});
+// The same, run directly (no shell) so that its peak resident size is
+// measured.
+TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args);
 // Runs a shell command and returns its standard output without the final
 // line break.
 std::string CaptureOutput(const std::string& command);
