@@ -18,9 +18,16 @@ struct TPackageFuzzResult {
   // Entries whose data could be read completely.
   int Complete = 0;
   // Reading an entry in small pieces gave the same bytes as extracting it,
-  // and the name lookup found an entry of that name.
+  // and the name lookup found the last entry of that name.
   bool Consistent = true;
 };
+
+// An entry name in the form FindEntry compares it: its lookup form, or the
+// name as written when it has none.
+inline std::string PackageFuzzLookupKey(const std::string& name) {
+  const std::string key = PackageLookupName(name);
+  return key.empty() ? name : key;
+}
 
 inline TPackageFuzzResult RunPackageFuzzInput(const uint8_t* data, size_t size) {
   TPackageFuzzResult result;
@@ -41,7 +48,10 @@ inline TPackageFuzzResult RunPackageFuzzInput(const uint8_t* data, size_t size) 
     const bool complete = ExtractEntryByIndex(reader, i, whole);
     if (complete) ++result.Complete;
     const int found = FindEntry(reader, reader.Entries[i].Name);
-    if (found < i || !SamePackageEntryName(reader.Entries[found].Name, reader.Entries[i].Name)) {
+    // The last entry of the same name wins, names compared as a file name
+    // on disk is looked up ("a//b" and "a\\b" are one name).
+    if (found < i || !SamePackageEntryName(PackageFuzzLookupKey(reader.Entries[found].Name),
+                                           PackageFuzzLookupKey(reader.Entries[i].Name))) {
       result.Consistent = false;
     }
     if (!SelectEntry(reader, i)) continue;

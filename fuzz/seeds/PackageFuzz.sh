@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Seeds for PackageFuzz: small containers made by pelto5-pack (plain,
-# compressed, scrambled, each magic). Needs a built pelto5-pack in build/
-# (or $PELTO5_BUILD_DIR).
+# compressed, scrambled, each magic). The corpus also keeps "lookup-names"
+# as the fuzzer found it: a legacy archive whose entries' names reduce to
+# one file name (doubled "\\", ".." taking back a part). Needs a built
+# pelto5-pack in build/ (or $PELTO5_BUILD_DIR).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:?usage: PackageFuzz.sh DIRECTORY}

@@ -108,5 +108,26 @@ TEST(PackageFuzz, SingleByteCorruptionsNeverBreakTheReader) {
   }
 }
 
+// Names that are one file name on disk ("/" or "\\", doubled separators,
+// "." parts, a ".." taking back a part) are one entry name: the last entry
+// wins for all of them, which the target must not take for a faulty lookup.
+TEST(PackageFuzz, EntriesWhoseNamesAreOneFileNameAreConsistent) {
+  test::TTempFolder folder;
+  const std::string path = folder.File("names.pp5");
+  PackageWriter writer;
+  ASSERT_TRUE(SetWriterMagic(writer, "PV5PKG"));
+  ASSERT_TRUE(CreatePackage(writer, path));
+  const char* names[] = {"img\\a.png", "img//a.png", ".\\img\\.\\a.png", "x\\..\\img\\a.png", "img\\\\a.png"};
+  for (const char* name : names) ASSERT_TRUE(AddEntryFromStream(writer, name, name));
+  ASSERT_TRUE(FinishPackage(writer));
+  const std::string bytes = test::ReadFileBytes(path);
+  const TPackageFuzzResult result =
+      RunPackageFuzzInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  EXPECT_TRUE(result.Opened);
+  EXPECT_EQ(result.Entries, 5);
+  EXPECT_EQ(result.Complete, 5);
+  EXPECT_TRUE(result.Consistent);
+}
+
 }  // namespace
 }  // namespace pelto5
