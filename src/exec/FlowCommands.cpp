@@ -174,8 +174,8 @@ bool TFlowCommands::DoStringInput(TPeltoCommand& command) {
   const std::string ref = command.ReadString(cmdkey::StringInputStringVar);
   // The dialog starts with the variable's present value; Cancel leaves it.
   std::string value = variables.ExpandText(ref);
-  Platform().InputQuery(command.ReadString(cmdkey::StringInputCaption), command.ReadString(cmdkey::StringInputText),
-                        value);
+  static_cast<void>(Platform().InputQuery(command.ReadString(cmdkey::StringInputCaption),
+                                          command.ReadString(cmdkey::StringInputText), value));
   variables.Set_Text(ref, value);
   return true;
 }

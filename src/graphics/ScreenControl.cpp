@@ -339,7 +339,7 @@ void TScreenControl::MessagePageShown(int index, const std::string& layerName) {
 
 void TScreenControl::ShowWaitMark(const std::string& fileName, int x, int y, int width, int height) {
   TLasGraphic surface;
-  if (AccessControl) AccessControl->LoadImage(fileName, surface);
+  if (AccessControl) static_cast<void>(AccessControl->LoadImage(fileName, surface));
   auto entry = TDynamicLayerList::Create();
   entry->AttrID = kAttrWaitMark;
   entry->AreaLeft = x;
