@@ -17,8 +17,7 @@ constexpr size_t kScanBlockSize = 64 * 1024;
 // Most memory reserved ahead of the data for one extracted entry; larger
 // entries grow as their data actually arrives.
 constexpr uint64_t kMaxReserve = 256ull * 1024 * 1024;
-// Size of one step when extracting into a stream whose final size is not
-// known yet.
+// Bytes read per step when extracting an entry.
 constexpr size_t kExtractStep = 256 * 1024;
 
 bool Fail(PackageReader& reader, std::string reason) {
@@ -297,30 +296,22 @@ bool ExtractSelected(PackageReader& reader, std::string& stream) {
   } else {
     expected = entry.StoredSize;
   }
+  // Room for the size the header gives, as far as the data could fill it;
+  // memory is touched only as the data arrives, so a size the data does not
+  // live up to costs nothing.
   std::string data;
-  data.resize(static_cast<size_t>(std::min(expected, kMaxReserve)));
-  size_t filled = 0;
+  data.reserve(static_cast<size_t>(std::min(expected, kMaxReserve)));
+  std::vector<char> step(kExtractStep);
   for (;;) {
-    if (filled == data.size()) {
-      // Usually the size the header gave: see whether the data ends here
-      // before making room for more.
-      char probe[4096];
-      const size_t got = ReadEntryData(reader, probe, sizeof probe);
-      if (got == 0) break;
-      data.resize(std::max(data.size() * 2, filled + kExtractStep));
-      std::memcpy(data.data() + filled, probe, got);
-      filled += got;
-    }
-    const size_t got = ReadEntryData(reader, data.data() + filled, data.size() - filled);
+    const size_t got = ReadEntryData(reader, step.data(), step.size());
     if (got == 0) break;
-    filled += got;
+    data.append(step.data(), got);
   }
   if (reader.EntryFailed) return false;
   if (entry.Compressed ? !reader.EntryFinished : reader.StoredRead != entry.StoredSize) {
     reader.FailureReason = "data of entry \"" + entry.Name + "\" ends early";
     return false;
   }
-  data.resize(filled);
   stream.swap(data);
   return true;
 }

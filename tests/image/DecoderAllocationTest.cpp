@@ -126,13 +126,17 @@ std::string ShortPng(uint32_t width, uint32_t height, int bitDepth, int colorTyp
   for (uint32_t v : {width, height}) {
     for (int i = 3; i >= 0; --i) ihdr.push_back(static_cast<char>(v >> (8 * i)));
   }
-  ihdr += {static_cast<char>(bitDepth), static_cast<char>(colorType), 0, 0, static_cast<char>(interlaced ? 1 : 0)};
+  ihdr += {static_cast<char>(bitDepth), static_cast<char>(colorType), 0, 0,
+           static_cast<char>(interlaced ? 1 : 0)};
   std::string idat = "\x78\x9C";
   idat += std::string(900, '\0');
-  return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", ihdr) + PngChunk("IDAT", idat) + PngChunk("IEND", "");
+  return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", ihdr) + PngChunk("IDAT", idat) +
+         PngChunk("IEND", "");
 }
 
-std::vector<uint32_t> Flat(int width, int height) { return std::vector<uint32_t>(size_t(width) * height, 0x808080); }
+std::vector<uint32_t> Flat(int width, int height) {
+  return std::vector<uint32_t>(size_t(width) * height, 0x808080);
+}
 
 // A small JPEG with the size in its frame header changed.
 std::string JpegClaiming(int width, int height, bool progressive, bool grey) {
@@ -184,7 +188,8 @@ std::string MagClaiming(int width, int height, bool colors256) {
 }
 
 // A plug-in's answer: a 40-byte info block for width x height, and bits.
-bool ConvertPlugInResult(int32_t width, int32_t height, int bitCount, uint32_t compression, const std::string& bits) {
+bool ConvertPlugInResult(int32_t width, int32_t height, int bitCount, uint32_t compression,
+                         const std::string& bits) {
   std::string info = Bmp(width, height, bitCount, compression, "").substr(14);
   Put32(info, 20, static_cast<uint32_t>(bits.size()));
   info += std::string(4 * 256, '\0');  // the colour table
@@ -193,14 +198,13 @@ bool ConvertPlugInResult(int32_t width, int32_t height, int bitCount, uint32_t c
                                       reinterpret_cast<const uint8_t*>(bits.data()), bits.size(), picture);
 }
 
-// A package of one compressed entry whose header claims an uncompressed
-// size of 4 GB; the stream really inflates to 64 kB.
-std::string PackageClaimingAHugeEntry() {
-  std::string stored(1024, '\0');
+// A package of one compressed entry, plain deflated, whose header claims an
+// uncompressed size of 4 GB.
+std::string PackageClaimingAHugeEntry(const std::string& plain) {
+  std::string stored(compressBound(plain.size()), '\0');
   uLongf storedSize = stored.size();
-  const std::string plain(64 * 1024, 'a');
-  if (compress(reinterpret_cast<Bytef*>(stored.data()), &storedSize, reinterpret_cast<const Bytef*>(plain.data()),
-               plain.size()) != Z_OK) {
+  if (compress(reinterpret_cast<Bytef*>(stored.data()), &storedSize,
+               reinterpret_cast<const Bytef*>(plain.data()), plain.size()) != Z_OK) {
     return "";
   }
   stored.resize(storedSize);
@@ -213,13 +217,22 @@ std::string PackageClaimingAHugeEntry() {
   return test::ArchiveHeaderBytes("PV5PKG") + PackageEntryHeaderBytes(entry) + stored + "EP";
 }
 
-bool ExtractFromPackageFile(const std::string& bytes) {
+// Opens the package bytes from a file and reads its entry "big.bmp"; true
+// if it holds size bytes.
+bool ExtractFromPackageFile(const std::string& bytes, size_t size) {
   test::TTempFolder folder;
   const std::string path = folder.File("claims.pp5");
   test::WriteFileBytes(path, bytes);
   PackageReader reader;
   std::string data;
-  return OpenPackage(path, reader) && ExtractEntry(reader, "big.bmp", data) && data.size() == 64 * 1024;
+  return OpenPackage(path, reader) && ExtractEntry(reader, "big.bmp", data) && data.size() == size;
+}
+
+// An old-layout package whose directory claims 2^31 - 1 entries.
+std::string LegacyPackageClaimingHugeCount() {
+  std::string bytes = test::LegacyArchiveBytes({{"big.bmp", 0, 0, "data"}});
+  bytes.replace(264, 4, test::LittleEndian32(0x7FFFFFFFu));
+  return bytes;
 }
 
 struct TClaim {
@@ -228,12 +241,30 @@ struct TClaim {
   std::function<bool(std::string_view)> Decode;
 };
 
-bool AsBmp(std::string_view d) { TPicture p; return DecodeBmp(d, p); }
-bool AsPng(std::string_view d) { TPicture p; return DecodePng(d, p); }
-bool AsJpeg(std::string_view d) { TPicture p; return DecodeJpeg(d, p); }
-bool AsGif(std::string_view d) { TPicture p; return DecodeGif(d, p); }
-bool AsMag(std::string_view d) { TPicture p; return static_cast<bool>(TM2BC().LoadFromMemory(d, p)); }
-bool AsMagStream(std::string_view d) { std::string s; return static_cast<bool>(TM2BC().MagDataToStream(d, s)); }
+bool AsBmp(std::string_view d) {
+  TPicture p;
+  return DecodeBmp(d, p);
+}
+bool AsPng(std::string_view d) {
+  TPicture p;
+  return DecodePng(d, p);
+}
+bool AsJpeg(std::string_view d) {
+  TPicture p;
+  return DecodeJpeg(d, p);
+}
+bool AsGif(std::string_view d) {
+  TPicture p;
+  return DecodeGif(d, p);
+}
+bool AsMag(std::string_view d) {
+  TPicture p;
+  return static_cast<bool>(TM2BC().LoadFromMemory(d, p));
+}
+bool AsMagStream(std::string_view d) {
+  std::string s;
+  return static_cast<bool>(TM2BC().MagDataToStream(d, s));
+}
 
 TEST(DecoderAllocation, ShortFilesClaimingHugePicturesAreRefusedWithoutALargeAllocation) {
   const std::string runs8 = Repeat(std::string("\xFF\x05", 2), 200) + std::string("\0\1", 2);
@@ -268,7 +299,8 @@ TEST(DecoderAllocation, ShortFilesClaimingHugePicturesAreRefusedWithoutALargeAll
 
 TEST(DecoderAllocation, PlugInResultsAndPackageEntriesClaimingHugeSizesCostLittle) {
   // A plug-in's RLE answer: 4 bytes of bits for a 8192 x 8192 picture.
-  TChildRun run = PeakGrowthOf([] { return ConvertPlugInResult(8192, 8192, 8, 1, std::string("\0\1\0\0", 4)); });
+  TChildRun run =
+      PeakGrowthOf([] { return ConvertPlugInResult(8192, 8192, 8, 1, std::string("\0\1\0\0", 4)); });
   ASSERT_TRUE(run.Reported);
   EXPECT_FALSE(run.Ok);
   EXPECT_LT(run.GrowthKb, kBoundKb);
@@ -277,12 +309,27 @@ TEST(DecoderAllocation, PlugInResultsAndPackageEntriesClaimingHugeSizesCostLittl
   ASSERT_TRUE(run.Reported);
   EXPECT_FALSE(run.Ok);
   EXPECT_LT(run.GrowthKb, kBoundKb);
-  // An entry claiming 4 GB is read as what its stream holds.
-  const std::string package = PackageClaimingAHugeEntry();
+  // An entry claiming 4 GB is read as what its stream holds, whether that
+  // is small or as large as the claim could be of the data (64 kB that
+  // does not compress could stand for 64 MB).
+  const std::string package = PackageClaimingAHugeEntry(std::string(64 * 1024, 'a'));
   ASSERT_LT(package.size(), 1024u);
-  run = PeakGrowthOf([&package] { return ExtractFromPackageFile(package); });
+  run = PeakGrowthOf([&package] { return ExtractFromPackageFile(package, 64 * 1024); });
   ASSERT_TRUE(run.Reported);
   EXPECT_TRUE(run.Ok);
+  EXPECT_LT(run.GrowthKb, kBoundKb);
+  const std::string noise = test::SampleData(64 * 1024, 7);
+  const std::string larger = PackageClaimingAHugeEntry(noise);
+  run = PeakGrowthOf([&larger] { return ExtractFromPackageFile(larger, 64 * 1024); });
+  ASSERT_TRUE(run.Reported);
+  EXPECT_TRUE(run.Ok);
+  EXPECT_LT(run.GrowthKb, 4 * 1024);
+  // A directory claiming more entries than the file holds is refused.
+  const std::string legacy = LegacyPackageClaimingHugeCount();
+  ASSERT_LT(legacy.size(), 1024u);
+  run = PeakGrowthOf([&legacy] { return ExtractFromPackageFile(legacy, 4); });
+  ASSERT_TRUE(run.Reported);
+  EXPECT_FALSE(run.Ok);
   EXPECT_LT(run.GrowthKb, kBoundKb);
 }
 
@@ -308,17 +355,17 @@ TEST(DecoderAllocation, PicturesThatTheirDataFillsStillDecode) {
   EXPECT_EQ(p.Height, 1080);
   // A flat PNG near deflate's largest ratio.
   test::TPngImage flat;
-  flat.Width = flat.Height = 4096;
+  flat.Width = flat.Height = 2048;
   flat.ColorType = PNG_COLOR_TYPE_GRAY;
   const std::string png = test::EncodePng(flat);
-  ASSERT_LT(png.size(), size_t{4096} * 4096 / 500);
+  ASSERT_LT(png.size(), size_t{2048} * 2048 / 500);
   ASSERT_TRUE(DecodePng(png, p));
-  EXPECT_EQ(p.Width, 4096);
+  EXPECT_EQ(p.Width, 2048);
   // The same picture as a 1-bit interlaced PNG.
   flat.BitDepth = 1;
   flat.Interlaced = true;
   ASSERT_TRUE(DecodePng(test::EncodePng(flat), p));
-  EXPECT_EQ(p.Height, 4096);
+  EXPECT_EQ(p.Height, 2048);
   // A flat progressive JPEG: about a bit a block.
   test::TJpegOptions options;
   options.Progressive = true;
@@ -330,7 +377,8 @@ TEST(DecoderAllocation, PicturesThatTheirDataFillsStillDecode) {
   test::TGifOptions screen;
   screen.ScreenWidth = 1920;
   screen.ScreenHeight = 1080;
-  ASSERT_TRUE(DecodeGif(test::EncodeGif(1024, 1024, std::vector<uint8_t>(1024 * 1024, 1), {0, 0xFFFFFF}, screen), p));
+  ASSERT_TRUE(
+      DecodeGif(test::EncodeGif(1024, 1024, std::vector<uint8_t>(1024 * 1024, 1), {0, 0xFFFFFF}, screen), p));
   EXPECT_EQ(p.Width, 1920);
 }
 
