@@ -3,7 +3,7 @@
 // change that misses its rectangle fails here.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cstdio>
 
 #include "graphics/LasGraphic.h"
 #include "image/BmpEncoder.h"
@@ -17,10 +17,14 @@ int CheckedFrames(const TPlayerResult& r) {
   const std::vector<std::string> lines = r.LinesStartingWith("frame check: ");
   EXPECT_EQ(lines.size(), 1u);
   if (lines.size() != 1) return 0;
-  std::smatch m;
-  EXPECT_TRUE(std::regex_match(lines[0], m, std::regex("frame check: (\\d+) comparisons, 0 differences")))
-      << lines[0];
-  return m.empty() ? 0 : std::stoi(m[1]);
+  int comparisons = 0;
+  int differences = -1;
+  int end = 0;
+  const bool read = std::sscanf(lines[0].c_str(), "frame check: %d comparisons, %d differences%n", &comparisons,
+                                &differences, &end) == 2 &&
+                    static_cast<size_t>(end) == lines[0].size();
+  EXPECT_TRUE(read && differences == 0) << lines[0];
+  return read ? comparisons : 0;
 }
 
 std::string Picture(int w, int h, uint32_t color) {

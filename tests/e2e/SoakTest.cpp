@@ -23,14 +23,8 @@
 #include "script/VariableCtrl.h"
 #include "shell/FrmMain.h"
 #include "support/PlayerRun.h"
+#include "support/Sanitizers.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PELTO5_SOAK_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PELTO5_SOAK_UNDER_ASAN 1
-#endif
-#endif
 
 namespace pelto5::test {
 namespace {
@@ -352,12 +346,12 @@ TEST(Soak, TheDemoPlayedForHoursKeepsMemoryFilesAndDescriptorsFlat) {
               base.RssKib, base.HeapBytes, base.Fds);
   std::printf("soak: at the end (%u ms):    RSS %ld KiB (peak %ld), heap in use %zu B (peak %zu), %d descriptors\n",
               last.Clock, last.RssKib, peak.RssKib, last.HeapBytes, peak.HeapBytes, last.Fds);
-#ifndef PELTO5_SOAK_UNDER_ASAN
   // (The address sanitizer keeps freed memory in quarantine and has its
-  // own allocator; its leak check covers this build instead.)
-  EXPECT_LE(peak.RssKib - base.RssKib, 4096) << "RSS grew after the warm-up";
-  EXPECT_LE(peak.HeapBytes - base.HeapBytes, 16u * 1024) << "the heap grew after the warm-up";
-#endif
+  // own allocator; its leak check covers that build instead.)
+  if (!kAddressSanitizer) {
+    EXPECT_LE(peak.RssKib - base.RssKib, 4096) << "RSS grew after the warm-up";
+    EXPECT_LE(peak.HeapBytes - base.HeapBytes, 16u * 1024) << "the heap grew after the warm-up";
+  }
 
   // What is left on the disk: the value file, the state save and the
   // settings written at shut-down.

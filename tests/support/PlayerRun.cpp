@@ -127,11 +127,6 @@ TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) {
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
-  // Under the address sanitizer freed blocks wait in a quarantine, so a
-  // buffer that grew by doubling would count every size it ever had; the
-  // peak should be the player's, not the sanitizer's.
-  std::string asan = "quarantine_size_mb=0";
-  if (const char* old = getenv("ASAN_OPTIONS")) asan = std::string(old) + ":" + asan;
   TPlayerResult result;
   const pid_t child = fork();
   if (child == 0) {
@@ -143,7 +138,6 @@ TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) {
     unsetenv("LC_ALL");
     unsetenv("LC_MESSAGES");
     setenv("LANG", "C.UTF-8", 1);
-    setenv("ASAN_OPTIONS", asan.c_str(), 1);
     execv(argv[0], argv.data());
     _exit(127);
   }
