@@ -36,12 +36,20 @@ EM_JS(void, pelto5_web_set_canvas_size, (int width, int height), {
 });
 
 // Puts the rectangle (x, y, w, h) of the frame on the canvas.
+// The ImageData is a view of the frame in the module's memory, made again
+// only when the frame moves or the memory grows (which replaces its buffer):
+// making it costs more than putting a character's rectangle.
 EM_JS(void, pelto5_web_put_frame, (const uint8_t* rgba, int width, int height, int x, int y, int w, int h), {
   const canvas = document.querySelector('#screen');
   if (!canvas || canvas.width !== width || canvas.height !== height) return;
   if (!Module.pelto5Context) Module.pelto5Context = canvas.getContext('2d');
-  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-  Module.pelto5Context.putImageData(new ImageData(pixels, width, height), 0, 0, x, y, w, h);
+  const frame = Module.pelto5Frame;
+  if (!frame || frame.buffer !== HEAPU8.buffer || frame.rgba !== rgba || frame.image.width !== width ||
+      frame.image.height !== height) {
+    const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    Module.pelto5Frame = { buffer: HEAPU8.buffer, rgba, image: new ImageData(pixels, width, height) };
+  }
+  Module.pelto5Context.putImageData(Module.pelto5Frame.image, 0, 0, x, y, w, h);
 });
 
 EM_JS(void, pelto5_web_set_title, (const char* utf8), { document.title = UTF8ToString(utf8); });
