@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "lint/LintOptions.h"
+#include "base/SjisText.h"
 #include "platform/FileSystem.h"
+#include "shell/DebugControl.h"
 
 namespace pelto5 {
 
@@ -29,7 +31,7 @@ TResult NeedsValue(const std::string& option) { return Refuse(TOwnText::NeedsVal
 
 }  // namespace
 
-std::string TCommandLine::Usage() { return LocalizedUtf8(TOwnText::Usage); }
+std::string TCommandLine::Usage() { return LocalizedUtf8(TOwnText::Usage) + LocalizedUtf8(TOwnText::AuthorUsage); }
 
 TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   bool contentSeen = false;
@@ -109,6 +111,19 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
       if (!value(v)) return NeedsValue(a);
       if (v != "gcc" && v != "json") return Refuse(TOwnText::FormatValues, {v});
       CheckJson = v == "json";
+    } else if (a == "--break") {
+      if (!value(v)) return NeedsValue(a);
+      TBreakpoint breakpoint;
+      if (!TDebugControl::ParseBreakpoint(sjis::FromUtf8(v), breakpoint)) return Refuse(TOwnText::BreakValue, {v});
+      Breakpoints.push_back(v);
+    } else if (a == "--record") {
+      if (!value(RecordPath) || RecordPath.empty()) return NeedsValue(a);
+    } else if (a == "--watch") {
+      Watch = true;
+    } else if (a == "--test") {
+      if (!value(TestDirectory) || TestDirectory.empty()) return NeedsValue(a);
+    } else if (a == "--junit") {
+      if (!value(JUnitPath) || JUnitPath.empty()) return NeedsValue(a);
     } else if (a.starts_with("--no-") && TLintOptions::IsCheck(a.substr(5))) {
       CheckDisabled.push_back(a.substr(5));
     } else {
@@ -116,13 +131,16 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
     }
   }
   if (Check && !contentSeen) return Refuse(TOwnText::CheckNeedsContent, {});
+  if (!TestDirectory.empty() && !contentSeen) return Refuse(TOwnText::TestNeedsContent, {});
+  if (!JUnitPath.empty() && TestDirectory.empty()) return Refuse(TOwnText::JUnitNeedsTest, {});
   if (!EventsPath.empty() && !Headless) return Refuse(TOwnText::EventsNeedHeadless, {});
   return TResult::Ok();
 }
 
 TResult TCommandLine::CheckOutputFolders() const {
   const std::pair<const char*, const std::string*> outputs[] = {{"--screenshot", &ScreenshotPath},
-                                                                {"--dump-state", &DumpStatePath}};
+                                                                {"--dump-state", &DumpStatePath},
+                                                                {"--junit", &JUnitPath}};
   for (const auto& [option, path] : outputs) {
     if (path->empty()) continue;
     const std::string folder = TFileSystem::DirectoryOf(*path);

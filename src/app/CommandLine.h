@@ -33,6 +33,12 @@ struct TCommandLine {
   bool Check = false;
   bool CheckJson = false;
   std::vector<std::string> CheckDisabled;
+  // The author's tools.
+  std::vector<std::string> Breakpoints;  // --break, UTF-8
+  std::string TestDirectory;             // --test: the scenario tests' folder
+  std::string JUnitPath;                 // --junit
+  bool Watch = false;                    // --watch
+  std::string RecordPath;                // --record
 
   // Fails with a message when the arguments are not understood.
   TResult Parse(const std::vector<std::string>& args);

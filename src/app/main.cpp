@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/FormRun.h"
+#include "app/ScenarioTests.h"
 #include "lint/ScenarioLint.h"
 #include "app/LibraryVersions.h"
 #include "platform/fonts/FontDefaults.h"
@@ -32,27 +34,6 @@ namespace {
 // Exit status when no display could be opened for the window.
 constexpr int kExitNoDisplay = 4;
 #endif
-
-int RunPlayer(TPlatform& platform, const TCommandLine& cl) {
-  TFormOptions options;
-  options.ContentPath = cl.ContentPath;
-  options.DumpStatePath = cl.DumpStatePath;
-  options.ScreenshotPath = cl.ScreenshotPath;
-  options.LibraryPath = cl.LibraryPath;
-  options.SaveDirectory = cl.SaveDirectory;
-  options.KeepWindowSize = cl.ScaleGiven;
-  options.CheckFrames = cl.CheckFrames;
-  TfrmMain form(options);
-  if (!form.FormCreate()) {
-    form.FormDestroy();
-    return 1;
-  }
-  form.FormShow();
-  int status = 0;
-  if (!platform.Terminated()) status = platform.Run(form);
-  form.FormDestroy();
-  return status;
-}
 
 // --check: the findings on standard output; 0 without errors, 1 with.
 int RunCheck(const TCommandLine& cl) {
@@ -102,6 +83,7 @@ static int RunMain(int argc, char** argv) {
   }
 
   if (cl.Check) return RunCheck(cl);
+  if (!cl.TestDirectory.empty()) return TScenarioTests(cl).Run();
   const TResult outputs = cl.CheckOutputFolders();
   if (!outputs) {
     std::fprintf(stderr, "pelto5: %s\n", outputs.Reason().c_str());
@@ -123,7 +105,7 @@ static int RunMain(int argc, char** argv) {
       }
     }
     InstallPlatform(&platform);
-    const int status = RunPlayer(platform, cl);
+    const int status = RunForm(platform, cl);
     InstallPlatform(nullptr);
     return status;
   }
@@ -135,7 +117,7 @@ static int RunMain(int argc, char** argv) {
   TWebPlatform platform(options);
   platform.Initialize();
   InstallPlatform(&platform);
-  const int status = RunPlayer(platform, cl);
+  const int status = RunForm(platform, cl);
   InstallPlatform(nullptr);
   return status;
 #else
@@ -143,6 +125,7 @@ static int RunMain(int argc, char** argv) {
   options.Scale = cl.Scale;
   options.LinearFilter = cl.LinearFilter;
   options.Trace = cl.Trace;
+  options.VirtualClock = !cl.RecordPath.empty();
   TSdlPlatform platform(options);
   const TResult initialized = platform.Initialize();
   if (!initialized) {
@@ -150,7 +133,7 @@ static int RunMain(int argc, char** argv) {
     return platform.NoDisplay() ? kExitNoDisplay : 1;
   }
   InstallPlatform(&platform);
-  const int status = RunPlayer(platform, cl);
+  const int status = RunForm(platform, cl);
   InstallPlatform(nullptr);
   return status;
 #endif

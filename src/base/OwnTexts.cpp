@@ -164,6 +164,50 @@ constexpr TOwnTextEntry kTexts[] = {
     {TOwnText::CheckNeedsContent, "--check needs a CONTENT to check", "--check には検査する CONTENT が必要です"},
     {TOwnText::EventsNeedHeadless, "--events needs --headless", "--events には --headless が必要です"},
     {TOwnText::OutputFolderMissing, "%1 %2: the folder %3 does not exist", "%1 %2: フォルダ %3 がありません"},
+    {TOwnText::PauseLabel, "Pause", "一時停止"},
+    {TOwnText::ResumeLabel, "Resume", "再開"},
+    {TOwnText::StepLabel, "Step", "ステップ"},
+    {TOwnText::BreakValue, "--break takes BOOK/PAGE or BOOK/PAGE#INDEX, not \"%1\"",
+     "--break には BOOK/PAGE か BOOK/PAGE#INDEX を指定してください（\"%1\" ではなく）"},
+    {TOwnText::TestNeedsContent, "--test needs a CONTENT to test", "--test にはテストする CONTENT が必要です"},
+    {TOwnText::JUnitNeedsTest, "--junit needs --test", "--junit には --test が必要です"},
+    {TOwnText::WatchPackage, "--watch: %1 is a package, which cannot be edited in place; nothing is watched",
+     "--watch: %1 はパッケージで、その場で編集できないため、何も監視しません"},
+    {TOwnText::ReloadWithoutWatch, "a reload event without --watch does nothing",
+     "--watch なしの reload イベントは何もしません"},
+    {TOwnText::RecordNotWritten, "--record %1: the recording cannot be written; this run is not recorded",
+     "--record %1: 記録を書き込めません。この実行は記録しません"},
+    {TOwnText::AuthorUsage,
+     "For authors:\n"
+     "  --break BOOK/PAGE[#INDEX]  pause before that command (default the page's first;\n"
+     "                           repeatable); opens the debug window, whose Pause, Resume\n"
+     "                           and Step controls (F5, F10) go on from there. Headless:\n"
+     "                           \"MS debug-pause\", \"MS debug-resume\", \"MS debug-step\"\n"
+     "  --test DIR               play every DIR/*.events headless and compare each\n"
+     "                           \"shot NAME.png\" with DIR/NAME.png (a missing one is written;\n"
+     "                           a different one leaves NAME.diff.png). Exit status 0 all\n"
+     "                           equal, 1 a difference, 2 bad input\n"
+     "  --junit FILE             --test: also write a JUnit XML report\n"
+     "  --watch                  when the script or a file of its folder changes, read the\n"
+     "                           script again and restart the current page (not packages).\n"
+     "                           Headless runs reload only at \"MS reload\"\n"
+     "  --record FILE            write the input as an events file that --headless --events\n"
+     "                           replays to the same state (F12 pictures become shot lines)\n",
+     "作者のために:\n"
+     "  --break BOOK/PAGE[#INDEX]  そのコマンドの前で一時停止する（既定はページの最初のコマンド。\n"
+     "                           繰り返し指定できる）。デバッグウィンドウを開き、その一時停止・\n"
+     "                           再開・ステップ（F5、F10）で続ける。headless では\n"
+     "                           \"MS debug-pause\"、\"MS debug-resume\"、\"MS debug-step\"\n"
+     "  --test DIR               DIR/*.events をすべて headless で実行し、\"shot NAME.png\" を\n"
+     "                           DIR/NAME.png と比べる（ないものは書き出し、違うものは\n"
+     "                           NAME.diff.png を残す）。終了ステータス 0 すべて同じ、\n"
+     "                           1 違いがある、2 入力の誤り\n"
+     "  --junit FILE             --test: JUnit XML の報告も書き出す\n"
+     "  --watch                  スクリプトかそのフォルダのファイルが変わったら、スクリプトを\n"
+     "                           読み直して今のページを最初からやり直す（パッケージは不可）。\n"
+     "                           headless では \"MS reload\" のときだけ読み直す\n"
+     "  --record FILE            入力を、--headless --events で同じ状態まで再生できるイベント\n"
+     "                           ファイルに書き出す（F12 の画像は shot の行になる）\n"},
 };
 
 constexpr bool InOrder() {

@@ -61,6 +61,17 @@ enum class TOwnText {
   CheckNeedsContent,
   EventsNeedHeadless,
   OutputFolderMissing,
+  // The author's tools: the debug window's controls, their options.
+  PauseLabel,
+  ResumeLabel,
+  StepLabel,
+  BreakValue,
+  TestNeedsContent,
+  JUnitNeedsTest,
+  WatchPackage,
+  ReloadWithoutWatch,
+  RecordNotWritten,
+  AuthorUsage,
   Count
 };
 

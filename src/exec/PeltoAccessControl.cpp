@@ -233,6 +233,18 @@ bool TPeltoAccessControl::OpenRuntimeLibrary(const std::string& path) {
   return true;
 }
 
+void TPeltoAccessControl::ReloadScript(std::string text) {
+  TPeltoFile& file = FSession.PeltoFile();
+  file.LoadFromStream(std::move(text));
+  std::string library;
+  if (FSources.IsOpen(TContainer::Library) && FSources.ReadEntry(TContainer::Library, kLibraryScript, library)) {
+    TPeltoFile system;
+    system.LoadFromStream(std::move(library));
+    file.ImportBook(kSystemBook, system);
+  }
+  FSession.CommandCtrl().Make_CommandCache();
+}
+
 void TPeltoAccessControl::CloseRuntimeLibrary() { FSources.Close(TContainer::Library); }
 
 bool TPeltoAccessControl::OpenSaveContainer(const std::string& path) { return FSources.OpenSave(path); }

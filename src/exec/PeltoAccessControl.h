@@ -58,6 +58,10 @@ class TPeltoAccessControl : public TScreenHost {
   // scenario; false if it is missing, not a library, or has no script.
   [[nodiscard]] bool OpenRuntimeLibrary(const std::string& path);
   void CloseRuntimeLibrary();
+  // Replaces the script by text (an edited plain script), with the runtime
+  // library's "_system" book brought in again. The position, the stack and
+  // the variables stay; the current page is read anew.
+  void ReloadScript(std::string text);
 
   // The save container a load reads from.
   [[nodiscard]] bool OpenSaveContainer(const std::string& path);

@@ -63,6 +63,23 @@ std::vector<TTargetCheck::TTarget> TTargetCheck::TargetsOf(const TLintPage& page
   return targets;
 }
 
+std::string TTargetCheck::MissingTarget(TPeltoFile& file, const std::string& what, const std::string& book,
+                                        const std::string& page) {
+  if (file.PageExists(book, page)) return "";
+  TStringList pages;
+  file.GetPageList(book, pages);
+  if (pages.empty()) {
+    TStringList books;
+    file.GetBookList(books);
+    const std::string nearest = NearestName(book, books);
+    return what + " goes to book " + Quoted(book) + ", which does not exist" +
+           (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?");
+  }
+  const std::string nearest = NearestName(page, pages);
+  return what + " goes to page " + Quoted(page) + " of book " + Quoted(book) + ", which does not exist" +
+         (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?");
+}
+
 void TTargetCheck::Run(TLintScript& script, TDiagnosticList& out) {
   TPeltoFile& file = script.File();
   const std::string& fileName = script.FileName();
@@ -70,25 +87,8 @@ void TTargetCheck::Run(TLintScript& script, TDiagnosticList& out) {
     if (!page.Own) continue;
     for (const TLintCommand& command : page.Commands) {
       for (const TTarget& target : TargetsOf(page, command)) {
-        if (file.PageExists(target.Book, target.Page)) continue;
-        TStringList pages;
-        file.GetPageList(target.Book, pages);
-        if (pages.empty()) {
-          TStringList books;
-          file.GetBookList(books);
-          const std::string nearest = NearestName(target.Book, books);
-          out.Add(fileName, target.Line, TSeverity::Error,
-                  command.Command.CommandLine + " goes to book " + Quoted(target.Book) + ", which does not exist" +
-                      (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"),
-                  kCheck);
-          continue;
-        }
-        const std::string nearest = NearestName(target.Page, pages);
-        out.Add(fileName, target.Line, TSeverity::Error,
-                command.Command.CommandLine + " goes to page " + Quoted(target.Page) + " of book " +
-                    Quoted(target.Book) + ", which does not exist" +
-                    (nearest.empty() ? "" : "; did you mean " + Quoted(nearest) + "?"),
-                kCheck);
+        const std::string missing = MissingTarget(file, command.Command.CommandLine, target.Book, target.Page);
+        if (!missing.empty()) out.Add(fileName, target.Line, TSeverity::Error, missing, kCheck);
       }
     }
   }

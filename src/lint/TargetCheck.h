@@ -10,6 +10,7 @@
 namespace pelto5 {
 
 class TLintScript;
+class TPeltoFile;
 class TDiagnosticList;
 struct TLintCommand;
 struct TLintPage;
@@ -25,6 +26,10 @@ class TTargetCheck {
   };
   // The pages a command may go to, in the order the player would.
   static std::vector<TTarget> TargetsOf(const TLintPage& page, const TLintCommand& command);
+  // The finding (Shift-JIS) for what, a command line or an option, going to
+  // page of book when the script has no such page; "" when it has.
+  static std::string MissingTarget(TPeltoFile& file, const std::string& what, const std::string& book,
+                                   const std::string& page);
 };
 
 }  // namespace pelto5

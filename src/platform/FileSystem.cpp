@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <random>
 
 #include "base/AtomicFile.h"
 #include "base/SjisText.h"
@@ -242,6 +244,36 @@ std::vector<std::string> TFileSystem::ListFiles(const std::string& directory, co
   }
   std::sort(result.begin(), result.end());
   return result;
+}
+
+bool TFileSystem::FileStamp(const std::string& path, uint64_t& stamp) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const auto written = std::filesystem::last_write_time(path, error);
+  if (error) return false;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return false;
+  stamp = static_cast<uint64_t>(written.time_since_epoch().count()) * 31u + static_cast<uint64_t>(size);
+  return true;
+}
+
+std::string TFileSystem::CreateTemporaryDirectory(const std::string& prefix) {
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) return "";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path path = base / (prefix + std::to_string(random() % 100000000u));
+    // Fails, without touching it, when the folder is already there.
+    if (std::filesystem::create_directory(path, error) && !error) return path.string() + "/";
+  }
+  return "";
+}
+
+bool TFileSystem::RemoveDirectoryTree(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  return !error;
 }
 
 }  // namespace pelto5

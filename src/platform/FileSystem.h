@@ -4,6 +4,7 @@
 // turns them into native paths under a directory, never outside it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,14 @@ class TFileSystem {
   // Files in directory whose names match mask ("*" and "?" wildcards, case
   // folded), sorted by name.
   static std::vector<std::string> ListFiles(const std::string& directory, const std::string& mask);
+  // A stamp that changes when the file is written: its modification time
+  // and size. False when there is no such file.
+  [[nodiscard]] static bool FileStamp(const std::string& path, uint64_t& stamp);
+  // A new, empty folder of the system's temporary files whose name starts
+  // with prefix (ending in "/"); "" when none could be made.
+  static std::string CreateTemporaryDirectory(const std::string& prefix);
+  // Removes path with everything in it; false when something stayed.
+  [[nodiscard]] static bool RemoveDirectoryTree(const std::string& path);
 
  private:
   // SplitSafeName, with a name that reduces to no component at all (".",

@@ -78,7 +78,13 @@ class TPlatformClient {
   virtual void MainTimerTimer() = 0;
   // The user asked to switch between window and full screen (Alt+Enter).
   virtual void FormToggleFullScreen() {}
+  // The content's files are to be taken as changed (headless "MS reload").
+  virtual void FormReload() {}
 };
+
+// Automation of a tool window's own controls (the debug window's pause,
+// resume and single-step), as a click on them would do.
+enum class TToolAction { Pause, Resume, Step };
 
 // Events of a tool window: a second, framed window beside the main one
 // (the debug information window) with its own canvas. Coordinates are
@@ -100,6 +106,8 @@ class TToolWindowClient {
   virtual void ToolClose() = 0;
   // Automation: select page (tab) index as a click on its tab would.
   virtual void ToolSelectPage(int index) = 0;
+  // Automation: one of the window's controls.
+  virtual void ToolAction(TToolAction /*action*/) {}
 };
 
 class TToolWindow {
@@ -204,6 +212,9 @@ class TPlatform {
   // Writes one line of diagnostics (--trace) to standard error.
   virtual void TraceLine(const std::string& text) = 0;
   [[nodiscard]] virtual bool TraceEnabled() const = 0;
+  // Whether --watch looks at the files for changes itself; a headless run
+  // reloads only when its events say so, to stay the same every time.
+  [[nodiscard]] virtual bool PollsFileChanges() const { return true; }
   // Writes one line to standard error whatever the options: something
   // the user must hear of even when no box can be seen (saves that cannot
   // go where they were asked to).

@@ -8,7 +8,10 @@
 #include "graphics/ScreenControl.h"
 #include "platform/FontService.h"
 #include "base/SjisText.h"
+#include "script/CommandCtrl.h"
+#include "script/PeltoFile.h"
 #include "script/VariableCtrl.h"
+#include "shell/DebugControl.h"
 #include "shell/DebugIcons.h"
 
 namespace pelto5 {
@@ -36,6 +39,17 @@ constexpr int kScrollBarWidth = 16;
 constexpr int kSizingGrip = 3;
 constexpr int kMinSectionWidth = 16;
 constexpr int kWheelRows = 3;
+constexpr int kButtonPadding = 8;
+constexpr int kButtonGap = 4;
+
+// Keys of the pause control.
+constexpr int kPauseKey = 116;  // F5
+constexpr int kStepKey = 121;   // F10
+
+// Marks before a command row's "#INDEX": "●" a breakpoint, "→" the next
+// command to run.
+constexpr const char* kBreakMark = "\x81\x9C";
+constexpr const char* kNextMark = "\x81\xA8";
 
 // Canvas colours 0x00RRGGBB.
 constexpr uint32_t kFace = 0xF0F0F0;
@@ -105,6 +119,7 @@ void TfrmDebugInfo::RefreshInfo() {
   if (!FAccessControl || !FScreenControl) return;
   FProcessLines.clear();
   FAccessControl->GetStackInfo(FProcessLines);
+  BuildCommandLines();
 
   FLayerLines.clear();
   FDynamicLayerLines.clear();
@@ -134,11 +149,63 @@ void TfrmDebugInfo::RefreshInfo() {
   ShowLines();
 }
 
+void TfrmDebugInfo::BuildCommandLines() {
+  FCommandLines.clear();
+  if (!FDebugControl) return;
+  TCommandCtrl& commands = FAccessControl->CommandCtrl();
+  const int count = commands.GetCommandCount();
+  if (commands.BookName() != FCommandsBook || commands.PageName() != FCommandsPage ||
+      static_cast<int>(FCommandTexts.size()) != count) {
+    FCommandsBook = commands.BookName();
+    FCommandsPage = commands.PageName();
+    FCommandTexts.clear();
+    TPeltoFile& file = FAccessControl->PeltoFile();
+    for (int i = 0; i < count; ++i) {
+      FCommandTexts.push_back(
+          sjis::Trim(file.GetPageLine(FCommandsBook, FCommandsPage, commands.GetCommandLineIndex(i))));
+    }
+  }
+  const int next = FAccessControl->NextCommandIndex();
+  for (int i = 0; i < count; ++i) {
+    std::string key;
+    if (FDebugControl->HasBreakpoint({FCommandsBook, FCommandsPage, i})) key += kBreakMark;
+    if (i == next) key += kNextMark;
+    FCommandLines.push_back(key + "#" + std::to_string(i) + "=" + FCommandTexts[i]);
+  }
+}
+
+void TfrmDebugInfo::ForgetCommands() {
+  FCommandsBook.clear();
+  FCommandsPage.clear();
+  FCommandTexts.clear();
+}
+
+int TfrmDebugInfo::CommandOfRow(int row) const {
+  if (FTabIndex != 0) return -1;
+  const int first = static_cast<int>(FProcessLines.size());
+  if (row < first || row >= first + static_cast<int>(FCommandLines.size())) return -1;
+  return row - first;
+}
+
+void TfrmDebugInfo::ShowBreak() {
+  RefreshInfo();
+  if (FTabIndex != 0) {
+    FTabIndex = 0;
+    ShowLines();
+  }
+  const int next = FAccessControl ? FAccessControl->NextCommandIndex() : -1;
+  if (next >= 0 && next < static_cast<int>(FCommandLines.size())) {
+    FList.Select(static_cast<int>(FProcessLines.size()) + next);
+    Changed();
+  }
+}
+
 void TfrmDebugInfo::ShowLines() {
   TStringList items;
   switch (FTabIndex) {
     case 0:
       items = FProcessLines;
+      items.insert(items.end(), FCommandLines.begin(), FCommandLines.end());
       break;
     case 1:
       items = FDynamicLayerLines;
@@ -215,6 +282,7 @@ std::string TfrmDebugInfo::DumpSections() const {
     icons += std::to_string(row.Icon);
     heights += std::to_string(FList.ItemHeight(i));
   }
+  if (FDebugControl) out += FDebugControl->DumpLines();
   out += "[debug-view]\n";
   out += "Tab=" + std::to_string(FTabIndex) + "\n";
   out += "Selected=" + std::to_string(FList.ItemIndex()) + "\n";
@@ -245,6 +313,17 @@ TfrmDebugInfo::TLayout TfrmDebugInfo::Layout() const {
   for (int i = 0; i < kTabCount; ++i) {
     l.Tabs[i] = {x, kPanelBorder, FTabTextWidths[i] + 2 * kTabPadding, kTabHeight};
     x += l.Tabs[i].W;
+  }
+  if (FDebugControl) {
+    // The pause and step controls stand at the right end of the tab row.
+    const TFont font = MakeFont(kFormFontSize);
+    const int stepW = FontService().Measure(Localized(TOwnText::StepLabel), font).Width + 2 * kButtonPadding;
+    const int pauseW = std::max(FontService().Measure(Localized(TOwnText::PauseLabel), font).Width,
+                                FontService().Measure(Localized(TOwnText::ResumeLabel), font).Width) +
+                       2 * kButtonPadding;
+    const int right = width - kPanelBorder;
+    l.StepButton = {right - stepW, kPanelBorder, stepW, kTabHeight - 2};
+    l.PauseButton = {l.StepButton.X - kButtonGap - pauseW, kPanelBorder, pauseW, kTabHeight - 2};
   }
   const int pageTop = kPanelBorder + kTabHeight;
   l.Page = {kPanelBorder, pageTop, std::max(width - 2 * kPanelBorder, 0),
@@ -280,6 +359,11 @@ void TfrmDebugInfo::ToolPaint() {
   all.FillRect(0, 0, all.Width, all.Height, kFace);
   all.FrameRect(layout.Page.X, layout.Page.Y, layout.Page.W, layout.Page.H, kShadow);
   PaintTabs(all, layout);
+  if (FDebugControl) {
+    PaintButton(all, layout.PauseButton,
+                Localized(FDebugControl->Paused() ? TOwnText::ResumeLabel : TOwnText::PauseLabel));
+    PaintButton(all, layout.StepButton, Localized(TOwnText::StepLabel));
+  }
   PaintHeader(all.Sub(layout.Header.X, layout.Header.Y, layout.Header.W, layout.Header.H), layout.Header);
   PaintList(all, layout);
   FWindow->Present();
@@ -309,6 +393,16 @@ void TfrmDebugInfo::PaintTabs(const TPixelView& view, const TLayout& layout) {
     const int textY = layout.Tabs[i].Y + (kTabHeight - textHeight) / 2 + (selected ? -1 : 1);
     view.DrawText(textX, textY, kTabNames[i], font);
   }
+}
+
+void TfrmDebugInfo::PaintButton(const TPixelView& view, const TRect& rect, const std::string& label) {
+  if (rect.W <= 0) return;
+  const TFont font = MakeFont(kFormFontSize);
+  view.FillRect(rect.X, rect.Y, rect.W, rect.H, kInactiveTab);
+  view.FrameRect(rect.X, rect.Y, rect.W, rect.H, kShadow);
+  const TTextExtent size = FontService().Measure(label, font);
+  view.Sub(rect.X + 1, rect.Y + 1, std::max(rect.W - 2, 0), std::max(rect.H - 2, 0))
+      .DrawText((rect.W - size.Width) / 2 - 1, (rect.H - size.Height) / 2 - 1, label, font);
 }
 
 void TfrmDebugInfo::PaintHeader(const TPixelView& view, const TRect& header) {
@@ -382,6 +476,14 @@ void TfrmDebugInfo::ToolMouseDown(TMouseButton button, int x, int y) {
       return;
     }
   }
+  if (layout.PauseButton.Contains(x, y)) {
+    ToolAction(FDebugControl->Paused() ? TToolAction::Resume : TToolAction::Pause);
+    return;
+  }
+  if (layout.StepButton.Contains(x, y)) {
+    ToolAction(TToolAction::Step);
+    return;
+  }
   if (layout.ScrollBar.Contains(x, y)) {
     // A click in the track pages towards it.
     const int rows = FList.RowsInView();
@@ -394,6 +496,12 @@ void TfrmDebugInfo::ToolMouseDown(TMouseButton button, int x, int y) {
     const int index = FList.ItemAt(y - layout.List.Y);
     if (index >= 0) {
       FList.Select(index);
+      // A command row: its breakpoint goes on or off.
+      const int command = CommandOfRow(index);
+      if (command >= 0 && FDebugControl) {
+        FDebugControl->ToggleBreakpoint({FCommandsBook, FCommandsPage, command});
+        RefreshInfo();
+      }
       Changed();
     }
   }
@@ -416,6 +524,11 @@ void TfrmDebugInfo::ToolMouseWheel(int notches) {
 }
 
 void TfrmDebugInfo::ToolKeyDown(int key) {
+  if (FDebugControl && (key == kPauseKey || key == kStepKey)) {
+    ToolAction(key == kStepKey ? TToolAction::Step : FDebugControl->Paused() ? TToolAction::Resume
+                                                                             : TToolAction::Pause);
+    return;
+  }
   const int index = FList.ItemIndex();
   const int page = std::max(FList.RowsInView() - 1, 1);
   switch (key) {
@@ -446,6 +559,24 @@ void TfrmDebugInfo::ToolKeyDown(int key) {
 }
 
 void TfrmDebugInfo::ToolClose() { FWindow->Hide(); }
+
+void TfrmDebugInfo::ToolAction(TToolAction action) {
+  if (!FDebugControl) return;
+  switch (action) {
+    case TToolAction::Pause:
+      FDebugControl->Pause();
+      // Paused between commands: the next one is shown.
+      ShowBreak();
+      break;
+    case TToolAction::Resume:
+      FDebugControl->Resume();
+      break;
+    case TToolAction::Step:
+      FDebugControl->Step();
+      break;
+  }
+  Changed();
+}
 
 void TfrmDebugInfo::ToolSelectPage(int index) {
   if (index < 0 || index >= kTabCount || index == FTabIndex) return;

@@ -17,6 +17,7 @@ namespace pelto5 {
 
 class TPeltoAccessControl;
 class TScreenControl;
+class TDebugControl;
 
 class TfrmDebugInfo : public TToolWindowClient {
  public:
@@ -44,6 +45,11 @@ class TfrmDebugInfo : public TToolWindowClient {
   [[nodiscard]] bool Visible() const;
 
   void RefreshInfo();
+  // The main loop has come to a halt before the next command (a breakpoint
+  // or the end of a single step): the process tab shows it selected.
+  void ShowBreak();
+  // The script changed: the command rows are read again.
+  void ForgetCommands();
   void ShowLines();
   void TabControlChange();
   int lstDebugInfoMeasureItem(const std::string& item) const;
@@ -65,9 +71,11 @@ class TfrmDebugInfo : public TToolWindowClient {
   void ToolKeyDown(int key) override;
   void ToolClose() override;
   void ToolSelectPage(int index) override;
+  void ToolAction(TToolAction action) override;
 
   TPeltoAccessControl* FAccessControl = nullptr;
   TScreenControl* FScreenControl = nullptr;
+  TDebugControl* FDebugControl = nullptr;  // the pause control (none until set)
 
  private:
   struct TRect {
@@ -84,6 +92,8 @@ class TfrmDebugInfo : public TToolWindowClient {
     TRect ListFrame;
     TRect List;       // the rows' area inside the frame, without the scroll bar
     TRect ScrollBar;  // empty when every row fits
+    TRect PauseButton;  // pause / resume, right of the tabs
+    TRect StepButton;
   };
 
   TLayout Layout() const;
@@ -93,6 +103,11 @@ class TfrmDebugInfo : public TToolWindowClient {
   void PaintHeader(const TPixelView& view, const TRect& header);
   void PaintList(const TPixelView& view, const TLayout& layout);
   void PaintScrollBar(const TPixelView& view, const TRect& bar);
+  void PaintButton(const TPixelView& view, const TRect& rect, const std::string& label);
+  // The current page's commands as rows of the process tab.
+  void BuildCommandLines();
+  // The command a row of the process tab stands for; -1 for other rows.
+  int CommandOfRow(int row) const;
   void Changed();
 
   std::unique_ptr<TToolWindow> FWindow;
@@ -101,6 +116,11 @@ class TfrmDebugInfo : public TToolWindowClient {
   TStringList FDynamicLayerLines;
   TStringList FValueLines;
   TStringList FTextLines;
+  TStringList FCommandLines;
+  // The current page's command lines, kept while the page stays the same.
+  std::string FCommandsBook;
+  std::string FCommandsPage;
+  std::vector<std::string> FCommandTexts;
   TDebugInfoList FList;
   int FTabIndex = 0;
   int FSectionWidth = kSectionWidth;

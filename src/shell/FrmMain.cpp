@@ -21,9 +21,12 @@
 #include "save/SaveCommands.h"
 #include "save/SaveLocation.h"
 #include "save/SaveSystem.h"
+#include "lint/TargetCheck.h"
+#include "shell/DebugControl.h"
 #include "shell/DisplayMode.h"
 #include "shell/FrmDebugInfo.h"
 #include "shell/ReaderComforts.h"
+#include "shell/ScriptWatch.h"
 #include "shell/StateDump.h"
 
 namespace pelto5 {
@@ -202,6 +205,7 @@ void TfrmMain::FormShow() {
   FComforts = std::make_unique<TReaderComforts>(*FAccessControl, *FScreenControl,
                                                 [] { return &Platform().Canvas(); });
   FComforts->SetSaveFolder(SaveDirectory());
+  if (FOptions.Watch) StartWatching();
   ApplySettings();
   Platform().ShowMainWindow();
   const TSaveLocation& location = FSaveSystem->Location();
@@ -220,15 +224,66 @@ void TfrmMain::ApplySettings() {
   if (!FOptions.KeepWindowSize && FSaveSystem->FWindowWidth > 0 && FSaveSystem->FWindowHeight > 0) {
     Platform().SetWindowSize(FSaveSystem->FWindowWidth, FSaveSystem->FWindowHeight);
   }
-  TPeltoFile& file = FAccessControl->PeltoFile();
-  if (file.ReadBool(kPelto, "DebugMode", false)) {
-    FDebugInfo = std::make_unique<TfrmDebugInfo>();
-    FDebugInfo->FAccessControl = FAccessControl.get();
-    FDebugInfo->FScreenControl = FScreenControl.get();
-    FDebugInfo->SetPosition(file.ReadInteger(kPelto, "ImageWidth", 640) + Platform().WindowLeft() + 32,
-                            Platform().WindowTop());
-    FDebugInfo->Show();
+  // Breakpoints need the window that resumes from them.
+  if (FAccessControl->PeltoFile().ReadBool(kPelto, "DebugMode", false) || !FOptions.Breakpoints.empty()) {
+    OpenDebugWindow();
   }
+}
+
+void TfrmMain::StartWatching() {
+  if (FAccessControl->Sources().IsOpen(TContainer::Package)) {
+    Platform().WarningLine(sjis::FromUtf8("pelto5: " + FillIn(LocalizedUtf8(TOwnText::WatchPackage), {FContentPath})));
+    return;
+  }
+  FScriptWatch = std::make_unique<TScriptWatch>(*FAccessControl, *FScreenControl, FContentPath, SaveDirectory());
+  // The band of a parse fault goes over the picture with the reader's marks.
+  if (TWindowRecord* main = FScreenControl->GetWindow(0); main && main->Screen) {
+    main->Screen->PaintOverlay = [this](TCanvas& canvas) {
+      const TRect comforts = FComforts ? FComforts->DrawOverlay(canvas) : TRect{};
+      return BoundingRect(comforts, FScriptWatch->DrawBand(canvas));
+    };
+  }
+}
+
+void TfrmMain::FormReload() {
+  if (FScriptWatch) {
+    FScriptWatch->RequestReload();
+  } else {
+    Platform().WarningLine(sjis::FromUtf8("pelto5: " + LocalizedUtf8(TOwnText::ReloadWithoutWatch)));
+  }
+}
+
+void TfrmMain::WatchTick() {
+  if (!FScriptWatch || !FScriptWatch->TimerTick(Platform().PollsFileChanges())) return;
+  if (FDebugInfo) {
+    FDebugInfo->ForgetCommands();
+    FDebugInfo->RefreshInfo();
+  }
+}
+
+void TfrmMain::OpenDebugWindow() {
+  TPeltoFile& file = FAccessControl->PeltoFile();
+  FDebugControl = std::make_unique<TDebugControl>();
+  for (const std::string& given : FOptions.Breakpoints) {
+    const std::string text = sjis::FromUtf8(given);
+    TBreakpoint breakpoint;
+    // The command line has refused any that is not of the form.
+    if (!TDebugControl::ParseBreakpoint(text, breakpoint)) continue;
+    const std::string missing = TTargetCheck::MissingTarget(file, "--break " + text, breakpoint.Book, breakpoint.Page);
+    if (!missing.empty()) {
+      // Told as the scenario check tells a jump to a page that is not there.
+      Platform().WarningLine(sjis::FromUtf8(FContentPath) + ":0: error: " + missing + " [targets]");
+      continue;
+    }
+    FDebugControl->AddBreakpoint(breakpoint);
+  }
+  FDebugInfo = std::make_unique<TfrmDebugInfo>();
+  FDebugInfo->FAccessControl = FAccessControl.get();
+  FDebugInfo->FScreenControl = FScreenControl.get();
+  FDebugInfo->FDebugControl = FDebugControl.get();
+  FDebugInfo->SetPosition(file.ReadInteger(kPelto, "ImageWidth", 640) + Platform().WindowLeft() + 32,
+                          Platform().WindowTop());
+  FDebugInfo->Show();
 }
 
 void TfrmMain::StartExecution() {
@@ -250,6 +305,7 @@ void TfrmMain::StartExecution() {
 
 void TfrmMain::RunSteps() {
   if (FStepping) return;
+  WatchTick();
   if (FComforts) {
     FComforts->TimerTick();
     // The reader is looking through the history: the scenario stands still.
@@ -298,6 +354,17 @@ bool TfrmMain::MainLoop_Step() {
     FScreenControl->Refresh(0);
   }
 
+  // Paused, or at a breakpoint: the command is not fetched.
+  if (FDebugControl) {
+    const TDebugControl::TFetch fetch =
+        FDebugControl->BeforeFetch({commands.BookName(), commands.PageName(), ac.NextCommandIndex()});
+    if (fetch != TDebugControl::TFetch::Go) {
+      process.EndStep();
+      if (fetch == TDebugControl::TFetch::Stopped && FDebugInfo) FDebugInfo->ShowBreak();
+      return false;
+    }
+  }
+
   // The count is asked once per step, so a page that cannot be cached is
   // reported once, not once per query.
   const int count = commands.GetCommandCount();
@@ -343,6 +410,7 @@ void TfrmMain::FormDestroy() {
   FDestroyed = true;
   ReportFrameCheck();
   FComforts.reset();
+  FScriptWatch.reset();
   FDisplayMode->SetWindowMode();
   StoreWindowPosition();
   WriteStateDump();
@@ -353,6 +421,7 @@ void TfrmMain::FormDestroy() {
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
   FDebugInfo.reset();
+  FDebugControl.reset();
   FPresentationCommands.reset();
   FFlowCommands.reset();
   FSaveCommands.reset();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -25,6 +26,8 @@ class TSaveSystem;
 class TSaveCommands;
 class TReaderComforts;
 class TfrmDebugInfo;
+class TDebugControl;
+class TScriptWatch;
 
 // What the command line asks of the form beyond the content path.
 struct TFormOptions {
@@ -35,6 +38,8 @@ struct TFormOptions {
   std::string SaveDirectory;    // --save-dir ("" = the data directory, or the user's folder)
   bool KeepWindowSize = false;  // --scale given: the saved window size does not apply
   bool CheckFrames = false;     // --check-frames
+  std::vector<std::string> Breakpoints;  // --break, UTF-8 "BOOK/PAGE[#INDEX]" each
+  bool Watch = false;                    // --watch
 };
 
 class TfrmMain : public TPlatformClient {
@@ -69,6 +74,7 @@ class TfrmMain : public TPlatformClient {
   void FormPaint() override;
   void FormToggleFullScreen() override;
   void FormActivate() override { StartExecution(); }
+  void FormReload() override;
   void MainTimerTimer() override { RunSteps(); }
 
   TPeltoAccessControl& AccessControl() { return *FAccessControl; }
@@ -91,6 +97,11 @@ class TfrmMain : public TPlatformClient {
   void ApplySettings();
   // --check-frames: one line on what the check of the frames found.
   void ReportFrameCheck();
+  // The debug window, its pause control and the --break breakpoints.
+  void OpenDebugWindow();
+  // --watch: follows the script's edits (a package cannot be edited).
+  void StartWatching();
+  void WatchTick();
   void StoreWindowPosition();
   void TraceCommand(int index, const TPeltoCommand& command);
   void WriteStateDump();
@@ -110,6 +121,8 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TSaveCommands> FSaveCommands;
   std::unique_ptr<TReaderComforts> FComforts;
   std::unique_ptr<TfrmDebugInfo> FDebugInfo;  // only in debug mode
+  std::unique_ptr<TDebugControl> FDebugControl;  // with the debug window
+  std::unique_ptr<TScriptWatch> FScriptWatch;    // --watch on a plain script
   std::array<TCommandHandler, kCommandTypeCount> FHandlers;
   std::string FContentPath;
   bool FLegacyMode = false;

@@ -17,7 +17,8 @@ namespace {
 
 struct TDebugRun {
   TPlayerResult Result;
-  std::vector<std::string> Rows;             // the [debug] section
+  std::vector<std::string> Rows;             // the [debug] section's rows
+  std::vector<std::string> Control;          // and its pause and breakpoint lines
   std::map<std::string, std::string> View;   // the [debug-view] section
   std::string Dump;
 };
@@ -44,7 +45,14 @@ TDebugRun RunDebug(const TTempDir& dir, const std::vector<std::string>& script, 
   TDebugRun run;
   run.Result = RunPlayer({"--headless", "--events", eventsPath, "--dump-state", dumpPath, path});
   run.Dump = ReadFileText(dumpPath);
-  run.Rows = Section(run.Dump, "debug");
+  // The rows, without the pause control's lines that end the section.
+  for (const std::string& line : Section(run.Dump, "debug")) {
+    if (line.rfind("Paused=", 0) == 0 || line.rfind("Breakpoint=", 0) == 0) {
+      run.Control.push_back(line);
+    } else {
+      run.Rows.push_back(line);
+    }
+  }
   for (const std::string& l : Section(run.Dump, "debug-view")) {
     const size_t eq = l.find('=');
     if (eq != std::string::npos) run.View[l.substr(0, eq)] = l.substr(eq + 1);
@@ -86,10 +94,11 @@ TEST(DebugWindow, ListsPositionAndStackLayersAndVariablesAsShownAfterACall) {
   ASSERT_EQ(process.Result.ExitStatus, 0) << process.Dump;
   EXPECT_EQ(process.Rows, (std::vector<std::string>{"ブック名=スタートブック", "ページ名=下", "行番号=2", "=",
                                                      "行番号=6", "ページ名=スタートページ",
-                                                     "ブック名=スタートブック", "="}))
+                                                     "ブック名=スタートブック", "=", "#0=@Wait", "#1=@rem"}))
       << process.Dump;
-  EXPECT_EQ(process.View.at("Icons"), "1,2,3,-1,3,2,1,-1");
+  EXPECT_EQ(process.View.at("Icons"), "1,2,3,-1,3,2,1,-1,0,0");
   EXPECT_EQ(process.View.at("Tab"), "0");
+  EXPECT_EQ(process.Control, (std::vector<std::string>{"Paused=0"}));
   // Beside the main window: its left + ImageWidth + 32, its top.
   EXPECT_EQ(process.View.at("Left"), "352");
   EXPECT_EQ(process.View.at("Top"), "0");
@@ -140,7 +149,8 @@ TEST(DebugWindow, TheSelectedRowStaysWhenACallAddsAFrame) {
   const TDebugRun keys = RunDebug(dir, script, "600 debug-key down\n700 debug-key down\n800 debug-key down\n"
                                                "850 debug-key up\n");
   ASSERT_EQ(keys.Result.ExitStatus, 0);
-  EXPECT_EQ(keys.Rows.size(), 8u) << keys.Dump;
+  // The position, the stack, then the page's two commands.
+  EXPECT_EQ(keys.Rows.size(), 10u) << keys.Dump;
   EXPECT_EQ(keys.View.at("Selected"), "2") << keys.Dump;
   EXPECT_EQ(keys.Rows[2], "行番号=2");
 

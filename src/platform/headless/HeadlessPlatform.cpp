@@ -5,6 +5,7 @@
 
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
+#include "platform/VirtualClock.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 
 namespace pelto5 {
@@ -195,9 +196,18 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
     event.Text = sjis::FromUtf8(rest.empty() ? rest : rest.substr(1));
     return TResult::Ok();
   }
-  if (kind == "text-cancel" || kind == "quit") {
+  if (kind == "text-cancel" || kind == "quit" || kind == "reload") {
     if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes no arguments");
-    event.Kind = kind == "quit" ? THeadlessEvent::TKind::Quit : THeadlessEvent::TKind::TextCancel;
+    event.Kind = kind == "quit"     ? THeadlessEvent::TKind::Quit
+                 : kind == "reload" ? THeadlessEvent::TKind::Reload
+                                    : THeadlessEvent::TKind::TextCancel;
+    return TResult::Ok();
+  }
+  if (kind == "debug-pause" || kind == "debug-resume" || kind == "debug-step") {
+    if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes no arguments");
+    event.Kind = kind == "debug-pause"    ? THeadlessEvent::TKind::DebugPause
+                 : kind == "debug-resume" ? THeadlessEvent::TKind::DebugResume
+                                          : THeadlessEvent::TKind::DebugStep;
     return TResult::Ok();
   }
   if (kind == "shot" || kind == "debug-shot") {
@@ -264,26 +274,7 @@ void THeadlessPlatform::AddEvent(const THeadlessEvent& event) { FEvents.push_bac
 
 void THeadlessPlatform::AdvanceClock(uint32_t ms) { FClock += ms; }
 
-TLocalTime THeadlessPlatform::GetLocalTime() {
-  // 2000-01-01 00:00:00 (a Saturday) plus the virtual clock.
-  TLocalTime t;
-  uint64_t ms = FClock;
-  t.Millisecond = static_cast<int>(ms % 1000);
-  uint64_t s = ms / 1000;
-  t.Second = static_cast<int>(s % 60);
-  t.Minute = static_cast<int>((s / 60) % 60);
-  t.Hour = static_cast<int>((s / 3600) % 24);
-  const int days = static_cast<int>(s / 86400);  // at most 49 days
-  t.DayOfWeek = (6 + days) % 7;
-  static const int kMonthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  int d = days;
-  int m = 0;
-  while (m < 11 && d >= kMonthDays[m]) d -= kMonthDays[m++];
-  t.Year = 2000;
-  t.Month = m + 1;
-  t.Day = d + 1;
-  return t;
-}
+TLocalTime THeadlessPlatform::GetLocalTime() { return VirtualLocalTime(FClock); }
 
 void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
   using K = THeadlessEvent::TKind;
@@ -335,12 +326,18 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
     case K::Quit:
       Terminate();
       break;
+    case K::Reload:
+      if (FClient) FClient->FormReload();
+      break;
     case K::DebugShot:
     case K::DebugTab:
     case K::DebugClick:
     case K::DebugKey:
     case K::DebugWheel:
     case K::DebugDrag:
+    case K::DebugPause:
+    case K::DebugResume:
+    case K::DebugStep:
       DeliverToDebugWindow(e);
       break;
   }
@@ -382,6 +379,15 @@ void THeadlessPlatform::DeliverToDebugWindow(const THeadlessEvent& e) {
     case K::DebugWheel:
       client.ToolMouseWheel(e.Key);
       break;
+    case K::DebugPause:
+      client.ToolAction(TToolAction::Pause);
+      break;
+    case K::DebugResume:
+      client.ToolAction(TToolAction::Resume);
+      break;
+    case K::DebugStep:
+      client.ToolAction(TToolAction::Step);
+      break;
     default:
       break;
   }
@@ -389,6 +395,10 @@ void THeadlessPlatform::DeliverToDebugWindow(const THeadlessEvent& e) {
 
 void THeadlessPlatform::TakeScreenshot(const std::string& path) {
   // What the window shows at this moment, a transition's frame included.
+  if (FOptions.ShotTaken) {
+    FOptions.ShotTaken(path, FCanvas);
+    return;
+  }
   if (!FCanvas.SavePng(path)) WriteLine("headless: cannot write screenshot " + path);
 }
 
@@ -417,7 +427,7 @@ void THeadlessPlatform::WaitUntil(uint32_t tick) {
 void THeadlessPlatform::SetMainTimerEnabled(bool enabled) {
   if (enabled && !FTimerEnabled) {
     // The n-th tick of the main timer is at 200·n ms of the virtual clock.
-    FNextTimerTick = (FClock / 200 + 1) * 200;
+    FNextTimerTick = NextVirtualTick(FClock);
   }
   FTimerEnabled = enabled;
 }
@@ -446,7 +456,7 @@ int THeadlessPlatform::Run(TPlatformClient& client) {
     if (FTerminated) break;
     if (FTimerEnabled && FClock >= FNextTimerTick) {
       // Ticks missed while the program was busy are not queued up.
-      FNextTimerTick = (FClock / 200 + 1) * 200;
+      FNextTimerTick = NextVirtualTick(FClock);
       client.MainTimerTimer();
     }
   }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,11 @@ struct THeadlessEvent {
   enum class TKind {
     Move, Click, RightClick, MiddleClick, Key, KeyDown, KeyUp, Wheel, Text, TextCancel, Shot, Quit,
     // Input and pictures of the debug window (the newest tool window).
-    DebugShot, DebugTab, DebugClick, DebugKey, DebugWheel, DebugDrag
+    DebugShot, DebugTab, DebugClick, DebugKey, DebugWheel, DebugDrag,
+    // The debug window's pause, resume and single-step controls.
+    DebugPause, DebugResume, DebugStep,
+    // The content's files taken as changed (--watch).
+    Reload
   };
   uint32_t Time = 0;
   TKind Kind = TKind::Move;
@@ -45,6 +50,9 @@ struct THeadlessOptions {
   bool TraceAudio = false;
   // The language of the player's own texts; unset = the locale's.
   std::optional<TLanguage> Language;
+  // When set, a "shot FILE" event hands FILE and the window's picture to
+  // it instead of writing the file (the scenario tests compare it).
+  std::function<void(const std::string& path, const TCanvas& canvas)> ShotTaken;
 };
 
 class THeadlessPlatform : public TPlatform {
@@ -117,6 +125,7 @@ class THeadlessPlatform : public TPlatform {
   void WarningLine(const std::string& text) override;
   [[nodiscard]] TLanguage Language() const override;
   [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
+  [[nodiscard]] bool PollsFileChanges() const override { return false; }
   [[nodiscard]] bool AudioTraceEnabled() const { return FOptions.TraceAudio; }
   // Writes one --trace-audio line (Shift-JIS), with or without --trace.
   void AudioTraceLine(const std::string& text);

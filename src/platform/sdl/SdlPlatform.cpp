@@ -12,6 +12,7 @@
 #include "base/SjisText.h"
 #include "platform/FileChooser.h"
 #include "platform/SystemClock.h"
+#include "platform/VirtualClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlCursors.h"
 #include "platform/sdl/SdlInputDialog.h"
@@ -61,6 +62,7 @@ struct TSdlPlatform::TImpl {
   bool Terminated = false;
   bool TimerEnabled = false;
   uint32_t NextTick = 0;
+  uint32_t Virtual = 0;  // the virtual clock (Options.VirtualClock)
   TPlatformClient* Client = nullptr;
   // Open in-window dialogs; while one is open the client gets no input and
   // no timer ticks.
@@ -455,6 +457,8 @@ struct TSdlPlatform::TImpl {
     const uint32_t firedAt = SDL_GetTicks();
     NextTick += kTimerInterval;
     if (TickReached(firedAt, NextTick)) NextTick = firedAt + kTimerInterval;
+    // On the virtual clock each tick is the next 200 ms mark, however late.
+    if (Options.VirtualClock) Virtual = NextVirtualTick(Virtual);
     Client->MainTimerTimer();
     const uint32_t now = SDL_GetTicks();
     if (TickReached(now, NextTick)) NextTick = now;
@@ -502,9 +506,11 @@ bool TSdlPlatform::NoDisplay() const { return FImpl->NoDisplay; }
 
 uint32_t TSdlPlatform::WindowId() const { return FImpl->Main.Id(); }
 
-uint32_t TSdlPlatform::GetTickCount() { return SDL_GetTicks(); }
+uint32_t TSdlPlatform::GetTickCount() { return FImpl->Options.VirtualClock ? FImpl->Virtual : SDL_GetTicks(); }
 
-TLocalTime TSdlPlatform::GetLocalTime() { return SystemLocalTime(); }
+TLocalTime TSdlPlatform::GetLocalTime() {
+  return FImpl->Options.VirtualClock ? VirtualLocalTime(FImpl->Virtual) : SystemLocalTime();
+}
 
 void TSdlPlatform::ProcessMessages() { FImpl->DrainEvents(); }
 
@@ -514,6 +520,29 @@ bool TSdlPlatform::Terminated() const { return FImpl->Terminated; }
 
 void TSdlPlatform::WaitUntil(uint32_t tick) {
   TImpl& d = *FImpl;
+  if (d.Options.VirtualClock) {
+    // The wait lasts as long in real time; the virtual clock moves along
+    // with it, so input during the wait gets its time within it.
+    if (static_cast<int32_t>(tick - d.Virtual) <= 0) {
+      d.DrainEvents();
+      return;
+    }
+    const uint32_t start = d.Virtual;
+    const uint32_t realEnd = SDL_GetTicks() + (tick - start);
+    d.DrainEvents();
+    while (!d.Terminated) {
+      const uint32_t now = SDL_GetTicks();
+      if (TickReached(now, realEnd)) break;
+      d.Virtual = tick - (realEnd - now);
+      if (d.VideoStarted) {
+        d.WaitAndDispatch(static_cast<int>(realEnd - now));
+      } else {
+        SDL_Delay(realEnd - now);
+      }
+    }
+    if (!d.Terminated) d.Virtual = tick;
+    return;
+  }
   if (!d.VideoStarted) {
     while (!d.Terminated && !TickReached(SDL_GetTicks(), tick)) SDL_Delay(tick - SDL_GetTicks());
     return;

@@ -17,6 +17,9 @@ struct TSdlOptions {
   int Scale = 1;              // initial window size as a multiple of the picture
   bool Trace = false;
   bool LinearFilter = false;  // smooth scaling instead of whole pixels
+  // The engine's clock and date are the virtual clock of headless runs,
+  // advanced by the main timer's ticks and by waits (--record).
+  bool VirtualClock = false;
 };
 
 class TSdlPlatform : public TPlatform {

@@ -1,0 +1,68 @@
+// --record end to end: the input of a run written as an events file that
+// replays headless to the very same state dump. Headless here (the window
+// version is in SdlRecordTest.cpp): the demo played through by its
+// walkthrough is recorded, and the recording replayed.
+#include <gtest/gtest.h>
+
+#include "support/PlayerRun.h"
+#include "support/PngRead.h"
+
+namespace pelto5::test {
+namespace {
+
+const std::string kDemo = std::string(PELTO5_BINARY_DIR) + "/demo.pp5";
+
+TEST(Record, ARecordedPlayThroughReplaysToTheSameState) {
+  TTempDir dir;
+  // The walkthrough's input at odd moments: between ticks, and a move
+  // and a key inside the first transition.
+  const std::string events = dir.Write("input.events",
+                                       "130 move 10 10\n777 key space\n5000 key space\n10013 key space\n"
+                                       "15000 move 320 160\n15201 click 320 160\n17000 key enter\n"
+                                       "18000 move 300 210\n18200 click 300 210\n21000 key 123\n21000 key space\n"
+                                       "30150 wheel 1\n30300 key escape\n31000 quit\n");
+  const std::string recording = dir.Path() + "/rec.events";
+  const TPlayerResult original = RunPlayer({"--headless", "--events", events, "--record", recording, "--dump-state",
+                                            dir.Path() + "/d1.txt", "--save-dir", dir.Path() + "/s1", kDemo});
+  ASSERT_EQ(original.ExitStatus, 0);
+  const std::string recorded = ReadFileText(recording);
+  EXPECT_NE(recorded.find(" click 320 160\n"), std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" key-down 32\n"), std::string::npos) << recorded;
+  // F12 became a picture of the replay, not a key.
+  EXPECT_NE(recorded.find(" shot " + dir.Path() + "/rec-01.png\n"), std::string::npos) << recorded;
+  EXPECT_EQ(recorded.find(" key-down 123"), std::string::npos) << recorded;
+
+  const TPlayerResult replay = RunPlayer({"--headless", "--events", recording, "--dump-state", dir.Path() + "/d2.txt",
+                                          "--save-dir", dir.Path() + "/s2", kDemo});
+  ASSERT_EQ(replay.ExitStatus, 0);
+  EXPECT_EQ(ReadPng(dir.Path() + "/rec-01.png").Width, 640) << "the F12 picture, taken by the replay";
+  const std::string first = ReadFileText(dir.Path() + "/d1.txt");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(ReadFileText(dir.Path() + "/d2.txt"), first);
+  // A recording of the replay is the recording: every event falls on the
+  // same side of the same tick. (Its "shot" line is the replay's own.)
+  const TPlayerResult again = RunPlayer({"--headless", "--events", recording, "--record", dir.Path() + "/rec2.events",
+                                         "--save-dir", dir.Path() + "/s3", kDemo});
+  ASSERT_EQ(again.ExitStatus, 0);
+  std::string withoutShot = recorded;
+  const size_t shot = withoutShot.find("21000 shot ");
+  ASSERT_NE(shot, std::string::npos);
+  withoutShot.erase(shot, withoutShot.find('\n', shot) + 1 - shot);
+  EXPECT_EQ(ReadFileText(dir.Path() + "/rec2.events"), withoutShot);
+}
+
+TEST(Record, ARecordingThatCannotBeWrittenIsSaidOnceAndThePlayGoesOn) {
+  TTempDir dir;
+  const std::string events = dir.Write("input.events", "5000 key space\n6000 quit\n");
+  const std::string path = dir.Path() + "/no-such-folder/rec.events";
+  const TPlayerResult r = RunPlayer({"--headless", "--events", events, "--record", path, "--dump-state",
+                                     dir.Path() + "/d.txt", kDemo});
+  EXPECT_EQ(r.ExitStatus, 0);
+  EXPECT_EQ(r.LinesStartingWith("pelto5: --record ").size(), 1u);
+  EXPECT_TRUE(r.HasLine("pelto5: --record " + path + ": the recording cannot be written; this run is not recorded"));
+  EXPECT_EQ(r.LinesStartingWith("message (warning, ok): --record ").size(), 1u);
+  EXPECT_FALSE(ReadFileText(dir.Path() + "/d.txt").empty());
+}
+
+}  // namespace
+}  // namespace pelto5::test
