@@ -61,6 +61,14 @@ enum class TOwnText {
   CheckNeedsContent,
   EventsNeedHeadless,
   OutputFolderMissing,
+  // Reading aids.
+  ReadingUsage,
+  TextOutDropped,
+  NoClipboard,
+  NoSpeechService,
+  SpeechOn,
+  SpeechOff,
+  ExtractNeedsContent,
   Count
 };
 
