@@ -36,8 +36,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # The runtime packages of the shared libraries the programs link, found
 # by dpkg-shlibdeps, and the gothic face the message boxes are drawn with
 # (it stands in for "ＭＳ ゴシック"); the mincho face the scripts may ask for,
-# and a file chooser for starting without a file, are recommended.
+# a file chooser for starting without a file, and the speech service that
+# reading aloud speaks through (its library is loaded when asked for), are
+# recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, zenity | kdialog")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, zenity | kdialog, libspeechd2, speech-dispatcher, espeak-ng")
 include(CPack)

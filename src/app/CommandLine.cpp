@@ -31,7 +31,9 @@ TResult NeedsValue(const std::string& option) { return Refuse(TOwnText::NeedsVal
 
 }  // namespace
 
-std::string TCommandLine::Usage() { return LocalizedUtf8(TOwnText::Usage) + LocalizedUtf8(TOwnText::AuthorUsage); }
+std::string TCommandLine::Usage() {
+  return LocalizedUtf8(TOwnText::Usage) + LocalizedUtf8(TOwnText::AuthorUsage) + LocalizedUtf8(TOwnText::ReadingUsage);
+}
 
 TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   bool contentSeen = false;
@@ -105,6 +107,12 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
       } else {
         return Refuse(TOwnText::AnswerValues, {v});
       }
+    } else if (a == "--text-out") {
+      if (!value(TextOut)) return NeedsValue(a);
+    } else if (a == "--extract-text") {
+      ExtractText = true;
+    } else if (a == "--translation") {
+      if (!value(TranslationPath)) return NeedsValue(a);
     } else if (a == "--check") {
       Check = true;
     } else if (a == "--format") {
@@ -133,6 +141,7 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   if (Check && !contentSeen) return Refuse(TOwnText::CheckNeedsContent, {});
   if (!TestDirectory.empty() && !contentSeen) return Refuse(TOwnText::TestNeedsContent, {});
   if (!JUnitPath.empty() && TestDirectory.empty()) return Refuse(TOwnText::JUnitNeedsTest, {});
+  if (ExtractText && !contentSeen) return Refuse(TOwnText::ExtractNeedsContent, {});
   if (!EventsPath.empty() && !Headless) return Refuse(TOwnText::EventsNeedHeadless, {});
   return TResult::Ok();
 }
@@ -140,9 +149,10 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
 TResult TCommandLine::CheckOutputFolders() const {
   const std::pair<const char*, const std::string*> outputs[] = {{"--screenshot", &ScreenshotPath},
                                                                 {"--dump-state", &DumpStatePath},
-                                                                {"--junit", &JUnitPath}};
+                                                                {"--junit", &JUnitPath},
+                                                                {"--text-out", &TextOut}};
   for (const auto& [option, path] : outputs) {
-    if (path->empty()) continue;
+    if (path->empty() || *path == "-" || (path == &TextOut && *path == "clipboard")) continue;
     const std::string folder = TFileSystem::DirectoryOf(*path);
     if (!folder.empty() && !TFileSystem::DirectoryExists(folder)) {
       return Refuse(TOwnText::OutputFolderMissing, {option, *path, folder});

@@ -39,6 +39,11 @@ struct TCommandLine {
   std::string JUnitPath;                 // --junit
   bool Watch = false;                    // --watch
   std::string RecordPath;                // --record
+  // --text-out: "-", "clipboard" or a file path ("" = none).
+  std::string TextOut;
+  // --extract-text: the PO template of CONTENT instead of a run.
+  bool ExtractText = false;
+  std::string TranslationPath;  // --translation
 
   // Fails with a message when the arguments are not understood.
   TResult Parse(const std::vector<std::string>& args);

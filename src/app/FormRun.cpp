@@ -16,6 +16,8 @@ int RunForm(TPlatform& platform, const TCommandLine& cl) {
   options.CheckFrames = cl.CheckFrames;
   options.Breakpoints = cl.Breakpoints;
   options.Watch = cl.Watch;
+  options.TextOut = cl.TextOut;
+  options.TranslationPath = cl.TranslationPath;
   TfrmMain form(options);
   if (!form.FormCreate()) {
     form.FormDestroy();

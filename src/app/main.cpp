@@ -10,6 +10,7 @@
 #include "app/FormRun.h"
 #include "app/ScenarioTests.h"
 #include "lint/ScenarioLint.h"
+#include "lint/TextExtract.h"
 #include "app/LibraryVersions.h"
 #include "platform/fonts/FontDefaults.h"
 #include "platform/headless/HeadlessDefaults.h"
@@ -45,6 +46,17 @@ int RunCheck(const TCommandLine& cl) {
   lint.Run(cl.ContentPath);
   std::fputs(lint.Report().c_str(), stdout);
   return lint.ExitStatus();
+}
+
+// --extract-text: the PO template on standard output; 1 when the content
+// could not be opened.
+int RunExtract(const TCommandLine& cl) {
+  TLintOptions options;
+  options.LibraryPath = cl.LibraryPath;
+  std::string out;
+  const bool opened = TTextExtract::Run(cl.ContentPath, options, out);
+  std::fputs(out.c_str(), opened ? stdout : stderr);
+  return opened ? 0 : 1;
 }
 
 }  // namespace
@@ -84,6 +96,7 @@ static int RunMain(int argc, char** argv) {
 
   if (cl.Check) return RunCheck(cl);
   if (!cl.TestDirectory.empty()) return TScenarioTests(cl).Run();
+  if (cl.ExtractText) return RunExtract(cl);
   const TResult outputs = cl.CheckOutputFolders();
   if (!outputs) {
     std::fprintf(stderr, "pelto5: %s\n", outputs.Reason().c_str());

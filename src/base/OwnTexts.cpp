@@ -208,6 +208,45 @@ constexpr TOwnTextEntry kTexts[] = {
      "                           headless では \"MS reload\" のときだけ読み直す\n"
      "  --record FILE            入力を、--headless --events で同じ状態まで再生できるイベント\n"
      "                           ファイルに書き出す（F12 の画像は shot の行になる）\n"},
+    {TOwnText::ReadingUsage,
+     "Reading aids:\n"
+     "  --text-out DEST          write every message page, message box and text-input\n"
+     "                           prompt as it begins to show: DEST is - (standard output)\n"
+     "                           or a file or FIFO (appended), one JSON object a line, or\n"
+     "                           clipboard (the text alone; headless: \"clipboard: TEXT\"\n"
+     "                           on standard error)\n"
+     "  --extract-text           write a PO template of every message text of CONTENT to\n"
+     "                           standard output, without running it\n"
+     "  --translation FILE.po    show the messages in FILE.po's translation where it has\n"
+     "                           one for the text the script has now\n"
+     "Tab, Shift+Tab and the arrow keys move a focus ring over the choices and clickable\n"
+     "areas of a wait, Enter or Space clicks it; a game controller works too. V turns\n"
+     "reading aloud on and off (kept in $XDG_CONFIG_HOME/pelto5/player.ini).\n",
+     "読書の助け:\n"
+     "  --text-out DEST          メッセージの各ページ、メッセージボックス、文字入力の問いを\n"
+     "                           表示し始めるときに書き出す: DEST は - （標準出力）か\n"
+     "                           ファイルか FIFO（追記、1 行に JSON オブジェクト一つ）、\n"
+     "                           または clipboard（テキストだけ。headless では標準エラーに\n"
+     "                           \"clipboard: TEXT\"）\n"
+     "  --extract-text           CONTENT のすべてのメッセージのテキストを PO テンプレートとして\n"
+     "                           標準出力に書き出す（実行はしない）\n"
+     "  --translation FILE.po    FILE.po に今のスクリプトのテキストの翻訳があれば、それを\n"
+     "                           メッセージに表示する\n"
+     "Tab、Shift+Tab、矢印キーで待ちの選択肢やクリックできる領域にフォーカスの枠を動かし、\n"
+     "Enter か Space でクリックします。ゲームコントローラーも使えます。V で読み上げを\n"
+     "オン・オフします（$XDG_CONFIG_HOME/pelto5/player.ini に残ります）。\n"},
+    {TOwnText::TextOutDropped, "--text-out %1: a line could not be written at once and was dropped (nobody "
+                               "reading?); later lines that cannot go out are dropped too",
+     "--text-out %1: すぐに書き込めない行を捨てました（読み手がいない？）。この後も書き込めない行は捨てます"},
+    {TOwnText::NoClipboard, "--text-out clipboard: there is no clipboard here; the texts are not kept",
+     "--text-out clipboard: ここにはクリップボードがありません。テキストは残りません"},
+    {TOwnText::NoSpeechService,
+     "reading aloud needs a speech service (speech-dispatcher with a voice such as espeak-ng); there is none",
+     "読み上げには音声サービス（speech-dispatcher と espeak-ng などの声）が必要ですが、見つかりません"},
+    {TOwnText::SpeechOn, "reading aloud on", "読み上げ オン"},
+    {TOwnText::SpeechOff, "reading aloud off", "読み上げ オフ"},
+    {TOwnText::ExtractNeedsContent, "--extract-text needs a CONTENT to take the texts from",
+     "--extract-text にはテキストを取り出す CONTENT が必要です"},
 };
 
 constexpr bool InOrder() {

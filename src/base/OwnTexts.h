@@ -72,6 +72,14 @@ enum class TOwnText {
   ReloadWithoutWatch,
   RecordNotWritten,
   AuthorUsage,
+  // Reading aids.
+  ReadingUsage,
+  TextOutDropped,
+  NoClipboard,
+  NoSpeechService,
+  SpeechOn,
+  SpeechOff,
+  ExtractNeedsContent,
   Count
 };
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/MessageTexts.h"
+#include "base/SjisText.h"
 #include "exec/PeltoAccessControl.h"
 #include "exec/PeltoProcess.h"
 #include "graphics/DynamicLayerList.h"
@@ -16,6 +17,7 @@
 #include "script/CommandKeys.h"
 #include "base/IntegerConversion.h"
 #include "script/PeltoCommand.h"
+#include "script/Translation.h"
 #include "script/VariableCtrl.h"
 
 namespace pelto5 {
@@ -35,6 +37,17 @@ void TPresentationCommands::HideTextAndShow() {
   FScreen.SetLayerVisible(kMainWindow, kTextLayerName, false);
   FScreen.Compose(kMainWindow);
   FScreen.Paint(kMainWindow);
+}
+
+std::string TPresentationCommands::MessageText(const TPeltoCommand& command) const {
+  const std::string written = command.ReadString(cmdkey::MessageDrawText);
+  if (!FTranslation || FTranslation->Empty()) return written;
+  const TCommandCtrl& commands = FAccess.CommandCtrl();
+  // The command was fetched already: the next index is past it.
+  const std::string context = TTranslation::Context(sjis::ToUtf8(commands.BookName()),
+                                                    sjis::ToUtf8(commands.PageName()), FAccess.NextCommandIndex() - 1);
+  const std::string* translated = FTranslation->Find(context, sjis::ToUtf8(written));
+  return translated ? sjis::FromUtf8(*translated) : written;
 }
 
 bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
@@ -57,7 +70,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
   if (FScreen.GetLayerVisible(kMainWindow, kTextLayerName)) {
     FScreen.SetLayerVisible(kMainWindow, kTextLayerName, false);
   }
-  const std::string text = FAccess.VariableCtrl().ExpandText(command.ReadString(cmdkey::MessageDrawText));
+  const std::string text = FAccess.VariableCtrl().ExpandText(MessageText(command));
 
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   if (width < 1) width = main.Screen->Width;
@@ -68,6 +81,7 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
     FScreen.SetLayerSize(kMainWindow, layer, width, height);
   }
   FScreen.DrawLayerText(kMainWindow, layer, text);
+  FScreen.MessagePageBegun(kMainWindow, layer, true);
   if (LegacyMode() && layer == kBackgroundLayerName) FScreen.MergeLayer1IntoBase(kMainWindow);
 
   if (atOnce) {

@@ -20,6 +20,7 @@ class TPeltoAccessControl;
 class TPeltoCommand;
 class TScreenControl;
 class TLasGraphic;
+class TTranslation;
 struct TLayerRect;
 
 class TPresentationCommands {
@@ -44,6 +45,10 @@ class TPresentationCommands {
   // Removes the entries of one attribute.
   bool DoDynamicLayerClear(TPeltoCommand& command);
 
+  // Messages show the translation's text where it has one (--translation);
+  // null for none. The translation must outlive the handlers.
+  void SetTranslation(const TTranslation* translation) { FTranslation = translation; }
+
   // Adds one choice of "@Select" at area's left, top and width, and sets
   // area's height to the height of the entry added (0 if it was not added).
   void AddSelectItem(const std::string& text, const std::string& book, const std::string& page,
@@ -51,12 +56,16 @@ class TPresentationCommands {
 
  private:
   bool LegacyMode() const { return FLegacyMode && FLegacyMode(); }
+  // The message text of the command running now: the translation's, else
+  // the script's (Shift-JIS, not expanded yet).
+  std::string MessageText(const TPeltoCommand& command) const;
   // Compose and paint window 0 with the text layer hidden.
   void HideTextAndShow();
 
   TPeltoAccessControl& FAccess;
   TScreenControl& FScreen;
   std::function<bool()> FLegacyMode;
+  const TTranslation* FTranslation = nullptr;
 };
 
 }  // namespace pelto5

@@ -133,9 +133,26 @@ bool TDynamicLayer::GetActiveCursor() const {
 }
 
 TDynamicClick TDynamicLayer::TakeClick() {
-  TDynamicClick click;
   TDynamicLayerList* e = FNewest;
   while (e != nullptr && e->Status != TDynamicStatus::Active) e = e->Older;
+  return TakeClickOf(e);
+}
+
+std::vector<const TDynamicLayerList*> TDynamicLayer::Clickable(bool waitingForClick) const {
+  std::vector<const TDynamicLayerList*> entries;
+  for (const TDynamicLayerList* e = FNewest; e != nullptr; e = e->Older) {
+    if (e->ActiveArea == TDynamicActiveArea::None || e->Status == TDynamicStatus::Disable) continue;
+    if (!waitingForClick && e->ActiveMode != TDynamicActiveMode::Always) continue;
+    if (e->AreaWidth <= 0 || e->AreaHeight <= 0) continue;
+    entries.push_back(e);
+  }
+  return {entries.rbegin(), entries.rend()};
+}
+
+TDynamicClick TDynamicLayer::TakeClickOf(const TDynamicLayerList* entry) {
+  TDynamicClick click;
+  TDynamicLayerList* e = FNewest;
+  while (e != nullptr && e != entry) e = e->Older;
   if (e == nullptr) return click;
   click.Found = true;
   click.BookName = e->ClickBookName;

@@ -54,6 +54,13 @@ class TDynamicLayer {
   // Click target of the topmost active entry (auto-clearing its attribute),
   // then no entry stays active.
   TDynamicClick TakeClick();
+  // The entries a click could reach now (as HitTest would let them become
+  // active), oldest first: the order they were made in.
+  std::vector<const TDynamicLayerList*> Clickable(bool waitingForClick) const;
+  // Click target of entry, as if it were the active one (auto-clearing its
+  // attribute); nothing found when it is not one of the entries. Then no
+  // entry stays active.
+  TDynamicClick TakeClickOf(const TDynamicLayerList* entry);
   bool DeactivateAll();
   // One half-second animation tick; true if a look changed.
   [[nodiscard]] bool AnimateStep();

@@ -309,6 +309,7 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
         layer->Graphic.DrawText();
         screen->Compose();
         screen->Paint();
+        MessagePageBegun(index, layerName, false);
         return true;
       case tsLineTop:
       case tsLineX:
@@ -325,15 +326,25 @@ bool TScreenControl::DrawMessage(int index, const std::string& layerName) {
   }
 }
 
-void TScreenControl::MessagePageShown(int index, const std::string& layerName) {
+const TLasLayer* TScreenControl::LayerQuietly(int index, const std::string& layerName) {
   TLasScreen* screen = ScreenOf(index);
-  if (!OnMessagePageShown || !screen) return;
-  // Looked up quietly: a missing layer has been reported by its drawing.
+  if (!screen) return nullptr;
   for (TLasLayer* layer = screen->BaseLayer()->UpperLayer; layer; layer = layer->UpperLayer) {
-    if (layer->LayerName == layerName) {
-      OnMessagePageShown(layer->Graphic.PageText());
-      return;
-    }
+    if (layer->LayerName == layerName) return layer;
+  }
+  return nullptr;
+}
+
+void TScreenControl::MessagePageShown(int index, const std::string& layerName) {
+  if (!OnMessagePageShown) return;
+  // Looked up quietly: a missing layer has been reported by its drawing.
+  if (const TLasLayer* layer = LayerQuietly(index, layerName)) OnMessagePageShown(layer->Graphic.PageText());
+}
+
+void TScreenControl::MessagePageBegun(int index, const std::string& layerName, bool firstPage) {
+  if (!OnMessagePageBegun) return;
+  if (const TLasLayer* layer = LayerQuietly(index, layerName)) {
+    OnMessagePageBegun(layer->Graphic.PageText(), firstPage);
   }
 }
 

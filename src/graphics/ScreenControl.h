@@ -87,6 +87,9 @@ class TScreenControl {
   // Reports that the whole page last laid out in the layer has been shown
   // (the replay reached its end, or the message was drawn at once).
   void MessagePageShown(int index, const std::string& layerName);
+  // Reports that a page of the message in the layer begins to show: the
+  // message's first page (firstPage), or a later one it runs on to.
+  void MessagePageBegun(int index, const std::string& layerName, bool firstPage);
 
   // Listeners of what the reader has been shown (the player's message
   // history and auto-advance); they change nothing the scenario sees.
@@ -94,6 +97,8 @@ class TScreenControl {
   // number of characters revealed since the previous key wait.
   std::function<void(const std::string& pageText)> OnMessagePageShown;
   std::function<void(int characters)> OnMessageKeyWait;
+  // Gets the marked-up text of each message page as it begins to show.
+  std::function<void(const std::string& pageText, bool firstPage)> OnMessagePageBegun;
   void ShowWaitMark(const std::string& fileName, int x, int y, int width, int height);
   bool AddDynamicLayer(int index, std::unique_ptr<TDynamicLayerList> entry);
   bool RemoveDynamicLayers(int index, int attrId);
@@ -114,6 +119,8 @@ class TScreenControl {
 
  private:
   TLasScreen* ScreenOf(int index);
+  // The layer of that name, or null; reports nothing.
+  const TLasLayer* LayerQuietly(int index, const std::string& layerName);
 
   std::mt19937 FRandom;
   int FRevealedCharacters = 0;  // revealed since the last key wait

@@ -1,6 +1,5 @@
 #include "lint/ScenarioLint.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "lint/CommandCheck.h"
@@ -12,29 +11,11 @@
 #include "lint/VariableCheck.h"
 #include "platform/Platform.h"
 #include "base/IntegerConversion.h"
+#include "base/JsonText.h"
 
 namespace pelto5 {
 
 namespace {
-
-// A JSON string: quotes, backslashes and control characters escaped; the
-// UTF-8 text itself is kept.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 // Message lines end at the line: a line break inside one is shown escaped.
 std::string OneLine(const std::string& text) {

@@ -30,6 +30,16 @@ void TPlatform::WarningLine(const std::string& text) {
   std::fflush(stderr);
 }
 
+TMessageResult TPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
+  if (OnDialogText) OnDialogText(TDialogText::MessageBox, text);
+  return ShowMessageBox(text, icon, buttons);
+}
+
+bool TPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  if (OnDialogText) OnDialogText(TDialogText::InputPrompt, prompt);
+  return ShowInputQuery(caption, prompt, value);
+}
+
 TLanguage TPlatform::Language() const { return EnvironmentLanguage(); }
 
 TLanguage EnvironmentLanguage() {

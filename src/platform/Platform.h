@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,8 +28,15 @@ enum class TMessageButtons { Ok, AbortIgnore, YesNo };
 enum class TMessageResult { Ok, Abort, Ignore, Yes, No };
 enum class TMouseButton { Left, Right, Middle };
 enum class TChooseResult { Chosen, Cancelled, Unavailable };
+// What a dialog shows the reader: a message box's text, a text-input prompt.
+enum class TDialogText { MessageBox, InputPrompt };
+// The buttons of a game controller (SDL's names in the headless events).
+enum class TPadButton {
+  A, B, X, Y, Back, Start, LeftShoulder, RightShoulder, DpadUp, DpadDown, DpadLeft, DpadRight
+};
 
 // Virtual-key codes the engine looks at.
+constexpr int VK_TAB = 9;
 constexpr int VK_RETURN = 13;
 constexpr int VK_ESCAPE = 27;
 constexpr int VK_SPACE = 32;
@@ -38,9 +46,12 @@ constexpr int VK_CONTROL = 17;
 constexpr int VK_MENU = 18;
 constexpr int VK_PRIOR = 33;
 constexpr int VK_NEXT = 34;
+constexpr int VK_LEFT = 37;
 constexpr int VK_UP = 38;
+constexpr int VK_RIGHT = 39;
 constexpr int VK_DOWN = 40;
 constexpr int VK_A = 65;
+constexpr int VK_V = 86;
 constexpr int VK_F12 = 123;
 
 // Cursor numbers of the application cursor.
@@ -80,6 +91,9 @@ class TPlatformClient {
   virtual void FormToggleFullScreen() {}
   // The content's files are to be taken as changed (headless "MS reload").
   virtual void FormReload() {}
+  // A game controller's button went down or up. The left stick arrives as
+  // the D-pad's buttons.
+  virtual void FormPadButton(TPadButton /*button*/, bool /*down*/) {}
 };
 
 // Automation of a tool window's own controls (the debug window's pause,
@@ -152,12 +166,15 @@ class TPlatform {
   virtual int Run(TPlatformClient& client) = 0;
 
   // --- Dialogs ----------------------------------------------------------
-  virtual TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
-                                    TMessageButtons buttons) = 0;
+  // A modal message box (ShowMessageBox), told to OnDialogText first.
+  TMessageResult MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons);
   // Modal text input (caption, prompt, initial text in value). True on OK
-  // with the text in value; false on Cancel, value unchanged.
-  [[nodiscard]] virtual bool InputQuery(const std::string& caption, const std::string& prompt,
-                                        std::string& value) = 0;
+  // with the text in value; false on Cancel, value unchanged. The prompt
+  // is told to OnDialogText first.
+  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+  // Hears the text of every message box and text-input prompt (Shift-JIS)
+  // just before it shows; the player's text stream listens here.
+  std::function<void(TDialogText kind, const std::string& text)> OnDialogText;
   // Asks the user for a file to play with the desktop's file chooser
   // (title Shift-JIS; the path chosen in path, UTF-8). Unavailable where
   // there is no chooser to ask with (and always without a window).
@@ -223,6 +240,24 @@ class TPlatform {
   // --- The user -----------------------------------------------------------
   // The language of the player's own texts: the user's locale's.
   [[nodiscard]] virtual TLanguage Language() const;
+  // Puts UTF-8 text on the system clipboard, where clipboard-watching
+  // tools pick it up. False where there is no clipboard to put it on.
+  virtual bool SetClipboardText(const std::string& /*utf8*/) { return false; }
+
+  // --- Speech ---------------------------------------------------------------
+  // Connects to the system's speech service; false when there is none.
+  [[nodiscard]] virtual bool StartSpeech() { return false; }
+  // Stops what is being said and starts saying utf8, in language ("ja",
+  // "en") where the service has a voice for it.
+  virtual void Speak(const std::string& /*utf8*/, const std::string& /*language*/) {}
+  virtual void StopSpeech() {}
+
+ protected:
+  // What MessageBox and InputQuery show, backend by backend.
+  virtual TMessageResult ShowMessageBox(const std::string& text, TMessageIcon icon,
+                                        TMessageButtons buttons) = 0;
+  [[nodiscard]] virtual bool ShowInputQuery(const std::string& caption, const std::string& prompt,
+                                            std::string& value) = 0;
 };
 
 }  // namespace pelto5

@@ -10,4 +10,10 @@ void TProcessSignals::IgnoreFileSizeLimitSignal() {
 #endif
 }
 
+void TProcessSignals::IgnoreBrokenPipeSignal() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
 }  // namespace pelto5

@@ -10,6 +10,9 @@ class TProcessSignals {
   // game without its chance to say so. Ignored, the write fails with
   // EFBIG instead, and the writer reports it like a full disk.
   static void IgnoreFileSizeLimitSignal();
+  // A write to a pipe or FIFO whose reader has gone would kill the
+  // process with SIGPIPE; ignored, the write fails with EPIPE instead.
+  static void IgnoreBrokenPipeSignal();
 };
 
 }  // namespace pelto5

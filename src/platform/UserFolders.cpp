@@ -41,6 +41,14 @@ std::string TUserFolders::DataHome() {
   return "";
 }
 
+std::string TUserFolders::ConfigHome() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && xdg[0] == '/') return WithoutTrailingSlashes(xdg);
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return WithoutTrailingSlashes(home) + "/.config";
+  return "";
+}
+
 bool TUserFolders::IsWritableDirectory(const std::string& directory) {
   std::string probe = WithoutTrailingSlashes(directory.empty() ? "." : directory);
   // Walk up to the first folder that exists: creating the missing ones

@@ -14,6 +14,8 @@ class TUserFolders {
   // neither gives an absolute path. Relative values are ignored, as the
   // base-directory rules of the desktop ask.
   static std::string DataHome();
+  // $XDG_CONFIG_HOME, else $HOME/.config, by the same rules.
+  static std::string ConfigHome();
   // True when files can be created in directory. A directory that does not
   // exist yet counts as writable when its nearest existing parent is, since
   // it can then be created there.

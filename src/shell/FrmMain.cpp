@@ -16,6 +16,7 @@
 #include "script/CommandCtrl.h"
 #include "script/PeltoCommand.h"
 #include "script/PeltoFile.h"
+#include "script/Translation.h"
 #include "graphics/LayerCtrl.h"
 #include "script/VariableCtrl.h"
 #include "save/SaveCommands.h"
@@ -28,6 +29,7 @@
 #include "shell/ReaderComforts.h"
 #include "shell/ScriptWatch.h"
 #include "shell/StateDump.h"
+#include "shell/TextStream.h"
 
 namespace pelto5 {
 
@@ -106,6 +108,8 @@ bool TfrmMain::FormCreate() {
   FFirstActivate = true;
   FStepping = false;
   FCreated = true;
+  StartTextListeners();
+  LoadTranslation();
 
   if (!ResolveContentPath()) return false;
   const uint32_t seed = SeedFromTime(Platform().GetLocalTime());
@@ -187,6 +191,36 @@ void TfrmMain::OpenRuntimeLibrary() {
     }
   }
   Platform().MessageBox(msg::kNoLibrary, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+void TfrmMain::StartTextListeners() {
+  if (!FOptions.TextOut.empty()) {
+    FTextStream = std::make_unique<TTextStream>(*FAccessControl, TTextOutput::Open(FOptions.TextOut));
+  }
+  FScreenControl->OnMessagePageBegun = [this](const std::string& text, bool firstPage) {
+    if (FTextStream) FTextStream->MessagePage(text, firstPage);
+    if (FComforts) FComforts->MessagePageBegun(text);
+  };
+  if (!FTextStream) return;
+  Platform().OnDialogText = [this](TDialogText kind, const std::string& text) {
+    if (FTextStream) FTextStream->Dialog(kind, text);
+  };
+}
+
+void TfrmMain::LoadTranslation() {
+  if (FOptions.TranslationPath.empty()) return;
+  FTranslation = std::make_unique<TTranslation>();
+  std::vector<std::string> errors;
+  if (!FTranslation->Load(FOptions.TranslationPath, errors)) {
+    for (const std::string& error : errors) Platform().WarningLine(sjis::FromUtf8(error));
+  }
+  FPresentationCommands->SetTranslation(FTranslation.get());
+}
+
+void TfrmMain::StopTextListeners() {
+  Platform().OnDialogText = nullptr;
+  if (FScreenControl) FScreenControl->OnMessagePageBegun = nullptr;
+  FTextStream.reset();
 }
 
 const std::string& TfrmMain::SaveDirectory() const { return FSaveSystem->Location().SaveDirectory(); }
@@ -420,9 +454,11 @@ void TfrmMain::FormDestroy() {
   (void)FSaveSystem->CloseSaveFile();
   FAccessControl->CloseRuntimeLibrary();
   FAccessControl->CloseContent();
+  StopTextListeners();
   FDebugInfo.reset();
   FDebugControl.reset();
   FPresentationCommands.reset();
+  FTranslation.reset();
   FFlowCommands.reset();
   FSaveCommands.reset();
   FSaveSystem.reset();
@@ -480,26 +516,28 @@ void TfrmMain::FormMouseDown(TMouseButton button, int, int) {
   TDynamicLayer* dynamic = MainDynamicLayers();
   if (dynamic && process.GetClickMode() != 0) {
     // The entry that the last mouse move made active is the one clicked.
-    const TDynamicClick click = dynamic->TakeClick();
-    if (click.Found) {
-      switch (click.PageChange) {
-        case TDynamicPageChange::Move:
-          FAccessControl->MovePage(click.BookName, click.PageName);
-          break;
-        case TDynamicPageChange::Call:
-          FAccessControl->CallPage(click.BookName, click.PageName);
-          break;
-        case TDynamicPageChange::KeepCall:
-          FAccessControl->CallPageKeepState(click.BookName, click.PageName);
-          break;
-      }
-      // The entry is no longer active and may have been cleared.
-      FScreenControl->Refresh(0);
-      process.BreakWait();
-      handled = true;
-    }
+    handled = ClickEntry(dynamic->TakeClick());
   }
   if (!handled && process.IsAnyKeyBreak()) process.BreakWait();
+}
+
+bool TfrmMain::ClickEntry(const TDynamicClick& click) {
+  if (!click.Found) return false;
+  switch (click.PageChange) {
+    case TDynamicPageChange::Move:
+      FAccessControl->MovePage(click.BookName, click.PageName);
+      break;
+    case TDynamicPageChange::Call:
+      FAccessControl->CallPage(click.BookName, click.PageName);
+      break;
+    case TDynamicPageChange::KeepCall:
+      FAccessControl->CallPageKeepState(click.BookName, click.PageName);
+      break;
+  }
+  // The entry is no longer active and may have been cleared.
+  FScreenControl->Refresh(0);
+  FAccessControl->Process().BreakWait();
+  return true;
 }
 
 void TfrmMain::FormMouseUp(TMouseButton, int, int) {}
@@ -529,8 +567,44 @@ TDynamicLayer* TfrmMain::MainDynamicLayers() {
 void TfrmMain::FormKeyDown(int key) {
   if (FComforts && FComforts->KeyDown(key)) return;
   if ((key != VK_SPACE && key != VK_RETURN) || !FAccessControl) return;
+  // With the focus on an area the key clicks it; otherwise it ends a wait.
+  if (FComforts && ClickEntry(FComforts->TakeFocusedClick())) return;
   TPeltoProcess& process = FAccessControl->Process();
   if (process.IsAnyKeyBreak()) process.BreakWait();
+}
+
+void TfrmMain::FormPadButton(TPadButton button, bool down) {
+  // The controller speaks through the keys and clicks the reader already
+  // has: the D-pad as the arrow keys, A as Enter, B as a right click.
+  auto press = [this, down](int key) {
+    if (down) {
+      FormKeyDown(key);
+    } else {
+      FormKeyUp(key);
+    }
+  };
+  switch (button) {
+    case TPadButton::DpadUp: press(VK_UP); break;
+    case TPadButton::DpadDown: press(VK_DOWN); break;
+    case TPadButton::DpadLeft: press(VK_LEFT); break;
+    case TPadButton::DpadRight: press(VK_RIGHT); break;
+    case TPadButton::A: press(VK_RETURN); break;
+    case TPadButton::B:
+      if (down) FormMouseDown(TMouseButton::Right, 0, 0);
+      break;
+    case TPadButton::LeftShoulder:
+      if (down && FComforts) FComforts->ToggleSkip();
+      break;
+    case TPadButton::RightShoulder: press(VK_A); break;
+    case TPadButton::Back:
+      // Opens the history, and closes it again.
+      press(FComforts && FComforts->History().IsOpen() ? VK_ESCAPE : VK_PRIOR);
+      break;
+    case TPadButton::X:
+    case TPadButton::Y:
+    case TPadButton::Start:
+      break;
+  }
 }
 void TfrmMain::FormKeyUp(int key) {
   if (FComforts) FComforts->KeyUp(key);

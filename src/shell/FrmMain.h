@@ -21,10 +21,13 @@ class TMusicCtrl;
 class TPresentationCommands;
 class TScreenControl;
 class TDynamicLayer;
+struct TDynamicClick;
 class TDisplayMode;
 class TSaveSystem;
 class TSaveCommands;
 class TReaderComforts;
+class TTextStream;
+class TTranslation;
 class TfrmDebugInfo;
 class TDebugControl;
 class TScriptWatch;
@@ -40,6 +43,8 @@ struct TFormOptions {
   bool CheckFrames = false;     // --check-frames
   std::vector<std::string> Breakpoints;  // --break, UTF-8 "BOOK/PAGE[#INDEX]" each
   bool Watch = false;                    // --watch
+  std::string TextOut;          // --text-out ("" = none)
+  std::string TranslationPath;  // --translation ("" = none)
 };
 
 class TfrmMain : public TPlatformClient {
@@ -73,6 +78,7 @@ class TfrmMain : public TPlatformClient {
   void FormMouseWheel(int delta, int x, int y) override;
   void FormPaint() override;
   void FormToggleFullScreen() override;
+  void FormPadButton(TPadButton button, bool down) override;
   void FormActivate() override { StartExecution(); }
   void FormReload() override;
   void MainTimerTimer() override { RunSteps(); }
@@ -88,6 +94,12 @@ class TfrmMain : public TPlatformClient {
 
  private:
   void BuildDispatchTable();
+  // The listeners of what the reader is shown (--text-out, reading aloud).
+  void StartTextListeners();
+  void StopTextListeners();
+  // --translation: read the PO file; its errors are told and the game
+  // plays untranslated.
+  void LoadTranslation();
   [[nodiscard]] bool ResolveContentPath();
   // Without content: the file the user chooses (UTF-8) in chosen; false
   // when none was chosen (told with a box naming beside, the file looked
@@ -106,6 +118,9 @@ class TfrmMain : public TPlatformClient {
   void TraceCommand(int index, const TPeltoCommand& command);
   void WriteStateDump();
   void WriteScreenshot();
+  // A click on a dynamic layer taken from it: the page change, then the
+  // wait ends. False when nothing was found.
+  bool ClickEntry(const TDynamicClick& click);
   // Window 0's dynamic layers; null before the screen is built.
   TDynamicLayer* MainDynamicLayers();
 
@@ -120,6 +135,8 @@ class TfrmMain : public TPlatformClient {
   std::unique_ptr<TSaveSystem> FSaveSystem;
   std::unique_ptr<TSaveCommands> FSaveCommands;
   std::unique_ptr<TReaderComforts> FComforts;
+  std::unique_ptr<TTextStream> FTextStream;  // only with --text-out
+  std::unique_ptr<TTranslation> FTranslation;  // only with --translation
   std::unique_ptr<TfrmDebugInfo> FDebugInfo;  // only in debug mode
   std::unique_ptr<TDebugControl> FDebugControl;  // with the debug window
   std::unique_ptr<TScriptWatch> FScriptWatch;    // --watch on a plain script

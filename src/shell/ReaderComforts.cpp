@@ -41,7 +41,7 @@ TFont MainFont(TScreenControl& screen, int size) {
 
 TReaderComforts::TReaderComforts(TPeltoAccessControl& access, TScreenControl& screen,
                                  std::function<const TCanvas*()> picture)
-    : FAccess(access), FScreen(screen), FPicture(std::move(picture)) {
+    : FAccess(access), FScreen(screen), FPicture(std::move(picture)), FFocus(access, screen) {
   FScreen.OnMessagePageShown = [this](const std::string& text) { FHistory.AddPage(text); };
   FScreen.OnMessageKeyWait = [this](int characters) { ArmAuto(characters); };
   TWindowRecord* main = FScreen.GetWindow(kMainWindow);
@@ -63,6 +63,7 @@ bool TReaderComforts::KeyDown(int key) {
     FCtrlDown = true;
     return true;
   }
+  if (key == VK_SHIFT) FShiftDown = true;
   if (key == VK_SHIFT || key == VK_MENU) return FHistory.IsOpen();
   if (key == VK_F12) {
     if (!FShotKeyDown) SaveScreenshot();
@@ -75,18 +76,55 @@ bool TReaderComforts::KeyDown(int key) {
     FAutoKeyDown = true;
     return true;
   }
+  if (key == VK_V) {
+    if (!FVoiceKeyDown) ToggleVoicing();
+    FVoiceKeyDown = true;
+    return true;
+  }
   if (key == VK_PRIOR) {
     OpenHistory();
     return true;
   }
+  if (FocusKey(key)) return true;
   // Any other key is the reader taking over again.
   SetAuto(false);
+  FSkipOn = false;
   return false;
+}
+
+bool TReaderComforts::FocusKey(int key) {
+  int step = 0;
+  switch (key) {
+    case VK_TAB: step = FShiftDown ? -1 : 1; break;
+    case VK_LEFT:
+    case VK_UP: step = -1; break;
+    case VK_RIGHT:
+    case VK_DOWN: step = 1; break;
+    default: return false;
+  }
+  if (FFocus.Move(step)) {
+    Repaint();
+    return true;
+  }
+  // Tab is the player's own even when there is nothing to focus.
+  return key == VK_TAB;
+}
+
+TDynamicClick TReaderComforts::TakeFocusedClick() {
+  if (FHistory.IsOpen()) return {};
+  return FFocus.TakeClick();
+}
+
+void TReaderComforts::ToggleSkip() {
+  if (FHistory.IsOpen()) return;
+  FSkipOn = !FSkipOn;
 }
 
 void TReaderComforts::KeyUp(int key) {
   if (key == VK_CONTROL) FCtrlDown = false;
+  if (key == VK_SHIFT) FShiftDown = false;
   if (key == VK_A) FAutoKeyDown = false;
+  if (key == VK_V) FVoiceKeyDown = false;
   if (key == VK_F12) FShotKeyDown = false;
 }
 
@@ -109,6 +147,12 @@ bool TReaderComforts::MouseDown(TMouseButton button) {
     return true;
   }
   SetAuto(false);
+  FSkipOn = false;
+  if (button == TMouseButton::Left && !FFocus.FocusedArea().IsEmpty()) {
+    // The mouse takes over: the ring goes.
+    FFocus.Clear();
+    Repaint();
+  }
   return false;
 }
 
@@ -124,11 +168,13 @@ void TReaderComforts::MouseWheel(int delta) {
 
 void TReaderComforts::BeforeStep() {
   TPeltoProcess& process = FAccess.Process();
+  // The wait is over: the next one starts without a focus.
+  if (process.GetClickMode() == 0) FFocus.Clear();
   if (process.PlayerMode != TPeltoProcess::MessagePaused) {
     FAutoArmed = false;
     return;
   }
-  if (FCtrlDown) {
+  if (Skipping()) {
     // As a Space press would end a key or page wait; a pause between
     // characters ends too, so the text appears at once. Choices, text
     // input and timed waits of "@Wait" are not message pauses.
@@ -224,6 +270,15 @@ void TReaderComforts::ShowCaptionNotice(const std::string& notice) {
   Platform().SetCaption(FCaption.empty() ? notice : FCaption + " - " + notice);
 }
 
+void TReaderComforts::ToggleVoicing() {
+  switch (FVoicing.Toggle()) {
+    case TSelfVoicing::TToggled::On: ShowCaptionNotice(Localized(TOwnText::SpeechOn)); break;
+    case TSelfVoicing::TToggled::Off: ShowCaptionNotice(Localized(TOwnText::SpeechOff)); break;
+    case TSelfVoicing::TToggled::NoService: ShowCaptionNotice(Localized(TOwnText::NoSpeechService)); break;
+    case TSelfVoicing::TToggled::Nothing: break;
+  }
+}
+
 void TReaderComforts::TimerTick() {
   if (FCaptionNotice && Now() - FCaptionNoticeAt >= kCaptionNoticeTime) {
     FCaptionNotice = false;
@@ -238,7 +293,8 @@ TRect TReaderComforts::DrawOverlay(TCanvas& canvas) const {
     FHistory.Draw(canvas);
     return TRect{0, 0, canvas.Width(), canvas.Height()};
   }
-  if (!FAuto) return {};
+  const TRect ring = FFocus.Draw(canvas);
+  if (!FAuto) return ring;
   // A small label in the top right corner.
   constexpr int kMarkWidth = 34;
   constexpr int kMarkHeight = 16;
@@ -247,7 +303,7 @@ TRect TReaderComforts::DrawOverlay(TCanvas& canvas) const {
   DimCanvas(canvas, left, top, kMarkWidth, kMarkHeight);
   DrawShadowedRun(canvas, left + 4, top + 2, msg::kAutoMark, MainFont(FScreen, kMarkFontSize), 0x00FFFFFFu);
   // The label's text may run past its dimmed box to the right and below.
-  return TRect{left, 0, canvas.Width() - left, top + kMarkHeight + 2 * kMarkFontSize};
+  return BoundingRect(ring, TRect{left, 0, canvas.Width() - left, top + kMarkHeight + 2 * kMarkFontSize});
 }
 
 void TReaderComforts::Repaint() { FScreen.Paint(kMainWindow); }

@@ -1,6 +1,7 @@
 // The player's own comforts for the reader, on keys and the wheel that no
 // scenario uses: skip (Ctrl held), auto-advance ("A"), the message history
-// (wheel up or Page Up) and screenshots (F12). They act only as a reader's
+// (wheel up or Page Up), screenshots (F12), the click focus (Tab,
+// Shift+Tab and the arrow keys) and reading aloud ("V"). They act only as a reader's
 // Space press would, or pause the whole scenario; the marks and views they
 // draw go onto the window's canvas, never into the screen the scenario
 // composes, saves or dumps. None is on unless the reader asks.
@@ -12,7 +13,9 @@
 
 #include "platform/Canvas.h"
 #include "platform/Platform.h"
+#include "shell/ClickFocus.h"
 #include "shell/MessageHistory.h"
+#include "shell/SelfVoicing.h"
 
 namespace pelto5 {
 
@@ -42,6 +45,14 @@ class TReaderComforts {
   void KeyUp(int key);
   [[nodiscard]] bool MouseDown(TMouseButton button);
   void MouseWheel(int delta);
+  // Enter or Space: the click of the area with the focus, if any (the
+  // focus is gone afterwards).
+  [[nodiscard]] TDynamicClick TakeFocusedClick();
+  // A game controller's shoulder button: skip on or off until pressed
+  // again (or the reader clicks or presses a key).
+  void ToggleSkip();
+  // A message page begins to show (marked-up text): read aloud when on.
+  void MessagePageBegun(const std::string& markedUpText) { FVoicing.MessagePage(markedUpText); }
 
   // --- The main loop
   // While a step runs (a transition, a sound wait) the history does not open.
@@ -57,7 +68,9 @@ class TReaderComforts {
   TRect DrawOverlay(TCanvas& canvas) const;
 
   [[nodiscard]] bool AutoAdvance() const { return FAuto; }
-  [[nodiscard]] bool Skipping() const { return FCtrlDown; }
+  [[nodiscard]] bool Skipping() const { return FCtrlDown || FSkipOn; }
+  const TClickFocus& Focus() const { return FFocus; }
+  [[nodiscard]] bool ReadingAloud() const { return FVoicing.On(); }
   const TMessageHistory& History() const { return FHistory; }
 
  private:
@@ -67,9 +80,12 @@ class TReaderComforts {
   void CloseHistory();
   void ScrollHistory(int lines);
   [[nodiscard]] bool HistoryKey(int key);
+  // Tab and the arrow keys; true when the key moved the focus.
+  [[nodiscard]] bool FocusKey(int key);
   void SaveScreenshot();
   std::string ScreenshotPath();
   void ShowCaptionNotice(const std::string& notice);
+  void ToggleVoicing();
   void Repaint();
   // The folder screenshots go to: the one that holds the saves.
   std::string SaveFolder() const;
@@ -79,8 +95,13 @@ class TReaderComforts {
   std::function<const TCanvas*()> FPicture;
   std::string FSaveFolder;
   TMessageHistory FHistory;
+  TClickFocus FFocus;
+  TSelfVoicing FVoicing;
+  bool FVoiceKeyDown = false;
   bool FStepRunning = false;
   bool FCtrlDown = false;
+  bool FShiftDown = false;
+  bool FSkipOn = false;
   bool FAutoKeyDown = false;
   bool FShotKeyDown = false;
   bool FAuto = false;

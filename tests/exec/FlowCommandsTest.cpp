@@ -41,12 +41,12 @@ const char* const kDivisionMessage = "message (none, ok): debug: error report:\\
 class TRecordingPlatform : public THeadlessPlatform {
  public:
   TRecordingPlatform() : THeadlessPlatform(Quiet()) {}
-  bool InputQuery(const std::string& caption, const std::string& prompt,
-                  std::string& value) override {
+  bool ShowInputQuery(const std::string& caption, const std::string& prompt,
+                      std::string& value) override {
     Caption = caption;
     Prompt = prompt;
     Initial = value;
-    return THeadlessPlatform::InputQuery(caption, prompt, value);
+    return THeadlessPlatform::ShowInputQuery(caption, prompt, value);
   }
   std::string Caption, Prompt, Initial;
 };

@@ -103,7 +103,8 @@ int KeyFromName(const std::string& name) {
   static const struct {
     const char* Name;
     int Key;
-  } kNames[] = {{"space", VK_SPACE}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}, {"ctrl", VK_CONTROL}, {"pageup", 33},
+  } kNames[] = {{"space", VK_SPACE}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}, {"ctrl", VK_CONTROL},
+                {"tab", VK_TAB},     {"shift", VK_SHIFT},  {"pageup", 33},
                 {"pagedown", 34},    {"end", 35},          {"home", 36},         {"left", 37},
                 {"up", 38},          {"right", 39},        {"down", 40}};
   for (const auto& n : kNames) {
@@ -112,6 +113,32 @@ int KeyFromName(const std::string& name) {
   long long code = 0;
   if (ParseNumber(name, 255, code) && code > 0) return static_cast<int>(code);
   return 0;
+}
+
+// A game controller's button by SDL's name for it; false if unknown.
+bool PadButtonFromName(const std::string& name, TPadButton& button) {
+  static const struct {
+    const char* Name;
+    TPadButton Button;
+  } kNames[] = {{"a", TPadButton::A},
+                {"b", TPadButton::B},
+                {"x", TPadButton::X},
+                {"y", TPadButton::Y},
+                {"back", TPadButton::Back},
+                {"start", TPadButton::Start},
+                {"leftshoulder", TPadButton::LeftShoulder},
+                {"rightshoulder", TPadButton::RightShoulder},
+                {"dpup", TPadButton::DpadUp},
+                {"dpdown", TPadButton::DpadDown},
+                {"dpleft", TPadButton::DpadLeft},
+                {"dpright", TPadButton::DpadRight}};
+  for (const auto& n : kNames) {
+    if (name == n.Name) {
+      button = n.Button;
+      return true;
+    }
+  }
+  return false;
 }
 
 // Parses one non-comment line into an event; fails with a reason otherwise.
@@ -147,6 +174,15 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
     if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes one key name");
     event.Key = KeyFromName(name);
     if (event.Key == 0) return TResult::Fail("unknown key \"" + name + "\"");
+    return TResult::Ok();
+  }
+  if (kind == "pad") {
+    const std::string name = NextWord(rest);
+    TPadButton button = TPadButton::A;
+    if (!RestIsBlank(rest)) return TResult::Fail("\"pad\" takes one button name");
+    if (!PadButtonFromName(name, button)) return TResult::Fail("unknown pad button \"" + name + "\"");
+    event.Kind = THeadlessEvent::TKind::Pad;
+    event.Key = static_cast<int>(button);
     return TResult::Ok();
   }
   if (kind == "wheel") {
@@ -314,6 +350,12 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
     case K::Wheel:
       if (FClient) FClient->FormMouseWheel(e.Delta, FMouseX, FMouseY);
       break;
+    case K::Pad:
+      if (FClient) {
+        FClient->FormPadButton(static_cast<TPadButton>(e.Key), true);
+        FClient->FormPadButton(static_cast<TPadButton>(e.Key), false);
+      }
+      break;
     case K::Text:
       FTextAnswers.push_back(e.Text);
       break;
@@ -465,8 +507,8 @@ int THeadlessPlatform::Run(TPlatformClient& client) {
   return FTimedOut ? 3 : 0;
 }
 
-TMessageResult THeadlessPlatform::MessageBox(const std::string& text, TMessageIcon icon,
-                                             TMessageButtons buttons) {
+TMessageResult THeadlessPlatform::ShowMessageBox(const std::string& text, TMessageIcon icon,
+                                                 TMessageButtons buttons) {
   TMessageResult answer = TMessageResult::Ok;
   if (buttons == TMessageButtons::AbortIgnore) {
     answer = TMessageResult::Ignore;
@@ -480,7 +522,7 @@ TMessageResult THeadlessPlatform::MessageBox(const std::string& text, TMessageIc
   return answer;
 }
 
-bool THeadlessPlatform::InputQuery(const std::string&, const std::string&, std::string& value) {
+bool THeadlessPlatform::ShowInputQuery(const std::string&, const std::string&, std::string& value) {
   ProcessMessages();
   if (FTextAnswers.empty()) return false;
   std::optional<std::string> answer = FTextAnswers.front();
@@ -532,6 +574,15 @@ void THeadlessPlatform::WarningLine(const std::string& text) { WriteLine(sjis::T
 
 TLanguage THeadlessPlatform::Language() const {
   return FOptions.Language ? *FOptions.Language : TPlatform::Language();
+}
+
+bool THeadlessPlatform::SetClipboardText(const std::string& utf8) {
+  WriteLine("clipboard: " + EscapeLineBreaks(utf8));
+  return true;
+}
+
+void THeadlessPlatform::Speak(const std::string& utf8, const std::string&) {
+  WriteLine("speech: " + EscapeLineBreaks(utf8));
 }
 
 void THeadlessPlatform::AudioTraceLine(const std::string& text) {

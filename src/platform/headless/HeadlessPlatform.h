@@ -21,6 +21,8 @@ namespace pelto5 {
 struct THeadlessEvent {
   enum class TKind {
     Move, Click, RightClick, MiddleClick, Key, KeyDown, KeyUp, Wheel, Text, TextCancel, Shot, Quit,
+    // A game controller's button pressed and released (Key holds a TPadButton).
+    Pad,
     // Input and pictures of the debug window (the newest tool window).
     DebugShot, DebugTab, DebugClick, DebugKey, DebugWheel, DebugDrag,
     // The debug window's pause, resume and single-step controls.
@@ -91,10 +93,10 @@ class THeadlessPlatform : public TPlatform {
   [[nodiscard]] bool MainTimerEnabled() const override { return FTimerEnabled; }
   int Run(TPlatformClient& client) override;
 
-  TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
-                            TMessageButtons buttons) override;
-  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
-                                std::string& value) override;
+  TMessageResult ShowMessageBox(const std::string& text, TMessageIcon icon,
+                                TMessageButtons buttons) override;
+  [[nodiscard]] bool ShowInputQuery(const std::string& caption, const std::string& prompt,
+                                    std::string& value) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
@@ -124,6 +126,12 @@ class THeadlessPlatform : public TPlatform {
   void TraceLine(const std::string& text) override;
   void WarningLine(const std::string& text) override;
   [[nodiscard]] TLanguage Language() const override;
+  // There is no clipboard: the text goes to standard error as
+  // "clipboard: TEXT" (line breaks as "\n").
+  bool SetClipboardText(const std::string& utf8) override;
+  // Speech is "speech: TEXT" on standard error (line breaks as "\n").
+  [[nodiscard]] bool StartSpeech() override { return true; }
+  void Speak(const std::string& utf8, const std::string& language) override;
   [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
   [[nodiscard]] bool PollsFileChanges() const override { return false; }
   [[nodiscard]] bool AudioTraceEnabled() const { return FOptions.TraceAudio; }

@@ -11,10 +11,12 @@
 #include "platform/Letterbox.h"
 #include "base/SjisText.h"
 #include "platform/FileChooser.h"
+#include "platform/SpeechDispatcher.h"
 #include "platform/SystemClock.h"
 #include "platform/VirtualClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
 #include "platform/sdl/SdlCursors.h"
+#include "platform/sdl/SdlGamepads.h"
 #include "platform/sdl/SdlInputDialog.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlMessageBox.h"
@@ -45,6 +47,8 @@ struct TSdlPlatform::TImpl {
   bool VideoStarted = false;
   bool NoDisplay = false;
   TSdlWindowSurface Main;
+  TSdlGamepads Gamepads;
+  TSpeechDispatcher Speech;
   // Live tool windows (owned by their creators), in creation order.
   std::vector<TSdlToolWindow*> ToolWindows;
   uint32_t LastToolPaint = 0;
@@ -111,6 +115,7 @@ struct TSdlPlatform::TImpl {
   }
 
   void Shutdown() {
+    Gamepads.Stop();
     if (SelectCursor) SDL_FreeCursor(SelectCursor);
     if (ArrowCursor) SDL_FreeCursor(ArrowCursor);
     Main.Destroy();
@@ -284,6 +289,8 @@ struct TSdlPlatform::TImpl {
       SwallowKeyUp = SDL_SCANCODE_UNKNOWN;
       return;
     }
+    // Plugging controllers in and out is followed even while a dialog is up.
+    if (Gamepads.Handle(event, ModalDepth == 0 ? Client : nullptr)) return;
     if (!Client || ModalDepth > 0) return;
     SDL_Event mapped = event;
     MapPointer(mapped);
@@ -499,6 +506,7 @@ TResult TSdlPlatform::Initialize() {
   SDL_StopTextInput();
   d.ArrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   d.SelectCursor = MakeSelectCursor();
+  d.Gamepads.Start();
   return TResult::Ok();
 }
 
@@ -588,7 +596,7 @@ int TSdlPlatform::Run(TPlatformClient& client) {
   return 0;
 }
 
-TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
+TMessageResult TSdlPlatform::ShowMessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   TImpl& d = *FImpl;
   const std::string title = d.Caption.empty() ? std::string(msg::kDefaultCaption) : d.Caption;
   // While the box is up the game gets no input and no timer tick; its
@@ -604,7 +612,7 @@ TMessageResult TSdlPlatform::MessageBox(const std::string& text, TMessageIcon ic
   return result;
 }
 
-bool TSdlPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool TSdlPlatform::ShowInputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   TImpl& d = *FImpl;
   if (d.Terminated) return false;
   if (!d.Window()) {
@@ -740,5 +748,18 @@ std::unique_ptr<TAudioChannel> TSdlPlatform::CreateAudioChannel(TAudioKind kind)
 }
 
 bool TSdlPlatform::TraceEnabled() const { return FImpl->Options.Trace; }
+
+bool TSdlPlatform::StartSpeech() { return FImpl->Speech.Connect(); }
+
+void TSdlPlatform::Speak(const std::string& utf8, const std::string& language) {
+  static_cast<void>(FImpl->Speech.Speak(utf8, language));
+}
+
+void TSdlPlatform::StopSpeech() { FImpl->Speech.Stop(); }
+
+bool TSdlPlatform::SetClipboardText(const std::string& utf8) {
+  // The clipboard belongs to the video subsystem.
+  return SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_SetClipboardText(utf8.c_str()) == 0;
+}
 
 }  // namespace pelto5

@@ -45,10 +45,10 @@ class TSdlPlatform : public TPlatform {
   [[nodiscard]] bool MainTimerEnabled() const override;
   int Run(TPlatformClient& client) override;
 
-  TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
-                            TMessageButtons buttons) override;
-  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
-                                std::string& value) override;
+  TMessageResult ShowMessageBox(const std::string& text, TMessageIcon icon,
+                                TMessageButtons buttons) override;
+  [[nodiscard]] bool ShowInputQuery(const std::string& caption, const std::string& prompt,
+                                    std::string& value) override;
   [[nodiscard]] TChooseResult ChooseContentFile(const std::string& title, std::string& path) override;
 
   void ShowMainWindow() override;
@@ -76,6 +76,11 @@ class TSdlPlatform : public TPlatform {
 
   void TraceLine(const std::string& text) override;
   [[nodiscard]] bool TraceEnabled() const override;
+  bool SetClipboardText(const std::string& utf8) override;
+  // Through speech-dispatcher, when it is there.
+  [[nodiscard]] bool StartSpeech() override;
+  void Speak(const std::string& utf8, const std::string& language) override;
+  void StopSpeech() override;
 
  private:
   struct TImpl;

@@ -35,6 +35,30 @@ EM_JS(void, pelto5_web_set_canvas_size, (int width, int height), {
   if (Module.pelto5Page && Module.pelto5Page.resized) Module.pelto5Page.resized(width, height);
 });
 
+// Hands text to the browser's clipboard; 0 where the page has none to use.
+// The write finishes (or is refused by the reader's settings) later.
+EM_JS(int, pelto5_web_set_clipboard, (const char* utf8), {
+  if (typeof navigator === 'undefined' || !navigator.clipboard || !navigator.clipboard.writeText) return 0;
+  navigator.clipboard.writeText(UTF8ToString(utf8)).catch(function() {});
+  return 1;
+});
+
+// The browser's speech synthesis: whether there is one, and saying a text
+// in place of what is being said.
+EM_JS(int, pelto5_web_has_speech, (), {
+  return (typeof speechSynthesis !== 'undefined' && typeof SpeechSynthesisUtterance !== 'undefined') ? 1 : 0;
+});
+EM_JS(void, pelto5_web_speak, (const char* utf8, const char* language), {
+  if (typeof speechSynthesis === 'undefined') return;
+  speechSynthesis.cancel();
+  const utterance = new SpeechSynthesisUtterance(UTF8ToString(utf8));
+  utterance.lang = UTF8ToString(language);
+  speechSynthesis.speak(utterance);
+});
+EM_JS(void, pelto5_web_stop_speech, (), {
+  if (typeof speechSynthesis !== 'undefined') speechSynthesis.cancel();
+});
+
 // Puts the rectangle (x, y, w, h) of the frame on the canvas.
 // The ImageData is a view of the frame in the module's memory, made again
 // only when the frame moves or the memory grows (which replaces its buffer):
@@ -214,14 +238,14 @@ int TWebPlatform::Run(TPlatformClient& client) {
   return 0;
 }
 
-TMessageResult TWebPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
+TMessageResult TWebPlatform::ShowMessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   ++FModalDepth;
   const TMessageResult result = ShowWebMessageBox(sjis::ToUtf8(FCaption), sjis::ToUtf8(text), icon, buttons);
   --FModalDepth;
   return result;
 }
 
-bool TWebPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool TWebPlatform::ShowInputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   if (FTerminated) return false;
   ++FModalDepth;
   std::string utf8 = sjis::ToUtf8(value);
@@ -305,5 +329,15 @@ void TWebPlatform::TraceLine(const std::string& text) {
   const std::string line = sjis::ToUtf8(text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
+
+bool TWebPlatform::SetClipboardText(const std::string& utf8) { return pelto5_web_set_clipboard(utf8.c_str()) != 0; }
+
+bool TWebPlatform::StartSpeech() { return pelto5_web_has_speech() != 0; }
+
+void TWebPlatform::Speak(const std::string& utf8, const std::string& language) {
+  pelto5_web_speak(utf8.c_str(), language.c_str());
+}
+
+void TWebPlatform::StopSpeech() { pelto5_web_stop_speech(); }
 
 }  // namespace pelto5

@@ -57,10 +57,10 @@ class TWebPlatform : public TPlatform {
   [[nodiscard]] bool MainTimerEnabled() const override { return FTimerEnabled; }
   int Run(TPlatformClient& client) override;
 
-  TMessageResult MessageBox(const std::string& text, TMessageIcon icon,
-                            TMessageButtons buttons) override;
-  [[nodiscard]] bool InputQuery(const std::string& caption, const std::string& prompt,
-                                std::string& value) override;
+  TMessageResult ShowMessageBox(const std::string& text, TMessageIcon icon,
+                                TMessageButtons buttons) override;
+  [[nodiscard]] bool ShowInputQuery(const std::string& caption, const std::string& prompt,
+                                    std::string& value) override;
 
   void ShowMainWindow() override;
   void SetClientSize(int width, int height) override;
@@ -84,6 +84,13 @@ class TWebPlatform : public TPlatform {
 
   void TraceLine(const std::string& text) override;
   [[nodiscard]] bool TraceEnabled() const override { return FOptions.Trace; }
+  // The browser's clipboard, when the page may write it (a secure page;
+  // the browser may still refuse, which is then not known here).
+  bool SetClipboardText(const std::string& utf8) override;
+  // The browser's speech synthesis, where it has one.
+  [[nodiscard]] bool StartSpeech() override;
+  void Speak(const std::string& utf8, const std::string& language) override;
+  void StopSpeech() override;
 
  private:
   void Deliver(const TWebEvent& event);

@@ -1,0 +1,22 @@
+// libFuzzer target: any bytes read as a translation's PO file. A file that
+// is refused holds no entry and says why; a file that is taken finds each
+// of its entries under its own context and text.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "script/Translation.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  pelto5::TTranslation translation;
+  std::vector<std::string> errors;
+  const bool taken =
+      translation.Parse(std::string(reinterpret_cast<const char*>(data), size), "fuzz.po", errors);
+  if (taken != errors.empty()) std::abort();
+  if (!taken && !translation.Empty()) std::abort();
+  for (const std::string& e : errors) {
+    if (e.rfind("fuzz.po:", 0) != 0 || e.find(": error: ") == std::string::npos) std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,118 @@
+#include "platform/TextOutput.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "base/SjisText.h"
+#include "platform/Platform.h"
+#include "platform/ProcessSignals.h"
+
+namespace pelto5 {
+
+namespace {
+
+// Lines to a descriptor: standard output, or a file or FIFO opened on the
+// first line. A line that the descriptor cannot take at once is dropped;
+// a line it took only in part is finished before the next one goes out,
+// so the stream never holds a broken line.
+class TStreamTextOutput : public TTextOutput {
+ public:
+  // path "" = standard output.
+  explicit TStreamTextOutput(std::string path) : FPath(std::move(path)) {
+    if (FPath.empty()) FDescriptor = STDOUT_FILENO;
+  }
+  ~TStreamTextOutput() override {
+    if (!FPath.empty() && FDescriptor >= 0) ::close(FDescriptor);
+  }
+
+  void Put(const std::string& jsonLine, const std::string&) override {
+    if (!EnsureOpen() || !Flush()) {
+      Drop();
+      return;
+    }
+    FPending = jsonLine + "\n";
+    if (Flush()) return;
+    // Nothing of the line went out, or the reader went away with it: it is
+    // dropped. (A line that went out in part is finished first next time.)
+    if (FPending.empty() || FPending.size() == jsonLine.size() + 1) {
+      FPending.clear();
+      Drop();
+    }
+  }
+
+  [[nodiscard]] int Dropped() const override { return FDropped; }
+
+ private:
+  bool EnsureOpen() {
+    if (FDescriptor >= 0) return true;
+    // Non-blocking: a FIFO without a reader fails at once (ENXIO) instead
+    // of waiting for one.
+    FDescriptor = ::open(FPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    return FDescriptor >= 0;
+  }
+
+  // Writes what is pending; true when all of it went out.
+  bool Flush() {
+    while (!FPending.empty()) {
+      pollfd entry{FDescriptor, POLLOUT, 0};
+      if (::poll(&entry, 1, 0) != 1 || (entry.revents & POLLOUT) == 0) {
+        if (entry.revents & (POLLERR | POLLHUP)) Lost();
+        return false;
+      }
+      const ssize_t written = ::write(FDescriptor, FPending.data(), FPending.size());
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) Lost();
+        return false;
+      }
+      FPending.erase(0, static_cast<size_t>(written));
+    }
+    return true;
+  }
+
+  // The reader went away (or the file failed): the part of a line still
+  // pending is lost with it, and the next line opens the file again.
+  void Lost() {
+    FPending.clear();
+    if (FPath.empty()) return;
+    ::close(FDescriptor);
+    FDescriptor = -1;
+  }
+
+  void Drop() {
+    ++FDropped;
+    if (FDropped > 1) return;
+    const std::string where = FPath.empty() ? "-" : FPath;
+    Platform().WarningLine(sjis::FromUtf8("pelto5: " + FillIn(LocalizedUtf8(TOwnText::TextOutDropped), {where})));
+  }
+
+  std::string FPath;
+  int FDescriptor = -1;
+  std::string FPending;
+  int FDropped = 0;
+};
+
+class TClipboardTextOutput : public TTextOutput {
+ public:
+  void Put(const std::string&, const std::string& text) override {
+    if (Platform().SetClipboardText(text) || FWarned) return;
+    FWarned = true;
+    Platform().WarningLine(sjis::FromUtf8("pelto5: " + LocalizedUtf8(TOwnText::NoClipboard)));
+  }
+
+ private:
+  bool FWarned = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TTextOutput> TTextOutput::Open(const std::string& destination) {
+  if (destination == kClipboard) return std::make_unique<TClipboardTextOutput>();
+  // A reader that goes away must not end the player.
+  TProcessSignals::IgnoreBrokenPipeSignal();
+  return std::make_unique<TStreamTextOutput>(destination == kStandardOutput ? "" : destination);
+}
+
+}  // namespace pelto5

@@ -1,0 +1,169 @@
+// The text stream (--text-out) end to end, through the headless player:
+// what a reader's tool receives for messages, boxes and text input, and
+// that a destination nobody reads never holds the player up.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "support/PlayerRun.h"
+
+namespace pelto5::test {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A record without its leading "ms" member, which is checked apart;
+// the ms values in ms, in order.
+std::vector<std::string> WithoutTimes(const std::vector<std::string>& records, std::vector<long>& ms) {
+  std::vector<std::string> rest;
+  for (const std::string& r : records) {
+    const std::string head = "{\"ms\":";
+    const size_t comma = r.find(',');
+    if (r.rfind(head, 0) != 0 || comma == std::string::npos) {
+      rest.push_back("malformed: " + r);
+      continue;
+    }
+    ms.push_back(std::stol(r.substr(head.size(), comma - head.size())));
+    rest.push_back("{" + r.substr(comma + 1));
+  }
+  return rest;
+}
+
+// Variables, tags, a key wait inside a page, a text-input prompt, a box and
+// a message that runs on to a second page.
+const std::vector<std::string> kScenario = ScriptWithPage({
+    "StringCtrl.StringVar=$名前$", "StringCtrl.Text=ナギ", "@StringCtrl",                    // #0
+    "ValueCtrl.ValueVar=%n%", "ValueCtrl.LeftValue=3", "@ValueCtrl",                        // #1
+    "MessageDraw.Text=<B>$名前$</B>は<clRed>%n%個<N>#\"持って\"いる<KEY>\\続き", "@MessageDraw",  // #2
+    "StringInput.StringVar=$答$", "StringInput.Caption=質問", "StringInput.Text=名前は？",
+    "@StringInput",                                                                          // #3
+    "ValueCtrl.ValueVar=%x%", "ValueCtrl.LeftValue=5", "ValueCtrl.RightValue=0", "ValueCtrl.Calc=Div",
+    "@ValueCtrl",                                                                            // #4
+    "MessageDraw.Layer.Move=1", "MessageDraw.Area.Left=0", "MessageDraw.Area.Top=0",
+    "MessageDraw.Area.Width=640", "MessageDraw.Area.Height=30",
+    "MessageDraw.Text=一行目#二行目#$答$", "@MessageDraw",                                    // #5
+    "@rem"});
+
+// Space presses enough for every key wait and page wait.
+const char* const kEvents =
+    "0 text 灯台\n1000 key space\n2000 key space\n3000 key space\n4000 key space\n5000 key space\n";
+
+const char* const kBook = "\"book\":\"スタートブック\",\"page\":\"スタートページ\"";
+
+std::vector<std::string> ExpectedRecords() {
+  const std::string where = kBook;
+  return {
+      "{\"kind\":\"message\"," + where + ",\"index\":2,\"text\":\"ナギは3個\\n\\\"持って\\\"いる\\\\続き\"}",
+      "{\"kind\":\"input\"," + where + ",\"index\":3,\"text\":\"名前は？\"}",
+      "{\"kind\":\"box\"," + where + ",\"index\":4,\"text\":\"debug: error report:\\n ０で除算しました\"}",
+      "{\"kind\":\"message\"," + where + ",\"index\":5,\"text\":\"一行目\"}",
+      "{\"kind\":\"message\"," + where + ",\"index\":5,\"text\":\"二行目\"}",
+      "{\"kind\":\"message\"," + where + ",\"index\":5,\"text\":\"灯台\"}",
+  };
+}
+
+TEST(TextOut, FileGetsOneRecordPerPageBoxAndPromptAndIsAppendedTo) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const std::string events = dir.Write("events.txt", kEvents);
+  const std::string out = dir.Path() + "/text.jsonl";
+  const TPlayerResult first =
+      RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", out, script});
+  EXPECT_EQ(first.ExitStatus, 0);
+
+  std::vector<long> ms;
+  const std::vector<std::string> records = Lines(ReadFileText(out));
+  EXPECT_EQ(WithoutTimes(records, ms), ExpectedRecords());
+  // Each record is stamped when it began to show: in order, the message
+  // after its first tick, the later pages after the key presses.
+  ASSERT_EQ(ms.size(), 6u);
+  EXPECT_GE(ms[0], 200);
+  for (size_t i = 1; i < ms.size(); ++i) EXPECT_LE(ms[i - 1], ms[i]) << i;
+  EXPECT_GE(ms[4], 1000);
+  EXPECT_GT(ms[5], ms[4]);
+
+  // A second run adds to the file.
+  const TPlayerResult second =
+      RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", out, script});
+  EXPECT_EQ(second.ExitStatus, 0);
+  const std::vector<std::string> both = Lines(ReadFileText(out));
+  ASSERT_EQ(both.size(), 12u);
+  EXPECT_EQ(std::vector<std::string>(both.begin() + 6, both.end()), records);
+}
+
+TEST(TextOut, StandardOutputAndClipboardCarryTheSameTexts) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const std::string events = dir.Write("events.txt", kEvents);
+  const TPlayerResult toStdout =
+      RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", "-", script});
+  std::vector<long> ms;
+  EXPECT_EQ(WithoutTimes(Lines(toStdout.StdOut), ms), ExpectedRecords());
+
+  // Headless, the clipboard is a line on standard error holding the text alone.
+  const TPlayerResult toClipboard =
+      RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", "clipboard", script});
+  EXPECT_EQ(toClipboard.StdOut, "");
+  const std::vector<std::string> expected = {
+      "clipboard: ナギは3個\\n\"持って\"いる\\続き", "clipboard: 名前は？",
+      "clipboard: debug: error report:\\n ０で除算しました", "clipboard: 一行目", "clipboard: 二行目",
+      "clipboard: 灯台"};
+  EXPECT_EQ(toClipboard.LinesStartingWith("clipboard: "), expected);
+}
+
+TEST(TextOut, FifoWithoutReaderDropsLinesAndSaysSoOnceWithReaderGetsThemAll) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const std::string events = dir.Write("events.txt", kEvents);
+  const std::string fifo = dir.Path() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  // No reader: the run is the same as without --text-out, and one line says
+  // that lines are dropped. (A blocking open would hang here.)
+  const std::string command = "timeout 60 " + PlayerCommand(PELTO5_PLAYER, {"--headless", "--max-time", "20000", "--events",
+                                                                  events, "--text-out", fifo, script});
+  const std::string unread = CaptureOutput(command + " 2>&1; echo status=$?");
+  EXPECT_NE(unread.find("status=0"), std::string::npos) << unread;
+  size_t said = 0;
+  for (const std::string& l : Lines(unread)) said += l.find("--text-out " + fifo) != std::string::npos ? 1 : 0;
+  EXPECT_EQ(said, 1u) << unread;
+
+  // A reader that is there from the start gets every record.
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const TPlayerResult read =
+      RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", fifo, script});
+  std::string received;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) received.append(buffer, static_cast<size_t>(n));
+  close(reader);
+  EXPECT_EQ(read.ExitStatus, 0);
+  std::vector<long> ms;
+  EXPECT_EQ(WithoutTimes(Lines(received), ms), ExpectedRecords());
+  for (const std::string& l : read.ErrorLines) EXPECT_EQ(l.find("--text-out"), std::string::npos) << l;
+}
+
+TEST(TextOut, DestinationInAMissingFolderIsABadCommandLine) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const TPlayerResult r = RunPlayer({"--headless", "--text-out", dir.Path() + "/no/such/text.jsonl", script});
+  EXPECT_EQ(r.ExitStatus, 2);
+}
+
+}  // namespace
+}  // namespace pelto5::test
