@@ -9,6 +9,7 @@
 //     closes it; turning the phone lays the page out again;
 //   offline: the page, once its files are kept, reloads and plays with the
 //     server stopped;
+//   republishing: new files under a new digest replace the old cache;
 //   a refused cache: with a quota too small for the files, the page plays
 //     from the network and says offline play is only partial.
 //
@@ -17,6 +18,7 @@
 //
 // DIR holds the native shots of tests/web/demo-frames.events.
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import { serveStatic } from './serve.mjs';
 import { launchChromium } from './browser.mjs';
@@ -180,6 +182,40 @@ async function offline(walk, server, url) {
   await walk.expect('02-the-lamp', 'and plays on');
 }
 
+// A republished folder: the worker's digest changes with the files, the
+// browser installs the new worker, which keeps the new files under the new
+// name and removes the old cache; the next load shows the new files.
+async function republished(browser, site, frames, timeoutMs, cleanups) {
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), 'pelto5-republish-'));
+  cleanups.push(() => fs.rmSync(copy, { recursive: true, force: true }));
+  fs.cpSync(site, copy, { recursive: true });
+  const server = await serveStatic(copy, 0);
+  cleanups.push(() => server.close());
+  const page = await browser.newPage();
+  const walk = new Walk(page, frames, timeoutMs);
+  await page.navigate(server.url);
+  await walk.expect('01-first-night', 'republishing: the first scene');
+  await waitInPage(page, 'window.pelto5Offline.state', v => v === 'ready' || v === 'complete', timeoutMs,
+                   'republishing: keeping the first files');
+  const before = await page.evaluate('caches.keys()');
+  if (before.length !== 1) throw new Error(`republishing: caches ${JSON.stringify(before)} before, not one`);
+  const worker = path.join(copy, 'pelto5-sw.js');
+  const text = fs.readFileSync(worker, 'utf8');
+  const version = /const pelto5Version = "([0-9a-f]+)";/.exec(text);
+  if (!version || before[0] !== `pelto5-${version[1]}`)
+    throw new Error(`republishing: the cache ${before[0]} is not named after the worker's digest`);
+  fs.writeFileSync(worker, text.replace(version[0], 'const pelto5Version = "0123456789abcdef";'));
+  const index = path.join(copy, 'index.html');
+  fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<head>', '<head>\n<meta name="pelto5-republished" content="1">'));
+  await page.navigate(server.url);
+  await waitInPage(page, 'caches.keys().then(k => k.join(" "))', v => v === 'pelto5-0123456789abcdef', timeoutMs,
+                   'republishing: the new cache in place of the old');
+  await page.navigate(server.url);
+  if (!(await page.evaluate('!!document.querySelector("meta[name=pelto5-republished]")')))
+    throw new Error('republishing: the reloaded page is the old one');
+  await walk.expect('01-first-night', 'republishing: the new files replace the old ones, and the game plays');
+}
+
 // A quota far too small for the files: the cache refuses them, the page
 // plays from the network all the same.
 async function refusedCache(browser, site, frames, timeoutMs, cleanups) {
@@ -219,6 +255,7 @@ async function run(options, cleanups) {
   await portrait(walk, server.url);
   await landscape(walk, server.url);
   await offline(walk, server, server.url);
+  await republished(browser, options.site, frames, timeoutMs, cleanups);
   await refusedCache(browser, options.site, frames, timeoutMs, cleanups);
   console.log('PASS: touch, the reader bar, the layout and offline play on a phone');
   return 0;
