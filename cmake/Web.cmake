@@ -38,5 +38,5 @@ target_link_options(pelto5 PRIVATE
   -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=262144
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
   -sENVIRONMENT=web -sFORCE_FILESYSTEM=1 -lidbfs.js
-  "-sEXPORTED_FUNCTIONS=_main,_malloc,_free"
+  "-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_pelto5_web_pointer,_pelto5_web_key"
   "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,addRunDependency,removeRunDependency")

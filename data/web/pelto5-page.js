@@ -11,6 +11,8 @@
 //   fontIndex: the list of the faces in fonts/ (faces.txt); the player
 //            downloads a face when it first draws with it
 //   fonts:   font files to load at the start instead (optional)
+//   wholeFonts: the faces of fonts/ that are subsets, with the whole face
+//            in fonts/full/ (optional)
 //   name:    the name its saves are kept under (default: content's name)
 (function () {
   'use strict';
@@ -36,15 +38,66 @@
 
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
 
-  // The largest whole multiple of the picture that fits the window.
+  // --- Layout: the picture as large as the stage (the viewport inside its
+  // safe-area insets) allows, its aspect kept, in portrait and landscape.
+  // The reader bar, once shown, goes below the picture or beside it when
+  // the stage has room for it there, else over the picture's foot (where
+  // it can be folded away). Used with a mouse, the picture is kept at a
+  // whole multiple of its size while the window holds one, so its pixels
+  // stay even.
+  const stage = document.getElementById('stage');
+  const barElement = document.getElementById('reader-bar');
+  // The bar's room below the picture (a row of buttons) and beside it (a
+  // column as wide as its widest button).
+  const barBelow = 48;
+  const barBeside = 84;
+  let usedByTouch = false;
   function fitCanvas() {
-    const scale = Math.max(1, Math.floor(Math.min(window.innerWidth / canvas.width,
-                                                  (window.innerHeight - 32) / canvas.height)));
-    canvas.style.width = canvas.width * scale + 'px';
-    canvas.style.height = canvas.height * scale + 'px';
+    const w = canvas.width;
+    const h = canvas.height;
+    const room = stage.getBoundingClientRect();
+    let scale = Math.min(room.width / w, room.height / h);
+    let place = 'over';
+    if (!barElement.hidden) {
+      const below = Math.min(room.width / w, (room.height - barBelow) / h);
+      const side = Math.min((room.width - barBeside) / w, room.height / h);
+      if (Math.max(below, side) >= 0.9 * scale) {
+        place = below >= side ? 'below' : 'side';
+        scale = Math.max(below, side);
+      }
+    }
+    if (!usedByTouch && scale >= 1) scale = Math.floor(scale);
+    scale = Math.max(scale, 0.1);
+    stage.classList.toggle('side', place === 'side');
+    stage.classList.toggle('over', place === 'over' && !barElement.hidden);
+    canvas.classList.toggle('smooth', scale < 1);
+    canvas.style.width = Math.round(w * scale) + 'px';
+    canvas.style.height = Math.round(h * scale) + 'px';
   }
   window.addEventListener('resize', fitCanvas);
+  window.addEventListener('orientationchange', fitCanvas);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', fitCanvas);
+  document.addEventListener('fullscreenchange', fitCanvas);
+  // The stage also changes when the status line comes and goes.
+  if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe(stage);
   fitCanvas();
+
+  // --- Touch and the reader bar; their input goes to the engine through
+  // the functions it exports (dropped until it runs, and while a dialog is
+  // up).
+  const engineCall = (name) => (...args) => {
+    const f = window.Module && window.Module['_pelto5_web_' + name];
+    return f ? f(...args) : 0;
+  };
+  const readerBar = window.pelto5ReaderBar.create(barElement, {
+    key: engineCall('key'), pointer: engineCall('pointer'), canvas,
+  });
+  readerBar.onLayout = fitCanvas;
+  window.pelto5Touch.attach(canvas, engineCall('pointer'), () => {
+    if (usedByTouch) return;
+    usedByTouch = true;
+    readerBar.show();
+  });
 
   // --- Saves: the save folder is IndexedDB-backed and written back after
   // every file the player writes (one write-back at a time).
@@ -89,6 +142,7 @@
       };
       build(box, close);
       document.body.appendChild(veil);
+      placeVeil(veil);
       // Focus once the key event that led here is over: the Enter that
       // closed one dialog must not press the button of the next.
       setTimeout(() => {
@@ -96,6 +150,26 @@
         if (focus && veil.isConnected) focus.focus();
       }, 0);
     });
+  }
+
+  // A phone's on-screen keyboard covers the foot of the page without
+  // resizing it: the veil follows the part of the viewport still visible,
+  // so the dialog's field stays in view while it is typed into.
+  function placeVeil(veil) {
+    const view = window.visualViewport;
+    if (!view) return;
+    const place = () => {
+      if (!veil.isConnected) {
+        view.removeEventListener('resize', place);
+        view.removeEventListener('scroll', place);
+        return;
+      }
+      veil.style.top = view.offsetTop + 'px';
+      veil.style.height = view.height + 'px';
+    };
+    view.addEventListener('resize', place);
+    view.addEventListener('scroll', place);
+    place();
   }
 
   function buttonRow(box, buttons, close) {
@@ -156,6 +230,12 @@
       const input = document.createElement('input');
       input.type = 'text';
       input.value = value;
+      // The on-screen keyboard's own Enter finishes the answer; the text
+      // is the reader's (any script, through the keyboard's input method).
+      input.setAttribute('enterkeyhint', 'done');
+      input.autocomplete = 'off';
+      input.setAttribute('autocapitalize', 'off');
+      input.spellcheck = false;
       label.appendChild(input);
       field.appendChild(label);
       body.appendChild(field);
@@ -181,7 +261,7 @@
 
   async function fetchBytes(path) {
     const response = await fetch(path.split('/').map(encodeURIComponent).join('/'));
-    if (!response.ok) throw new Error(url + ': ' + response.status);
+    if (!response.ok) throw new Error(path + ': ' + response.status);
     return new Uint8Array(await response.arrayBuffer());
   }
 
@@ -200,10 +280,15 @@
   }
 
   // Downloads the face stored at path in the player's file system (called
-  // by the player when it first draws with it).
-  async function fetchFont(path) {
+  // by the player when it first draws with it). fonts/ may hold a subset of
+  // the face, cut down to what the game's texts use; with whole (the player
+  // met a character the subset lacks) the whole face, from fonts/full/ when
+  // the folder has one, takes its place.
+  async function fetchFont(path, whole) {
+    const full = whole && game.wholeFonts && game.wholeFonts.includes(baseName(path));
+    if (whole && !full) return false;
     try {
-      writeFile(path, await fetchBytes('fonts/' + baseName(path)));
+      writeFile(path, await fetchBytes((full ? 'fonts/full/' : 'fonts/') + baseName(path)));
       return true;
     } catch (err) {
       console.error('pelto5: font ' + path + ' could not be loaded: ' + err.message);
@@ -222,6 +307,40 @@
     if (!FS.analyzePath(saveDir).exists) FS.mkdir(saveDir);
   }
 
+  // The game's window is shown: the page is kept for offline play a few
+  // seconds later, so the first scene does not wait behind it.
+  function shown() {
+    if (window.pelto5StatusTimes.shown !== undefined) return;
+    window.pelto5StatusTimes.shown = performance.now();
+    setTimeout(() => window.pelto5Offline.start(faceFiles(), fetchedFace), offlineDelayMs);
+  }
+  const offlineDelayMs = 3000;
+
+  // Whether the face at site path face ("fonts/NAME") is in the player's
+  // file system.
+  function fetchedFace(face) {
+    if (face.startsWith('fonts/full/')) return false;
+    try {
+      return FS.analyzePath(fontDir + '/' + decodeURIComponent(baseName(face))).exists;
+    } catch (err) {
+      return false;
+    }
+  }
+
+  // The face files the index lists (the first field of each line), and the
+  // whole faces of those that are subsets.
+  function faceFiles() {
+    try {
+      const index = FS.readFile(fontDir + '/' + baseName(game.fontIndex || ''), { encoding: 'utf8' });
+      const files = index.split('\n').map((line) => line.split('\t')[0]).filter((file) => file && !file.includes('/'));
+      const whole = files.filter((file) => (game.wholeFonts || []).includes(file));
+      return files.map((file) => 'fonts/' + encodeURIComponent(file))
+        .concat(whole.map((file) => 'fonts/full/' + encodeURIComponent(file)));
+    } catch (err) {
+      return [];
+    }
+  }
+
   if (!game.files || !game.files.length) {
     setStatus('error: no game', 'pelto5-game.js がゲームを指定していません。');
     return;
@@ -230,7 +349,7 @@
   window.Module = {
     arguments: ['--save-dir', saveRoot + '/' + saveName, game.content ? gameDir + '/' + game.content : gameDir],
     canvas,
-    pelto5Page: { messageBox, inputQuery, persist, ended, fetchFont, resized: fitCanvas },
+    pelto5Page: { messageBox, inputQuery, persist, ended, fetchFont, resized: fitCanvas, shown },
     pelto5Audio: window.pelto5Audio,
     preRun: [() => {
       FS.mkdir(gameDir);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -102,7 +103,8 @@ TEST(FontFolderLocator, AnIndexListsFacesThatAreFetchedWhenFirstUsed) {
                                       << "../ipagp.ttf\t0\t0\t1\tIPAPGothic\n"
                                       << "broken line\n";
   std::vector<std::string> fetched;
-  auto fetch = [&](const std::string& path) {
+  auto fetch = [&](const std::string& path, bool whole) {
+    if (whole) return false;  // these are whole faces
     fetched.push_back(fs::path(path).filename().string());
     std::error_code ec;
     fs::copy_file(fs::path(shipped.Path()) / fs::path(path).filename(), path, ec);
@@ -124,6 +126,62 @@ TEST(FontFolderLocator, AnIndexListsFacesThatAreFetchedWhenFirstUsed) {
   EXPECT_EQ(Draw(web, font, text), Draw(desktop, font, text));
   EXPECT_EQ(Draw(web, font, text), Draw(desktop, font, text));
   EXPECT_EQ(fetched, std::vector<std::string>{"ipag.ttf"});
+  fs::remove_all(folder);
+}
+
+// A face shipped as a subset of its characters draws those as the whole
+// face does; the first character it lacks brings the whole face in its
+// place (asked for once), and from then on everything is drawn as the whole
+// face draws it. A whole face that cannot be had leaves the subset drawing.
+TEST(FontFolderLocator, ASubsetFaceIsMadeWholeWhenACharacterIsMissing) {
+  const std::string ipag = std::string(kIpaFolders[0]) + "/ipag.ttf";
+  if (!fs::exists(ipag)) GTEST_SKIP() << "IPA fonts not installed";
+  const fs::path folder = fs::temp_directory_path() / ("pelto5-subset-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path subset = folder / "subset.ttf";
+  // "燈台 Light" only, cut by fonttools as the web build cuts its faces.
+  const std::string command = "/usr/bin/python3 -m fontTools.subset '" + ipag + "' --text='\xe7\x87\x88\xe5\x8f\xb0 Light' " +
+                              "--output-file='" + subset.string() + "' --name-IDs='*' --notdef-glyph --notdef-outline " +
+                              "--no-prune-unicode-ranges >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0 || !fs::exists(subset)) {
+    fs::remove_all(folder);
+    GTEST_SKIP() << "fonttools (python3-fonttools) not installed";
+  }
+  TFreeTypeFontService desktop(std::make_unique<TFontconfigLocator>());
+  TFont font;
+  font.Name = kMsGothic;
+  font.Size = 16;
+  font.Color = 0xFFFFFF;
+  const std::string inSubset = "\x93\x95\x91\xe4 Light";                // 燈台 Light
+  const std::string outside = "\x93\x95\x91\xe4\x8e\xe7 Lighthouse";  // 燈台守 Lighthouse
+
+  for (const bool wholeAvailable : {true, false}) {
+    SCOPED_TRACE(wholeAvailable ? "the whole face can be had" : "the whole face cannot be had");
+    const fs::path web = folder / (wholeAvailable ? "a" : "b");
+    fs::create_directories(web);
+    std::ofstream(web / "faces.txt") << "ipag.ttf\t0\t0\t1\tIPAGothic\n";
+    std::vector<bool> asked;
+    auto fetch = [&](const std::string& path, bool whole) {
+      asked.push_back(whole);
+      if (whole && !wholeAvailable) return false;
+      std::error_code ec;
+      fs::copy_file(whole ? fs::path(ipag) : subset, path, fs::copy_options::overwrite_existing, ec);
+      return !ec;
+    };
+    TFreeTypeFontService service(std::make_unique<TFontFolderLocator>(web.string(), fetch));
+    EXPECT_EQ(Draw(service, font, inSubset), Draw(desktop, font, inSubset));
+    EXPECT_EQ(asked, std::vector<bool>{false});
+    const std::vector<uint32_t> drawn = Draw(service, font, outside);
+    if (wholeAvailable) {
+      EXPECT_EQ(drawn, Draw(desktop, font, outside));
+      EXPECT_EQ(service.Measure(outside, font).Width, desktop.Measure(outside, font).Width);
+    } else {
+      EXPECT_NE(drawn, Draw(desktop, font, outside));  // "守", "o", "u", "s", "e" are missing
+      EXPECT_EQ(Draw(service, font, inSubset), Draw(desktop, font, inSubset));
+    }
+    Draw(service, font, outside);
+    EXPECT_EQ(asked, (std::vector<bool>{false, true}));
+  }
   fs::remove_all(folder);
 }
 

@@ -149,6 +149,39 @@ class Page {
     await this.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y, button: 'none' });
   }
 
+  // Makes the page a phone's: a viewport of width x height CSS pixels
+  // (portrait when it is taller than wide), a touch screen with five touch
+  // points, and the page's viewport meta tag in force.
+  async emulatePhone(width, height) {
+    const portrait = height >= width;
+    await this.send('Emulation.setDeviceMetricsOverride', {
+      width, height, deviceScaleFactor: 1, mobile: true,
+      screenOrientation: { type: portrait ? 'portraitPrimary' : 'landscapePrimary', angle: portrait ? 0 : 90 },
+    });
+    await this.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+  }
+
+  // Puts fingers (each [x, y], viewport CSS pixels) on the screen together,
+  // and lifts them all holdMs later; moveTo, when given, is where the first
+  // finger slides to before it lifts.
+  async touch(fingers, holdMs = 80, moveTo = null) {
+    const points = fingers.map(([x, y], id) => ({ x, y, id, radiusX: 1, radiusY: 1, force: 1 }));
+    await this.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: points });
+    if (moveTo) {
+      const steps = 5;
+      for (let i = 1; i <= steps; i++) {
+        await sleep(holdMs / (steps + 1));
+        const x = fingers[0][0] + (moveTo[0] - fingers[0][0]) * i / steps;
+        const y = fingers[0][1] + (moveTo[1] - fingers[0][1]) * i / steps;
+        await this.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ ...points[0], x, y }, ...points.slice(1)] });
+      }
+      await sleep(holdMs / (steps + 1));
+    } else if (holdMs) {
+      await sleep(holdMs);
+    }
+    await this.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  }
+
   // Moves the pointer to x,y, presses the left button and releases it
   // holdMs later.
   async click(x, y, holdMs = 0) {

@@ -27,6 +27,11 @@ class TFaceLocator {
   [[nodiscard]] virtual bool FamilyInstalled(const std::string& family) = 0;
   // The best face for the query; false if there is none.
   [[nodiscard]] virtual bool Match(const TFaceQuery& query, TFaceFile& face) = 0;
+  // A face Match gave lacks a character: where the file at path may be a
+  // subset of its face (the browser build ships faces cut down to what a
+  // game draws), puts the whole face there instead. True when the file
+  // changed and should be opened again; asked at most once per file.
+  [[nodiscard]] virtual bool Complete(const std::string& /*path*/) { return false; }
 };
 
 }  // namespace pelto5

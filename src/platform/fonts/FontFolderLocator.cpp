@@ -184,9 +184,19 @@ bool TFontFolderLocator::Match(const TFaceQuery& query, TFaceFile& face) {
   Scan();
   const TEntry* entry = Find(query);
   if (!entry) return false;
-  if (!TFileSystem::FileExists(entry->File.Path) && !(FFetch && FFetch(entry->File.Path))) return false;
+  if (!TFileSystem::FileExists(entry->File.Path) && !(FFetch && FFetch(entry->File.Path, false))) return false;
   face = entry->File;
   return true;
+}
+
+bool TFontFolderLocator::Complete(const std::string& path) {
+  if (!FFetch) return false;
+  for (TEntry& entry : FEntries) {
+    if (entry.File.Path != path || entry.Completed) continue;
+    entry.Completed = true;
+    return FFetch(path, true);
+  }
+  return false;
 }
 
 }  // namespace pelto5

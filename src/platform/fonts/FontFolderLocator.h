@@ -8,7 +8,9 @@
 // face per line: FILE, BOLD, ITALIC, JAPANESE (0 or 1) and the family
 // names, separated by tabs. The faces are then listed without being read,
 // and a face's file is asked for (fetch) only when it is first matched:
-// the browser build downloads only the faces a game draws with.
+// the browser build downloads only the faces a game draws with. Such a file
+// may be a subset of its face; when a character is missing from it the
+// whole face is asked for (fetch with whole set) in its place.
 #pragma once
 
 #include <functional>
@@ -21,12 +23,14 @@ namespace pelto5 {
 
 class TFontFolderLocator : public TFaceLocator {
  public:
-  // Makes path (a file the index names) present; false if it cannot be had.
-  using TFetch = std::function<bool(const std::string& path)>;
+  // Makes path (a file the index names) present, or with whole, replaces
+  // it by the whole face when it holds a subset; false if it cannot be had.
+  using TFetch = std::function<bool(const std::string& path, bool whole)>;
 
   explicit TFontFolderLocator(std::string folder, TFetch fetch = {});
   [[nodiscard]] bool FamilyInstalled(const std::string& family) override;
   [[nodiscard]] bool Match(const TFaceQuery& query, TFaceFile& face) override;
+  [[nodiscard]] bool Complete(const std::string& path) override;
 
  private:
   struct TEntry {
@@ -35,6 +39,7 @@ class TFontFolderLocator : public TFaceLocator {
     bool Bold = false;
     bool Italic = false;
     bool Japanese = false;
+    bool Completed = false;  // the whole face was asked for
   };
   void Scan();
   void ScanFiles();

@@ -107,7 +107,9 @@ struct TGlyph {
 struct TFace {
   FT_Face Face = nullptr;
   std::string File;
+  int Index = 0;
   int CurrentEm = 0;
+  bool Completed = false;  // the locator was asked for the whole face
 };
 
 // A resolved (name, bold, italic): which face and what to synthesise.
@@ -204,6 +206,7 @@ struct TFreeTypeFontService::TImpl {
     if (it != Faces.end()) return it->second->Face ? it->second.get() : nullptr;
     auto face = std::make_unique<TFace>();
     face->File = file;
+    face->Index = index;
     if (!Library || FT_New_Face(Library, file.c_str(), index, &face->Face) != 0) {
       face->Face = nullptr;
     } else if (!FT_IS_SCALABLE(face->Face)) {
@@ -258,6 +261,26 @@ struct TFreeTypeFontService::TImpl {
     return resolved;
   }
 
+  // The face lacks cp: when its file is a subset the locator can make
+  // whole, the face is opened again from the whole file (once per face).
+  // The glyphs drawn so far are dropped, as they may be notdef boxes.
+  bool CompleteFace(TFace& face, char32_t cp) {
+    if (face.Completed || cp < 0x20) return false;
+    face.Completed = true;
+    if (!Locator->Complete(face.File)) return false;
+    FT_Face whole = nullptr;
+    if (FT_New_Face(Library, face.File.c_str(), face.Index, &whole) != 0) return false;
+    if (!FT_IS_SCALABLE(whole)) {
+      FT_Done_Face(whole);
+      return false;
+    }
+    Glyphs.clear();
+    FT_Done_Face(face.Face);
+    face.Face = whole;
+    face.CurrentEm = 0;
+    return true;
+  }
+
   bool SetEm(TFace& face, int em) {
     if (face.CurrentEm == em) return true;
     if (FT_Set_Pixel_Sizes(face.Face, 0, static_cast<FT_UInt>(em)) != 0) return false;
@@ -272,8 +295,12 @@ struct TFreeTypeFontService::TImpl {
     if (it != Glyphs.end()) return &it->second;
     if (Glyphs.size() >= kGlyphCacheLimit) Glyphs.clear();
     TGlyph glyph;
+    FT_UInt index = FT_Get_Char_Index(resolved.Face->Face, cp);
+    if (index == 0 && CompleteFace(*resolved.Face, cp)) {
+      if (!SetEm(*resolved.Face, em)) return &Glyphs.emplace(key, std::move(glyph)).first->second;
+      index = FT_Get_Char_Index(resolved.Face->Face, cp);
+    }
     FT_Face face = resolved.Face->Face;
-    const FT_UInt index = FT_Get_Char_Index(face, cp);
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) == 0) {
       FT_GlyphSlot slot = face->glyph;
       // Full-width glyphs of the fixed-pitch faces are one em wide, the

@@ -7,7 +7,9 @@
 namespace pelto5 {
 
 // Downloads the face file named like path's file name from the page's
-// fonts/ folder and stores it at path; false if it cannot be had.
-[[nodiscard]] bool FetchWebFont(const std::string& path);
+// fonts/ folder and stores it at path; false if it cannot be had. With
+// whole, the whole face (fonts/full/) replaces the subset stored there;
+// false when the folder has no whole face of it (the file was whole).
+[[nodiscard]] bool FetchWebFont(const std::string& path, bool whole);
 
 }  // namespace pelto5

@@ -1,5 +1,6 @@
 #include "platform/web/WebInput.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include "platform/Letterbox.h"
@@ -60,7 +61,7 @@ EM_BOOL OnWheel(int, const EmscriptenWheelEvent* e, void* userData) {
   // are positive away from the user.
   event.Delta = e->deltaY < 0 ? 1 : -1;
   ToPicture(platform, e->mouse.targetX, e->mouse.targetY, event.X, event.Y);
-  platform.QueueEvent(event);
+  static_cast<void>(platform.QueueEvent(event));  // dropped while a dialog is up
   return EM_TRUE;
 }
 
@@ -80,7 +81,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* userData) {
     // Alt+Enter switches full screen; the script sees no Enter.
     if (type == EMSCRIPTEN_EVENT_KEYDOWN && !e->repeat) {
       event.Kind = TWebEvent::TKind::ToggleFullScreen;
-      platform.QueueEvent(event);
+      static_cast<void>(platform.QueueEvent(event));  // dropped while a dialog is up
     }
     return EM_TRUE;
   }
@@ -90,9 +91,53 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* userData) {
   return platform.QueueEvent(event) && KeepFromBrowser(key) ? EM_TRUE : EM_FALSE;
 }
 
+// The platform the page's own controls (touch, the reader bar) queue on.
+TWebPlatform* gPagePlatform = nullptr;
+
 }  // namespace
 
+// Input made by the page's script rather than by a DOM event the engine
+// listens to: the touch gestures and the reader bar. Each returns 1 when
+// the event was queued, 0 when it was dropped (a dialog is up, the player
+// has ended).
+extern "C" {
+
+// kind 0 moves the pointer, 1 presses button (0 left, 1 middle, 2 right),
+// 2 releases it, 3 turns the wheel by button notches (positive up); x, y
+// are CSS pixels from the canvas's top-left, as a mouse event's.
+EMSCRIPTEN_KEEPALIVE int pelto5_web_pointer(int kind, int button, double cssX, double cssY) {
+  if (!gPagePlatform || kind < 0 || kind > 3) return 0;
+  TWebEvent event;
+  ToPicture(*gPagePlatform, static_cast<long>(cssX), static_cast<long>(cssY), event.X, event.Y);
+  switch (kind) {
+    case 0: event.Kind = TWebEvent::TKind::MouseMove; break;
+    case 1:
+    case 2:
+      if (button < 0 || !ButtonOf(static_cast<unsigned short>(button), event.Button)) return 0;
+      event.Kind = kind == 1 ? TWebEvent::TKind::MouseDown : TWebEvent::TKind::MouseUp;
+      break;
+    default:
+      if (button == 0) return 0;
+      event.Kind = TWebEvent::TKind::Wheel;
+      event.Delta = button > 0 ? 1 : -1;
+      break;
+  }
+  return gPagePlatform->QueueEvent(event) ? 1 : 0;
+}
+
+// A key (Windows virtual-key code) pressed (down 1) or released (down 0).
+EMSCRIPTEN_KEEPALIVE int pelto5_web_key(int down, int key) {
+  if (!gPagePlatform || key <= 0 || key > 255) return 0;
+  TWebEvent event;
+  event.Kind = down ? TWebEvent::TKind::KeyDown : TWebEvent::TKind::KeyUp;
+  event.Key = key;
+  return gPagePlatform->QueueEvent(event) ? 1 : 0;
+}
+
+}  // extern "C"
+
 void ListenToPage(TWebPlatform& platform) {
+  gPagePlatform = &platform;
   void* self = &platform;
   emscripten_set_mousedown_callback(kWebCanvasSelector, self, EM_FALSE, OnMouse);
   emscripten_set_mouseup_callback(kWebCanvasSelector, self, EM_FALSE, OnMouse);
@@ -100,6 +145,10 @@ void ListenToPage(TWebPlatform& platform) {
   emscripten_set_wheel_callback(kWebCanvasSelector, self, EM_FALSE, OnWheel);
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, self, EM_FALSE, OnKey);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, self, EM_FALSE, OnKey);
+}
+
+void StopListeningToPage(TWebPlatform& platform) {
+  if (gPagePlatform == &platform) gPagePlatform = nullptr;
 }
 
 }  // namespace pelto5

@@ -76,6 +76,12 @@ EM_JS(void, pelto5_web_put_frame, (const uint8_t* rgba, int width, int height, i
   Module.pelto5Context.putImageData(Module.pelto5Frame.image, 0, 0, x, y, w, h);
 });
 
+// The game's window is on the page: the page may now do what must not
+// delay the first scene.
+EM_JS(void, pelto5_web_shown, (), {
+  if (Module.pelto5Page && Module.pelto5Page.shown) Module.pelto5Page.shown();
+});
+
 EM_JS(void, pelto5_web_set_title, (const char* utf8), { document.title = UTF8ToString(utf8); });
 
 EM_JS(void, pelto5_web_set_cursor, (int pointer), {
@@ -133,7 +139,7 @@ TWebPlatform::TWebPlatform(TWebOptions options) : FOptions(options), FCaption(ms
   TAtomicFile::SetAfterCommitHook(pelto5_web_persist);
 }
 
-TWebPlatform::~TWebPlatform() = default;
+TWebPlatform::~TWebPlatform() { StopListeningToPage(*this); }
 
 void TWebPlatform::Initialize() {
   pelto5_web_set_canvas_size(FCanvas.Width(), FCanvas.Height());
@@ -258,8 +264,10 @@ bool TWebPlatform::ShowInputQuery(const std::string& caption, const std::string&
 }
 
 void TWebPlatform::ShowMainWindow() {
+  const bool first = !FShown;
   FShown = true;
   Present();
+  if (first) pelto5_web_shown();
 }
 
 void TWebPlatform::SetClientSize(int width, int height) {
