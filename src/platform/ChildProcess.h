@@ -44,7 +44,7 @@ class TChildProcess {
  private:
   void Collect(int status);
 
-  int FPid = -1;
+  [[maybe_unused]] int FPid = -1;  // (the web build has no child processes)
   TMessageSocket FSocket;
   std::string FEndReason;
 };

@@ -29,8 +29,9 @@ class TSpeechDispatcher {
   struct TApi;
   TSharedLibrary FLibrary;
   std::unique_ptr<TApi> FApi;
-  void* FConnection = nullptr;
-  bool FTried = false;
+  // (The web build speaks through the browser and uses neither.)
+  [[maybe_unused]] void* FConnection = nullptr;
+  [[maybe_unused]] bool FTried = false;
 };
 
 }  // namespace pelto5

@@ -15,7 +15,14 @@ struct TBreakpoint {
   std::string Book;
   std::string Page;
   int Index = 0;
-  auto operator<=>(const TBreakpoint&) const = default;
+  // Spelled out: not every standard library this builds with compares
+  // strings with <=>.
+  bool operator<(const TBreakpoint& other) const {
+    return std::tie(Book, Page, Index) < std::tie(other.Book, other.Page, other.Index);
+  }
+  bool operator==(const TBreakpoint& other) const {
+    return Book == other.Book && Page == other.Page && Index == other.Index;
+  }
 };
 
 class TDebugControl {

@@ -12,23 +12,8 @@
 namespace pelto5::test {
 namespace {
 
-std::vector<std::string> SectionLines(const std::string& dump, const std::string& name) {
-  std::vector<std::string> lines;
-  std::istringstream in(dump);
-  std::string line;
-  bool inside = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line[0] == '[') {
-      inside = line == "[" + name + "]";
-      continue;
-    }
-    if (inside) lines.push_back(line);
-  }
-  return lines;
-}
-
 std::string ViewValue(const std::string& dump, const std::string& key) {
-  for (const std::string& line : SectionLines(dump, "debug-view")) {
+  for (const std::string& line : DumpSection(dump, "debug-view")) {
     if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
   }
   return "";
@@ -62,8 +47,8 @@ TRun Play(const TTempDir& dir, const std::vector<std::string>& script, const std
   TRun run;
   run.Result = RunPlayer(args);
   run.Dump = ReadFileText(dump);
-  run.Debug = SectionLines(run.Dump, "debug");
-  for (const std::string& line : SectionLines(run.Dump, "values")) run.Values += line + "\n";
+  run.Debug = DumpSection(run.Dump, "debug");
+  for (const std::string& line : DumpSection(run.Dump, "values")) run.Values += line + "\n";
   return run;
 }
 

@@ -23,21 +23,6 @@ struct TDebugRun {
   std::string Dump;
 };
 
-std::vector<std::string> Section(const std::string& dump, const std::string& name) {
-  std::vector<std::string> lines;
-  std::istringstream in(dump);
-  std::string line;
-  bool inside = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line[0] == '[') {
-      inside = line == "[" + name + "]";
-      continue;
-    }
-    if (inside) lines.push_back(line);
-  }
-  return lines;
-}
-
 TDebugRun RunDebug(const TTempDir& dir, const std::vector<std::string>& script, const std::string& events) {
   const std::string path = dir.Write("game.pf5", MakeScript(script));
   const std::string eventsPath = dir.Write("events.txt", events);
@@ -46,14 +31,14 @@ TDebugRun RunDebug(const TTempDir& dir, const std::vector<std::string>& script, 
   run.Result = RunPlayer({"--headless", "--events", eventsPath, "--dump-state", dumpPath, path});
   run.Dump = ReadFileText(dumpPath);
   // The rows, without the pause control's lines that end the section.
-  for (const std::string& line : Section(run.Dump, "debug")) {
+  for (const std::string& line : DumpSection(run.Dump, "debug")) {
     if (line.rfind("Paused=", 0) == 0 || line.rfind("Breakpoint=", 0) == 0) {
       run.Control.push_back(line);
     } else {
       run.Rows.push_back(line);
     }
   }
-  for (const std::string& l : Section(run.Dump, "debug-view")) {
+  for (const std::string& l : DumpSection(run.Dump, "debug-view")) {
     const size_t eq = l.find('=');
     if (eq != std::string::npos) run.View[l.substr(0, eq)] = l.substr(eq + 1);
   }

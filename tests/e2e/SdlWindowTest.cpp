@@ -20,18 +20,6 @@ bool HaveDisplayAndTools() {
   return std::getenv("DISPLAY") != nullptr && std::system("command -v xdotool >/dev/null 2>&1") == 0;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Waits up to a few seconds for a window with that exact title; its id or "".
 // Titles are compared here rather than by xdotool's pattern, which does not
 // match non-ASCII text reliably.

@@ -15,18 +15,6 @@
 namespace pelto5::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // A record without its leading "ms" member, which is checked apart;
 // the ms values in ms, in order.
 std::vector<std::string> WithoutTimes(const std::vector<std::string>& records, std::vector<long>& ms) {
@@ -87,7 +75,7 @@ TEST(TextOut, FileGetsOneRecordPerPageBoxAndPromptAndIsAppendedTo) {
   EXPECT_EQ(first.ExitStatus, 0);
 
   std::vector<long> ms;
-  const std::vector<std::string> records = Lines(ReadFileText(out));
+  const std::vector<std::string> records = SplitLines(ReadFileText(out));
   EXPECT_EQ(WithoutTimes(records, ms), ExpectedRecords());
   // Each record is stamped when it began to show: in order, the message
   // after its first tick, the later pages after the key presses.
@@ -101,7 +89,7 @@ TEST(TextOut, FileGetsOneRecordPerPageBoxAndPromptAndIsAppendedTo) {
   const TPlayerResult second =
       RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", out, script});
   EXPECT_EQ(second.ExitStatus, 0);
-  const std::vector<std::string> both = Lines(ReadFileText(out));
+  const std::vector<std::string> both = SplitLines(ReadFileText(out));
   ASSERT_EQ(both.size(), 12u);
   EXPECT_EQ(std::vector<std::string>(both.begin() + 6, both.end()), records);
 }
@@ -113,7 +101,7 @@ TEST(TextOut, StandardOutputAndClipboardCarryTheSameTexts) {
   const TPlayerResult toStdout =
       RunPlayer({"--headless", "--max-time", "20000", "--events", events, "--text-out", "-", script});
   std::vector<long> ms;
-  EXPECT_EQ(WithoutTimes(Lines(toStdout.StdOut), ms), ExpectedRecords());
+  EXPECT_EQ(WithoutTimes(SplitLines(toStdout.StdOut), ms), ExpectedRecords());
 
   // Headless, the clipboard is a line on standard error holding the text alone.
   const TPlayerResult toClipboard =
@@ -140,7 +128,7 @@ TEST(TextOut, FifoWithoutReaderDropsLinesAndSaysSoOnceWithReaderGetsThemAll) {
   const std::string unread = CaptureOutput(command + " 2>&1; echo status=$?");
   EXPECT_NE(unread.find("status=0"), std::string::npos) << unread;
   size_t said = 0;
-  for (const std::string& l : Lines(unread)) said += l.find("--text-out " + fifo) != std::string::npos ? 1 : 0;
+  for (const std::string& l : SplitLines(unread)) said += l.find("--text-out " + fifo) != std::string::npos ? 1 : 0;
   EXPECT_EQ(said, 1u) << unread;
 
   // A reader that is there from the start gets every record.
@@ -154,7 +142,7 @@ TEST(TextOut, FifoWithoutReaderDropsLinesAndSaysSoOnceWithReaderGetsThemAll) {
   close(reader);
   EXPECT_EQ(read.ExitStatus, 0);
   std::vector<long> ms;
-  EXPECT_EQ(WithoutTimes(Lines(received), ms), ExpectedRecords());
+  EXPECT_EQ(WithoutTimes(SplitLines(received), ms), ExpectedRecords());
   for (const std::string& l : read.ErrorLines) EXPECT_EQ(l.find("--text-out"), std::string::npos) << l;
 }
 

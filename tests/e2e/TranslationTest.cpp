@@ -23,22 +23,10 @@ const std::vector<std::string> kScenario = ScriptWithPage({
 
 const char* const kEvents = "1000 key space\n2000 key space\n3000 key space\n";
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // The "text" member of each --text-out record.
 std::vector<std::string> Texts(const std::string& jsonLines) {
   std::vector<std::string> texts;
-  for (const std::string& l : Lines(jsonLines)) {
+  for (const std::string& l : SplitLines(jsonLines)) {
     const size_t at = l.find("\"text\":\"");
     texts.push_back(at == std::string::npos ? "?" : l.substr(at + 8, l.size() - at - 8 - 2));
   }

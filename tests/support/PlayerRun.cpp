@@ -29,7 +29,9 @@ std::string ShellQuote(const std::string& s) {
   return out + "'";
 }
 
-std::vector<std::string> SplitLf(const std::string& text) {
+}  // namespace
+
+std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   std::string line;
@@ -37,7 +39,18 @@ std::vector<std::string> SplitLf(const std::string& text) {
   return lines;
 }
 
-}  // namespace
+std::vector<std::string> DumpSection(const std::string& dump, const std::string& name) {
+  std::vector<std::string> lines;
+  bool inside = false;
+  for (const std::string& line : SplitLines(dump)) {
+    if (!line.empty() && line[0] == '[') {
+      inside = line == "[" + name + "]";
+      continue;
+    }
+    if (inside) lines.push_back(line);
+  }
+  return lines;
+}
 
 std::vector<std::string> TPlayerResult::LinesStartingWith(const std::string& prefix) const {
   std::vector<std::string> out;
@@ -113,7 +126,7 @@ TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::
   TPlayerResult result;
   const int status = std::system(command.c_str());
   result.ExitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
-  result.ErrorLines = SplitLf(ReadFileText(errPath));
+  result.ErrorLines = SplitLines(ReadFileText(errPath));
   result.StdOut = ReadFileText(outPath);
   return result;
 }
@@ -147,7 +160,7 @@ TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) {
   if (wait4(child, &status, 0, &usage) != child) return result;
   result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.PeakResidentKb = usage.ru_maxrss;
-  result.ErrorLines = SplitLf(ReadFileText(errPath));
+  result.ErrorLines = SplitLines(ReadFileText(errPath));
   result.StdOut = ReadFileText(outPath);
   return result;
 }

@@ -63,4 +63,10 @@ std::string CaptureOutput(const std::string& command);
 // Reads a whole file ("" when missing).
 std::string ReadFileText(const std::string& path);
 
+// The lines of text split at "\n" (a last line break ends the last line).
+std::vector<std::string> SplitLines(const std::string& text);
+
+// The lines of one "[name]" section of a --dump-state file.
+std::vector<std::string> DumpSection(const std::string& dump, const std::string& name);
+
 }  // namespace pelto5::test
