@@ -30,7 +30,9 @@ const SAVED_NAME = Buffer.concat([Buffer.from('name='), Buffer.from([0x83, 0x69,
 const DIALOG = `(() => {
   const box = document.querySelector('.pelto5-dialog');
   if (!box) return null;
-  return { title: box.querySelector('h1').textContent, input: box.querySelector('input') ? box.querySelector('input').value : null,
+  const input = box.querySelector('input');
+  return { title: box.querySelector('h1').textContent, input: input ? input.value : null,
+           focused: input !== null && document.activeElement === input,
            text: box.querySelector('.body').textContent, buttons: [...box.querySelectorAll('button')].map(b => b.textContent) };
 })()`;
 
@@ -57,7 +59,9 @@ async function run(site, work) {
   try {
     page = await browser.newPage();
     await page.navigate(server.url);
-    const ask = await waitInPage(page, DIALOG, d => d !== null, 60000, 'the text-input dialog');
+    // Typed text goes where the focus is: the dialog takes it just after it
+    // shows, so wait for that.
+    const ask = await waitInPage(page, DIALOG, d => d !== null && d.focused, 60000, 'the text-input dialog');
     if (ask.title !== 'Name' || !ask.text.includes('Your name?') || ask.input !== '')
       throw new Error(`the text-input dialog shows ${JSON.stringify(ask)}`);
     // Typed as a person types (composed text arrives as inserted text), then Enter.
