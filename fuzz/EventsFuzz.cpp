@@ -44,9 +44,15 @@ bool WithinBounds(const THeadlessEvent& e) {
     case K::Shot:
     case K::DebugShot:
       return !e.Text.empty();
+    case K::Pad:
+      return InRange(e.Key, static_cast<int>(pelto5::TPadButton::A), static_cast<int>(pelto5::TPadButton::DpadRight));
     case K::Text:
     case K::TextCancel:
     case K::Quit:
+    case K::DebugPause:
+    case K::DebugResume:
+    case K::DebugStep:
+    case K::Reload:
       return true;
   }
   return false;
