@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include <pelto5/spi.h>
+
 #include "image/ImageDecoder.h"
 #include "platform/SharedLibrary.h"
 
@@ -23,11 +25,13 @@ class TNativePlugIn : public TImageDecoder {
   // Bytes of the probe handed to IsSupported.
   static constexpr size_t kProbeSize = 2048;
 
-  using TGetPluginInfo = int32_t (*)(int32_t, char*, int32_t);
-  using TIsSupported = int32_t (*)(const char*, const void*);
-  using TProgress = int32_t (*)(int32_t, int32_t, intptr_t);
-  using TGetPicture = int32_t (*)(const char*, intptr_t, uint32_t, void**, void**, TProgress, intptr_t);
-  using TFreePicture = void (*)(void*);
+  // The entry points, in the plug-ins' calling convention (stdcall on
+  // 32-bit Windows).
+  using TGetPluginInfo = int32_t(SPI_CALL*)(int32_t, char*, int32_t);
+  using TIsSupported = int32_t(SPI_CALL*)(const char*, const void*);
+  using TProgress = SpiProgressCallback;
+  using TGetPicture = int32_t(SPI_CALL*)(const char*, intptr_t, uint32_t, void**, void**, TProgress, intptr_t);
+  using TFreePicture = void(SPI_CALL*)(void*);
 
   // Loads the library and reads its information texts (0, 1, 3, 2). False
   // if it does not load or has no GetPluginInfo; the texts are read even

@@ -1,5 +1,7 @@
 #include "platform/SharedLibrary.h"
 
+#ifndef _WIN32
+
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -38,7 +40,7 @@ std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::string rest = value;
   size_t start = 0;
   while (start <= rest.size()) {
-    size_t end = rest.find(':', start);
+    size_t end = rest.find(kPathListSeparator, start);
     if (end == std::string::npos) end = rest.size();
     if (end > start) folders.push_back(rest.substr(start, end - start));
     start = end + 1;
@@ -54,3 +56,5 @@ int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
 }
 
 }  // namespace pelto5
+
+#endif  // !_WIN32

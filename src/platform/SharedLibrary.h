@@ -15,8 +15,10 @@ class TSharedLibrary {
   TSharedLibrary(const TSharedLibrary&) = delete;
   TSharedLibrary& operator=(const TSharedLibrary&) = delete;
 
-  // Loads the library at path (a native path, used as is). False if it
-  // cannot be loaded; the reason is in Error().
+  // Loads the library at path (a native path, used as is; UTF-8 with "/"
+  // or "\" between folders on Windows, where a broken library shows no
+  // system dialog and its own dependencies are looked for beside it first).
+  // False if it cannot be loaded; the reason is in Error().
   [[nodiscard]] bool Open(const std::string& path);
   void Close();
   [[nodiscard]] bool IsOpen() const { return FHandle != nullptr; }
@@ -24,8 +26,14 @@ class TSharedLibrary {
   void* Symbol(const char* name) const;
   const std::string& Error() const { return FError; }
 
-  // The folders of $PELTO5_PLUGIN_PATH (colon-separated, empty parts
-  // dropped), in order.
+  // What separates the folders of $PELTO5_PLUGIN_PATH.
+#ifdef _WIN32
+  static constexpr char kPathListSeparator = ';';
+#else
+  static constexpr char kPathListSeparator = ':';
+#endif
+  // The folders of $PELTO5_PLUGIN_PATH (separated by kPathListSeparator,
+  // empty parts dropped), in order.
   static std::vector<std::string> PluginPathFromEnvironment();
   // $PELTO5_PLUGIN_TIMEOUT_MS when it is a positive number of
   // milliseconds, else fallbackMs.
