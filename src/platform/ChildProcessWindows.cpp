@@ -304,8 +304,6 @@ void TChildProcess::Collect(int status) {
 void TChildProcess::SetUpAsChild() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(EndOnCrash);
-  // The C runtime's abort() neither reports nor asks.
-  _set_abort_behavior(0, _WRITE_ABORT_MSG | _CALL_REPORTFAULT);
 }
 
 bool TChildProcess::InheritedHandles(TNativeHandle& socket, TNativeHandle& shared) {

@@ -17,8 +17,13 @@ namespace pelto5 {
 
 class TSharedMemory {
  public:
-  // The most the block grows to.
+  // The most the block grows to. A 32-bit Windows process seldom has 1 GB
+  // of address space free in one piece.
+#if defined(_WIN32) && !defined(_WIN64)
+  static constexpr size_t kMaxSize = size_t{1} << 28;
+#else
   static constexpr size_t kMaxSize = size_t{1} << 30;
+#endif
 
   TSharedMemory() = default;
   ~TSharedMemory() { Close(); }
