@@ -129,7 +129,9 @@ SPI_EXPORT int32_t SPI_CALL GetPictureInfo(const char* buf, intptr_t len, uint32
 
 /* Decodes the picture in buf (len bytes; flag SPI_INPUT_MEMORY). On success
  * returns SPI_SUCCESS and two blocks the player releases with FreePicture
- * (or with free() when the plug-in exports no FreePicture):
+ * (or, when the plug-in exports no FreePicture, with free(); on Windows
+ * with LocalFree: such a plug-in returns local memory handles from
+ * LocalAlloc, fixed or movable, as Susie plug-ins do):
  *   *info: an SpiBitmapInfoHeader, for SPI_BI_BITFIELDS with a 40-byte
  *          header the three colour masks, then the colour table (SpiRgbQuad
  *          entries, biClrUsed of them, or 2^biBitCount when biClrUsed is 0

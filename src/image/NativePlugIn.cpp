@@ -1,7 +1,7 @@
 #include "image/NativePlugIn.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -77,13 +77,24 @@ bool TNativePlugIn::GetPictureBlocks(std::string_view data, const TResultSink& s
   void* bits = nullptr;
   const int32_t result = FGetPicture(data.data(), static_cast<intptr_t>(data.size()), kInputMemory, &info,
                                      &bits, ProgressCallback, reinterpret_cast<intptr_t>(this));
+  // Without FreePicture the blocks are the system allocator's (on Windows
+  // local memory handles, which also say how long they are).
+  size_t infoAvailable = SIZE_MAX;
+  size_t bitsAvailable = SIZE_MAX;
+  const void* infoBytes = info;
+  const void* bitsBytes = bits;
+  if (!FFreePicture && result == 0) {
+    infoBytes = TSharedLibrary::LockBlock(info, infoAvailable);
+    bitsBytes = TSharedLibrary::LockBlock(bits, bitsAvailable);
+  }
   bool ok = false;
-  if (result == 0 && info && bits) {
-    const std::string_view header(static_cast<const char*>(info), kInfoHeaderSize);
+  if (result == 0 && infoBytes && bitsBytes && infoAvailable >= kInfoHeaderSize) {
+    const std::string_view header(static_cast<const char*>(infoBytes), kInfoHeaderSize);
     const size_t infoSize = InfoBlockSize(header);
-    if (infoSize != 0) {
-      ok = sink(std::string_view(static_cast<const char*>(info), infoSize),
-                std::string_view(static_cast<const char*>(bits), ReadLe32(header, 20)));
+    const size_t bitsSize = ReadLe32(header, 20);
+    if (infoSize != 0 && infoSize <= infoAvailable && bitsSize <= bitsAvailable) {
+      ok = sink(std::string_view(static_cast<const char*>(infoBytes), infoSize),
+                std::string_view(static_cast<const char*>(bitsBytes), bitsSize));
     }
   }
   // The blocks are released whatever the result said.
@@ -92,7 +103,7 @@ bool TNativePlugIn::GetPictureBlocks(std::string_view data, const TResultSink& s
     if (FFreePicture) {
       FFreePicture(block);
     } else {
-      std::free(block);
+      TSharedLibrary::ReleaseBlock(block);
     }
   }
   return ok;

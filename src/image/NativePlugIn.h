@@ -50,8 +50,9 @@ class TNativePlugIn : public TImageDecoder {
   // Calls GetPicture on data. When it succeeds with a header of a sensible
   // size, sink gets the info block as long as the header says
   // (InfoBlockSize) and the bits as long as biSizeImage; the plug-in's
-  // blocks are taken on trust to be that long. The blocks are released
-  // afterwards whatever happened.
+  // blocks are taken on trust to be that long, unless they are local
+  // memory handles (Windows, no FreePicture), whose length is known. The
+  // blocks are released afterwards whatever happened.
   [[nodiscard]] bool GetPictureBlocks(std::string_view data, const TResultSink& sink);
 
   std::string ApiVersion;

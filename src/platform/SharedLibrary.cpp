@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "base/IntegerConversion.h"
@@ -32,6 +33,13 @@ void TSharedLibrary::Close() {
 void* TSharedLibrary::Symbol(const char* name) const {
   return FHandle ? dlsym(FHandle, name) : nullptr;
 }
+
+const void* TSharedLibrary::LockBlock(void* block, size_t& available) {
+  available = SIZE_MAX;
+  return block;
+}
+
+void TSharedLibrary::ReleaseBlock(void* block) { std::free(block); }
 
 std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::vector<std::string> folders;

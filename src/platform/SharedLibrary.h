@@ -3,6 +3,7 @@
 // lives.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ class TSharedLibrary {
   // Address of an exported symbol, or null.
   void* Symbol(const char* name) const;
   const std::string& Error() const { return FError; }
+
+  // A block of memory a library's function handed over for the caller to
+  // release with the system's allocator: a malloc() pointer, or on Windows
+  // a local memory handle (LocalAlloc), as Windows libraries hand them
+  // over. The address of its bytes (null for none) and, in available, how
+  // many there are when the system knows (else SIZE_MAX).
+  static const void* LockBlock(void* block, size_t& available);
+  // Releases a block of LockBlock.
+  static void ReleaseBlock(void* block);
 
   // What separates the folders of $PELTO5_PLUGIN_PATH.
 #ifdef _WIN32

@@ -105,6 +105,23 @@ void* TSharedLibrary::Symbol(const char* name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(FHandle), name));
 }
 
+const void* TSharedLibrary::LockBlock(void* block, size_t& available) {
+  available = 0;
+  if (!block) return nullptr;
+  const auto handle = static_cast<HLOCAL>(block);
+  const void* bytes = LocalLock(handle);
+  if (bytes) available = LocalSize(handle);
+  return bytes;
+}
+
+void TSharedLibrary::ReleaseBlock(void* block) {
+  if (!block) return;
+  const auto handle = static_cast<HLOCAL>(block);
+  // A movable block is locked once by LockBlock; a fixed one ignores this.
+  LocalUnlock(handle);
+  LocalFree(handle);
+}
+
 std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::vector<std::string> folders;
   std::string rest;

@@ -14,7 +14,9 @@
 #
 # One headless run plays a page that shows, in turn: a picture whose plug-in
 # crashes in GetPicture (an access violation), one whose plug-in claims a
-# 30000 x 30000 picture with 16 bytes of bits, and a good 32 x 24 picture.
+# 30000 x 30000 picture with 16 bytes of bits, and a good 32 x 24 picture
+# (on Windows then the same picture again, from a plug-in that hands its
+# result over in movable local memory handles and has no FreePicture).
 # The first two fail with the player's load-failure box and the run goes
 # on; the screenshot shows the good picture, pixel for pixel. Beside them
 # lies a plug-in built for another machine (the 32-bit build of the good
@@ -102,7 +104,10 @@ if ((windows)); then
   build_plugin "$own" "$game/tiny.spi"
   build_plugin "$own" "$game/crash.spi" -DTINY_CRASH
   build_plugin "$own" "$game/huge.spi" -DTINY_HUGE
+  build_plugin "$own" "$game/local.spi" -DTINY_LOCAL
+  pictures="crash.tpc huge.tpc good.tpc local.tpc"
 else
+  pictures="crash.tpc huge.tpc good.tpc"
   build_plugin native "$game/tiny.spi"
   build_plugin native "$game/crash.spi" -DTINY_CRASH
   build_plugin native "$game/huge.spi" -DTINY_HUGE
@@ -131,12 +136,13 @@ def write(name, magic, body):
 write("good.tpc", b"TINYPIC\0", bytes(pixels))
 write("crash.tpc", b"TINYCRSH", bytes(pixels))
 write("huge.tpc", b"TINYHUGE", bytes(16))
+write("local.tpc", b"TINYLOCL", bytes(pixels))
 EOF
 {
   printf '/// Game Creative Tool - Peltoforge Fifth -\n/// pelto5 plug-in test\n'
   printf '<Head="Pelto">\nFileType=PV5\nCommandVersion=19\nImageWidth=32\nImageHeight=24\n<Head End>\n'
   printf '<Book="スタートブック">\n<Page="スタートページ">\n'
-  for picture in crash.tpc huge.tpc good.tpc; do
+  for picture in $pictures; do
     printf 'Layer.Name=背景レイヤー\nLayer.Image.Change=1\nLayer.Image.FileName=%s\n@LayerCtrl\n' "$picture"
   done
   printf '<Page End>\n<Book End>\n'

@@ -8,17 +8,25 @@
  * Built with -DTINY_CRASH it reads "TINYCRSH" files instead, and its
  * GetPicture writes through a null pointer (an access violation); with
  * -DTINY_HUGE it reads "TINYHUGE" files and claims a 30000 x 30000 picture
- * whose bits are 16 bytes.
+ * whose bits are 16 bytes. With -DTINY_LOCAL (Windows only) it reads
+ * "TINYLOCL" files as the plain build reads its own, but exports no
+ * FreePicture and returns movable local memory handles, as Susie plug-ins
+ * do.
  */
 #include <pelto5/spi.h>
 
 #include <stdlib.h>
 #include <string.h>
+#ifdef TINY_LOCAL
+#include <windows.h>
+#endif
 
 #if defined(TINY_CRASH)
 #define TINY_MAGIC "TINYCRSH"
 #elif defined(TINY_HUGE)
 #define TINY_MAGIC "TINYHUGE"
+#elif defined(TINY_LOCAL)
+#define TINY_MAGIC "TINYLOCL"
 #else
 #define TINY_MAGIC "TINYPIC"
 #endif
@@ -39,8 +47,45 @@ SPI_EXPORT int32_t SPI_CALL IsSupported(const char* filename, const void* data) 
   return data != NULL && memcmp(data, TINY_MAGIC, 8) == 0;
 }
 
-static SpiBitmapInfoHeader* NewHeader(int32_t width, int32_t height, uint32_t sizeImage) {
-  SpiBitmapInfoHeader* header = calloc(1, sizeof *header);
+/* A zero-filled block as the player releases it: from calloc(), or for
+ * TINY_LOCAL a movable local memory handle. */
+static void* NewBlock(size_t size) {
+#ifdef TINY_LOCAL
+  return LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, size);
+#else
+  return calloc(1, size);
+#endif
+}
+
+static void FreeBlock(void* block) {
+#ifdef TINY_LOCAL
+  if (block != NULL) LocalFree(block);
+#else
+  free(block);
+#endif
+}
+
+/* The bytes of a block of NewBlock, until Unlock. */
+static void* Lock(void* block) {
+#ifdef TINY_LOCAL
+  return LocalLock(block);
+#else
+  return block;
+#endif
+}
+
+static void Unlock(void* block) {
+#ifdef TINY_LOCAL
+  LocalUnlock(block);
+#else
+  (void)block;
+#endif
+}
+
+static void* NewHeader(int32_t width, int32_t height, uint32_t sizeImage) {
+  void* block = NewBlock(sizeof(SpiBitmapInfoHeader));
+  if (block == NULL) return NULL;
+  SpiBitmapInfoHeader* header = Lock(block);
   if (header == NULL) return NULL;
   header->biSize = sizeof *header;
   header->biWidth = width;
@@ -49,7 +94,8 @@ static SpiBitmapInfoHeader* NewHeader(int32_t width, int32_t height, uint32_t si
   header->biBitCount = 24;
   header->biCompression = SPI_BI_RGB;
   header->biSizeImage = sizeImage;
-  return header;
+  Unlock(block);
+  return block;
 }
 
 SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
@@ -66,7 +112,7 @@ SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t f
   return SPI_BROKEN_DATA;
 #elif defined(TINY_HUGE)
   *info = NewHeader(30000, 30000, 16);
-  *bits = calloc(1, 16);
+  *bits = NewBlock(16);
   return *info && *bits ? SPI_SUCCESS : SPI_NO_MEMORY;
 #else
   const unsigned char* in = (const unsigned char*)buf;
@@ -75,11 +121,12 @@ SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t f
   const size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
   if (width == 0 || height == 0 || (size_t)(len - TINY_HEADER) / 3 / (size_t)width < (size_t)height)
     return SPI_BROKEN_DATA;
-  unsigned char* rows = calloc(1, stride * (size_t)height);
-  SpiBitmapInfoHeader* header = NewHeader(width, height, (uint32_t)(stride * (size_t)height));
+  void* rowsBlock = NewBlock(stride * (size_t)height);
+  void* header = NewHeader(width, height, (uint32_t)(stride * (size_t)height));
+  unsigned char* rows = rowsBlock ? Lock(rowsBlock) : NULL;
   if (rows == NULL || header == NULL) {
-    free(rows);
-    free(header);
+    FreeBlock(rowsBlock);
+    FreeBlock(header);
     return SPI_NO_MEMORY;
   }
   for (int32_t y = 0; y < height; ++y) {
@@ -91,10 +138,13 @@ SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t f
       target[3 * x + 2] = source[3 * x];
     }
   }
+  Unlock(rowsBlock);
   *info = header;
-  *bits = rows;
+  *bits = rowsBlock;
   return SPI_SUCCESS;
 #endif
 }
 
+#ifndef TINY_LOCAL
 SPI_EXPORT void SPI_CALL FreePicture(void* block) { free(block); }
+#endif
