@@ -17,7 +17,7 @@ std::string Head(uint32_t peOffset, uint16_t machine, size_t size = 1024) {
   head[0] = 'M';
   head[1] = 'Z';
   for (int i = 0; i < 4; ++i) head[0x3C + i] = static_cast<char>((peOffset >> (8 * i)) & 0xFF);
-  if (peOffset + 6 <= size) {
+  if (size_t{peOffset} + 6 <= size) {
     head.replace(peOffset, 4, std::string("PE\0\0", 4));
     head[peOffset + 4] = static_cast<char>(machine & 0xFF);
     head[peOffset + 5] = static_cast<char>(machine >> 8);
