@@ -6,7 +6,8 @@
  * a bottom-up 24-bit bitmap, as Windows plug-ins usually do.
  *
  * Built with -DTINY_CRASH it reads "TINYCRSH" files instead, and its
- * GetPicture writes through a null pointer (an access violation); with
+ * GetPicture writes through a null pointer (an access violation), or never
+ * returns when "HANG" follows the 12 bytes of the header; with
  * -DTINY_HUGE it reads "TINYHUGE" files and claims a 30000 x 30000 picture
  * whose bits are 16 bytes. With -DTINY_LOCAL (Windows only) it reads
  * "TINYLOCL" files as the plain build reads its own, but exports no
@@ -17,7 +18,7 @@
 
 #include <stdlib.h>
 #include <string.h>
-#ifdef TINY_LOCAL
+#if defined(TINY_LOCAL) || (defined(TINY_CRASH) && defined(_WIN32))
 #include <windows.h>
 #endif
 
@@ -47,6 +48,7 @@ SPI_EXPORT int32_t SPI_CALL IsSupported(const char* filename, const void* data) 
   return data != NULL && memcmp(data, TINY_MAGIC, 8) == 0;
 }
 
+#ifndef TINY_CRASH
 /* A zero-filled block as the player releases it: from calloc(), or for
  * TINY_LOCAL a movable local memory handle. */
 static void* NewBlock(size_t size) {
@@ -57,6 +59,7 @@ static void* NewBlock(size_t size) {
 #endif
 }
 
+#ifndef TINY_HUGE
 static void FreeBlock(void* block) {
 #ifdef TINY_LOCAL
   if (block != NULL) LocalFree(block);
@@ -64,6 +67,7 @@ static void FreeBlock(void* block) {
   free(block);
 #endif
 }
+#endif
 
 /* The bytes of a block of NewBlock, until Unlock. */
 static void* Lock(void* block) {
@@ -97,6 +101,7 @@ static void* NewHeader(int32_t width, int32_t height, uint32_t sizeImage) {
   Unlock(block);
   return block;
 }
+#endif
 
 SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
                                        SpiProgressCallback progress, intptr_t data) {
@@ -105,6 +110,13 @@ SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t f
   *info = NULL;
   *bits = NULL;
 #if defined(TINY_CRASH)
+  if (len >= TINY_HEADER + 4 && memcmp(buf + TINY_HEADER, "HANG", 4) == 0) {
+    for (;;) {
+#ifdef _WIN32
+      Sleep(1000);
+#endif
+    }
+  }
   {
     volatile int* nowhere = NULL;
     *nowhere = 1;
