@@ -137,5 +137,7 @@ foreach(font ${PELTO5_WINDOWS_FONTS})
   endif()
 endforeach()
 install(FILES ${PELTO5_WINDOWS_FONTS} DESTINATION fonts)
+# The build folder is a player folder too (the tests run it under wine).
+file(COPY ${PELTO5_WINDOWS_FONTS} DESTINATION ${CMAKE_BINARY_DIR}/fonts)
 install(FILES /usr/share/doc/fonts-ipafont-gothic/copyright DESTINATION fonts RENAME IPA-FONT-LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
