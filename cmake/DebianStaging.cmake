@@ -2,9 +2,9 @@
 # manual pages and the changelog go in compressed, as Debian wants them
 # (gzip -9n: no name or time stamp, so the same sources give the same
 # bytes), and the programs lose the compiler's identification notes
-# (.comment, .note), as Debian's own packages do; CPack then moves their
-# debugging symbols into pelto5-dbgsym. `cmake --install` and the other
-# generators keep the files as they are.
+# (.comment, .note) as in Debian's own packages (CPack has stripped their
+# symbols). `cmake --install` and the other generators keep the files as
+# they are.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
