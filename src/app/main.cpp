@@ -16,6 +16,7 @@
 #include "platform/headless/HeadlessDefaults.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/ProcessSignals.h"
+#include "platform/ProgramArguments.h"
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
@@ -78,7 +79,7 @@ static void SetUpBackends() {
 static int RunMain(int argc, char** argv) {
   TProcessSignals::IgnoreFileSizeLimitSignal();
   SetUpBackends();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = TProgramArguments::Utf8(argc, argv);
   TCommandLine cl;
   const TResult parsed = cl.Parse(args);
   if (!parsed) {
@@ -136,6 +137,9 @@ static int RunMain(int argc, char** argv) {
 #else
   TSdlOptions options;
   options.Scale = cl.Scale;
+#ifdef _WIN32
+  options.ScaleToDisplay = !cl.ScaleGiven;
+#endif
   options.LinearFilter = cl.LinearFilter;
   options.Trace = cl.Trace;
   options.VirtualClock = !cl.RecordPath.empty();

@@ -1,25 +1,13 @@
 #include "base/AtomicFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+
+#include "base/NativeFile.h"
 
 namespace pelto5 {
 
 namespace {
-
-// Makes a rename in the folder of path durable. Some file systems cannot
-// flush a folder; the rename is then as durable as they make it.
-void SyncFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
 
 void (*gAfterCommit)() = nullptr;
 
@@ -35,7 +23,7 @@ bool TAtomicFile::Open(const std::string& path) {
   if (path.empty()) return false;
   FPath = path;
   FTempPath = path + ".tmp";
-  FFile = std::fopen(FTempPath.c_str(), "w+b");
+  FFile = native::OpenFile(FTempPath, "w+b");
   if (FFile == nullptr) {
     FError = errno;
     FTempPath.clear();
@@ -53,7 +41,7 @@ bool TAtomicFile::Commit() {
   bool ok = std::ferror(FFile) == 0;
   if (!ok) FError = EIO;
   errno = 0;
-  if (ok && (std::fflush(FFile) != 0 || fsync(fileno(FFile)) != 0)) {
+  if (ok && (std::fflush(FFile) != 0 || !native::SyncFile(FFile))) {
     ok = false;
     FError = errno != 0 ? errno : EIO;
   }
@@ -63,19 +51,19 @@ bool TAtomicFile::Commit() {
     FError = errno != 0 ? errno : EIO;
   }
   FFile = nullptr;
-  if (ok && std::rename(FTempPath.c_str(), FPath.c_str()) != 0) {
+  if (ok && !native::ReplaceFile(FTempPath, FPath)) {
     ok = false;
     FError = errno;
   }
   if (!ok) {
-    std::remove(FTempPath.c_str());
+    (void)native::RemoveFile(FTempPath);
     FTempPath.clear();
     return false;
   }
   FTempPath.clear();
   // The new contents are in place; a folder that cannot be flushed does
   // not undo that.
-  SyncFolderOf(FPath);
+  native::SyncFolderOf(FPath);
   if (gAfterCommit) gAfterCommit();
   return true;
 }
@@ -86,7 +74,7 @@ void TAtomicFile::Discard() {
   if (FFile == nullptr) return;
   std::fclose(FFile);
   FFile = nullptr;
-  std::remove(FTempPath.c_str());
+  (void)native::RemoveFile(FTempPath);
   FTempPath.clear();
 }
 

@@ -1,6 +1,10 @@
 #include "base/SjisText.h"
 
+// Windows has no iconv: the table converts there, exactly as glibc does.
+#if __has_include(<iconv.h>)
 #include <iconv.h>
+#define PELTO5_HAS_ICONV 1
+#endif
 
 #include <cerrno>
 #include <cstdint>
@@ -17,6 +21,8 @@ constexpr unsigned char FoldAscii(unsigned char c) {
   return IsAsciiLower(c) ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
+
+#ifdef PELTO5_HAS_ICONV
 
 // Converts with iconv; an unconvertible or truncated sequence is replaced by
 // "?" and conversion resumes after one input character.
@@ -72,6 +78,13 @@ bool IconvHasCp932() {
   }();
   return has;
 }
+
+#else
+
+std::string Convert(std::string_view in, const char*, const char*, bool) { return std::string(in); }
+bool IconvHasCp932() { return false; }
+
+#endif
 
 
 // Shift-JIS to UTF-8 by the table; a code without a character becomes "?".

@@ -1,4 +1,5 @@
 #include "content/PackageReader.h"
+#include "base/NativeFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -323,7 +324,7 @@ PackageReader::PackageReader() = default;
 PackageReader::~PackageReader() { ClosePackage(*this); }
 
 bool HasMagic(const std::string& path, std::string_view magic) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = native::OpenFile(path, "rb");
   if (file == nullptr) return false;
   std::string head(magic.size(), '\0');
   const bool read = ReadExact(file, head.data(), head.size());
@@ -333,7 +334,7 @@ bool HasMagic(const std::string& path, std::string_view magic) {
 
 bool OpenPackage(const std::string& path, PackageReader& reader) {
   ClosePackage(reader);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = native::OpenFile(path, "rb");
   if (file == nullptr) return Fail(reader, "cannot open the file");
   // Entries are read in small pieces; a larger buffer saves system calls.
   std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);

@@ -1,4 +1,5 @@
 #include "content/PackageWriter.h"
+#include "base/NativeFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -228,7 +229,7 @@ bool CreatePackage(PackageWriter& writer, const std::string& path) {
 bool CreateAppendedPackage(PackageWriter& writer, const std::string& path,
                            const std::string& executablePath) {
   if (!writer.MagicSet) return Fail(writer, "no archive magic set");
-  std::FILE* executable = std::fopen(executablePath.c_str(), "rb");
+  std::FILE* executable = native::OpenFile(executablePath, "rb");
   if (executable == nullptr) return Fail(writer, "cannot open " + executablePath);
   char head[2] = {};
   const bool isExecutable = std::fread(head, 1, 2, executable) == 2 && head[0] == 'M' && head[1] == 'Z';
@@ -258,7 +259,7 @@ bool OpenPackageForAppend(PackageWriter& writer, const std::string& path) {
     }
     keep = reader.EndMarkerPosition;
   }
-  std::FILE* source = std::fopen(path.c_str(), "rb");
+  std::FILE* source = native::OpenFile(path, "rb");
   if (source == nullptr) return Fail(writer, "cannot open " + path);
   bool ok = StartFile(writer, path) && CopyFileInto(writer, source, keep, false, path);
   std::fclose(source);

@@ -27,6 +27,9 @@ class TAudioDecoder {
   // start to end. May decode the whole file to find it, without changing
   // what Read gives next.
   virtual uint32_t LengthMs() = 0;
+  // The channel's gain, for a decoder whose sound does not pass through
+  // the mixer's samples (the system's MIDI synthesizer); others ignore it.
+  virtual void SetGain(double /*gain*/) {}
 };
 
 }  // namespace pelto5

@@ -28,6 +28,7 @@ void TAudioStream::Rewind() {
 void TAudioStream::SetGain(double gain) {
   std::lock_guard<std::mutex> hold(FLock);
   FGain = gain;
+  if (FDecoder) FDecoder->SetGain(gain);
 }
 
 }  // namespace pelto5

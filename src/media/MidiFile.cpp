@@ -1,4 +1,5 @@
 #include "media/MidiFile.h"
+#include "base/NativeFile.h"
 
 #include <algorithm>
 #include <fstream>
@@ -58,7 +59,7 @@ uint32_t TMidiFile::LengthMs() const {
 }
 
 TResult TMidiFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(native::Path(path), std::ios::binary);
   if (!in) return TResult::Fail("cannot read the file");
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();

@@ -1,4 +1,5 @@
 #include "media/SoundFontLocator.h"
+#include "base/NativeFile.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -39,7 +40,7 @@ std::vector<std::string> TSoundFontLocator::Candidates() {
 }
 
 bool TSoundFontLocator::IsSoundFont(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(native::Path(path), std::ios::binary);
   char head[12] = {};
   if (!in.read(head, sizeof head)) return false;
   return std::string(head, 4) == "RIFF" && std::string(head + 8, 4) == "sfbk";

@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <commdlg.h>
+
+#include "base/NativeFile.h"
+#endif
+
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 #include <fcntl.h>
 #include <spawn.h>
@@ -17,7 +24,37 @@
 
 namespace pelto5 {
 
-#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+#ifdef _WIN32
+
+// The system's own Open dialog.
+TChooseResult TFileChooser::Choose(const std::string& title, const std::vector<TFilter>& filters, std::string& path) {
+  // "Name\0*.a;*.b\0...\0\0", as the dialog takes its filters.
+  std::wstring filterText;
+  for (const TFilter& filter : filters) {
+    std::string patterns;
+    for (const std::string& pattern : filter.Patterns) patterns += (patterns.empty() ? "" : ";") + pattern;
+    filterText += native::Wide(filter.Name) + L'\0' + native::Wide(patterns) + L'\0';
+  }
+  filterText += L'\0';
+  std::wstring file(32768, L'\0');
+  const std::wstring wideTitle = native::Wide(title);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = filters.empty() ? nullptr : filterText.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = wideTitle.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+  if (GetOpenFileNameW(&dialog)) {
+    file.resize(file.find(L'\0'));
+    path = native::Utf8(std::filesystem::path(file));
+    return TChooseResult::Chosen;
+  }
+  // No error at all is the reader's Cancel.
+  return CommDlgExtendedError() == 0 ? TChooseResult::Cancelled : TChooseResult::Unavailable;
+}
+
+#elif defined(__EMSCRIPTEN__)
 
 TChooseResult TFileChooser::Choose(const std::string&, const std::vector<TFilter>&, std::string&) {
   return TChooseResult::Unavailable;

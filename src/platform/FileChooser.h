@@ -1,6 +1,6 @@
 // The desktop's own file chooser, run as a child process: zenity (GNOME
-// and most other desktops), or kdialog (KDE, tried first there). SDL 2 has
-// no file chooser of its own.
+// and most other desktops), or kdialog (KDE, tried first there); on Windows
+// the system's Open dialog. SDL 2 has no file chooser of its own.
 #pragma once
 
 #include <string>

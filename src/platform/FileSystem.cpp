@@ -1,19 +1,17 @@
 #include "platform/FileSystem.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "base/AtomicFile.h"
+#include "base/NativeFile.h"
 #include "base/SjisText.h"
 
 namespace pelto5 {
@@ -50,40 +48,47 @@ bool MatchMask(const char* mask, const char* name) {
   return MatchMask(mask + 1, name + 1);
 }
 
+namespace fs = std::filesystem;
+
 std::vector<std::string> DirectoryEntries(const std::string& directory) {
   std::vector<std::string> names;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory.empty() ? "." : directory.c_str()),
-                                          &closedir);
-  if (!dir) return names;
-  while (dirent* e = readdir(dir.get())) {
-    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    names.emplace_back(e->d_name);
+  std::error_code error;
+  fs::directory_iterator it(native::Path(directory.empty() ? "." : directory), error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    names.push_back(native::Utf8(it->path().filename()));
   }
   return names;
+}
+
+// Whether anything (a file, a folder, what a link points to) is at path.
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(native::Path(path), error);
 }
 
 }  // namespace
 
 bool TFileSystem::FileExists(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  std::error_code error;
+  return !path.empty() && fs::is_regular_file(native::Path(path), error);
 }
 
 bool TFileSystem::DirectoryExists(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  std::error_code error;
+  return !path.empty() && fs::is_directory(native::Path(path), error);
 }
 
 bool TFileSystem::CreateDirectory(const std::string& path) {
   std::string p = path;
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   if (DirectoryExists(p)) return true;
-  return mkdir(p.c_str(), 0777) == 0 || DirectoryExists(p);
+  std::error_code error;
+  return fs::create_directory(native::Path(p), error) || DirectoryExists(p);
 }
 
 bool TFileSystem::ReadFile(const std::string& path, std::string& data) {
   if (!FileExists(path)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> f(native::OpenFile(path, "rb"), &std::fclose);
   if (!f) return false;
   std::string out;
   char buffer[65536];
@@ -96,7 +101,7 @@ bool TFileSystem::ReadFile(const std::string& path, std::string& data) {
 
 bool TFileSystem::ReadFilePrefix(const std::string& path, size_t count, std::string& data) {
   if (!FileExists(path)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> f(native::OpenFile(path, "rb"), &std::fclose);
   if (!f) return false;
   std::string out(count, '\0');
   out.resize(std::fread(out.data(), 1, count, f.get()));
@@ -110,21 +115,27 @@ bool TFileSystem::WriteFileAtomic(const std::string& path, const std::string& da
 
 std::string TFileSystem::AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) != nullptr) return resolved;
-  if (path[0] == '/') return path;
-  char current[PATH_MAX];
-  if (getcwd(current, sizeof current) == nullptr) return path;
-  std::string absolute = current;
+  std::error_code error;
+  const fs::path canonical = fs::canonical(native::Path(path), error);
+  if (!error) return native::Utf8(canonical);
+  const fs::path given = native::Path(path);
+  if (given.is_absolute()) return native::Utf8(given);
+  const fs::path current = fs::current_path(error);
+  if (error) return path;
+  std::string absolute = native::Utf8(current);
   if (absolute.back() != '/') absolute += '/';
-  return absolute + path;
+  return absolute + native::Utf8(given);
 }
 
 std::string TFileSystem::ExecutablePath() {
+#ifdef _WIN32
+  return native::ExecutablePath();
+#else
   char buffer[4096];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return "";
   return std::string(buffer, static_cast<size_t>(n));
+#endif
 }
 
 std::string TFileSystem::DirectoryOf(const std::string& path) {
@@ -220,8 +231,7 @@ std::string TFileSystem::ResolveParts(const std::string& directory, const std::v
     }
     const std::string native = sjis::ToUtf8(part);
     std::string candidate = path + native;
-    struct stat st {};
-    if (stat(candidate.c_str(), &st) != 0) {
+    if (!Exists(candidate)) {
       for (const std::string& entry : DirectoryEntries(path.empty() ? "." : path)) {
         if (LowerEqual(entry, native)) {
           candidate = path + entry;
@@ -248,10 +258,11 @@ std::vector<std::string> TFileSystem::ListFiles(const std::string& directory, co
 
 bool TFileSystem::FileStamp(const std::string& path, uint64_t& stamp) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  const auto written = std::filesystem::last_write_time(path, error);
+  const fs::path file = native::Path(path);
+  if (!fs::is_regular_file(file, error)) return false;
+  const auto written = fs::last_write_time(file, error);
   if (error) return false;
-  const uintmax_t size = std::filesystem::file_size(path, error);
+  const uintmax_t size = fs::file_size(file, error);
   if (error) return false;
   stamp = static_cast<uint64_t>(written.time_since_epoch().count()) * 31u + static_cast<uint64_t>(size);
   return true;
@@ -265,14 +276,14 @@ std::string TFileSystem::CreateTemporaryDirectory(const std::string& prefix) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::filesystem::path path = base / (prefix + std::to_string(random() % 100000000u));
     // Fails, without touching it, when the folder is already there.
-    if (std::filesystem::create_directory(path, error) && !error) return path.string() + "/";
+    if (std::filesystem::create_directory(path, error) && !error) return native::Utf8(path) + "/";
   }
   return "";
 }
 
 bool TFileSystem::RemoveDirectoryTree(const std::string& path) {
   std::error_code error;
-  std::filesystem::remove_all(path, error);
+  std::filesystem::remove_all(native::Path(path), error);
   return !error;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/SjisText.h"
+#include "platform/SystemLanguage.h"
 
 namespace pelto5 {
 
@@ -43,6 +44,13 @@ bool TPlatform::InputQuery(const std::string& caption, const std::string& prompt
 TLanguage TPlatform::Language() const { return EnvironmentLanguage(); }
 
 TLanguage EnvironmentLanguage() {
+#ifdef _WIN32
+  // Windows users set no locale variables: the user's display language
+  // answers when none is set.
+  if (!std::getenv("LC_ALL") && !std::getenv("LC_MESSAGES") && !std::getenv("LANG")) {
+    return SystemLanguageIsJapanese() ? TLanguage::Japanese : TLanguage::English;
+  }
+#endif
   return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 

@@ -12,7 +12,11 @@ TLocalTime SystemLocalTime() {
   const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm parts{};
   TLocalTime result;
+#ifdef _WIN32
+  if (localtime_s(&parts, &seconds) != 0) return result;
+#else
   if (!localtime_r(&seconds, &parts)) return result;
+#endif
   result.Year = parts.tm_year + 1900;
   result.Month = parts.tm_mon + 1;
   result.Day = parts.tm_mday;

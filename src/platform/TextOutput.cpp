@@ -1,10 +1,19 @@
 #include "platform/TextOutput.h"
 
-#include <cerrno>
 #include <fcntl.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <poll.h>
 #include <unistd.h>
+#endif
 
+#include "base/NativeFile.h"
 #include "base/SjisText.h"
 #include "platform/Platform.h"
 #include "platform/ProcessSignals.h"
@@ -21,10 +30,17 @@ class TStreamTextOutput : public TTextOutput {
  public:
   // path "" = standard output.
   explicit TStreamTextOutput(std::string path) : FPath(std::move(path)) {
-    if (FPath.empty()) FDescriptor = STDOUT_FILENO;
+    if (!FPath.empty()) return;
+#ifdef _WIN32
+    // JSON lines are UTF-8 bytes: no "\r" may be put in.
+    FDescriptor = _fileno(stdout);
+    if (FDescriptor >= 0) _setmode(FDescriptor, _O_BINARY);
+#else
+    FDescriptor = STDOUT_FILENO;
+#endif
   }
   ~TStreamTextOutput() override {
-    if (!FPath.empty() && FDescriptor >= 0) ::close(FDescriptor);
+    if (!FPath.empty() && FDescriptor >= 0) CloseDescriptor();
   }
 
   void Put(const std::string& jsonLine, const std::string&) override {
@@ -47,14 +63,31 @@ class TStreamTextOutput : public TTextOutput {
  private:
   bool EnsureOpen() {
     if (FDescriptor >= 0) return true;
+#ifdef _WIN32
+    FDescriptor = _wopen(native::Wide(FPath).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                         _S_IREAD | _S_IWRITE);
+#else
     // Non-blocking: a FIFO without a reader fails at once (ENXIO) instead
     // of waiting for one.
     FDescriptor = ::open(FPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+#endif
     return FDescriptor >= 0;
   }
 
   // Writes what is pending; true when all of it went out.
   bool Flush() {
+#ifdef _WIN32
+    // A file or the console takes a line whole; pipes there have no
+    // non-blocking writes to wait on.
+    while (!FPending.empty()) {
+      const int written = _write(FDescriptor, FPending.data(), static_cast<unsigned>(FPending.size()));
+      if (written <= 0) {
+        Lost();
+        return false;
+      }
+      FPending.erase(0, static_cast<size_t>(written));
+    }
+#else
     while (!FPending.empty()) {
       pollfd entry{FDescriptor, POLLOUT, 0};
       if (::poll(&entry, 1, 0) != 1 || (entry.revents & POLLOUT) == 0) {
@@ -69,6 +102,7 @@ class TStreamTextOutput : public TTextOutput {
       }
       FPending.erase(0, static_cast<size_t>(written));
     }
+#endif
     return true;
   }
 
@@ -77,8 +111,16 @@ class TStreamTextOutput : public TTextOutput {
   void Lost() {
     FPending.clear();
     if (FPath.empty()) return;
-    ::close(FDescriptor);
+    CloseDescriptor();
     FDescriptor = -1;
+  }
+
+  void CloseDescriptor() {
+#ifdef _WIN32
+    _close(FDescriptor);
+#else
+    ::close(FDescriptor);
+#endif
   }
 
   void Drop() {

@@ -1,11 +1,16 @@
 #include "platform/UserFolders.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 
+#include "base/NativeFile.h"
 #include "platform/FileSystem.h"
 
 namespace pelto5 {
@@ -17,10 +22,7 @@ std::string WithoutTrailingSlashes(std::string path) {
   return path;
 }
 
-bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool IsDirectory(const std::string& path) { return TFileSystem::DirectoryExists(path); }
 
 // The parent of path ("/" for a top-level folder, "" for a bare name).
 std::string ParentOf(const std::string& path) {
@@ -31,7 +33,50 @@ std::string ParentOf(const std::string& path) {
   return p.substr(0, slash);
 }
 
+#ifdef _WIN32
+
+// The roaming application data folder, "/" between folders.
+std::string ApplicationData() {
+  std::string folder = native::Environment("APPDATA");
+  for (char& c : folder) {
+    if (c == '\\') c = '/';
+  }
+  return folder.size() >= 3 && folder[1] == ':' ? WithoutTrailingSlashes(folder) : std::string();
+}
+
+#endif
+
 }  // namespace
+
+#ifdef _WIN32
+
+std::string TUserFolders::DataHome() { return ApplicationData(); }
+
+std::string TUserFolders::ConfigHome() { return ApplicationData(); }
+
+// Whether a file can be made there is the only sure test on Windows: the
+// read-only attribute says nothing of the folder's access rights (Program
+// Files, a disc).
+bool TUserFolders::IsWritableDirectory(const std::string& directory) {
+  std::string probe = WithoutTrailingSlashes(directory.empty() ? "." : directory);
+  for (int depth = 0; depth < 256 && !probe.empty(); ++depth) {
+    if (TFileSystem::FileExists(probe)) return false;
+    if (IsDirectory(probe)) {
+      const std::wstring name = native::Wide(probe + "/pelto5-write-test.tmp");
+      const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return false;
+      CloseHandle(file);
+      return true;
+    }
+    const std::string parent = ParentOf(probe);
+    if (parent == probe) return false;
+    probe = parent;
+  }
+  return false;
+}
+
+#else
 
 std::string TUserFolders::DataHome() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -66,6 +111,8 @@ bool TUserFolders::IsWritableDirectory(const std::string& directory) {
   return false;
 }
 
+#endif
+
 bool TUserFolders::CreateDirectories(const std::string& directory) {
   const std::string path = WithoutTrailingSlashes(directory);
   if (path.empty()) return false;
@@ -78,6 +125,10 @@ bool TUserFolders::CreateDirectories(const std::string& directory) {
 std::string TUserFolders::InstalledDataBesideExecutable() {
   const std::string exe = TFileSystem::ExecutablePath();
   if (exe.empty()) return "";
+#ifdef _WIN32
+  // An installed or unpacked player keeps everything in its own folder.
+  return ParentOf(exe) + "/";
+#endif
   const std::string bin = ParentOf(exe);
   const std::string prefix = ParentOf(bin);
   if (prefix.empty()) return "";
@@ -85,7 +136,10 @@ std::string TUserFolders::InstalledDataBesideExecutable() {
 }
 
 std::string TUserFolders::InstalledPlugInsBesideExecutable() {
-#ifdef PELTO5_PLUGIN_SUBDIR
+#ifdef _WIN32
+  const std::string exe = TFileSystem::ExecutablePath();
+  return exe.empty() ? std::string() : ParentOf(exe) + "/plugins/";
+#elif defined(PELTO5_PLUGIN_SUBDIR)
   const std::string exe = TFileSystem::ExecutablePath();
   if (exe.empty()) return "";
   const std::string prefix = ParentOf(ParentOf(exe));

@@ -1,4 +1,5 @@
 #include "script/PeltoFile.h"
+#include "base/NativeFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -41,10 +42,11 @@ void TPeltoFile::Clear() { ReplaceText(kEmptyScript); }
 
 bool TPeltoFile::LoadFromFile(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::filesystem::path file = native::Path(path);
+  if (!std::filesystem::is_regular_file(file, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (error || size > TScriptLines::kMaxBytes) return false;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   // Read at its size in one piece: the script then costs its size once.
   std::string bytes(static_cast<size_t>(size), '\0');

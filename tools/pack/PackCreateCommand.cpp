@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "PackToolSupport.h"
+#include "base/NativeFile.h"
 #include "content/PackageFormat.h"
 #include "content/PackageWriter.h"
 
@@ -121,7 +122,7 @@ bool TPackCreateCommand::CollectInputs() {
 
 bool TPackCreateCommand::AddInput(const std::string& input) {
   std::error_code error;
-  const fs::path root(input);
+  const fs::path root = native::Path(input);
   std::string problem;
   if (fs::is_regular_file(root, error)) {
     const std::string name = EntryNameFromPath(root.filename(), problem);
@@ -142,13 +143,13 @@ bool TPackCreateCommand::AddInput(const std::string& input) {
     if (!it->is_regular_file(error)) continue;
     const fs::path path = it->path();
     // Never pack the archive being written (or its temporary file).
-    if (SameFile(path, FOutput) || SameFile(path, FOutput + ".tmp")) continue;
+    if (SameFile(path, native::Path(FOutput)) || SameFile(path, native::Path(FOutput + ".tmp"))) continue;
     const std::string name = EntryNameFromPath(path.lexically_relative(root), problem);
     if (name.empty()) {
-      ReportProblem(path.string(), problem);
+      ReportProblem(native::Utf8(path), problem);
       return false;
     }
-    found.push_back({path.string(), name});
+    found.push_back({native::Utf8(path), name});
   }
   if (error) {
     ReportProblem(input, "cannot list the folder: " + error.message());
@@ -177,7 +178,7 @@ bool TPackCreateCommand::Write() {
     progress.Step(file.Path);
     writer.Extract = MatchesAny(file.EntryName, FExtractPatterns);
     writer.NoExtract = MatchesAny(file.EntryName, FNoExtractPatterns);
-    std::ifstream in(file.Path, std::ios::binary);
+    std::ifstream in(native::Path(file.Path), std::ios::binary);
     if (!in) {
       ReportProblem(file.Path, "cannot open the file");
       return false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "PackToolSupport.h"
+#include "base/NativeFile.h"
 #include "base/AtomicFile.h"
 
 namespace pelto5::pack {
@@ -50,7 +51,7 @@ int TPackExtractCommand::ParseArguments(const std::vector<std::string>& args) {
       return kExitOk;
     } else if (arg == "-o" || arg == "--output") {
       if (i + 1 >= args.size()) return UsageError(arg + " needs a folder", kUsage);
-      FFolder = args[++i];
+      FFolder = native::Path(args[++i]);
     } else if (arg == "--") {
       positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
       break;
@@ -104,12 +105,12 @@ bool TPackExtractCommand::ExtractOne(PackageReader& reader, int index, bool& ref
   std::error_code error;
   fs::create_directories(target.parent_path(), error);
   if (error) {
-    ReportProblem(target.parent_path().string(), "cannot create the folder: " + error.message());
+    ReportProblem(native::Utf8(target.parent_path()), "cannot create the folder: " + error.message());
     return false;
   }
   std::string failure;
-  if (!TAtomicFile::WriteWhole(target.string(), data, &failure)) {
-    ReportProblem(target.string(), "cannot write the file" + (failure.empty() ? "" : ": " + failure));
+  if (!TAtomicFile::WriteWhole(native::Utf8(target), data, &failure)) {
+    ReportProblem(native::Utf8(target), "cannot write the file" + (failure.empty() ? "" : ": " + failure));
     return false;
   }
   return true;

@@ -1,8 +1,16 @@
 #include "PackToolSupport.h"
 
 #include <cstdio>
-#include <unistd.h>
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "base/NativeFile.h"
 #include "base/DeviceNames.h"
 #include "content/PackageFormat.h"
 #include "content/PackageReader.h"
@@ -90,14 +98,14 @@ void TProgress::Step(const std::string& what) {
 std::string EntryNameFromPath(const std::filesystem::path& relative, std::string& problem) {
   std::string name;
   for (const std::filesystem::path& part : relative) {
-    const std::string utf8 = part.string();
+    const std::string utf8 = native::Utf8(part);
     if (utf8.find('\\') != std::string::npos) {
-      problem = "\"" + relative.string() + "\" holds a \"\\\", the folder separator of entry names";
+      problem = "\"" + native::Utf8(relative) + "\" holds a \"\\\", the folder separator of entry names";
       return {};
     }
     const std::string converted = sjis::FromUtf8(utf8);
     if (sjis::ToUtf8(converted) != utf8) {
-      problem = "\"" + relative.string() + "\" cannot be written in Shift-JIS";
+      problem = "\"" + native::Utf8(relative) + "\" cannot be written in Shift-JIS";
       return {};
     }
     if (!name.empty()) name += '\\';
@@ -159,10 +167,10 @@ std::filesystem::path SafeExtractPath(const std::filesystem::path& folder, std::
       problem = shown + " names the device " + DisplayName(component);
       return {};
     }
-    path /= sjis::ToUtf8(component);
+    path /= native::Path(sjis::ToUtf8(component));
     std::error_code error;
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
-      problem = shown + " leads through the symbolic link " + path.string();
+      problem = shown + " leads through the symbolic link " + native::Utf8(path);
       return {};
     }
   }

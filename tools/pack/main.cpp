@@ -12,6 +12,7 @@
 #include "PackVerifyCommand.h"
 #include "app/LibraryVersions.h"
 #include "platform/ProcessSignals.h"
+#include "platform/ProgramArguments.h"
 
 namespace {
 
@@ -36,9 +37,10 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   using namespace pelto5::pack;
   pelto5::TProcessSignals::IgnoreFileSizeLimitSignal();
-  if (argc < 2) return UsageError("no command given", kUsage);
-  const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  std::vector<std::string> args = pelto5::TProgramArguments::Utf8(argc, argv);
+  if (args.empty()) return UsageError("no command given", kUsage);
+  const std::string command = args.front();
+  args.erase(args.begin());
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return kExitOk;

@@ -32,6 +32,10 @@ class TFaceLocator {
   // game draws), puts the whole face there instead. True when the file
   // changed and should be opened again; asked at most once per file.
   [[nodiscard]] virtual bool Complete(const std::string& /*path*/) { return false; }
+  // True when the machine has the very face a Windows family name names
+  // ("MS Gothic" on Windows itself): it is then drawn with in place of its
+  // metric-compatible stand-in.
+  [[nodiscard]] virtual bool GenuineFamilyInstalled(const std::string& /*family*/) { return false; }
 };
 
 }  // namespace pelto5

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/fonts/FaceOpen.h"
 #include "base/SjisText.h"
 
 namespace pelto5 {
@@ -119,7 +120,7 @@ void TFontFolderLocator::ScanFiles() {
     FT_Long faces = 1;
     for (FT_Long index = 0; index < faces; ++index) {
       FT_Face face = nullptr;
-      if (FT_New_Face(library, path.c_str(), index, &face) != 0) break;
+      if (OpenFaceFile(library, path, index, &face) != 0) break;
       faces = face->num_faces;
       if (FT_IS_SCALABLE(face)) {
         TEntry entry;

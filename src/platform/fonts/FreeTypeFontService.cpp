@@ -10,7 +10,9 @@
 
 #include "base/SjisText.h"
 #include "platform/fonts/FontFolderLocator.h"
+#include "platform/fonts/FaceOpen.h"
 #include "platform/fonts/FontconfigLocator.h"
+#include "platform/fonts/WindowsFontLocator.h"
 
 namespace pelto5 {
 
@@ -151,6 +153,8 @@ constexpr size_t kGlyphCacheLimit = 8192;
 std::unique_ptr<TFaceLocator> DefaultLocator() {
 #ifdef __EMSCRIPTEN__
   return std::make_unique<TFontFolderLocator>("/fonts");
+#elif defined(_WIN32)
+  return std::make_unique<TWindowsFontLocator>();
 #else
   return std::make_unique<TFontconfigLocator>();
 #endif
@@ -163,9 +167,12 @@ const TFamilyAlias* FindAlias(const std::string& sjisName) {
   return nullptr;
 }
 
-std::string ResolveAlias(const std::string& utf8Name, const std::string& sjisName) {
+// The family to look for: a Windows family's stand-in, unless the locator
+// has the genuine face.
+std::string ResolveAlias(TFaceLocator& locator, const std::string& utf8Name, const std::string& sjisName) {
   const TFamilyAlias* alias = FindAlias(sjisName);
-  return alias ? alias->Family : utf8Name;
+  if (alias == nullptr || locator.GenuineFamilyInstalled(utf8Name)) return utf8Name;
+  return alias->Family;
 }
 
 }  // namespace
@@ -194,7 +201,7 @@ struct TFreeTypeFontService::TImpl {
   bool IsInstalled(const std::string& sjisName) {
     auto it = Installed.find(sjisName);
     if (it != Installed.end()) return it->second;
-    const std::string family = ResolveAlias(sjis::ToUtf8(sjisName), sjisName);
+    const std::string family = ResolveAlias(*Locator, sjis::ToUtf8(sjisName), sjisName);
     const bool found = Locator->FamilyInstalled(family);
     Installed.emplace(sjisName, found);
     return found;
@@ -207,7 +214,7 @@ struct TFreeTypeFontService::TImpl {
     auto face = std::make_unique<TFace>();
     face->File = file;
     face->Index = index;
-    if (!Library || FT_New_Face(Library, file.c_str(), index, &face->Face) != 0) {
+    if (!Library || OpenFaceFile(Library, file, index, &face->Face) != 0) {
       face->Face = nullptr;
     } else if (!FT_IS_SCALABLE(face->Face)) {
       FT_Done_Face(face->Face);
@@ -242,7 +249,7 @@ struct TFreeTypeFontService::TImpl {
     TFaceQuery query;
     query.Bold = font.Bold;
     query.Italic = font.Italic;
-    query.Family = ResolveAlias(sjis::ToUtf8(font.Name), font.Name);
+    query.Family = ResolveAlias(*Locator, sjis::ToUtf8(font.Name), font.Name);
     bool found = false;
     if (Locator->FamilyInstalled(query.Family)) {
       found = MatchFace(query, resolved);
@@ -269,7 +276,7 @@ struct TFreeTypeFontService::TImpl {
     face.Completed = true;
     if (!Locator->Complete(face.File)) return false;
     FT_Face whole = nullptr;
-    if (FT_New_Face(Library, face.File.c_str(), face.Index, &whole) != 0) return false;
+    if (OpenFaceFile(Library, face.File, face.Index, &whole) != 0) return false;
     if (!FT_IS_SCALABLE(whole)) {
       FT_Done_Face(whole);
       return false;

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -202,10 +203,18 @@ struct TSdlPlatform::TImpl {
     want.h = height;
     SDL_DisplayMode mode{};
     bool entered = false;
+#ifndef _WIN32
+    // Windows never gets its display mode changed: a mode change there
+    // moves and resizes every other window and is undone badly when the
+    // player crashes; the desktop is covered instead.
     if (SDL_GetClosestDisplayMode(display, &want, &mode) && mode.w == width && mode.h == height &&
         SDL_SetWindowDisplayMode(window, &mode) == 0) {
       entered = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
     }
+#else
+    (void)want;
+    (void)mode;
+#endif
     if (!entered) entered = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     if (!entered) return false;
     FullScreen = true;
@@ -486,11 +495,22 @@ TResult TSdlPlatform::Initialize() {
   // activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+#ifdef _WIN32
+  // Window sizes are in the display's own pixels; the player scales the
+  // picture itself instead of Windows blurring a small window up.
+  SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#endif
   d.NoDisplay = false;
   const TResult video = d.StartVideo();
   if (!video) {
     d.NoDisplay = true;
     return video;
+  }
+  if (d.Options.ScaleToDisplay) {
+    float dpi = 0;
+    if (SDL_GetDisplayDPI(0, &dpi, nullptr, nullptr) == 0 && dpi > 0) {
+      d.Options.Scale = std::clamp(static_cast<int>(std::lround(dpi / 96.0f)), 1, kMaxScale);
+    }
   }
   d.Main.SetLinearFilter(d.Options.LinearFilter);
   const TResult created =

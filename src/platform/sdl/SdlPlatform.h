@@ -20,6 +20,10 @@ struct TSdlOptions {
   // The engine's clock and date are the virtual clock of headless runs,
   // advanced by the main timer's ticks and by waits (--record).
   bool VirtualClock = false;
+  // Scale is the display's: the multiple of 96 dpi its pixels come closest
+  // to (a Windows player declares itself DPI aware, so nothing else makes
+  // its picture larger on a high-density display).
+  bool ScaleToDisplay = false;
 };
 
 class TSdlPlatform : public TPlatform {

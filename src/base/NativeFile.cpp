@@ -1,0 +1,119 @@
+#include "base/NativeFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace pelto5::native {
+
+std::filesystem::path Path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
+#ifdef _WIN32
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+std::string FromWide(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  if (n <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
+std::string ExecutablePath() {
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return "";
+  buffer.resize(n);
+  return Utf8(std::filesystem::path(buffer));
+}
+
+std::FILE* OpenFile(const std::string& utf8, const char* mode) {
+  if (utf8.empty()) return nullptr;
+  const std::string m = mode;
+  return _wfopen(Wide(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  const DWORD error = GetLastError();
+  errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
+          : error == ERROR_ACCESS_DENIED                              ? EACCES
+                                                                      : EIO;
+  return false;
+}
+
+bool RemoveFile(const std::string& utf8) { return _wremove(Wide(utf8).c_str()) == 0; }
+
+bool SyncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
+
+// Windows flushes the folder entry with the file (MOVEFILE_WRITE_THROUGH).
+void SyncFolderOf(const std::string&) {}
+
+std::string Environment(const char* name) {
+  const std::wstring wideName = Wide(name);
+  const wchar_t* value = _wgetenv(wideName.c_str());
+  return value == nullptr ? std::string() : FromWide(value);
+}
+
+bool HasEnvironment(const char* name) { return _wgetenv(Wide(name).c_str()) != nullptr; }
+
+#else
+
+std::FILE* OpenFile(const std::string& utf8, const char* mode) {
+  if (utf8.empty()) return nullptr;
+  return std::fopen(utf8.c_str(), mode);
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+
+bool RemoveFile(const std::string& utf8) { return std::remove(utf8.c_str()) == 0; }
+
+bool SyncFile(std::FILE* file) { return fsync(fileno(file)) == 0; }
+
+// Some file systems cannot flush a folder; the rename is then as durable as
+// they make it.
+void SyncFolderOf(const std::string& utf8) {
+  const size_t slash = utf8.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : utf8.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+bool HasEnvironment(const char* name) { return std::getenv(name) != nullptr; }
+
+#endif
+
+}  // namespace pelto5::native

@@ -1,0 +1,38 @@
+// The C runtime's file calls with the player's native paths: UTF-8 with
+// "/" (or, on Windows, "\") between folders. On Windows the narrow calls
+// would read a name in the system's code page, which garbles Japanese names
+// on an English or Chinese system, so the names go to the wide (UTF-16)
+// calls there. Elsewhere these are the plain calls.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace pelto5::native {
+
+// A path object for the UTF-8 path (for std::filesystem and the streams).
+std::filesystem::path Path(const std::string& utf8);
+// The UTF-8 text of path, "/" between folders.
+std::string Utf8(const std::filesystem::path& path);
+
+std::FILE* OpenFile(const std::string& utf8, const char* mode);
+// Moves from onto to, replacing a file already there in one step.
+[[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool RemoveFile(const std::string& utf8);
+// Flushes an open file's data to the disk.
+[[nodiscard]] bool SyncFile(std::FILE* file);
+// Makes a rename in the folder of utf8 durable, where the system can.
+void SyncFolderOf(const std::string& utf8);
+// The value of an environment variable, UTF-8; "" when it is not set.
+std::string Environment(const char* name);
+[[nodiscard]] bool HasEnvironment(const char* name);
+
+#ifdef _WIN32
+// The running program's file ("" if unknown).
+std::string ExecutablePath();
+std::wstring Wide(const std::string& utf8);
+std::string FromWide(const std::wstring& wide);
+#endif
+
+}  // namespace pelto5::native

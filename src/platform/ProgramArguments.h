@@ -1,0 +1,19 @@
+// The program's command-line arguments as UTF-8 text, the form every path
+// inside the player takes. On Windows main's narrow arguments are in the
+// system's code page, which cannot hold every file name (a Japanese name
+// on an English system): there the arguments are read again from the wide
+// command line. Also sets the console up for UTF-8 output there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pelto5 {
+
+class TProgramArguments {
+ public:
+  // The arguments after the program's name.
+  static std::vector<std::string> Utf8(int argc, char** argv);
+};
+
+}  // namespace pelto5
