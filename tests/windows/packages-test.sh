@@ -70,6 +70,7 @@ outside=$(grep -v "^$name/" <<< "$listing" || true)
 if [ -n "$outside" ]; then
   fail "zip entries outside $name/: $(head -n3 <<< "$outside" | tr '\n' ' ')"
 fi
+# shellcheck disable=SC2001  # only at the start of each line
 inzip=$(sed "s|^$name/||" <<< "$listing")
 required=(pelto5.exe pelto5-plugin-host.exe pelto5-pack.exe peltort5.pml demo.pp5)
 for file in "${required[@]}"; do
@@ -93,11 +94,11 @@ pass "zip: $(wc -l <<< "$inzip") files, $(du -k "$zipfile" | cut -f1) KiB"
 # other; anything else (a compiler run-time, SDL2.dll) would be missing on
 # a user's machine.
 triple=$arch-w64-mingw32
-ours=$(find "$unpacked" -iname '*.dll' -printf '%f\n' | tr 'A-Z' 'a-z')
+ours=$(find "$unpacked" -iname '*.dll' -printf '%f\n' | tr '[:upper:]' '[:lower:]')
 system_dll='^(kernel32|user32|gdi32|shell32|ole32|oleaut32|advapi32|comdlg32|comctl32|imm32|winmm|version|setupapi|cfgmgr32|dinput8|dxgi|d3d9|d3d11|d3d12|dwmapi|uxtheme|shlwapi|ws2_32|bcrypt|crypt32|secur32|userenv|hid|xinput1_[34]|xinput9_1_0|opengl32|avrt|mfplat|mf|mfreadwrite|ksuser|sapi|propsys|uiautomationcore|winspool\.drv|msvcrt|ntdll|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
 while read -r binary; do
   [ -n "$binary" ] || continue
-  imports=$("$triple-objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+  imports=$("$triple-objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
   while read -r dll; do
     [ -n "$dll" ] || continue
     if ! grep -qE "$system_dll" <<< "$dll" && ! grep -qxF "$dll" <<< "$ours"; then
@@ -196,7 +197,8 @@ echo "a game of the user's" > "$instdir/mine.pp5"
 wine "$instwin\\uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller exited with status $?"
 # It copies itself elsewhere and runs from there: wait for that copy.
 wineserver -w
-left=$( [ -d "$instdir" ] && list_files "$instdir" || true)
+left=""
+if [ -d "$instdir" ]; then left=$(list_files "$instdir"); fi
 if [ "$left" != "mine.pp5" ]; then
   fail "after uninstalling, the folder holds '$(tr '\n' ' ' <<< "$left")' instead of only the user's file"
 else
