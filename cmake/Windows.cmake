@@ -141,3 +141,6 @@ install(FILES ${PELTO5_WINDOWS_FONTS} DESTINATION fonts)
 file(COPY ${PELTO5_WINDOWS_FONTS} DESTINATION ${CMAKE_BINARY_DIR}/fonts)
 install(FILES /usr/share/doc/fonts-ipafont-gothic/copyright DESTINATION fonts RENAME IPA-FONT-LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+
+# The test suite (its own file, kept apart from the build above).
+include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
