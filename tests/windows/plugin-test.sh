@@ -77,9 +77,9 @@ if [[ -z $pack ]]; then
 fi
 [[ -n $pack ]] || { echo "no pelto5-pack found (set PELTO5_PACK)" >&2; exit 2; }
 
-# A path as the player takes it on the command line.
-native() {
-  if ((windows)); then winepath -w "$1" 2>/dev/null; else printf '%s\n' "$1"; fi
+# A path as the program (a Windows one or not) takes it on the command line.
+native() {  # PROGRAM PATH
+  if [[ $1 == *.exe ]]; then winepath -w "$2" 2>/dev/null; else printf '%s\n' "$2"; fi
 }
 run_native() {
   if [[ $1 == *.exe ]]; then wine "$@"; else "$@"; fi
@@ -149,7 +149,8 @@ EOF
   done
   printf '<Page End>\n<Book End>\n'
 } | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' >"$work/content/pelto.pf5"
-if ! run_native "$pack" create "$(native "$game/game.pp5")" "$(native "$work/content")" >"$work/pack.log" 2>&1; then
+if ! run_native "$pack" create "$(native "$pack" "$game/game.pp5")" "$(native "$pack" "$work/content")" \
+  >"$work/pack.log" 2>&1; then
   cat "$work/pack.log" >&2
   echo "pelto5-pack create failed" >&2
   exit 1
@@ -159,8 +160,11 @@ fi
 launcher=()
 ((windows)) && launcher=(wine)
 status=0
-(cd "$game" && PELTO5_PLUGIN_TIMEOUT_MS=20000 LANG=C.UTF-8 timeout 600 "${launcher[@]}" "$player" --headless --trace \
-  --screenshot "$(native "$work/shot.png")" "$(native "$game/game.pp5")") >"$work/out.log" 2>&1 || status=$?
+# Run from another folder: the plug-ins are found beside the package, not in
+# the current folder.
+(cd "$work" && PELTO5_PLUGIN_TIMEOUT_MS=20000 LANG=C.UTF-8 timeout 600 "${launcher[@]}" "$player" --headless --trace \
+  --screenshot "$(native "$player" "$work/shot.png")" "$(native "$player" "$game/game.pp5")") >"$work/out.log" 2>&1 ||
+  status=$?
 [[ $status -eq 0 ]] || fail "the player exited with status $status"
 
 count() { grep -c -F -e "$1" "$work/out.log" || true; }
