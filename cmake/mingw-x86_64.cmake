@@ -1,20 +1,10 @@
 # Cross-compiling for Windows (x86_64) with Debian's mingw-w64 tool chain, the
 # POSIX-threads flavour (std::thread and std::mutex need it). Programs built
 # here run on this machine under wine (the tests' emulator).
+#
+#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+#         -DPELTO5_WINDOWS_DEPS=$PWD/build-windows/x86_64/deps ...
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(PELTO5_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${PELTO5_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELTO5_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${PELTO5_MINGW_TRIPLE}-windres)
-set(CMAKE_AR ${PELTO5_MINGW_TRIPLE}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB ${PELTO5_MINGW_TRIPLE}-ranlib CACHE FILEPATH "")
-set(CMAKE_FIND_ROOT_PATH /usr/${PELTO5_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-find_program(PELTO5_WINE NAMES wine)
-if(PELTO5_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PELTO5_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
