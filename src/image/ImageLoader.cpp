@@ -26,12 +26,7 @@ std::vector<std::string> TImageLoader::PlugInFolders() const {
   std::vector<std::string> folders;
   auto add = [&folders](std::string folder) {
     if (folder.empty()) return;
-#ifdef _WIN32
-    // A folder from the command line or the environment may end in "\".
-    if (folder.back() != '/' && folder.back() != '\\') folder += '/';
-#else
     if (folder.back() != '/') folder += '/';
-#endif
     folders.push_back(folder);
   };
   add(FSources.ContentDirectory());

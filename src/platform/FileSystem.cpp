@@ -147,27 +147,13 @@ std::string TFileSystem::ExecutablePath() {
 #endif
 }
 
-namespace {
-
-// Where the last folder separator of a native path is: "/", and on Windows
-// "\" as well (a path from the command line or the shell has those).
-size_t LastSeparator(const std::string& path) {
-#ifdef _WIN32
-  return path.find_last_of("/\\");
-#else
-  return path.rfind('/');
-#endif
-}
-
-}  // namespace
-
 std::string TFileSystem::DirectoryOf(const std::string& path) {
-  const size_t slash = LastSeparator(path);
+  const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string TFileSystem::FileNameOf(const std::string& path) {
-  const size_t slash = LastSeparator(path);
+  const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
