@@ -114,6 +114,10 @@ add_library(ppm-spi MODULE ${CMAKE_SOURCE_DIR}/plugins/ppm/PpmPlugIn.c)
 target_include_directories(ppm-spi PRIVATE ${CMAKE_SOURCE_DIR}/include)
 set_target_properties(ppm-spi PROPERTIES PREFIX "" OUTPUT_NAME "ppm" SUFFIX ".spi"
                       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/plugins)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # 32-bit plug-ins export their stdcall entry points undecorated.
+  target_link_options(ppm-spi PRIVATE -Wl,--kill-at)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/data/CMakeLists.txt)
   add_subdirectory(data)
