@@ -58,9 +58,8 @@ pelto5_layer(exec exec audio)
 pelto5_layer(save save exec)
 pelto5_layer(lint lint save)
 pelto5_layer(shell shell lint)
-foreach(layer image exec)
-  target_compile_definitions(pelto5_${layer} PRIVATE PELTO5_PLUGIN_DIR="plugins")
-endforeach()
+# (No configured plug-in folder: the "plugins" folder beside pelto5.exe is
+# the installed one, and a relative folder would be the current one's.)
 
 pelto5_layer(media media platform)
 pelto5_drop_sources(pelto5_media "/(MidiDecoder|MidiSynth|SoundFontLocator)\\.cpp$")
