@@ -5,6 +5,7 @@
 #  2. a game whose folder, script and picture have Japanese names plays on a
 #     non-Japanese system (LANG=en_US.UTF-8): the picture is shown, and a
 #     save is written under its Japanese name into the game's data folder;
+#     the same in a folder whose path is longer than 260 characters;
 #  3. the player opens a real window (wine's X11 driver under Xvfb) and draws
 #     the demo's first scene into it.
 #
@@ -83,6 +84,21 @@ fi
 # make it is answered yes.
 [[ -f "$game/物語/セーブ１.sav" ]] || fail "no save \"物語/セーブ１.sav\" beside the script: $(ls -R "$game")"
 grep -q "の読み込みに失敗しました" "$work/names.txt" && fail "a Japanese name did not load: $(head -3 "$work/names.txt")"
+
+# --- 2b. A path longer than the old limit of 260 characters -------------------
+long=$game
+for i in $(seq 1 12); do long=$long/folder-with-a-rather-long-name-$i; done
+mkdir -p "$long/img"
+cp "$game/画像/背景.png" "$long/img/bg.png"
+iconv -f CP932 -t UTF-8 "$game/物語.pf5" | sed 's/画像\\背景.png/img\\bg.png/' | iconv -f UTF-8 -t CP932 >"$long/game.pf5"
+# (winepath cuts a path at 260 characters: the drive letter is put in front.)
+status=0
+(cd "$work" && timeout 120 wine "$windows/pelto5.exe" --headless --screenshot "Z:$long/long.png" "Z:$long/game.pf5" \
+  >"$work/long.txt" 2>&1) || status=$?
+[[ $status -eq 0 ]] || fail "the game in a long path ended with status $status: $(head -3 "$work/long.txt")"
+colour=$(convert "$long/long.png" -format '%[hex:p{20,15}]' info: 2>/dev/null | cut -c1-6 || true)
+[[ $colour == 3366CC ]] || fail "the picture in a ${#long}-character path is not shown (pixel ${colour:-none})"
+[[ -f $long/game/セーブ１.sav ]] || fail "no save in the ${#long}-character path"
 
 # --- 3. A real window -----------------------------------------------------------
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
