@@ -84,6 +84,9 @@ TEST(AtomicFile, AWriteThatDoesNotCompleteKeepsTheOldFile) {
 // small enough to wait in the buffer until the commit. Each time the old
 // file stays and the temporary file goes.
 TEST(AtomicFile, WritesPastTheFileSizeLimitFailAndKeepTheOldFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no file-size limit (RLIMIT_FSIZE) to stand in for a full disk";
+#endif
   TTempDir dir;
   const std::string path = dir.Path() + "/save.dat";
   const std::string old(3000, 'o');

@@ -4,7 +4,9 @@
 #include "base/Cp932Table.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <iconv.h>
+#endif
 
 #include <string>
 
@@ -13,6 +15,7 @@
 namespace pelto5 {
 namespace {
 
+#ifndef _WIN32
 std::string Iconv(const char* to, const char* from, const std::string& in) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return "<no converter>";
@@ -27,8 +30,13 @@ std::string Iconv(const char* to, const char* from, const std::string& in) {
   out.resize(out.size() - outLeft);
   return out;
 }
+#endif
+
 
 TEST(Cp932Table, EveryCodeAndCharacterAsGlibcConvertsIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "glibc's iconv is the reference, and Windows has none";
+#else
   int codes = 0;
   for (unsigned code = 0x80; code <= 0xFCFC; ++code) {
     std::string bytes;
@@ -54,6 +62,7 @@ TEST(Cp932Table, EveryCodeAndCharacterAsGlibcConvertsIt) {
     EXPECT_EQ(sjis::FromUtf8ByTable(expected), Iconv("CP932", "UTF-8", expected)) << std::hex << code;
   }
   EXPECT_GT(codes, 9000);
+#endif
 }
 
 TEST(Cp932Table, TextsWithBrokenBytesConvertAsTheDesktopDoes) {

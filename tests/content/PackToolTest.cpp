@@ -1,7 +1,9 @@
 // The pelto5-pack tool, run as users run it.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,12 +27,25 @@ class PackToolTest : public testing::Test {
   int Pack(const std::string& arguments, const std::string& runner = "") {
     const std::string out = FFolder.File("stdout.txt");
     const std::string err = FFolder.File("stderr.txt");
+#ifdef _WIN32
+    // cmd.exe quotes with double quotes only, and strips one pair around
+    // the whole line.
+    std::string words = arguments;
+    std::replace(words.begin(), words.end(), '\'', '"');
+    const std::string command = "\"" + runner + " \"" + PELTO5_PACK + "\" " + words + " >\"" + out + "\" 2>\"" +
+                                err + "\"\"";
+#else
     const std::string command = runner + " \"" + PELTO5_PACK + "\" " + arguments + " >\"" + out +
                                 "\" 2>\"" + err + "\"";
+#endif
     const int status = std::system(command.c_str());
     FOut = test::ReadFileBytes(out);
     FErr = test::ReadFileBytes(err);
+#ifdef _WIN32
+    return status;
+#else
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   }
   std::string Quoted(const std::string& name) { return "\"" + FFolder.File(name) + "\""; }
   void MakeFile(const std::string& name, const std::string& bytes) {
@@ -208,6 +223,9 @@ TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
 // package fails with a line that says why, and the old package is kept
 // byte for byte, with no temporary file beside it.
 TEST_F(PackToolTest, CreateOverAPackageOnAFullDiskKeepsTheOldOne) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no file-size limit (prlimit --fsize) to stand in for a full disk";
+#endif
   MakeSources();
   ASSERT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src")), 0) << FErr;
   const std::string old = test::ReadFileBytes(FFolder.File("out.pp5"));

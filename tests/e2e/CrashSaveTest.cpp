@@ -1,9 +1,13 @@
 // A player killed while it saves never loses or tears its save: the file
 // is always a complete container, the one before or the one being written.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -20,7 +24,35 @@
 namespace pelto5::test {
 namespace {
 
+#ifdef _WIN32
+// Starts the player headless on script, its output thrown away (not
+// inherited); nullptr when it cannot start.
+using TPlayerProcess = HANDLE;
+TPlayerProcess StartPlayer(const std::string& script) {
+  const std::string line = PlayerCommand(PELTO5_PLAYER, {"--headless", "--max-time", "100000000", script});
+  std::wstring wide(line.size() + 1, L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(),
+                                                      static_cast<int>(wide.size()))));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+// Ends the player at once, as the task manager does, and waits for it.
+void KillPlayer(TPlayerProcess process) {
+  TerminateProcess(process, 137);
+  WaitForSingleObject(process, INFINITE);
+  CloseHandle(process);
+}
+bool Started(TPlayerProcess process) { return process != nullptr; }
+#else
 // Starts the player headless on script, its output thrown away.
+using TPlayerProcess = pid_t;
 pid_t StartPlayer(const std::string& script) {
   const pid_t pid = fork();
   if (pid == 0) {
@@ -33,6 +65,12 @@ pid_t StartPlayer(const std::string& script) {
   }
   return pid;
 }
+void KillPlayer(pid_t pid) {
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+bool Started(pid_t pid) { return pid > 0; }
+#endif
 
 // Reads the save with the container reader: every entry must read back
 // completely. Returns the counter it holds, -1 when the file is not a
@@ -96,14 +134,13 @@ TEST(CrashSave, ASaveKilledAtAnyMomentIsTheOldOrTheNewCompleteSave) {
   // The first save must appear; the time it takes sets the pace of the
   // kills below.
   const auto started = std::chrono::steady_clock::now();
-  pid_t pid = StartPlayer(script);
-  ASSERT_GT(pid, 0);
+  TPlayerProcess pid = StartPlayer(script);
+  ASSERT_TRUE(Started(pid));
   for (int i = 0; i < 3000 && !std::filesystem::exists(save); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   const auto firstSave = std::chrono::steady_clock::now() - started;
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  KillPlayer(pid);
   ASSERT_TRUE(std::filesystem::exists(save)) << "the player never saved";
 
   std::string problem;
@@ -115,10 +152,9 @@ TEST(CrashSave, ASaveKilledAtAnyMomentIsTheOldOrTheNewCompleteSave) {
   constexpr int kKills = 40;
   for (int k = 0; k < kKills; ++k) {
     pid = StartPlayer(script);
-    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Started(pid));
     std::this_thread::sleep_for(firstSave * ((k * 7) % 31) / 10);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    KillPlayer(pid);
     ASSERT_TRUE(std::filesystem::exists(save)) << "save lost at kill " << k;
     const int counter = SavedCounter(save, problem);
     ASSERT_GE(counter, last) << "kill " << k << ": " << problem;

@@ -1,10 +1,12 @@
 // The writability test that decides where saves go, the user's data
 // folder, and the letterbox that maps window points to picture pixels.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +24,11 @@ using test::TTempDir;
 // mounted read-only; -1 when such a mount cannot be made here (no
 // privilege), else the check's answer.
 int InReadOnlyMount(const std::string& dir, bool (*check)(const std::string&)) {
+#ifdef _WIN32
+  // Windows has no mount namespaces.
+  (void)dir, (void)check;
+  return -1;
+#else
   const pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
@@ -35,6 +42,7 @@ int InReadOnlyMount(const std::string& dir, bool (*check)(const std::string&)) {
   int status = 0;
   if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 2) return -1;
   return WEXITSTATUS(status);
+#endif
 }
 
 TEST(UserFolders, WritableFoldersAndFoldersThatCouldBeCreatedAreWritable) {
@@ -96,6 +104,19 @@ class TScopedEnv {
   bool FHad = false;
 };
 
+#ifdef _WIN32
+TEST(UserFolders, DataHomeIsTheApplicationDataFolderWithForwardSlashes) {
+  {
+    TScopedEnv appData("APPDATA", "C:\\Users\\someone\\AppData\\Roaming\\");
+    EXPECT_EQ(TUserFolders::DataHome(), "C:/Users/someone/AppData/Roaming");
+    EXPECT_EQ(TUserFolders::ConfigHome(), "C:/Users/someone/AppData/Roaming");
+  }
+  {
+    TScopedEnv appData("APPDATA", "relative\\data");  // no drive: ignored
+    EXPECT_EQ(TUserFolders::DataHome(), "");
+  }
+}
+#else
 TEST(UserFolders, DataHomeFollowsXdgDataHomeAndFallsBackToHome) {
   TScopedEnv home("HOME", "/home/someone");
   {
@@ -113,6 +134,7 @@ TEST(UserFolders, DataHomeFollowsXdgDataHomeAndFallsBackToHome) {
     EXPECT_EQ(TUserFolders::DataHome(), "");
   }
 }
+#endif
 
 TEST(Letterbox, AWiderWindowGetsBarsLeftAndRightAndPointsMapBack) {
   const TLetterbox box = TLetterbox::Fit(320, 200, 1000, 600);

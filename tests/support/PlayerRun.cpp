@@ -1,9 +1,11 @@
 #include "support/PlayerRun.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 
 namespace pelto5::test {
 
+#ifndef _WIN32
 namespace {
 
 std::string ShellQuote(const std::string& s) {
@@ -30,6 +33,7 @@ std::string ShellQuote(const std::string& s) {
 }
 
 }  // namespace
+#endif
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -67,10 +71,14 @@ bool TPlayerResult::HasLine(const std::string& line) const {
   return false;
 }
 
+#ifndef _WIN32
+// The Windows versions of the process and folder functions are in
+// PlayerRunWindows.cpp.
 TTempDir::TTempDir() {
   std::string templ = (std::filesystem::temp_directory_path() / "pelto5-test-XXXXXX").string();
   if (mkdtemp(templ.data()) != nullptr) FPath = templ;
 }
+#endif
 
 TTempDir::~TTempDir() {
   std::error_code ec;
@@ -107,6 +115,7 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 
 TPlayerResult RunPlayer(const std::vector<std::string>& args) { return RunPlayerBinary(PELTO5_PLAYER, args); }
 
+#ifndef _WIN32
 std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
                           const std::vector<std::string>& environment) {
   std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8";
@@ -175,6 +184,7 @@ std::string CaptureOutput(const std::string& command) {
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   return out;
 }
+#endif
 
 std::string ReadFileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -9,7 +9,12 @@
 
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <windows.h>
+#define sleep(seconds) Sleep((seconds) * 1000)
+#else
 #include <unistd.h>
+#endif
 
 static int StartsWith(const void* data, const char* text) { return memcmp(data, text, strlen(text)) == 0; }
 
