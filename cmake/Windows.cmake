@@ -17,7 +17,10 @@ set(ENV{PKG_CONFIG_PATH} "")
 list(APPEND CMAKE_PREFIX_PATH ${PELTO5_WINDOWS_DEPS})
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SDL2 REQUIRED sdl2)
-pkg_check_modules(SDL2_MIXER REQUIRED SDL2_mixer)
+# SDL2_mixer is built without codec libraries, so it needs nothing beyond
+# SDL2; its CMake build installs no pkg-config file in every version.
+find_path(SDL2_MIXER_INCLUDE_DIRS SDL_mixer.h PATH_SUFFIXES SDL2 REQUIRED)
+find_library(SDL2_MIXER_STATIC_LDFLAGS NAMES SDL2_mixer REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED libavformat libavcodec libavutil libswresample)
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
@@ -134,5 +137,10 @@ foreach(font ${PELTO5_WINDOWS_FONTS})
   endif()
 endforeach()
 install(FILES ${PELTO5_WINDOWS_FONTS} DESTINATION fonts)
+# The build folder is a player folder too (the tests run it under wine).
+file(COPY ${PELTO5_WINDOWS_FONTS} DESTINATION ${CMAKE_BINARY_DIR}/fonts)
 install(FILES /usr/share/doc/fonts-ipafont-gothic/copyright DESTINATION fonts RENAME IPA-FONT-LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+
+# The test suite (its own file, kept apart from the build above).
+include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)

@@ -6,7 +6,9 @@
  * looks only at the first bytes, a decode that checks every size against
  * the data, and a result of an info block (header and colour table) and the
  * bits, released by FreePicture. Build it as a shared object named
- * "something.spi" and put it beside the content or the player.
+ * "something.spi" (on Windows a DLL: with MinGW, for 32-bit players add
+ * -Wl,--kill-at so the names are exported undecorated) and put it beside
+ * the content or the player.
  */
 #include <pelto5/spi.h>
 
@@ -23,7 +25,7 @@ static const char* const kInfo[] = {
     "Portable pixmap / graymap",
 };
 
-int32_t GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
+SPI_EXPORT int32_t SPI_CALL GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
   if (infono < 0 || infono > 3 || buf == NULL || buflen <= 0) return 0;
   size_t n = strlen(kInfo[infono]);
   if (n > (size_t)buflen - 1) n = (size_t)buflen - 1;
@@ -33,7 +35,7 @@ int32_t GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
 }
 
 /* "P5" or "P6" followed by white space. */
-int32_t IsSupported(const char* filename, const void* data) {
+SPI_EXPORT int32_t SPI_CALL IsSupported(const char* filename, const void* data) {
   const unsigned char* p = (const unsigned char*)data;
   (void)filename;
   if (p == NULL || p[0] != 'P' || (p[1] != '5' && p[1] != '6')) return 0;
@@ -96,7 +98,7 @@ static unsigned char Sample(const unsigned char* p, const Header* h) {
   return (unsigned char)(v * 255 / (unsigned long)h->maxval);
 }
 
-int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SpiPictureInfo* info) {
+SPI_EXPORT int32_t SPI_CALL GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SpiPictureInfo* info) {
   Header h;
   if (flag != SPI_INPUT_MEMORY || buf == NULL || len <= 0 || info == NULL) return SPI_NOT_IMPLEMENTED;
   if (!ReadHeader((const unsigned char*)buf, (size_t)len, &h)) return SPI_UNKNOWN_FORMAT;
@@ -107,8 +109,8 @@ int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SpiPictureI
   return SPI_SUCCESS;
 }
 
-int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
-                   SpiProgressCallback progress, intptr_t data) {
+SPI_EXPORT int32_t SPI_CALL GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
+                                       SpiProgressCallback progress, intptr_t data) {
   const unsigned char* in = (const unsigned char*)buf;
   Header h;
   if (info == NULL || bits == NULL) return SPI_NOT_IMPLEMENTED;
@@ -170,10 +172,10 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, vo
   return SPI_SUCCESS;
 }
 
-int32_t GetPreview(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
-                   SpiProgressCallback progress, intptr_t data) {
+SPI_EXPORT int32_t SPI_CALL GetPreview(const char* buf, intptr_t len, uint32_t flag, void** info, void** bits,
+                                       SpiProgressCallback progress, intptr_t data) {
   (void)buf, (void)len, (void)flag, (void)info, (void)bits, (void)progress, (void)data;
   return SPI_NOT_IMPLEMENTED;
 }
 
-void FreePicture(void* block) { free(block); }
+SPI_EXPORT void SPI_CALL FreePicture(void* block) { free(block); }

@@ -143,6 +143,12 @@ TResult TCommandLine::Parse(const std::vector<std::string>& args) {
   if (!JUnitPath.empty() && TestDirectory.empty()) return Refuse(TOwnText::JUnitNeedsTest, {});
   if (ExtractText && !contentSeen) return Refuse(TOwnText::ExtractNeedsContent, {});
   if (!EventsPath.empty() && !Headless) return Refuse(TOwnText::EventsNeedHeadless, {});
+  // Inside the player a path has "/" between its folders (on Windows the
+  // reader may have typed either).
+  for (std::string* path : {&LibraryPath, &SaveDirectory, &EventsPath, &ScreenshotPath, &DumpStatePath, &ContentPath,
+                            &TestDirectory, &JUnitPath, &RecordPath, &TextOut, &TranslationPath}) {
+    *path = TFileSystem::NativePath(*path);
+  }
   return TResult::Ok();
 }
 

@@ -51,7 +51,7 @@ bool TAtomicFile::Commit() {
     FError = errno != 0 ? errno : EIO;
   }
   FFile = nullptr;
-  if (ok && !native::ReplaceFile(FTempPath, FPath)) {
+  if (ok && !native::MoveReplacing(FTempPath, FPath)) {
     ok = false;
     FError = errno;
   }

@@ -43,6 +43,15 @@ std::string FromWide(const std::wstring& wide) {
   return utf8;
 }
 
+bool CanCreateFileIn(const std::string& folder) {
+  const std::wstring name = Wide(folder + "/pelto5-write-test.tmp");
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
 std::string ExecutablePath() {
   std::wstring buffer(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -57,7 +66,7 @@ std::FILE* OpenFile(const std::string& utf8, const char* mode) {
   return _wfopen(Wide(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveReplacing(const std::string& from, const std::string& to) {
   if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
@@ -90,7 +99,7 @@ std::FILE* OpenFile(const std::string& utf8, const char* mode) {
   return std::fopen(utf8.c_str(), mode);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+bool MoveReplacing(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 bool RemoveFile(const std::string& utf8) { return std::remove(utf8.c_str()) == 0; }
 

@@ -18,7 +18,7 @@ std::string Utf8(const std::filesystem::path& path);
 
 std::FILE* OpenFile(const std::string& utf8, const char* mode);
 // Moves from onto to, replacing a file already there in one step.
-[[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool MoveReplacing(const std::string& from, const std::string& to);
 [[nodiscard]] bool RemoveFile(const std::string& utf8);
 // Flushes an open file's data to the disk.
 [[nodiscard]] bool SyncFile(std::FILE* file);
@@ -29,6 +29,10 @@ std::string Environment(const char* name);
 [[nodiscard]] bool HasEnvironment(const char* name);
 
 #ifdef _WIN32
+// Whether a new file can be made in folder (an existing folder): the only
+// sure test on Windows, where the read-only attribute says nothing of the
+// folder's access rights (Program Files, a disc).
+[[nodiscard]] bool CanCreateFileIn(const std::string& folder);
 // The running program's file ("" if unknown).
 std::string ExecutablePath();
 std::wstring Wide(const std::string& utf8);

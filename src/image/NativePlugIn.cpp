@@ -1,8 +1,9 @@
 #include "image/NativePlugIn.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/ByteOrder.h"
@@ -17,18 +18,29 @@ constexpr size_t kMaxInfoHeaderSize = 124;
 constexpr uint32_t kBiBitFields = 3;
 
 // The player never cancels a decode.
-int32_t ProgressCallback(int32_t, int32_t, intptr_t) { return 0; }
+int32_t SPI_CALL ProgressCallback(int32_t, int32_t, intptr_t) { return 0; }
 
+// The entry point name, whose arguments take argumentBytes on a 32-bit
+// stack. A 32-bit Windows plug-in linked without --kill-at exports its
+// stdcall functions as "name@bytes" (or "_name@bytes"); those are taken
+// when the plain name is missing.
 template <typename T>
-T EntryPoint(const TSharedLibrary& library, const char* name) {
-  return reinterpret_cast<T>(library.Symbol(name));
+T EntryPoint(const TSharedLibrary& library, const char* name, [[maybe_unused]] int argumentBytes) {
+  void* address = library.Symbol(name);
+#if defined(_WIN32) && !defined(_WIN64)
+  for (const char* prefix : {"", "_"}) {
+    if (address) break;
+    address = library.Symbol((prefix + std::string(name) + "@" + std::to_string(argumentBytes)).c_str());
+  }
+#endif
+  return reinterpret_cast<T>(address);
 }
 
 }  // namespace
 
 bool TNativePlugIn::Load(const std::string& path) {
   if (!FLibrary.Open(path)) return false;
-  FGetPluginInfo = EntryPoint<TGetPluginInfo>(FLibrary, "GetPluginInfo");
+  FGetPluginInfo = EntryPoint<TGetPluginInfo>(FLibrary, "GetPluginInfo", 12);
   if (!FGetPluginInfo) return false;
   ApiVersion = InfoText(0);
   Description = InfoText(1);
@@ -37,9 +49,9 @@ bool TNativePlugIn::Load(const std::string& path) {
   for (char& c : Extensions) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  FIsSupported = EntryPoint<TIsSupported>(FLibrary, "IsSupported");
-  FGetPicture = EntryPoint<TGetPicture>(FLibrary, "GetPicture");
-  FFreePicture = EntryPoint<TFreePicture>(FLibrary, "FreePicture");
+  FIsSupported = EntryPoint<TIsSupported>(FLibrary, "IsSupported", 8);
+  FGetPicture = EntryPoint<TGetPicture>(FLibrary, "GetPicture", 28);
+  FFreePicture = EntryPoint<TFreePicture>(FLibrary, "FreePicture", 4);
   return true;
 }
 
@@ -65,13 +77,24 @@ bool TNativePlugIn::GetPictureBlocks(std::string_view data, const TResultSink& s
   void* bits = nullptr;
   const int32_t result = FGetPicture(data.data(), static_cast<intptr_t>(data.size()), kInputMemory, &info,
                                      &bits, ProgressCallback, reinterpret_cast<intptr_t>(this));
+  // Without FreePicture the blocks are the system allocator's (on Windows
+  // local memory handles, which also say how long they are).
+  size_t infoAvailable = SIZE_MAX;
+  size_t bitsAvailable = SIZE_MAX;
+  const void* infoBytes = info;
+  const void* bitsBytes = bits;
+  if (!FFreePicture && result == 0) {
+    infoBytes = TSharedLibrary::LockBlock(info, infoAvailable);
+    bitsBytes = TSharedLibrary::LockBlock(bits, bitsAvailable);
+  }
   bool ok = false;
-  if (result == 0 && info && bits) {
-    const std::string_view header(static_cast<const char*>(info), kInfoHeaderSize);
+  if (result == 0 && infoBytes && bitsBytes && infoAvailable >= kInfoHeaderSize) {
+    const std::string_view header(static_cast<const char*>(infoBytes), kInfoHeaderSize);
     const size_t infoSize = InfoBlockSize(header);
-    if (infoSize != 0) {
-      ok = sink(std::string_view(static_cast<const char*>(info), infoSize),
-                std::string_view(static_cast<const char*>(bits), ReadLe32(header, 20)));
+    const size_t bitsSize = ReadLe32(header, 20);
+    if (infoSize != 0 && infoSize <= infoAvailable && bitsSize <= bitsAvailable) {
+      ok = sink(std::string_view(static_cast<const char*>(infoBytes), infoSize),
+                std::string_view(static_cast<const char*>(bitsBytes), bitsSize));
     }
   }
   // The blocks are released whatever the result said.
@@ -80,7 +103,7 @@ bool TNativePlugIn::GetPictureBlocks(std::string_view data, const TResultSink& s
     if (FFreePicture) {
       FFreePicture(block);
     } else {
-      std::free(block);
+      TSharedLibrary::ReleaseBlock(block);
     }
   }
   return ok;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include <pelto5/spi.h>
+
 #include "image/ImageDecoder.h"
 #include "platform/SharedLibrary.h"
 
@@ -23,11 +25,13 @@ class TNativePlugIn : public TImageDecoder {
   // Bytes of the probe handed to IsSupported.
   static constexpr size_t kProbeSize = 2048;
 
-  using TGetPluginInfo = int32_t (*)(int32_t, char*, int32_t);
-  using TIsSupported = int32_t (*)(const char*, const void*);
-  using TProgress = int32_t (*)(int32_t, int32_t, intptr_t);
-  using TGetPicture = int32_t (*)(const char*, intptr_t, uint32_t, void**, void**, TProgress, intptr_t);
-  using TFreePicture = void (*)(void*);
+  // The entry points, in the plug-ins' calling convention (stdcall on
+  // 32-bit Windows).
+  using TGetPluginInfo = int32_t(SPI_CALL*)(int32_t, char*, int32_t);
+  using TIsSupported = int32_t(SPI_CALL*)(const char*, const void*);
+  using TProgress = SpiProgressCallback;
+  using TGetPicture = int32_t(SPI_CALL*)(const char*, intptr_t, uint32_t, void**, void**, TProgress, intptr_t);
+  using TFreePicture = void(SPI_CALL*)(void*);
 
   // Loads the library and reads its information texts (0, 1, 3, 2). False
   // if it does not load or has no GetPluginInfo; the texts are read even
@@ -46,8 +50,9 @@ class TNativePlugIn : public TImageDecoder {
   // Calls GetPicture on data. When it succeeds with a header of a sensible
   // size, sink gets the info block as long as the header says
   // (InfoBlockSize) and the bits as long as biSizeImage; the plug-in's
-  // blocks are taken on trust to be that long. The blocks are released
-  // afterwards whatever happened.
+  // blocks are taken on trust to be that long, unless they are local
+  // memory handles (Windows, no FreePicture), whose length is known. The
+  // blocks are released afterwards whatever happened.
   [[nodiscard]] bool GetPictureBlocks(std::string_view data, const TResultSink& sink);
 
   std::string ApiVersion;

@@ -62,7 +62,7 @@ bool TPlugInHost::EnsureRunning() {
   // fresh shared block.
   Stop();
   std::string hello;
-  if (FMemory.Create() && FChild.Start(FProgram, kServeArgument, FMemory.Descriptor()) &&
+  if (FMemory.Create() && FChild.Start(FProgram, kServeArgument, FMemory.Handle()) &&
       FChild.Socket().Receive(hello, kPlugInAnswerMaxSize, kStartTimeoutMs) == TMessageStatus::Ok &&
       hello == kPlugInHelperReady) {
     return true;

@@ -26,7 +26,11 @@ class TPlugInHost {
   // How long the helper may take over one answer, unless the environment's
   // PELTO5_PLUGIN_TIMEOUT_MS says otherwise.
   static constexpr int kDefaultTimeoutMs = 10000;
+#ifdef _WIN32
+  static constexpr const char* kProgramName = "pelto5-plugin-host.exe";
+#else
   static constexpr const char* kProgramName = "pelto5-plugin-host";
+#endif
   // The argument the helper is started with.
   static constexpr const char* kServeArgument = "--serve";
 

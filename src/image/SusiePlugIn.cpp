@@ -1,6 +1,7 @@
 #include "image/SusiePlugIn.h"
 
 #include "image/PlugInHost.h"
+#include "image/PortableExecutable.h"
 #include "image/RemotePlugIn.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -17,6 +18,23 @@ void TSusiePlugIn::Append(TSusiePlugInRecord record) {
   FPlugIns.push_back(std::move(record));
 }
 
+std::string TSusiePlugIn::SkipReason(const std::string& path) {
+  std::string head;
+#ifdef _WIN32
+  // Only a DLL of this build's own machine loads; the 64-bit player cannot
+  // use a 32-bit plug-in, nor the other way round.
+  if (!TFileSystem::ReadFilePrefix(path, TPortableExecutable::kHeadSize, head)) return "";
+  const uint16_t machine = TPortableExecutable::Machine(head);
+  if (machine == 0) return "not a Windows DLL";
+  if (machine != TPortableExecutable::OwnMachine())
+    return "a " + TPortableExecutable::MachineName(machine) + " DLL";
+  return "";
+#else
+  if (TFileSystem::ReadFilePrefix(path, 2, head) && head == "MZ") return "a Windows DLL";
+  return "";
+#endif
+}
+
 int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
   const std::string directory = TFileSystem::DirectoryOf(pathMask);
   const std::string mask = TFileSystem::FileNameOf(pathMask);
@@ -24,10 +42,10 @@ int TSusiePlugIn::OpenPlugIn(const std::string& pathMask) {
   for (const std::string& name : TFileSystem::ListFiles(directory.empty() ? "./" : directory, mask)) {
     const std::string path = directory + name;
     if (CheckPlug(path) == 0) continue;
-    std::string head;
-    if (TFileSystem::ReadFilePrefix(path, 2, head) && head == "MZ") {
+    const std::string skipped = SkipReason(path);
+    if (!skipped.empty()) {
       if (Platform().TraceEnabled()) {
-        Platform().TraceLine("plug-in skipped (a Windows DLL): " + sjis::FromUtf8(path));
+        Platform().TraceLine("plug-in skipped (" + skipped + "): " + sjis::FromUtf8(path));
       }
       continue;
     }

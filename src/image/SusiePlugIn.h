@@ -43,8 +43,11 @@ class TSusiePlugIn {
 
   // Loads every plug-in matching pathMask (a native folder and a file mask
   // such as "/opt/game/*.spi", letter case ignored) that is not listed yet
-  // and reports version "00IN"; returns the number added. A Windows DLL
-  // (starting with "MZ") is skipped quietly, with one line under --trace.
+  // and reports version "00IN"; returns the number added. A file that
+  // cannot be loaded here is skipped quietly, with one line under --trace:
+  // a Windows DLL (starting with "MZ") on other systems; on Windows a file
+  // that is no DLL, or a DLL built for another machine (a 32-bit one in the
+  // 64-bit player).
   int OpenPlugIn(const std::string& pathMask);
   // Unloads every plug-in (stops the helper) and empties the list; the
   // filter text stays. True.
@@ -69,6 +72,9 @@ class TSusiePlugIn {
 
  private:
   void Append(TSusiePlugInRecord record);
+  // Why the file at path is no plug-in this build can load, in the words
+  // of the trace line; empty when it may be one.
+  static std::string SkipReason(const std::string& path);
 
   // Declared before the records whose decoders use it, so destroyed after.
   std::unique_ptr<TPlugInHost> FHost;

@@ -1,5 +1,7 @@
 #include "platform/ChildProcess.h"
 
+#ifndef _WIN32
+
 #ifndef __EMSCRIPTEN__
 #include <fcntl.h>
 #include <signal.h>
@@ -35,14 +37,14 @@ int MovedAbove(int descriptor) { return fcntl(descriptor, F_DUPFD_CLOEXEC, kFirs
 
 }  // namespace
 
-bool TChildProcess::Start(const std::string& program, const std::string& argument, int sharedDescriptor) {
+bool TChildProcess::Start(const std::string& program, const std::string& argument, TNativeHandle shared) {
   Stop(0);
   FEndReason.clear();
   int pair[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return false;
   const int childSocket = MovedAbove(pair[1]);
   close(pair[1]);
-  const int childShared = MovedAbove(sharedDescriptor);
+  const int childShared = MovedAbove(shared);
   bool started = false;
   if (childSocket >= 0 && childShared >= 0) {
     posix_spawn_file_actions_t actions;
@@ -68,7 +70,7 @@ bool TChildProcess::Start(const std::string& program, const std::string& argumen
     char* argv[] = {programText.data(), argumentText.data(), nullptr};
     pid_t pid = -1;
     started = posix_spawn(&pid, programText.data(), &actions, &attributes, argv, environ) == 0;
-    if (started) FPid = pid;
+    if (started) FProcess = pid;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -83,41 +85,41 @@ bool TChildProcess::Start(const std::string& program, const std::string& argumen
 }
 
 bool TChildProcess::Running() {
-  if (FPid <= 0) return false;
+  if (FProcess <= 0) return false;
   int status = 0;
-  const pid_t result = waitpid(FPid, &status, WNOHANG);
+  const pid_t result = waitpid(FProcess, &status, WNOHANG);
   if (result == 0) return true;
-  if (result == FPid) Collect(status);
-  FPid = -1;
+  if (result == FProcess) Collect(status);
+  FProcess = kNoNativeHandle;
   return false;
 }
 
 void TChildProcess::Stop(int graceMs) {
   FSocket.Close();
-  if (FPid <= 0) return;
+  if (FProcess <= 0) return;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
   int status = 0;
   for (;;) {
-    const pid_t result = waitpid(FPid, &status, WNOHANG);
-    if (result == FPid) {
+    const pid_t result = waitpid(FProcess, &status, WNOHANG);
+    if (result == FProcess) {
       Collect(status);
-      FPid = -1;
+      FProcess = kNoNativeHandle;
       return;
     }
     if (result < 0 && errno != EINTR) {
-      FPid = -1;
+      FProcess = kNoNativeHandle;
       return;
     }
     if (std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  kill(FPid, SIGKILL);
+  kill(FProcess, SIGKILL);
   pid_t result;
   do {
-    result = waitpid(FPid, &status, 0);
+    result = waitpid(FProcess, &status, 0);
   } while (result < 0 && errno == EINTR);
-  if (result == FPid) Collect(status);
-  FPid = -1;
+  if (result == FProcess) Collect(status);
+  FProcess = kNoNativeHandle;
 }
 
 void TChildProcess::Collect(int status) {
@@ -134,14 +136,24 @@ void TChildProcess::SetUpAsChild() {
   setrlimit(RLIMIT_CORE, &noCore);
 }
 
+bool TChildProcess::InheritedHandles(TNativeHandle& socket, TNativeHandle& shared) {
+  if (fcntl(kSocketDescriptor, F_GETFD) < 0 || fcntl(kSharedDescriptor, F_GETFD) < 0) return false;
+  socket = kSocketDescriptor;
+  shared = kSharedDescriptor;
+  return true;
+}
+
 #else  // The browser build runs no child processes.
 
-bool TChildProcess::Start(const std::string&, const std::string&, int) { return false; }
+bool TChildProcess::Start(const std::string&, const std::string&, TNativeHandle) { return false; }
 bool TChildProcess::Running() { return false; }
 void TChildProcess::Stop(int) { FSocket.Close(); }
 void TChildProcess::Collect(int) {}
 void TChildProcess::SetUpAsChild() {}
+bool TChildProcess::InheritedHandles(TNativeHandle&, TNativeHandle&) { return false; }
 
 #endif
 
 }  // namespace pelto5
+
+#endif  // !_WIN32

@@ -127,6 +127,15 @@ std::string TFileSystem::AbsolutePath(const std::string& path) {
   return absolute + native::Utf8(given);
 }
 
+std::string TFileSystem::NativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+#endif
+  return path;
+}
+
 std::string TFileSystem::ExecutablePath() {
 #ifdef _WIN32
   return native::ExecutablePath();

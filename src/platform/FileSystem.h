@@ -26,6 +26,9 @@ class TFileSystem {
   // path made absolute, symbolic links and "." / ".." resolved when it
   // exists; else the current folder put in front of a relative path.
   static std::string AbsolutePath(const std::string& path);
+  // A path the reader or the system gave in the player's own form: on
+  // Windows its "\\" separators become "/"; elsewhere it is unchanged.
+  static std::string NativePath(std::string path);
   // Absolute path of the running executable ("" if unknown).
   static std::string ExecutablePath();
   // Directory part with a trailing "/" ("" for a bare file name).

@@ -1,5 +1,7 @@
 #include "platform/MessageSocket.h"
 
+#ifndef _WIN32
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,18 +40,18 @@ bool WaitFor(int descriptor, short events, bool limited, TClock::time_point dead
 
 }  // namespace
 
-void TMessageSocket::Reset(int descriptor) {
+void TMessageSocket::Reset(TNativeHandle handle) {
   Close();
-  FDescriptor = descriptor;
+  FHandle = handle;
 }
 
 void TMessageSocket::Close() {
-  if (FDescriptor >= 0) close(FDescriptor);
-  FDescriptor = -1;
+  if (FHandle >= 0) close(FHandle);
+  FHandle = kNoNativeHandle;
 }
 
 TMessageStatus TMessageSocket::Send(std::string_view message, int timeoutMs) {
-  if (FDescriptor < 0 || message.size() > UINT32_MAX) return TMessageStatus::Closed;
+  if (FHandle < 0 || message.size() > UINT32_MAX) return TMessageStatus::Closed;
   const bool limited = timeoutMs >= 0;
   const TClock::time_point deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   std::string frame;
@@ -59,9 +61,9 @@ TMessageStatus TMessageSocket::Send(std::string_view message, int timeoutMs) {
   frame.append(message);
   size_t done = 0;
   while (done < frame.size()) {
-    if (!WaitFor(FDescriptor, POLLOUT, limited, deadline)) return TMessageStatus::TimedOut;
+    if (!WaitFor(FHandle, POLLOUT, limited, deadline)) return TMessageStatus::TimedOut;
     const ssize_t n =
-        send(FDescriptor, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        send(FHandle, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
@@ -72,14 +74,14 @@ TMessageStatus TMessageSocket::Send(std::string_view message, int timeoutMs) {
 }
 
 TMessageStatus TMessageSocket::Receive(std::string& message, size_t maxSize, int timeoutMs) {
-  if (FDescriptor < 0) return TMessageStatus::Closed;
+  if (FHandle < 0) return TMessageStatus::Closed;
   const bool limited = timeoutMs >= 0;
   const TClock::time_point deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   auto readExactly = [&](char* out, size_t count) {
     size_t done = 0;
     while (done < count) {
-      if (!WaitFor(FDescriptor, POLLIN, limited, deadline)) return TMessageStatus::TimedOut;
-      const ssize_t n = recv(FDescriptor, out + done, count - done, MSG_DONTWAIT);
+      if (!WaitFor(FHandle, POLLIN, limited, deadline)) return TMessageStatus::TimedOut;
+      const ssize_t n = recv(FHandle, out + done, count - done, MSG_DONTWAIT);
       if (n > 0) {
         done += static_cast<size_t>(n);
       } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
@@ -99,3 +101,5 @@ TMessageStatus TMessageSocket::Receive(std::string& message, size_t maxSize, int
 }
 
 }  // namespace pelto5
+
+#endif  // !_WIN32

@@ -1,12 +1,15 @@
-// Framed messages over a connected stream socket: each message is its
-// length (4 bytes, low byte first) followed by its bytes. Every wait has a
-// time limit, and a peer that has gone away is reported as Closed, never
-// raised as a signal.
+// Framed messages over a connected byte stream: a stream socket on POSIX
+// systems, one end of a duplex named pipe opened for overlapped use on
+// Windows. Each message is its length (4 bytes, low byte first) followed
+// by its bytes. Every wait has a time limit, and a peer that has gone away
+// is reported as Closed, never raised as a signal.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "platform/NativeHandle.h"
 
 namespace pelto5 {
 
@@ -18,16 +21,16 @@ enum class TMessageStatus {
 
 class TMessageSocket {
  public:
-  // Takes over descriptor (-1: not connected).
-  explicit TMessageSocket(int descriptor = -1) : FDescriptor(descriptor) {}
+  // Takes over handle (kNoNativeHandle: not connected).
+  explicit TMessageSocket(TNativeHandle handle = kNoNativeHandle) : FHandle(handle) {}
   ~TMessageSocket() { Close(); }
   TMessageSocket(const TMessageSocket&) = delete;
   TMessageSocket& operator=(const TMessageSocket&) = delete;
 
-  // Closes the current descriptor and takes over descriptor.
-  void Reset(int descriptor);
+  // Closes the current handle and takes over handle.
+  void Reset(TNativeHandle handle);
   void Close();
-  [[nodiscard]] bool IsOpen() const { return FDescriptor >= 0; }
+  [[nodiscard]] bool IsOpen() const { return FHandle != kNoNativeHandle; }
 
   // Sends one message within timeoutMs milliseconds (negative: no limit).
   [[nodiscard]] TMessageStatus Send(std::string_view message, int timeoutMs);
@@ -37,7 +40,7 @@ class TMessageSocket {
   [[nodiscard]] TMessageStatus Receive(std::string& message, size_t maxSize, int timeoutMs);
 
  private:
-  int FDescriptor;
+  TNativeHandle FHandle;
 };
 
 }  // namespace pelto5

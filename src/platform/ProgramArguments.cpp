@@ -1,6 +1,8 @@
 #include "platform/ProgramArguments.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,6 +21,10 @@ std::vector<std::string> TProgramArguments::Utf8(int argc, char** argv) {
     freopen_s(&ignored, "CONOUT$", "w", stderr);
   }
   SetConsoleOutputCP(CP_UTF8);
+  // Lines end in "\n" alone, as on every other system: scripts that read
+  // the player's output compare it byte for byte.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide != nullptr) {

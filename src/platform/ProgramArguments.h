@@ -2,7 +2,8 @@
 // inside the player takes. On Windows main's narrow arguments are in the
 // system's code page, which cannot hold every file name (a Japanese name
 // on an English system): there the arguments are read again from the wide
-// command line. Also sets the console up for UTF-8 output there.
+// command line. Also sets standard output and error up there: UTF-8 on a
+// console, and "\n" line ends unchanged.
 #pragma once
 
 #include <string>

@@ -1,7 +1,10 @@
 #include "platform/SharedLibrary.h"
 
+#ifndef _WIN32
+
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "base/IntegerConversion.h"
@@ -31,6 +34,13 @@ void* TSharedLibrary::Symbol(const char* name) const {
   return FHandle ? dlsym(FHandle, name) : nullptr;
 }
 
+const void* TSharedLibrary::LockBlock(void* block, size_t& available) {
+  available = SIZE_MAX;
+  return block;
+}
+
+void TSharedLibrary::ReleaseBlock(void* block) { std::free(block); }
+
 std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::vector<std::string> folders;
   const char* value = std::getenv("PELTO5_PLUGIN_PATH");
@@ -38,7 +48,7 @@ std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::string rest = value;
   size_t start = 0;
   while (start <= rest.size()) {
-    size_t end = rest.find(':', start);
+    size_t end = rest.find(kPathListSeparator, start);
     if (end == std::string::npos) end = rest.size();
     if (end > start) folders.push_back(rest.substr(start, end - start));
     start = end + 1;
@@ -54,3 +64,5 @@ int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
 }
 
 }  // namespace pelto5
+
+#endif  // !_WIN32

@@ -1,19 +1,29 @@
-// A block of memory shared with a child process: an anonymous memory file,
-// mapped once at its largest size so that its address never changes while
-// it grows. The side that creates it seals it against shrinking, so the
-// other side can never take pages away under its reads: everything up to
-// Size() stays readable whatever the other side does.
+// A block of memory shared with a child process, mapped once at its largest
+// size so that its address never changes while it grows: an anonymous
+// memory file on POSIX systems, which the side that creates it seals
+// against shrinking; on Windows a paging-file section whose pages are
+// reserved and committed as the block grows (committed pages stay until
+// the section goes). Either way the other side can never take pages away
+// under its reads: everything up to Size() stays readable whatever the
+// other side does.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/NativeHandle.h"
+
 namespace pelto5 {
 
 class TSharedMemory {
  public:
-  // The most the block grows to.
+  // The most the block grows to. A 32-bit Windows process seldom has 1 GB
+  // of address space free in one piece.
+#if defined(_WIN32) && !defined(_WIN64)
+  static constexpr size_t kMaxSize = size_t{1} << 28;
+#else
   static constexpr size_t kMaxSize = size_t{1} << 30;
+#endif
 
   TSharedMemory() = default;
   ~TSharedMemory() { Close(); }
@@ -23,12 +33,12 @@ class TSharedMemory {
   // A new empty block, sealed against shrinking. False where the system
   // has no such memory.
   [[nodiscard]] bool Create();
-  // Takes over the block of an inherited descriptor (the child's side).
-  [[nodiscard]] bool Adopt(int descriptor);
+  // Takes over the block of an inherited handle (the child's side).
+  [[nodiscard]] bool Adopt(TNativeHandle handle);
   void Close();
   [[nodiscard]] bool IsOpen() const { return FData != nullptr; }
-  // The descriptor to hand to the child, -1 when closed.
-  int Descriptor() const { return FDescriptor; }
+  // The handle to hand to the child, kNoNativeHandle when closed.
+  TNativeHandle Handle() const { return FHandle; }
 
   // Grows the block to at least size bytes (it never shrinks); false when
   // size is beyond kMaxSize or the system refuses the memory.
@@ -41,8 +51,11 @@ class TSharedMemory {
  private:
   [[nodiscard]] bool Map();
 
-  int FDescriptor = -1;
+  TNativeHandle FHandle = kNoNativeHandle;
   uint8_t* FData = nullptr;
+  // Windows: how many bytes from Data() this side has committed; the
+  // block's size as the other side set it is believed only up to there.
+  [[maybe_unused]] mutable size_t FCommitted = 0;
 };
 
 }  // namespace pelto5

@@ -1,8 +1,6 @@
 #include "platform/UserFolders.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -54,21 +52,11 @@ std::string TUserFolders::DataHome() { return ApplicationData(); }
 
 std::string TUserFolders::ConfigHome() { return ApplicationData(); }
 
-// Whether a file can be made there is the only sure test on Windows: the
-// read-only attribute says nothing of the folder's access rights (Program
-// Files, a disc).
 bool TUserFolders::IsWritableDirectory(const std::string& directory) {
   std::string probe = WithoutTrailingSlashes(directory.empty() ? "." : directory);
   for (int depth = 0; depth < 256 && !probe.empty(); ++depth) {
     if (TFileSystem::FileExists(probe)) return false;
-    if (IsDirectory(probe)) {
-      const std::wstring name = native::Wide(probe + "/pelto5-write-test.tmp");
-      const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-      if (file == INVALID_HANDLE_VALUE) return false;
-      CloseHandle(file);
-      return true;
-    }
+    if (IsDirectory(probe)) return native::CanCreateFileIn(probe);
     const std::string parent = ParentOf(probe);
     if (parent == probe) return false;
     probe = parent;

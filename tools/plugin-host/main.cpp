@@ -1,7 +1,7 @@
 // pelto5-plugin-host: the helper process in which pelto5 runs native image
 // plug-ins, so that a plug-in that crashes or hangs cannot take the player
-// with it. The player starts it with the connection on descriptor 3 and the
-// shared memory block on descriptor 4; it is not meant to be run by hand.
+// with it. The player starts it and hands it the connection and the shared
+// memory block (see TChildProcess); it is not meant to be run by hand.
 #include <cstdio>
 #include <cstring>
 
@@ -19,8 +19,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   TChildProcess::SetUpAsChild();
-  TMessageSocket socket(TChildProcess::kSocketDescriptor);
+  TNativeHandle socketHandle = kNoNativeHandle;
+  TNativeHandle sharedHandle = kNoNativeHandle;
+  if (!TChildProcess::InheritedHandles(socketHandle, sharedHandle)) return 1;
+  TMessageSocket socket(socketHandle);
   TSharedMemory memory;
-  if (!memory.Adopt(TChildProcess::kSharedDescriptor)) return 1;
+  if (!memory.Adopt(sharedHandle)) return 1;
   return TPlugInHostServer(socket, memory).Run();
 }

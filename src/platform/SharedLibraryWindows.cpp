@@ -1,0 +1,152 @@
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/IntegerConversion.h"
+#include "platform/SharedLibrary.h"
+
+namespace pelto5 {
+
+namespace {
+
+// UTF-16 of UTF-8 text; empty when it is not valid UTF-8.
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                         static_cast<int>(utf8.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                      length);
+  return wide;
+}
+
+std::string Utf8(const wchar_t* wide, size_t size) {
+  if (size == 0) return {};
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+// The value of an environment variable as UTF-8, whatever the system's
+// code page; false when it is not set.
+bool Environment(const wchar_t* name, std::string& value) {
+  const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+  if (needed == 0) return false;
+  std::vector<wchar_t> buffer(needed);
+  const DWORD length = GetEnvironmentVariableW(name, buffer.data(), needed);
+  if (length == 0 || length >= needed) return false;
+  value = Utf8(buffer.data(), length);
+  return true;
+}
+
+// The system's text for an error code, without the line break it ends in.
+std::string ErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = text ? Utf8(text, length) : std::string();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return "error " + std::to_string(code) + (message.empty() ? "" : ": " + message);
+}
+
+}  // namespace
+
+bool TSharedLibrary::Open(const std::string& path) {
+  Close();
+  std::wstring name = Wide(path);
+  if (name.empty()) {
+    FError = "not a valid file name";
+    return false;
+  }
+  for (wchar_t& c : name) {
+    if (c == L'/') c = L'\\';
+  }
+  // A full path: a bare name would be searched for in the system's
+  // folders, and the altered search order below needs one.
+  const DWORD needed = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (needed > 0) {
+    std::vector<wchar_t> full(needed);
+    const DWORD length = GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
+    if (length > 0 && length < needed) name.assign(full.data(), length);
+  }
+  // No "cannot find a DLL" or "bad image" box for a broken library: the
+  // load fails, and the reason goes to Error().
+  DWORD previousMode = 0;
+  const BOOL modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+  HMODULE module = LoadLibraryExW(name.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const DWORD error = module ? 0 : GetLastError();
+  if (modeSet) SetThreadErrorMode(previousMode, nullptr);
+  if (!module) {
+    FError = ErrorText(error);
+    return false;
+  }
+  FHandle = reinterpret_cast<void*>(module);
+  FError.clear();
+  return true;
+}
+
+void TSharedLibrary::Close() {
+  if (FHandle) FreeLibrary(static_cast<HMODULE>(FHandle));
+  FHandle = nullptr;
+}
+
+void* TSharedLibrary::Symbol(const char* name) const {
+  if (!FHandle) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(FHandle), name));
+}
+
+const void* TSharedLibrary::LockBlock(void* block, size_t& available) {
+  available = 0;
+  if (!block) return nullptr;
+  const auto handle = static_cast<HLOCAL>(block);
+  const void* bytes = LocalLock(handle);
+  if (bytes) available = LocalSize(handle);
+  return bytes;
+}
+
+void TSharedLibrary::ReleaseBlock(void* block) {
+  if (!block) return;
+  const auto handle = static_cast<HLOCAL>(block);
+  // A movable block is locked once by LockBlock; a fixed one ignores this.
+  LocalUnlock(handle);
+  LocalFree(handle);
+}
+
+std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
+  std::vector<std::string> folders;
+  std::string rest;
+  if (!Environment(L"PELTO5_PLUGIN_PATH", rest)) return folders;
+  // The player's paths have "/" between folders.
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(kPathListSeparator, start);
+    if (end == std::string::npos) end = rest.size();
+    if (end > start) folders.push_back(rest.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
+int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
+  std::string value;
+  if (!Environment(L"PELTO5_PLUGIN_TIMEOUT_MS", value)) return fallbackMs;
+  const int32_t milliseconds = StrToIntDef(value, 0);
+  return milliseconds > 0 ? milliseconds : fallbackMs;
+}
+
+}  // namespace pelto5
+
+#endif  // _WIN32
