@@ -58,9 +58,8 @@ pelto5_layer(exec exec audio)
 pelto5_layer(save save exec)
 pelto5_layer(lint lint save)
 pelto5_layer(shell shell lint)
-foreach(layer image exec)
-  target_compile_definitions(pelto5_${layer} PRIVATE PELTO5_PLUGIN_DIR="plugins")
-endforeach()
+# (No configured plug-in folder: the "plugins" folder beside pelto5.exe is
+# the installed one, and a relative folder would be the current one's.)
 
 pelto5_layer(media media platform)
 pelto5_drop_sources(pelto5_media "/(MidiDecoder|MidiSynth|SoundFontLocator)\\.cpp$")
@@ -114,6 +113,10 @@ add_library(ppm-spi MODULE ${CMAKE_SOURCE_DIR}/plugins/ppm/PpmPlugIn.c)
 target_include_directories(ppm-spi PRIVATE ${CMAKE_SOURCE_DIR}/include)
 set_target_properties(ppm-spi PROPERTIES PREFIX "" OUTPUT_NAME "ppm" SUFFIX ".spi"
                       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/plugins)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # 32-bit plug-ins export their stdcall entry points undecorated.
+  target_link_options(ppm-spi PRIVATE -Wl,--kill-at)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/data/CMakeLists.txt)
   add_subdirectory(data)

@@ -44,6 +44,11 @@ bool WithinBounds(const THeadlessEvent& e) {
     case K::Shot:
     case K::DebugShot:
       return !e.Text.empty();
+    case K::Answer:
+      return e.Key == static_cast<int>(pelto5::TMessageResult::Abort) ||
+             e.Key == static_cast<int>(pelto5::TMessageResult::Ignore) ||
+             e.Key == static_cast<int>(pelto5::TMessageResult::Yes) ||
+             e.Key == static_cast<int>(pelto5::TMessageResult::No);
     case K::Pad:
       return InRange(e.Key, static_cast<int>(pelto5::TPadButton::A), static_cast<int>(pelto5::TPadButton::DpadRight));
     case K::Text:

@@ -1,11 +1,11 @@
 #include "media/MidiFile.h"
-#include "base/NativeFile.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "base/ByteOrder.h"
+#include "base/NativeFile.h"
 #include "media/AudioDecoder.h"
 
 namespace pelto5 {
@@ -20,6 +20,55 @@ constexpr uint32_t kDefaultTempo = 500000;  // microseconds per quarter note (12
 // script waiting for the sound would never get past; no real piece of
 // music in such content runs for hours.
 constexpr uint64_t kMaxLengthFrames = uint64_t{3} * 3600 * kPcmRate;
+
+// An unsigned 128-bit number, for the exact products of ticks and tempos
+// (32-bit machines have no 128-bit integer type). Results wrap at 2^128 as
+// such a type's would.
+struct TWide {
+  uint64_t Hi = 0;
+  uint64_t Lo = 0;
+
+  static TWide Of(uint64_t value) { return {0, value}; }
+
+  static TWide Product(uint64_t a, uint64_t b) {
+    constexpr uint64_t kLow = 0xFFFFFFFFu;
+    const uint64_t p00 = (a & kLow) * (b & kLow);
+    const uint64_t p01 = (a & kLow) * (b >> 32);
+    const uint64_t p10 = (a >> 32) * (b & kLow);
+    const uint64_t p11 = (a >> 32) * (b >> 32);
+    const uint64_t middle = (p00 >> 32) + (p01 & kLow) + (p10 & kLow);
+    return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (p00 & kLow) | middle << 32};
+  }
+
+  TWide operator*(uint64_t m) const {
+    TWide result = Product(Lo, m);
+    result.Hi += Hi * m;
+    return result;
+  }
+
+  TWide& operator+=(const TWide& other) {
+    const uint64_t lo = Lo + other.Lo;
+    Hi += other.Hi + (lo < Lo ? 1 : 0);
+    Lo = lo;
+    return *this;
+  }
+
+  // The quotient's low 64 bits (what a cast of the 128-bit quotient gives).
+  uint64_t DividedBy(uint64_t divisor) const {
+    uint64_t remainder = 0;
+    uint64_t quotient = 0;
+    for (int bit = 127; bit >= 0; --bit) {
+      const uint64_t next = bit >= 64 ? Hi >> (bit - 64) & 1 : Lo >> bit & 1;
+      const bool carry = remainder >> 63 != 0;
+      remainder = remainder << 1 | next;
+      if (carry || remainder >= divisor) {
+        remainder -= divisor;
+        if (bit < 64) quotient |= uint64_t{1} << bit;
+      }
+    }
+    return quotient;
+  }
+};
 
 // A variable-length quantity of at most four bytes.
 bool ReadVlq(const uint8_t* p, size_t size, size_t& at, uint32_t& value) {
@@ -189,11 +238,11 @@ void TMidiFile::ConvertTicks(std::vector<TTempo>& tempos, uint64_t endTick) {
   if (FDivision & 0x8000) {
     // SMPTE time: frames per second (29 meaning 29.97) times ticks per frame.
     const int fps = -static_cast<int8_t>(FDivision >> 8);
-    const unsigned __int128 perTickNum = fps == 29 ? 1001u : 1u;
-    const unsigned __int128 perSecond =
-        static_cast<unsigned __int128>(fps == 29 ? 30000 : fps * 1) * static_cast<unsigned>(FDivision & 0xFF);
+    const uint64_t perTickNum = fps == 29 ? 1001u : 1u;
+    const uint64_t perSecond =
+        static_cast<uint64_t>(fps == 29 ? 30000 : fps * 1) * static_cast<unsigned>(FDivision & 0xFF);
     auto toFrame = [&](uint64_t tick) {
-      return static_cast<uint64_t>(static_cast<unsigned __int128>(tick) * kPcmRate * perTickNum / perSecond);
+      return (TWide::Of(tick) * static_cast<uint64_t>(kPcmRate) * perTickNum).DividedBy(perSecond);
     };
     for (TMidiEvent& e : FEvents) e.Frame = toFrame(e.Frame);
     FLengthFrames = toFrame(endTick);
@@ -204,17 +253,18 @@ void TMidiFile::ConvertTicks(std::vector<TTempo>& tempos, uint64_t endTick) {
   const uint64_t ppq = static_cast<uint64_t>(FDivision);
   size_t next = 0;
   uint64_t baseTick = 0;
-  unsigned __int128 baseScaled = 0;
+  TWide baseScaled;
   uint32_t tempo = kDefaultTempo;
   auto toFrame = [&](uint64_t tick) {
     while (next < tempos.size() && tempos[next].Tick <= tick) {
-      baseScaled += static_cast<unsigned __int128>(tempos[next].Tick - baseTick) * tempo;
+      baseScaled += TWide::Product(tempos[next].Tick - baseTick, tempo);
       baseTick = tempos[next].Tick;
       tempo = tempos[next].MicrosPerQuarter;
       ++next;
     }
-    const unsigned __int128 scaled = baseScaled + static_cast<unsigned __int128>(tick - baseTick) * tempo;
-    return static_cast<uint64_t>(scaled * kPcmRate / (static_cast<unsigned __int128>(ppq) * 1000000u));
+    TWide scaled = baseScaled;
+    scaled += TWide::Product(tick - baseTick, tempo);
+    return (scaled * static_cast<uint64_t>(kPcmRate)).DividedBy(ppq * 1000000u);
   };
   for (TMidiEvent& e : FEvents) e.Frame = toFrame(e.Frame);
   FLengthFrames = toFrame(endTick);

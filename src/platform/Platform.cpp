@@ -33,12 +33,16 @@ void TPlatform::WarningLine(const std::string& text) {
 
 TMessageResult TPlatform::MessageBox(const std::string& text, TMessageIcon icon, TMessageButtons buttons) {
   if (OnDialogText) OnDialogText(TDialogText::MessageBox, text);
-  return ShowMessageBox(text, icon, buttons);
+  const TMessageResult answer = ShowMessageBox(text, icon, buttons);
+  if (OnMessageAnswer) OnMessageAnswer(buttons, answer);
+  return answer;
 }
 
 bool TPlatform::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   if (OnDialogText) OnDialogText(TDialogText::InputPrompt, prompt);
-  return ShowInputQuery(caption, prompt, value);
+  const bool accepted = ShowInputQuery(caption, prompt, value);
+  if (OnInputAnswer) OnInputAnswer(accepted, value);
+  return accepted;
 }
 
 TLanguage TPlatform::Language() const { return EnvironmentLanguage(); }

@@ -175,6 +175,11 @@ class TPlatform {
   // Hears the text of every message box and text-input prompt (Shift-JIS)
   // just before it shows; the player's text stream listens here.
   std::function<void(TDialogText kind, const std::string& text)> OnDialogText;
+  // Hear how every message box and text-input dialog was answered, just
+  // after it closed (the text Shift-JIS; accepted false for Cancel);
+  // --record writes the answers down here.
+  std::function<void(TMessageButtons buttons, TMessageResult answer)> OnMessageAnswer;
+  std::function<void(bool accepted, const std::string& text)> OnInputAnswer;
   // Asks the user for a file to play with the desktop's file chooser
   // (title Shift-JIS; the path chosen in path, UTF-8). Unavailable where
   // there is no chooser to ask with (and always without a window).

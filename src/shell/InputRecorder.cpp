@@ -19,6 +19,14 @@ std::string PointEvent(const char* kind, int x, int y) {
 
 TInputRecorder::TInputRecorder(TPlatformClient& form, std::string path) : FForm(form), FPath(std::move(path)) {}
 
+TInputRecorder::~TInputRecorder() { StopListening(); }
+
+void TInputRecorder::StopListening() {
+  if (!FRecording) return;
+  Platform().OnMessageAnswer = nullptr;
+  Platform().OnInputAnswer = nullptr;
+}
+
 bool TInputRecorder::Start() {
   FText = kHeader;
   if (!TFileSystem::WriteFileAtomic(FPath, FText)) {
@@ -29,13 +37,18 @@ bool TInputRecorder::Start() {
     return false;
   }
   FRecording = true;
+  Platform().OnMessageAnswer = [this](TMessageButtons buttons, TMessageResult answer) {
+    BoxAnswered(buttons, answer);
+  };
+  Platform().OnInputAnswer = [this](bool accepted, const std::string& text) { TextAnswered(accepted, text); };
   return true;
 }
 
 void TInputRecorder::Finish() {
   if (!FRecording) return;
-  Add("quit");
+  Append("quit");
   Flush();
+  StopListening();
   FRecording = false;
 }
 
@@ -56,7 +69,49 @@ void TInputRecorder::Add(const std::string& event) {
   FLastWasMove = move;
   FLastTime = now;
   FText += std::to_string(now) + " " + event + "\n";
+  FInputLineStart = FLastLineStart;
   FDirty = true;
+}
+
+void TInputRecorder::Append(const std::string& event) {
+  if (!FRecording) return;
+  FLastLineStart = FText.size();
+  FLastWasMove = false;
+  FLastTime = Now();
+  FText += std::to_string(FLastTime) + " " + event + "\n";
+  FDirty = true;
+}
+
+void TInputRecorder::BoxAnswered(TMessageButtons buttons, TMessageResult answer) {
+  if (!FRecording || buttons == TMessageButtons::Ok) return;
+  const char* word = answer == TMessageResult::Abort    ? "abort"
+                     : answer == TMessageResult::Ignore ? "ignore"
+                     : answer == TMessageResult::No     ? "no"
+                                                        : "yes";
+  if (FDispatching == 0 || FInputLineStart >= FText.size()) {
+    Append(std::string("answer ") + word);
+    return;
+  }
+  // Ahead of the input line, at its time.
+  const size_t at = FInputLineStart;
+  const std::string line = FText.substr(at, FText.find(' ', at) - at) + " answer " + word + "\n";
+  FText.insert(at, line);
+  FInputLineStart += line.size();
+  if (FLastLineStart >= at) FLastLineStart += line.size();
+  FDirty = true;
+}
+
+void TInputRecorder::TextAnswered(bool accepted, const std::string& text) {
+  if (!accepted) {
+    Append("text-cancel");
+    return;
+  }
+  // An events line holds one line of text.
+  std::string utf8 = sjis::ToUtf8(text);
+  for (char& c : utf8) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  Append("text " + utf8);
 }
 
 void TInputRecorder::Flush() {
@@ -66,26 +121,33 @@ void TInputRecorder::Flush() {
 }
 
 void TInputRecorder::FormMouseDown(TMouseButton button, int x, int y) {
+  const TDispatch dispatch(*this);
   const char* kind = button == TMouseButton::Left ? "click" : button == TMouseButton::Right ? "rclick" : "mclick";
   Add(PointEvent(kind, x, y));
   FForm.FormMouseDown(button, x, y);
 }
 
-void TInputRecorder::FormMouseUp(TMouseButton button, int x, int y) { FForm.FormMouseUp(button, x, y); }
+void TInputRecorder::FormMouseUp(TMouseButton button, int x, int y) {
+  // Belongs to the click written at the press.
+  const TDispatch dispatch(*this);
+  FForm.FormMouseUp(button, x, y);
+}
 
 void TInputRecorder::FormMouseMove(int x, int y) {
+  const TDispatch dispatch(*this);
   Add(PointEvent("move", x, y));
   FForm.FormMouseMove(x, y);
 }
 
 void TInputRecorder::FormKeyDown(int key) {
+  const TDispatch dispatch(*this);
   if (key == VK_F12) {
     // The reader's screenshot: the replay takes the same picture.
     if (!FShotKeyDown) {
       ++FShots;
       const std::string number = std::to_string(100 + FShots).substr(1);
       // Written beside the recording when it is replayed.
-      Add("shot " + TFileSystem::ChangeExtension(FPath, "") + "-" + number + ".png");
+      Append("shot " + TFileSystem::ChangeExtension(FPath, "") + "-" + number + ".png");
     }
     FShotKeyDown = true;
   } else if (key > 0 && key <= 255) {
@@ -95,6 +157,7 @@ void TInputRecorder::FormKeyDown(int key) {
 }
 
 void TInputRecorder::FormKeyUp(int key) {
+  const TDispatch dispatch(*this);
   if (key == VK_F12) {
     FShotKeyDown = false;
   } else if (key > 0 && key <= 255) {
@@ -104,6 +167,7 @@ void TInputRecorder::FormKeyUp(int key) {
 }
 
 void TInputRecorder::FormMouseWheel(int delta, int x, int y) {
+  const TDispatch dispatch(*this);
   if (delta != 0) Add("wheel " + std::to_string(delta));
   FForm.FormMouseWheel(delta, x, y);
 }

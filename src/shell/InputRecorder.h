@@ -4,7 +4,12 @@
 // virtual clock a headless run would have at the same point: input after a
 // main-timer tick is due just after that tick's time, input during a wait
 // (a transition, a sound) at the clock's time then. F12 becomes
-// a "shot" line; the end of the run a "quit" line.
+// a "shot" line; the end of the run a "quit" line. How question boxes and
+// the text-input dialog were answered becomes "answer" and "text" lines,
+// placed where the replay needs them: a box's answer ahead of the input
+// that brought the box up (a replay's box takes the answers delivered
+// before it), a dialog's after it (the replay's dialog looks at the input
+// due when it opens).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,9 @@ class TInputRecorder : public TPlatformClient {
   static constexpr int kFlushTicks = 5;
 
   TInputRecorder(TPlatformClient& form, std::string path);
+  ~TInputRecorder() override;
+  TInputRecorder(const TInputRecorder&) = delete;
+  TInputRecorder& operator=(const TInputRecorder&) = delete;
   // Tries the file at once; false (said once, in a line and a box) when it
   // cannot be written. The run goes on unrecorded then.
   [[nodiscard]] bool Start();
@@ -41,9 +49,24 @@ class TInputRecorder : public TPlatformClient {
   void FormReload() override { FForm.FormReload(); }
 
  private:
+  // Counts the input being passed on, during which a dialog belongs to it.
+  struct TDispatch {
+    explicit TDispatch(TInputRecorder& recorder) : Recorder(recorder) { ++Recorder.FDispatching; }
+    ~TDispatch() { --Recorder.FDispatching; }
+    TDispatch(const TDispatch&) = delete;
+    TDispatch& operator=(const TDispatch&) = delete;
+    TInputRecorder& Recorder;
+  };
+
   // When input now is due in a headless run.
   uint32_t Now() const;
+  // An input event's line (moves at one time collapse to the last).
   void Add(const std::string& event);
+  // A line after everything written so far.
+  void Append(const std::string& event);
+  void BoxAnswered(TMessageButtons buttons, TMessageResult answer);
+  void TextAnswered(bool accepted, const std::string& text);
+  void StopListening();
   void Flush();
 
   TPlatformClient& FForm;
@@ -58,6 +81,8 @@ class TInputRecorder : public TPlatformClient {
   bool FShotKeyDown = false;
   bool FLastWasMove = false;
   size_t FLastLineStart = 0;
+  size_t FInputLineStart = std::string::npos;  // the line of the latest input
+  int FDispatching = 0;
   uint32_t FLastTime = 0;
   int FShots = 0;
   int FTicks = 0;

@@ -4,6 +4,8 @@
 // walkthrough is recorded, and the recording replayed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/PlayerRun.h"
 #include "support/PngRead.h"
 
@@ -11,6 +13,12 @@ namespace pelto5::test {
 namespace {
 
 const std::string kDemo = std::string(PELTO5_BINARY_DIR) + "/demo.pp5";
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
 
 TEST(Record, ARecordedPlayThroughReplaysToTheSameState) {
   TTempDir dir;
@@ -62,6 +70,38 @@ TEST(Record, ARecordingThatCannotBeWrittenIsSaidOnceAndThePlayGoesOn) {
   EXPECT_TRUE(r.HasLine("pelto5: --record " + path + ": the recording cannot be written; this run is not recorded"));
   EXPECT_EQ(r.LinesStartingWith("message (warning, ok): --record ").size(), 1u);
   EXPECT_FALSE(ReadFileText(dir.Path() + "/d.txt").empty());
+}
+
+// The answers given in the recording run (a question box answered No, a
+// typed name, a cancelled dialog) are in the recording, so a replay that
+// is told nothing else answers the same and ends in the same state.
+TEST(Record, DialogAnswersAreRecordedAndReplayed) {
+  TTempDir dir;
+  const std::vector<std::string> page = {
+      "StringInput.StringVar=$名$", "StringInput.Text=名前は？", "@StringInput",
+      "StringInput.StringVar=$二$", "@StringInput",
+      // The data folder is missing: the box asks whether to make it.
+      "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=s1.sav", "@SaveCtrl"};
+  const std::string script = dir.Write("game/game.pf5", MakeScript(ScriptWithPage(page, {"DataDirectory=data"})));
+  const std::string events = dir.Write("input.events", "0 text ナギ\n0 text-cancel\n2000 quit\n");
+  const std::string recording = dir.Path() + "/rec.events";
+  const TPlayerResult original = RunPlayer({"--headless", "--answer", "no", "--events", events, "--record", recording,
+                                            "--dump-state", dir.Path() + "/d1.txt", script});
+  ASSERT_EQ(original.ExitStatus, 0);
+  ASSERT_EQ(original.LinesStartingWith("message (warning, no): ").size(), 1u) << Joined(original.ErrorLines);
+  const std::string recorded = ReadFileText(recording);
+  EXPECT_NE(recorded.find(" text ナギ\n"), std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" text-cancel\n"), std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" answer no\n"), std::string::npos) << recorded;
+
+  const TPlayerResult replay = RunPlayer({"--headless", "--events", recording, "--dump-state", dir.Path() + "/d2.txt",
+                                          script});
+  ASSERT_EQ(replay.ExitStatus, 0);
+  EXPECT_EQ(replay.LinesStartingWith("message (warning, no): ").size(), 1u) << Joined(replay.ErrorLines);
+  const std::string first = ReadFileText(dir.Path() + "/d1.txt");
+  EXPECT_NE(first.find("名=ナギ\n"), std::string::npos) << first;
+  EXPECT_EQ(ReadFileText(dir.Path() + "/d2.txt"), first);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/game/data"));
 }
 
 }  // namespace

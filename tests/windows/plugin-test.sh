@@ -23,6 +23,7 @@
 # lies a plug-in built for another machine (the 32-bit build of the good
 # plug-in for a 64-bit player, the 64-bit one for a 32-bit player, a
 # Windows DLL for a Linux player), skipped with exactly one --trace line.
+# The good plug-in lies in a folder of $PELTO5_PLUGIN_PATH.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -77,9 +78,9 @@ if [[ -z $pack ]]; then
 fi
 [[ -n $pack ]] || { echo "no pelto5-pack found (set PELTO5_PACK)" >&2; exit 2; }
 
-# A path as the player takes it on the command line.
-native() {
-  if ((windows)); then winepath -w "$1" 2>/dev/null; else printf '%s\n' "$1"; fi
+# A path as the program (a Windows one or not) takes it on the command line.
+native() {  # PROGRAM PATH
+  if [[ $1 == *.exe ]]; then winepath -w "$2" 2>/dev/null; else printf '%s\n' "$2"; fi
 }
 run_native() {
   if [[ $1 == *.exe ]]; then wine "$@"; else "$@"; fi
@@ -88,7 +89,15 @@ run_native() {
 # --- The plug-ins -----------------------------------------------------------
 source=$top/tests/windows/plugin/TinyPicture.c
 game=$work/game
-mkdir -p "$game" "$work/content"
+# The good plug-in is found through $PELTO5_PLUGIN_PATH, after a folder
+# that does not exist (separated by ";" on Windows, ":" elsewhere).
+more="$work/more plug-ins"
+mkdir -p "$game" "$work/content" "$more"
+if ((windows)); then
+  plugin_path="$(winepath -w "$work/none");$(winepath -w "$more")"
+else
+  plugin_path="$work/none:$more"
+fi
 build_plugin() {  # ARCH|native OUT [DEFINE]
   local arch=$1 out=$2
   shift 2
@@ -102,14 +111,14 @@ build_plugin() {  # ARCH|native OUT [DEFINE]
   "$cc" -std=c11 -O2 -Wall -Wextra -Werror "${flags[@]}" -I"$top/include" "$@" -o "$out" "$source"
 }
 if ((windows)); then
-  build_plugin "$own" "$game/tiny.spi"
+  build_plugin "$own" "$more/tiny.spi"
   build_plugin "$own" "$game/crash.spi" -DTINY_CRASH
   build_plugin "$own" "$game/huge.spi" -DTINY_HUGE
   build_plugin "$own" "$game/local.spi" -DTINY_LOCAL
   pictures="crash.tpc huge.tpc good.tpc local.tpc"
 else
   pictures="crash.tpc huge.tpc good.tpc"
-  build_plugin native "$game/tiny.spi"
+  build_plugin native "$more/tiny.spi"
   build_plugin native "$game/crash.spi" -DTINY_CRASH
   build_plugin native "$game/huge.spi" -DTINY_HUGE
 fi
@@ -149,7 +158,8 @@ EOF
   done
   printf '<Page End>\n<Book End>\n'
 } | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' >"$work/content/pelto.pf5"
-if ! run_native "$pack" create "$(native "$game/game.pp5")" "$(native "$work/content")" >"$work/pack.log" 2>&1; then
+if ! run_native "$pack" create "$(native "$pack" "$game/game.pp5")" "$(native "$pack" "$work/content")" \
+  >"$work/pack.log" 2>&1; then
   cat "$work/pack.log" >&2
   echo "pelto5-pack create failed" >&2
   exit 1
@@ -159,8 +169,11 @@ fi
 launcher=()
 ((windows)) && launcher=(wine)
 status=0
-(cd "$game" && PELTO5_PLUGIN_TIMEOUT_MS=20000 LANG=C.UTF-8 timeout 600 "${launcher[@]}" "$player" --headless --trace \
-  --screenshot "$(native "$work/shot.png")" "$(native "$game/game.pp5")") >"$work/out.log" 2>&1 || status=$?
+# Run from another folder: the plug-ins are found beside the package, not in
+# the current folder.
+(cd "$work" && PELTO5_PLUGIN_PATH=$plugin_path PELTO5_PLUGIN_TIMEOUT_MS=20000 LANG=C.UTF-8 timeout 600 "${launcher[@]}" "$player" --headless --trace \
+  --screenshot "$(native "$player" "$work/shot.png")" "$(native "$player" "$game/game.pp5")") >"$work/out.log" 2>&1 ||
+  status=$?
 [[ $status -eq 0 ]] || fail "the player exited with status $status"
 
 count() { grep -c -F -e "$1" "$work/out.log" || true; }

@@ -232,6 +232,23 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
     event.Text = sjis::FromUtf8(rest.empty() ? rest : rest.substr(1));
     return TResult::Ok();
   }
+  if (kind == "answer") {
+    const std::string word = NextWord(rest);
+    event.Kind = THeadlessEvent::TKind::Answer;
+    if (word == "abort") {
+      event.Key = static_cast<int>(TMessageResult::Abort);
+    } else if (word == "ignore") {
+      event.Key = static_cast<int>(TMessageResult::Ignore);
+    } else if (word == "yes") {
+      event.Key = static_cast<int>(TMessageResult::Yes);
+    } else if (word == "no") {
+      event.Key = static_cast<int>(TMessageResult::No);
+    } else {
+      return TResult::Fail("\"answer\" needs abort, ignore, yes or no");
+    }
+    if (!RestIsBlank(rest)) return TResult::Fail("\"answer\" takes one answer");
+    return TResult::Ok();
+  }
   if (kind == "text-cancel" || kind == "quit" || kind == "reload") {
     if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes no arguments");
     event.Kind = kind == "quit"     ? THeadlessEvent::TKind::Quit
@@ -361,6 +378,9 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
       break;
     case K::TextCancel:
       FTextAnswers.push_back(std::nullopt);
+      break;
+    case K::Answer:
+      FBoxAnswers.push_back(static_cast<TMessageResult>(e.Key));
       break;
     case K::Shot:
       TakeScreenshot(e.Text);
@@ -516,6 +536,16 @@ TMessageResult THeadlessPlatform::ShowMessageBox(const std::string& text, TMessa
   } else if (buttons == TMessageButtons::YesNo) {
     answer = TMessageResult::Yes;
     if (FOptions.Answer == TMessageResult::No) answer = TMessageResult::No;
+  }
+  // An "answer" event answers the next question box; one that is not among
+  // that box's buttons is used up all the same.
+  if (buttons != TMessageButtons::Ok && !FBoxAnswers.empty()) {
+    const TMessageResult given = FBoxAnswers.front();
+    FBoxAnswers.pop_front();
+    const bool fits = buttons == TMessageButtons::AbortIgnore
+                          ? given == TMessageResult::Abort || given == TMessageResult::Ignore
+                          : given == TMessageResult::Yes || given == TMessageResult::No;
+    if (fits) answer = given;
   }
   WriteLine(std::string("message (") + IconName(icon) + ", " + AnswerName(answer) +
             "): " + EscapeLineBreaks(sjis::ToUtf8(text)));

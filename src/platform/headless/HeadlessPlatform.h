@@ -28,7 +28,9 @@ struct THeadlessEvent {
     // The debug window's pause, resume and single-step controls.
     DebugPause, DebugResume, DebugStep,
     // The content's files taken as changed (--watch).
-    Reload
+    Reload,
+    // The answer of the next question box (Key holds a TMessageResult).
+    Answer
   };
   uint32_t Time = 0;
   TKind Kind = TKind::Move;
@@ -153,6 +155,7 @@ class THeadlessPlatform : public TPlatform {
   TPlatformClient* FClient = nullptr;
   std::deque<THeadlessEvent> FEvents;
   std::deque<std::optional<std::string>> FTextAnswers;
+  std::deque<TMessageResult> FBoxAnswers;
   std::vector<std::string> FOutput;
   TCanvas FCanvas;
   std::string FCaption = msg::kDefaultCaption;
