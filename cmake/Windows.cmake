@@ -144,6 +144,10 @@ install(FILES ${PELTO5_WINDOWS_FONTS} DESTINATION fonts)
 file(COPY ${PELTO5_WINDOWS_FONTS} DESTINATION ${CMAKE_BINARY_DIR}/fonts)
 install(FILES /usr/share/doc/fonts-ipafont-gothic/copyright DESTINATION fonts RENAME IPA-FONT-LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+# The licences of the libraries linked into the programs (FFmpeg's LGPL
+# among them), as scripts/build-windows-deps left them.
+file(GLOB PELTO5_WINDOWS_LICENCES ${PELTO5_WINDOWS_DEPS}/share/licenses/*.txt)
+install(FILES ${PELTO5_WINDOWS_LICENCES} DESTINATION licenses)
 
 # The test suite (its own file, kept apart from the build above).
 include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)

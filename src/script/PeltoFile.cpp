@@ -31,7 +31,13 @@ void ReportError(const std::string& text) {
 TMarker ClassifyLine(std::string_view line) { return ClassifyBlockLine(line); }
 
 std::string EntryPosition(int start, int end) {
-  return ":" + IntToStr(start) + "," + IntToStr(end);
+  // Built by appending: GCC 12 warns wrongly of an overlapping copy in
+  // ":" + text for some targets.
+  std::string position = ":";
+  position += IntToStr(start);
+  position += ',';
+  position += IntToStr(end);
+  return position;
 }
 
 }  // namespace
