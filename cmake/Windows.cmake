@@ -33,6 +33,12 @@ find_package(Freetype REQUIRED)
 # programs, so the folder needs no DLL of the tool chain.
 add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+# GCC 12's -Wrestrict takes std::string's own copies, inlined at "a" + text,
+# for overlapping copies of 2^31 bytes or more (GCC bug 105329); the
+# mingw-w64 compilers report it at dozens of ordinary concatenations.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
+endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/Layers.cmake)
 

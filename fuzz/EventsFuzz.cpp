@@ -58,6 +58,7 @@ bool WithinBounds(const THeadlessEvent& e) {
     case K::DebugResume:
     case K::DebugStep:
     case K::Reload:
+    case K::FullScreen:
       return true;
   }
   return false;

@@ -172,6 +172,12 @@ void TInputRecorder::FormMouseWheel(int delta, int x, int y) {
   FForm.FormMouseWheel(delta, x, y);
 }
 
+void TInputRecorder::FormToggleFullScreen() {
+  const TDispatch dispatch(*this);
+  Add("fullscreen");
+  FForm.FormToggleFullScreen();
+}
+
 void TInputRecorder::MainTimerTimer() {
   FTicked = true;
   FLastTick = Platform().GetTickCount();

@@ -4,7 +4,8 @@
 // virtual clock a headless run would have at the same point: input after a
 // main-timer tick is due just after that tick's time, input during a wait
 // (a transition, a sound) at the clock's time then. F12 becomes
-// a "shot" line; the end of the run a "quit" line. How question boxes and
+// a "shot" line, Alt+Enter a "fullscreen" line; the end of the run a
+// "quit" line. How question boxes and
 // the text-input dialog were answered becomes "answer" and "text" lines,
 // placed where the replay needs them: a box's answer ahead of the input
 // that brought the box up (a replay's box takes the answers delivered
@@ -45,7 +46,7 @@ class TInputRecorder : public TPlatformClient {
   void FormPaint() override { FForm.FormPaint(); }
   void FormActivate() override { FForm.FormActivate(); }
   void MainTimerTimer() override;
-  void FormToggleFullScreen() override { FForm.FormToggleFullScreen(); }
+  void FormToggleFullScreen() override;
   void FormReload() override { FForm.FormReload(); }
 
  private:

@@ -73,17 +73,21 @@ TEST(Record, ARecordingThatCannotBeWrittenIsSaidOnceAndThePlayGoesOn) {
 }
 
 // The answers given in the recording run (a question box answered No, a
-// typed name, a cancelled dialog) are in the recording, so a replay that
-// is told nothing else answers the same and ends in the same state.
-TEST(Record, DialogAnswersAreRecordedAndReplayed) {
+// typed name, a cancelled dialog) and the reader's Alt+Enter are in the
+// recording, so a replay that is told nothing else answers the same and
+// ends in the same state.
+TEST(Record, DialogAnswersAndTheFullScreenSwitchAreRecordedAndReplayed) {
   TTempDir dir;
   const std::vector<std::string> page = {
       "StringInput.StringVar=$名$", "StringInput.Text=名前は？", "@StringInput",
       "StringInput.StringVar=$二$", "@StringInput",
       // The data folder is missing: the box asks whether to make it.
-      "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=s1.sav", "@SaveCtrl"};
+      "SaveCtrl.Command=AutoSave", "SaveCtrl.FileName=s1.sav", "@SaveCtrl",
+      // The reader's Alt+Enter switches the mode the script sees.
+      "Wait.TimeBreak=1", "Wait.Time=1000", "@Wait", "ValueCtrl.ValueVar=%f%", "ValueCtrl.LeftValue=%_fullscreen%",
+      "@ValueCtrl"};
   const std::string script = dir.Write("game/game.pf5", MakeScript(ScriptWithPage(page, {"DataDirectory=data"})));
-  const std::string events = dir.Write("input.events", "0 text ナギ\n0 text-cancel\n2000 quit\n");
+  const std::string events = dir.Write("input.events", "0 text ナギ\n0 text-cancel\n500 fullscreen\n2000 quit\n");
   const std::string recording = dir.Path() + "/rec.events";
   const TPlayerResult original = RunPlayer({"--headless", "--answer", "no", "--events", events, "--record", recording,
                                             "--dump-state", dir.Path() + "/d1.txt", script});
@@ -93,6 +97,7 @@ TEST(Record, DialogAnswersAreRecordedAndReplayed) {
   EXPECT_NE(recorded.find(" text ナギ\n"), std::string::npos) << recorded;
   EXPECT_NE(recorded.find(" text-cancel\n"), std::string::npos) << recorded;
   EXPECT_NE(recorded.find(" answer no\n"), std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" fullscreen\n"), std::string::npos) << recorded;
 
   const TPlayerResult replay = RunPlayer({"--headless", "--events", recording, "--dump-state", dir.Path() + "/d2.txt",
                                           script});
@@ -100,6 +105,7 @@ TEST(Record, DialogAnswersAreRecordedAndReplayed) {
   EXPECT_EQ(replay.LinesStartingWith("message (warning, no): ").size(), 1u) << Joined(replay.ErrorLines);
   const std::string first = ReadFileText(dir.Path() + "/d1.txt");
   EXPECT_NE(first.find("名=ナギ\n"), std::string::npos) << first;
+  EXPECT_NE(first.find("\nf=1\n"), std::string::npos) << first;
   EXPECT_EQ(ReadFileText(dir.Path() + "/d2.txt"), first);
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/game/data"));
 }

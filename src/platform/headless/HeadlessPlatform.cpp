@@ -249,11 +249,12 @@ TResult ParseEventLine(const std::string& line, THeadlessEvent& event) {
     if (!RestIsBlank(rest)) return TResult::Fail("\"answer\" takes one answer");
     return TResult::Ok();
   }
-  if (kind == "text-cancel" || kind == "quit" || kind == "reload") {
+  if (kind == "text-cancel" || kind == "quit" || kind == "reload" || kind == "fullscreen") {
     if (!RestIsBlank(rest)) return TResult::Fail("\"" + kind + "\" takes no arguments");
-    event.Kind = kind == "quit"     ? THeadlessEvent::TKind::Quit
-                 : kind == "reload" ? THeadlessEvent::TKind::Reload
-                                    : THeadlessEvent::TKind::TextCancel;
+    event.Kind = kind == "quit"         ? THeadlessEvent::TKind::Quit
+                 : kind == "reload"     ? THeadlessEvent::TKind::Reload
+                 : kind == "fullscreen" ? THeadlessEvent::TKind::FullScreen
+                                        : THeadlessEvent::TKind::TextCancel;
     return TResult::Ok();
   }
   if (kind == "debug-pause" || kind == "debug-resume" || kind == "debug-step") {
@@ -381,6 +382,9 @@ void THeadlessPlatform::Deliver(const THeadlessEvent& e) {
       break;
     case K::Answer:
       FBoxAnswers.push_back(static_cast<TMessageResult>(e.Key));
+      break;
+    case K::FullScreen:
+      if (FClient) FClient->FormToggleFullScreen();
       break;
     case K::Shot:
       TakeScreenshot(e.Text);

@@ -30,7 +30,9 @@ struct THeadlessEvent {
     // The content's files taken as changed (--watch).
     Reload,
     // The answer of the next question box (Key holds a TMessageResult).
-    Answer
+    Answer,
+    // The reader's switch between full screen and a window (Alt+Enter).
+    FullScreen
   };
   uint32_t Time = 0;
   TKind Kind = TKind::Move;
