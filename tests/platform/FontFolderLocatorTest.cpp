@@ -44,7 +44,7 @@ class TFontFolder {
     std::ofstream(FPath / "readme.txt") << "not a font";
   }
   ~TFontFolder() { fs::remove_all(FPath); }
-  std::string Path() const { return FPath.string(); }
+  std::string Path() const { return FPath.generic_string(); }
 
  private:
   fs::path FPath;
