@@ -25,14 +25,15 @@ list(FILTER PELTO5_TEST_SOURCES EXCLUDE REGEX "/tests/(layers|windows)/")
 add_executable(pelto5_tests ${PELTO5_TEST_SOURCES})
 target_include_directories(pelto5_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src
                            ${SDL2_INCLUDE_DIRS} ${SDL2_MIXER_INCLUDE_DIRS} ${FFMPEG_INCLUDE_DIRS})
-target_link_libraries(pelto5_tests PRIVATE pelto5_setup Freetype::Freetype PNG::PNG ZLIB::ZLIB JPEG::JPEG GIF::GIF
-                      ${SDL2_MIXER_STATIC_LDFLAGS} ${SDL2_STATIC_LDFLAGS} ${FFMPEG_STATIC_LDFLAGS}
-                      gtest gtest_main)
+# GoogleTest's main is the program's: gtest_main comes first, so the linker
+# takes main from it rather than SDL's (SDL2main, which the SDL layer links).
+target_link_libraries(pelto5_tests PRIVATE gtest_main gtest pelto5_setup Freetype::Freetype PNG::PNG ZLIB::ZLIB
+                      JPEG::JPEG GIF::GIF ${SDL2_MIXER_STATIC_LDFLAGS} ${SDL2_STATIC_LDFLAGS} ${FFMPEG_STATIC_LDFLAGS})
 # POSIX calls the tests make that the C runtime spells differently.
 # M_PI and friends need asking for in the Windows C headers. GCC 12 warns
 # falsely (-Wrestrict) inside std::string::insert when it inlines it at -O2.
 target_compile_options(pelto5_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/WindowsShims.h -Wno-restrict)
-target_compile_definitions(pelto5_tests PRIVATE _USE_MATH_DEFINES)
+target_compile_definitions(pelto5_tests PRIVATE _USE_MATH_DEFINES SDL_MAIN_HANDLED)
 set(drive ${PELTO5_TEST_DRIVE})
 target_compile_definitions(pelto5_tests PRIVATE
   PELTO5_SOURCE_DIR="${drive}${CMAKE_SOURCE_DIR}"

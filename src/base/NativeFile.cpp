@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -63,7 +64,28 @@ std::string ExecutablePath() {
 std::FILE* OpenFile(const std::string& utf8, const char* mode) {
   if (utf8.empty()) return nullptr;
   const std::string m = mode;
-  return _wfopen(Wide(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
+  if (m != "r" && m != "rb") return _wfopen(Wide(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
+  // A reader lets others delete and replace the file while it reads, as on
+  // POSIX: a save written over a file that is open for reading (its
+  // thumbnail shown, its values read) replaces it instead of failing.
+  const HANDLE handle = CreateFileW(Wide(utf8).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ? ENOENT
+            : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION                        ? EACCES
+                                                                                                       : EIO;
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | (m == "rb" ? _O_BINARY : _O_TEXT));
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, mode);
+  if (file == nullptr) _close(fd);
+  return file;
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 #include "platform/UserFolders.h"
@@ -19,11 +20,18 @@ struct TMarker {
   std::string Legacy;
 };
 
-// A file or folder name made of text: "/" and NUL replaced, and nothing
-// that names no folder of its own.
+// A file or folder name made of text: "/" and NUL replaced (on Windows
+// also the characters its names cannot hold), and nothing that names no
+// folder of its own, such as a drive ("C:", the root of a path there).
 std::string FolderName(const std::string& text) {
+#ifdef _WIN32
+  constexpr std::string_view kRefused = std::string_view("/\0\\:*?\"<>|", 10);
+  if (text.size() == 2 && text[1] == ':') return "content";
+#else
+  constexpr std::string_view kRefused = std::string_view("/\0", 2);
+#endif
   std::string name;
-  for (char c : text) name += (c == '/' || c == '\0') ? '_' : c;
+  for (char c : text) name += kRefused.find(c) != std::string_view::npos ? '_' : c;
   if (name.empty() || name == "." || name == "..") name = "content";
   return name;
 }

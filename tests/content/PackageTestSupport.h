@@ -34,7 +34,7 @@ class TTempFolder {
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;
 
-  std::string File(const std::string& name) const { return (FPath / name).string(); }
+  std::string File(const std::string& name) const { return (FPath / name).generic_string(); }
   const std::filesystem::path& Path() const { return FPath; }
 
  private:

@@ -188,7 +188,9 @@ class TSoakPlatform : public THeadlessPlatform {
     TUsage u;
     u.Clock = now;
     u.RssKib = RssKib();
+#ifndef _WIN32
     u.HeapBytes = mallinfo2().uordblks;
+#endif
     u.Fds = CountEntries("/proc/self/fd");
     u.TempFiles = CountEntries(FTempFolder) + CountEntries(FSaveFolder, ".tmp");
     return u;
@@ -215,7 +217,7 @@ class TTempFolderVariable {
     const char* old = std::getenv("TMPDIR");
     if (old) FOld = old;
     FHadOld = old != nullptr;
-    setenv("TMPDIR", folder.c_str(), 1);
+    setenv("TMPDIR", folder.string().c_str(), 1);
   }
   ~TTempFolderVariable() {
     if (FHadOld) {
@@ -263,6 +265,9 @@ TSoakRun RunSoak(TSoakPlatform& platform, const fs::path& game) {
 }
 
 TEST(Soak, TheDemoPlayedForHoursKeepsMemoryFilesAndDescriptorsFlat) {
+#ifdef _WIN32
+  GTEST_SKIP() << "samples memory, heap and descriptors through /proc and glibc's mallinfo2, which Windows has not";
+#endif
   TTempDir dir;
   const fs::path game = fs::path(dir.Path()) / "game";
   const fs::path saves = game / "pelto";  // the script's data directory

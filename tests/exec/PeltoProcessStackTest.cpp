@@ -119,7 +119,7 @@ class StackContainerTest : public ::testing::Test {
            (std::string("pelto5-stack-") + info->name() + "-" + std::to_string(std::random_device{}()));
     std::filesystem::remove_all(FDir);
     std::filesystem::create_directories(FDir);
-    FPath = (FDir / "save.sav").string();
+    FPath = (FDir / "save.sav").generic_string();
   }
   void TearDown() override { std::filesystem::remove_all(FDir); }
 

@@ -337,7 +337,7 @@ class PeltoProcessSaveTest : public PeltoProcessTest {
     FDir = std::filesystem::temp_directory_path() /
            ("pelto5-process-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(FDir);
-    FPath = (FDir / "save.sav").string();
+    FPath = (FDir / "save.sav").generic_string();
   }
   void TearDown() override {
     std::filesystem::remove_all(FDir);

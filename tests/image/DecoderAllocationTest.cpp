@@ -38,6 +38,7 @@ namespace {
 // The most a short file may make the peak grow by.
 constexpr long kBoundKb = 32 * 1024;
 
+#ifndef _WIN32
 long PeakResidentKb() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -46,6 +47,7 @@ long PeakResidentKb() {
   }
   return -1;
 }
+#endif
 
 struct TChildRun {
   bool Reported = false;

@@ -90,7 +90,7 @@ std::string TTempDir::Write(const std::string& name, const std::string& bytes) c
   std::filesystem::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary);
   out << bytes;
-  return p.string();
+  return p.generic_string();
 }
 
 std::string MakeScript(const std::vector<std::string>& utf8Lines) {

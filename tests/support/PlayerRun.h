@@ -18,7 +18,8 @@ struct TPlayerResult {
   bool HasLine(const std::string& line) const;
 };
 
-// A fresh temporary directory, removed with the object.
+// A fresh temporary directory, removed with the object; its path has "/"
+// between folders on every system, as the player writes paths.
 class TTempDir {
  public:
   TTempDir();

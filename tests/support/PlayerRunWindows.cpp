@@ -132,7 +132,7 @@ TTempDir::TTempDir() {
                              std::to_string(counter++) + "-" + std::to_string(GetTickCount64() % 100000);
     std::error_code ec;
     if (std::filesystem::create_directory(base / name, ec)) {
-      FPath = (base / name).string();
+      FPath = (base / name).generic_string();
       return;
     }
   }

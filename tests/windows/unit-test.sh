@@ -2,7 +2,8 @@
 # The GoogleTest suite cross-compiled for Windows (pelto5_tests.exe, built by
 # cmake/WindowsTests.cmake), run whole under wine in a fresh wine prefix.
 # Prints GoogleTest's summary and a closing count line; fails on any failed
-# test, or when the binary did not run to its summary.
+# test, or when the binary did not run to its summary. The whole output is
+# kept in BUILD_DIR/unit-test-wine.log.
 #
 #   tests/windows/unit-test.sh BUILD_DIR [GOOGLETEST_ARGUMENTS...]
 #
@@ -17,7 +18,9 @@ fi
 build=$(cd "$1" && pwd)
 shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelto5-unit-test.XXXXXX")
-export WINEPREFIX=$work/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer, and no debugger: a crashing test binary ends
+# with its status instead of waiting in winedbg.
+export WINEPREFIX=$work/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$work"
@@ -26,7 +29,7 @@ trap cleanup EXIT
 
 started=$(date +%s)
 wineboot --init >/dev/null 2>&1 || true
-log=$work/tests.txt
+log=$build/unit-test-wine.log
 status=0
 (cd "$build" && timeout "${PELTO5_UNIT_TEST_TIMEOUT:-1800}" wine "$build/pelto5_tests.exe" --gtest_color=no "$@") \
   >"$log" 2>&1 || status=$?
