@@ -1,6 +1,7 @@
 #include "base/NativeFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -13,6 +14,29 @@
 #endif
 
 namespace pelto5::native {
+
+bool SeekFile(std::FILE* file, uint64_t position) {
+  if (position > static_cast<uint64_t>(INT64_MAX)) return false;
+#ifdef _WIN32
+  return _fseeki64(file, static_cast<int64_t>(position), SEEK_SET) == 0;
+#else
+  if (position > static_cast<uint64_t>(LONG_MAX)) return false;
+  return fseeko(file, static_cast<off_t>(position), SEEK_SET) == 0;
+#endif
+}
+
+bool FileLength(std::FILE* file, uint64_t& length) {
+#ifdef _WIN32
+  if (_fseeki64(file, 0, SEEK_END) != 0) return false;
+  const int64_t size = _ftelli64(file);
+#else
+  if (fseeko(file, 0, SEEK_END) != 0) return false;
+  const off_t size = ftello(file);
+#endif
+  if (size < 0 || !SeekFile(file, 0)) return false;
+  length = static_cast<uint64_t>(size);
+  return true;
+}
 
 std::filesystem::path Path(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));

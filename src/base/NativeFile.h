@@ -5,6 +5,7 @@
 // calls there. Elsewhere these are the plain calls.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,12 @@ std::FILE* OpenFile(const std::string& utf8, const char* mode);
 // Moves from onto to, replacing a file already there in one step.
 [[nodiscard]] bool MoveReplacing(const std::string& from, const std::string& to);
 [[nodiscard]] bool RemoveFile(const std::string& utf8);
+// Moves an open file to position from its start; 64-bit wherever long is
+// not (Windows), so files over 2 GB work too.
+[[nodiscard]] bool SeekFile(std::FILE* file, uint64_t position);
+// The length of an open file (its position is left at the start); false
+// when it cannot be told.
+[[nodiscard]] bool FileLength(std::FILE* file, uint64_t& length);
 // Flushes an open file's data to the disk.
 [[nodiscard]] bool SyncFile(std::FILE* file);
 // Makes a rename in the folder of utf8 durable, where the system can.

@@ -26,10 +26,7 @@ bool Fail(PackageReader& reader, std::string reason) {
   return false;
 }
 
-bool SeekTo(std::FILE* file, uint64_t position) {
-  if (position > static_cast<uint64_t>(LONG_MAX)) return false;
-  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
-}
+bool SeekTo(std::FILE* file, uint64_t position) { return native::SeekFile(file, position); }
 
 bool ReadExact(std::FILE* file, void* buffer, size_t count) {
   return std::fread(buffer, 1, count, file) == count;
@@ -50,12 +47,7 @@ bool SkipTo(std::FILE* file, uint64_t from, uint64_t to) {
 std::string At(uint64_t position) { return " at offset " + std::to_string(position); }
 
 bool MeasureFile(PackageReader& reader) {
-  if (std::fseek(reader.File, 0, SEEK_END) != 0) return Fail(reader, "cannot seek in the file");
-  const long size = std::ftell(reader.File);
-  if (size < 0 || std::fseek(reader.File, 0, SEEK_SET) != 0) {
-    return Fail(reader, "cannot determine the file size");
-  }
-  reader.FileSize = static_cast<uint64_t>(size);
+  if (!native::FileLength(reader.File, reader.FileSize)) return Fail(reader, "cannot determine the file size");
   return true;
 }
 

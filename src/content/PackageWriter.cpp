@@ -28,10 +28,7 @@ bool FailWriting(PackageWriter& writer, std::string reason) {
   return Fail(writer, std::move(reason));
 }
 
-bool SeekTo(std::FILE* file, uint64_t position) {
-  if (position > static_cast<uint64_t>(LONG_MAX)) return false;
-  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
-}
+bool SeekTo(std::FILE* file, uint64_t position) { return native::SeekFile(file, position); }
 
 // Why the write just made failed, as the system words it.
 std::string WriteError(const PackageWriter& writer) {

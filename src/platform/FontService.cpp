@@ -1,6 +1,7 @@
 #include "platform/FontService.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,9 +25,10 @@ TFontService& DefaultService() {
 }  // namespace
 
 int FontEmPixels(int pointSize) {
-  const long magnitude = std::labs(static_cast<long>(pointSize));
-  const long em = (magnitude * 96 + 36) / 72;
-  return static_cast<int>(std::clamp(em, 1L, 1000L));
+  // 64 bits whatever long is (32 on Windows): any int size scales exactly.
+  const int64_t magnitude = pointSize < 0 ? -static_cast<int64_t>(pointSize) : pointSize;
+  const int64_t em = (magnitude * 96 + 36) / 72;
+  return static_cast<int>(std::clamp<int64_t>(em, 1, 1000));
 }
 
 TFontService& FontService() { return gInstalledService ? *gInstalledService : DefaultService(); }
