@@ -7,6 +7,10 @@
 #
 #   tests/windows/unit-test.sh BUILD_DIR [GOOGLETEST_ARGUMENTS...]
 #
+# Without arguments, the tests named in tests/windows/known-failures.txt
+# (those that do not pass under wine yet, with the reasons) are left out,
+# and their number is said.
+#
 # The tests that open a window need wine's server started on a display: run
 # the whole script under xvfb-run -a -s "-screen 0 1280x1024x24".
 set -euo pipefail
@@ -26,6 +30,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+if [[ $# -eq 0 ]]; then
+  known=$(cd "$(dirname "$0")" && pwd)/known-failures.txt
+  excluded=$(grep -v '^#' "$known" | grep -c . || true)
+  set -- "--gtest_filter=-$(grep -v '^#' "$known" | grep . | paste -sd:)"
+  echo "leaving out the $excluded tests of $(basename "$known") (not passing under wine yet)"
+fi
 
 started=$(date +%s)
 wineboot --init >/dev/null 2>&1 || true
