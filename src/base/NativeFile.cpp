@@ -51,10 +51,12 @@ std::string Utf8(const std::filesystem::path& path) {
 
 std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  // Text that is not UTF-8 names nothing (it is not made into another name).
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                    nullptr, 0);
   if (n <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
   return wide;
 }
 

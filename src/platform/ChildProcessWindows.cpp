@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/NativeFile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -24,17 +26,6 @@ constexpr DWORD kPipeBufferSize = 64 * 1024;
 
 HANDLE AsHandle(TNativeHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 TNativeHandle AsNative(HANDLE handle) { return reinterpret_cast<TNativeHandle>(handle); }
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                         static_cast<int>(utf8.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      length);
-  return wide;
-}
 
 // argument as the C runtime's and CommandLineToArgvW's parsers read it
 // back: in quotes, with the backslashes before a quote (and before the
@@ -177,7 +168,7 @@ TChildProcess::~TChildProcess() { Stop(); }
 bool TChildProcess::Start(const std::string& program, const std::string& argument, TNativeHandle shared) {
   Stop(0);
   FEndReason.clear();
-  std::wstring programName = Wide(program);
+  std::wstring programName = native::Wide(program);
   for (wchar_t& c : programName) {
     if (c == L'/') c = L'\\';
   }
@@ -221,9 +212,9 @@ bool TChildProcess::Start(const std::string& program, const std::string& argumen
     std::wstring commandLine;
     AppendQuoted(commandLine, programName);
     commandLine += L' ';
-    AppendQuoted(commandLine, Wide(argument));
+    AppendQuoted(commandLine, native::Wide(argument));
     std::wstring environment =
-        EnvironmentWith(Wide(kHandlesVariable), std::to_wstring(reinterpret_cast<uintptr_t>(childSocket)) +
+        EnvironmentWith(native::Wide(kHandlesVariable), std::to_wstring(reinterpret_cast<uintptr_t>(childSocket)) +
                                                     L" " + std::to_wstring(reinterpret_cast<uintptr_t>(childShared)));
     // Suspended until it is in the job, so that nothing it starts escapes.
     const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT |
@@ -308,7 +299,7 @@ void TChildProcess::SetUpAsChild() {
 
 bool TChildProcess::InheritedHandles(TNativeHandle& socket, TNativeHandle& shared) {
   wchar_t text[64];
-  const std::wstring name = Wide(kHandlesVariable);
+  const std::wstring name = native::Wide(kHandlesVariable);
   const DWORD length = GetEnvironmentVariableW(name.c_str(), text, sizeof text / sizeof text[0]);
   if (length == 0 || length >= sizeof text / sizeof text[0]) return false;
   // Not handed on to anything the child starts.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/NativeFile.h"
+
 #include <string>
 #include <vector>
 
@@ -12,47 +14,13 @@ namespace pelto5 {
 
 namespace {
 
-// UTF-16 of UTF-8 text; empty when it is not valid UTF-8.
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                         static_cast<int>(utf8.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      length);
-  return wide;
-}
-
-std::string Utf8(const wchar_t* wide, size_t size) {
-  if (size == 0) return {};
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string utf8(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
-
-// The value of an environment variable as UTF-8, whatever the system's
-// code page; false when it is not set.
-bool Environment(const wchar_t* name, std::string& value) {
-  const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
-  if (needed == 0) return false;
-  std::vector<wchar_t> buffer(needed);
-  const DWORD length = GetEnvironmentVariableW(name, buffer.data(), needed);
-  if (length == 0 || length >= needed) return false;
-  value = Utf8(buffer.data(), length);
-  return true;
-}
-
 // The system's text for an error code, without the line break it ends in.
 std::string ErrorText(DWORD code) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
       0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = text ? Utf8(text, length) : std::string();
+  std::string message = text ? native::FromWide(std::wstring(text, length)) : std::string();
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
     message.pop_back();
@@ -63,7 +31,7 @@ std::string ErrorText(DWORD code) {
 
 bool TSharedLibrary::Open(const std::string& path) {
   Close();
-  std::wstring name = Wide(path);
+  std::wstring name = native::Wide(path);
   if (name.empty()) {
     FError = "not a valid file name";
     return false;
@@ -125,7 +93,8 @@ void TSharedLibrary::ReleaseBlock(void* block) {
 std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::vector<std::string> folders;
   std::string rest;
-  if (!Environment(L"PELTO5_PLUGIN_PATH", rest)) return folders;
+  if (!native::HasEnvironment("PELTO5_PLUGIN_PATH")) return folders;
+  rest = native::Environment("PELTO5_PLUGIN_PATH");
   // The player's paths have "/" between folders.
   for (char& c : rest) {
     if (c == '\\') c = '/';
@@ -142,7 +111,8 @@ std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
 
 int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
   std::string value;
-  if (!Environment(L"PELTO5_PLUGIN_TIMEOUT_MS", value)) return fallbackMs;
+  if (!native::HasEnvironment("PELTO5_PLUGIN_TIMEOUT_MS")) return fallbackMs;
+  value = native::Environment("PELTO5_PLUGIN_TIMEOUT_MS");
   const int32_t milliseconds = StrToIntDef(value, 0);
   return milliseconds > 0 ? milliseconds : fallbackMs;
 }
