@@ -28,7 +28,7 @@ trap 'rm -rf "$work"' EXIT
 host_sources=(
   tools/plugin-host/main.cpp
   src/image/PlugInHostServer.cpp src/image/NativePlugIn.cpp src/image/PlugInMessages.cpp src/image/BmpDecoder.cpp
-  src/base/IntegerConversion.cpp
+  src/base/IntegerConversion.cpp src/base/NativeFile.cpp
   src/platform/ChildProcess.cpp src/platform/ChildProcessWindows.cpp
   src/platform/MessageSocket.cpp src/platform/MessageSocketWindows.cpp
   src/platform/SharedMemory.cpp src/platform/SharedMemoryWindows.cpp
