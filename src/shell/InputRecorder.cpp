@@ -4,6 +4,7 @@
 
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
+#include "platform/PadButtons.h"
 
 namespace pelto5 {
 
@@ -57,6 +58,12 @@ uint32_t TInputRecorder::Now() const {
   // input after the tick at this time has run is due a moment later.
   const uint32_t clock = Platform().GetTickCount();
   return FTicked && !FInTick && clock == FLastTick ? clock + 1 : clock;
+}
+
+bool TInputRecorder::Deferred(std::function<void()> input) {
+  if (!FRecording || !FInTick || Platform().GetTickCount() != FLastTick) return false;
+  FHeld.push_back(std::move(input));
+  return true;
 }
 
 void TInputRecorder::Add(const std::string& event) {
@@ -121,6 +128,7 @@ void TInputRecorder::Flush() {
 }
 
 void TInputRecorder::FormMouseDown(TMouseButton button, int x, int y) {
+  if (Deferred([=, this] { FormMouseDown(button, x, y); })) return;
   const TDispatch dispatch(*this);
   const char* kind = button == TMouseButton::Left ? "click" : button == TMouseButton::Right ? "rclick" : "mclick";
   Add(PointEvent(kind, x, y));
@@ -128,18 +136,21 @@ void TInputRecorder::FormMouseDown(TMouseButton button, int x, int y) {
 }
 
 void TInputRecorder::FormMouseUp(TMouseButton button, int x, int y) {
+  if (Deferred([=, this] { FormMouseUp(button, x, y); })) return;
   // Belongs to the click written at the press.
   const TDispatch dispatch(*this);
   FForm.FormMouseUp(button, x, y);
 }
 
 void TInputRecorder::FormMouseMove(int x, int y) {
+  if (Deferred([=, this] { FormMouseMove(x, y); })) return;
   const TDispatch dispatch(*this);
   Add(PointEvent("move", x, y));
   FForm.FormMouseMove(x, y);
 }
 
 void TInputRecorder::FormKeyDown(int key) {
+  if (Deferred([=, this] { FormKeyDown(key); })) return;
   const TDispatch dispatch(*this);
   if (key == VK_F12) {
     // The reader's screenshot: the replay takes the same picture.
@@ -157,6 +168,7 @@ void TInputRecorder::FormKeyDown(int key) {
 }
 
 void TInputRecorder::FormKeyUp(int key) {
+  if (Deferred([=, this] { FormKeyUp(key); })) return;
   const TDispatch dispatch(*this);
   if (key == VK_F12) {
     FShotKeyDown = false;
@@ -167,15 +179,24 @@ void TInputRecorder::FormKeyUp(int key) {
 }
 
 void TInputRecorder::FormMouseWheel(int delta, int x, int y) {
+  if (Deferred([=, this] { FormMouseWheel(delta, x, y); })) return;
   const TDispatch dispatch(*this);
   if (delta != 0) Add("wheel " + std::to_string(delta));
   FForm.FormMouseWheel(delta, x, y);
 }
 
 void TInputRecorder::FormToggleFullScreen() {
+  if (Deferred([=, this] { FormToggleFullScreen(); })) return;
   const TDispatch dispatch(*this);
   Add("fullscreen");
   FForm.FormToggleFullScreen();
+}
+
+void TInputRecorder::FormPadButton(TPadButton button, bool down) {
+  if (Deferred([=, this] { FormPadButton(button, down); })) return;
+  const TDispatch dispatch(*this);
+  if (down) Add(std::string("pad ") + PadButtonName(button));
+  FForm.FormPadButton(button, down);
 }
 
 void TInputRecorder::MainTimerTimer() {
@@ -184,6 +205,10 @@ void TInputRecorder::MainTimerTimer() {
   FInTick = true;
   FForm.MainTimerTimer();
   FInTick = false;
+  // Input held during the tick, in the order it came.
+  std::vector<std::function<void()>> held;
+  held.swap(FHeld);
+  for (const auto& input : held) input();
   if (++FTicks >= kFlushTicks) {
     FTicks = 0;
     Flush();

@@ -11,10 +11,18 @@
 // that brought the box up (a replay's box takes the answers delivered
 // before it), a dialog's after it (the replay's dialog looks at the input
 // due when it opens).
+// A game controller's button becomes a "pad" line at its press (a replayed
+// pad event presses and releases at once).
+// Input that arrives between two commands of one tick, before its clock
+// has moved, is held until the tick has run: a headless run delivers input
+// only before a tick or during a wait, so only then does the replay see it
+// at the same point.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -47,6 +55,7 @@ class TInputRecorder : public TPlatformClient {
   void FormActivate() override { FForm.FormActivate(); }
   void MainTimerTimer() override;
   void FormToggleFullScreen() override;
+  void FormPadButton(TPadButton button, bool down) override;
   void FormReload() override { FForm.FormReload(); }
 
  private:
@@ -61,6 +70,9 @@ class TInputRecorder : public TPlatformClient {
 
   // When input now is due in a headless run.
   uint32_t Now() const;
+  // True when input must wait for the end of the running tick; it is then
+  // kept to be passed on after it.
+  bool Deferred(std::function<void()> input);
   // An input event's line (moves at one time collapse to the last).
   void Add(const std::string& event);
   // A line after everything written so far.
@@ -87,6 +99,7 @@ class TInputRecorder : public TPlatformClient {
   uint32_t FLastTime = 0;
   int FShots = 0;
   int FTicks = 0;
+  std::vector<std::function<void()>> FHeld;
 };
 
 }  // namespace pelto5

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/InputRecorder.h"
 #include "support/PlayerRun.h"
 #include "support/PngRead.h"
 
@@ -108,6 +110,83 @@ TEST(Record, DialogAnswersAndTheFullScreenSwitchAreRecordedAndReplayed) {
   EXPECT_NE(first.find("\nf=1\n"), std::string::npos) << first;
   EXPECT_EQ(ReadFileText(dir.Path() + "/d2.txt"), first);
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/game/data"));
+}
+
+// A game controller's presses are passed on while recording, written as
+// "pad" lines, and replay to the same choice.
+TEST(Record, PadButtonsAreRecordedAndReplayed) {
+  TTempDir dir;
+  std::vector<std::string> lines = {"<Head=\"Pelto\">", "FileType=PV5", "CommandVersion=19", "<Head End>",
+                                    "<Book=\"スタートブック\">", "<Page=\"スタートページ\">", "Select.Area.Left=20",
+                                    "Select.Area.Top=100", "Select.Area.Width=300", "Select.Text1=一つ目",
+                                    "Select.Page1=p1", "Select.Text2=二つ目", "Select.Page2=p2", "@Select",
+                                    "<Page End>"};
+  for (const char* page : {"p1", "p2"}) {
+    for (const std::string& l : {std::string("<Page=\"") + page + "\">", std::string("ValueCtrl.ValueVar=%r%"),
+                                 std::string("ValueCtrl.LeftValue=") + (page[1] == '1' ? "1" : "2"), std::string("@ValueCtrl"),
+                                 std::string("<Page End>")}) {
+      lines.push_back(l);
+    }
+  }
+  lines.push_back("<Book End>");
+  const std::string script = dir.Write("game.pf5", MakeScript(lines));
+  const std::string events = dir.Write("input.events", "400 pad dpdown\n500 pad dpdown\n800 pad a\n1500 quit\n");
+  const std::string recording = dir.Path() + "/rec.events";
+  const TPlayerResult original = RunPlayer({"--headless", "--events", events, "--record", recording, "--dump-state",
+                                            dir.Path() + "/d1.txt", script});
+  ASSERT_EQ(original.ExitStatus, 0);
+  const std::string recorded = ReadFileText(recording);
+  EXPECT_NE(recorded.find("400 pad dpdown\n500 pad dpdown\n800 pad a\n"), std::string::npos) << recorded;
+  const std::string first = ReadFileText(dir.Path() + "/d1.txt");
+  EXPECT_NE(first.find("[values]\nr=2\n"), std::string::npos) << first;
+  const TPlayerResult replay =
+      RunPlayer({"--headless", "--events", recording, "--dump-state", dir.Path() + "/d2.txt", script});
+  ASSERT_EQ(replay.ExitStatus, 0);
+  EXPECT_EQ(ReadFileText(dir.Path() + "/d2.txt"), first);
+}
+
+// Input that comes while a tick runs its commands, before the clock has
+// moved (the window player reads its events between two commands), reaches
+// the form only once the tick is over, and is written just after the tick:
+// where a headless replay delivers it.
+TEST(Record, InputBetweenTwoCommandsOfATickIsPassedOnAfterTheTick) {
+  struct TForm : TPlatformClient {
+    TInputRecorder* Recorder = nullptr;
+    std::vector<std::string> Log;
+    void FormMouseDown(TMouseButton, int x, int y) override {
+      Log.push_back("down " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void FormMouseUp(TMouseButton, int, int) override { Log.push_back("up"); }
+    void FormMouseMove(int, int) override {}
+    void FormKeyDown(int key) override { Log.push_back("key " + std::to_string(key)); }
+    void FormKeyUp(int) override {}
+    void FormPaint() override {}
+    void FormActivate() override {}
+    void MainTimerTimer() override {
+      Log.push_back("tick");
+      Recorder->FormMouseDown(TMouseButton::Left, 5, 6);
+      Recorder->FormMouseUp(TMouseButton::Left, 5, 6);
+      Log.push_back("tick end");
+    }
+  };
+  TTempDir dir;
+  THeadlessOptions options;
+  options.EchoToStderr = false;
+  THeadlessPlatform platform(options);
+  InstallPlatform(&platform);
+  TForm form;
+  TInputRecorder recorder(form, dir.Path() + "/rec.events");
+  form.Recorder = &recorder;
+  ASSERT_TRUE(recorder.Start());
+  platform.AdvanceClock(200);
+  recorder.MainTimerTimer();
+  // Between ticks input goes straight through.
+  recorder.FormKeyDown(65);
+  recorder.Finish();
+  InstallPlatform(nullptr);
+  EXPECT_EQ(form.Log, (std::vector<std::string>{"tick", "tick end", "down 5 6", "up", "key 65"}));
+  EXPECT_NE(recorder.Text().find("\n201 click 5 6\n201 key-down 65\n201 quit\n"), std::string::npos)
+      << recorder.Text();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
+#include "platform/PadButtons.h"
 #include "platform/VirtualClock.h"
 #include "platform/headless/HeadlessAudioChannel.h"
 
@@ -113,32 +114,6 @@ int KeyFromName(const std::string& name) {
   long long code = 0;
   if (ParseNumber(name, 255, code) && code > 0) return static_cast<int>(code);
   return 0;
-}
-
-// A game controller's button by SDL's name for it; false if unknown.
-bool PadButtonFromName(const std::string& name, TPadButton& button) {
-  static const struct {
-    const char* Name;
-    TPadButton Button;
-  } kNames[] = {{"a", TPadButton::A},
-                {"b", TPadButton::B},
-                {"x", TPadButton::X},
-                {"y", TPadButton::Y},
-                {"back", TPadButton::Back},
-                {"start", TPadButton::Start},
-                {"leftshoulder", TPadButton::LeftShoulder},
-                {"rightshoulder", TPadButton::RightShoulder},
-                {"dpup", TPadButton::DpadUp},
-                {"dpdown", TPadButton::DpadDown},
-                {"dpleft", TPadButton::DpadLeft},
-                {"dpright", TPadButton::DpadRight}};
-  for (const auto& n : kNames) {
-    if (name == n.Name) {
-      button = n.Button;
-      return true;
-    }
-  }
-  return false;
 }
 
 // Parses one non-comment line into an event; fails with a reason otherwise.
