@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "graphics/ColorText.h"
+#include "graphics/PixelRows.h"
 
 namespace pelto5 {
 
@@ -83,93 +80,6 @@ bool ClipCopy(int destW, int destH, int srcW, int srcH, int64_t destX, int64_t d
   clip.SrcX = static_cast<int>(srcX);
   clip.SrcY = static_cast<int>(srcY);
   return true;
-}
-
-// ((255 - a) * d + a * s) / 256 for red, green and blue at once; the fourth
-// byte becomes 0. Each channel product stays below 2^16, so the two channels
-// sharing one word never carry into each other.
-inline uint32_t BlendPixel(uint32_t d, uint32_t s, uint32_t a) {
-  const uint32_t na = 255 - a;
-  const uint32_t rb = (((d & 0x00FF00FFu) * na + (s & 0x00FF00FFu) * a) >> 8) & 0x00FF00FFu;
-  const uint32_t g = (((d & 0x0000FF00u) * na + (s & 0x0000FF00u) * a) >> 8) & 0x0000FF00u;
-  return rb | g;
-}
-
-// Mask rows: a source pixel replaces the destination pixel where its alpha
-// byte is not 0.
-void MaskRow(uint32_t* d, const uint32_t* s, const uint8_t* a, int count, bool separate) {
-  int i = 0;
-#if defined(__SSE2__)
-  // Four pixels at a time; only for rows of different surfaces, as the
-  // four source pixels are read before the four destination pixels are
-  // written.
-  if (separate) {
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 4 <= count; i += 4) {
-      uint32_t a4;
-      std::memcpy(&a4, a + i, 4);
-      if (a4 == 0) continue;
-      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      if (((a4 - 0x01010101u) & ~a4 & 0x80808080u) == 0) {  // no zero byte
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
-        continue;
-      }
-      const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-      const __m128i a32 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a4)), zero), zero);
-      const __m128i keep = _mm_cmpeq_epi32(a32, zero);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                       _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, sv)));
-    }
-  }
-#else
-  (void)separate;
-#endif
-  for (; i < count; ++i) {
-    if (a[i] != 0) d[i] = s[i];
-  }
-}
-
-// Blend rows: BlendPixel where the alpha byte is not 0.
-void BlendRow(uint32_t* d, const uint32_t* s, const uint8_t* a, int count, bool separate) {
-  int i = 0;
-#if defined(__SSE2__)
-  // Four pixels at a time with 16-bit lanes per channel: each channel's
-  // (255 - a) * d + a * s is at most 255 * 255, so it fits a lane exactly
-  // and the result equals BlendPixel's.
-  if (separate) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i c255 = _mm_set1_epi16(255);
-    const __m128i colourBytes = _mm_set1_epi32(0x00FFFFFF);
-    for (; i + 4 <= count; i += 4) {
-      uint32_t a4;
-      std::memcpy(&a4, a + i, 4);
-      if (a4 == 0) continue;
-      const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a4)), zero);
-      const __m128i pairs = _mm_unpacklo_epi16(a16, a16);     // a0 a0 a1 a1 a2 a2 a3 a3
-      const __m128i alo = _mm_unpacklo_epi32(pairs, pairs);   // a0 x4, a1 x4
-      const __m128i ahi = _mm_unpackhi_epi32(pairs, pairs);   // a2 x4, a3 x4
-      const __m128i lo = _mm_srli_epi16(
-          _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(c255, alo)),
-                        _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), alo)),
-          8);
-      const __m128i hi = _mm_srli_epi16(
-          _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(c255, ahi)),
-                        _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), ahi)),
-          8);
-      const __m128i blended = _mm_and_si128(_mm_packus_epi16(lo, hi), colourBytes);
-      const __m128i keep = _mm_cmpeq_epi32(_mm_unpacklo_epi16(a16, zero), zero);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                       _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, blended)));
-    }
-  }
-#else
-  (void)separate;
-#endif
-  for (; i < count; ++i) {
-    if (a[i] != 0) d[i] = BlendPixel(d[i], s[i], a[i]);
-  }
 }
 
 }  // namespace

@@ -7,24 +7,13 @@
 #include <string_view>
 #include <utility>
 
+#include "graphics/PixelRows.h"
 #include "platform/Platform.h"
 #include "script/CommandKeys.h"
 
 namespace pelto5 {
 
 namespace {
-
-// One channel-wise constant-alpha blend, the same arithmetic as BlendTo:
-// ((255 - a) * d + a * s) / 256 for red, green and blue; fourth byte 0.
-uint32_t BlendPixel(uint32_t d, uint32_t s, uint32_t a) {
-  uint32_t out = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const uint32_t dc = (d >> shift) & 0xFF;
-    const uint32_t sc = (s >> shift) & 0xFF;
-    out |= (((255 - a) * dc + a * sc) >> 8) << shift;
-  }
-  return out;
-}
 
 // Blends (x, y, w, h) of source onto the same place of dest. The rectangle
 // is already inside both surfaces. BlendTo stretches a rectangle one pixel
