@@ -94,19 +94,6 @@ TEST(TranslatedText, CharactersBeyondCodePage932AreDrawnWithTheirGlyphs) {
   const bool faceHasJian = !CaptureOutput("fc-list ':charset=7b80' file 2>/dev/null | head -n 1").empty();
   EXPECT_EQ(jian != missing, faceHasJian);
 
-  // The translated picture differs from the original only in the text's line.
-  const TRgbImage original = shot("", "original");
-  const TRgbImage translated = shot("Café Straße 简 ạ", "translated");
-  long differing = 0;
-  for (int y = 0; y < original.Height; ++y) {
-    for (int x = 0; x < original.Width; ++x) {
-      if (original.At(x, y) == translated.At(x, y)) continue;
-      ++differing;
-      ASSERT_LT(y, 30) << x;
-    }
-  }
-  EXPECT_GT(differing, 100);
-
   // The text stream carries the characters themselves.
   const std::string out = dir.Path() + "/text.jsonl";
   EXPECT_EQ(RunPlayer({"--headless", "--max-time", "3000", "--translation",
