@@ -82,12 +82,13 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebianStaging.cmake)
 # The runtime packages of the shared libraries the programs link, found
 # by dpkg-shlibdeps, and the gothic face the message boxes are drawn with
 # (it stands in for "ＭＳ ゴシック"); the mincho face the scripts may ask for,
+# a face with the Chinese characters a translation may hold,
 # a file chooser for starting without a file, and the speech service that
 # reading aloud speaks through (its library is loaded when asked for), are
 # recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, zenity | kdialog, libspeechd2, speech-dispatcher, espeak-ng")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, fonts-noto-cjk | fonts-droid-fallback | fonts-wqy-microhei, zenity | kdialog, libspeechd2, speech-dispatcher, espeak-ng")
 include(CPack)
 
 # The Debian package, built from this build folder and checked by lintian,

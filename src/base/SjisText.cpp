@@ -93,6 +93,11 @@ std::string TableToUtf8Impl(std::string_view in) {
   out.reserve(in.size() * 3 / 2 + 4);
   for (size_t pos = 0; pos < in.size();) {
     const size_t n = CharLength(in, pos);
+    if (n == kWideLength) {
+      AppendUtf8(out, WideCharAt(in, pos));
+      pos += n;
+      continue;
+    }
     uint32_t code = static_cast<unsigned char>(in[pos]);
     if (n == 2) code = code << 8 | static_cast<unsigned char>(in[pos + 1]);
     const char32_t cp = code < 0x80 ? static_cast<char32_t>(code) : cp932::ToUnicode(code);
@@ -139,9 +144,34 @@ std::string TableFromUtf8Impl(std::string_view in) {
 
 }  // namespace
 
+// A character a wide sequence may carry: not in code page 932, no control,
+// no surrogate, within Unicode.
+static bool TakesWideSequence(char32_t cp) {
+  return cp >= 0xA0 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) && cp932::FromUnicode(cp) == 0;
+}
+
+char32_t WideCharAt(std::string_view s, size_t pos) {
+  if (pos >= s.size() || static_cast<unsigned char>(s[pos]) != kWideMark || s.size() - pos < kWideLength) return 0;
+  char32_t cp = 0;
+  for (size_t k = 1; k < kWideLength; ++k) {
+    const unsigned char c = static_cast<unsigned char>(s[pos + k]);
+    if (c < 0xA0 || c > 0xDF) return 0;
+    cp = cp << 6 | (c - 0xA0);
+  }
+  return TakesWideSequence(cp) ? cp : 0;
+}
+
+void AppendWideChar(std::string& out, char32_t cp) {
+  if (!TakesWideSequence(cp)) return;
+  out.push_back(static_cast<char>(kWideMark));
+  for (int shift = 18; shift >= 0; shift -= 6) out.push_back(static_cast<char>(0xA0 + ((cp >> shift) & 0x3F)));
+}
+
 size_t CharLength(std::string_view s, size_t pos) {
   if (pos >= s.size()) return 0;
-  if (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) return 2;
+  const unsigned char c = static_cast<unsigned char>(s[pos]);
+  if (IsLeadByte(c) && pos + 1 < s.size()) return 2;
+  if (c == kWideMark && WideCharAt(s, pos) != 0) return kWideLength;
   return 1;
 }
 
@@ -183,8 +213,8 @@ bool SameText(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < a.size();) {
     const size_t n = CharLength(a, i);
     if (n != CharLength(b, i)) return false;
-    if (n == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    if (n > 1) {
+      if (a.compare(i, n, b, i, n) != 0) return false;
     } else if (FoldAscii(static_cast<unsigned char>(a[i])) !=
                FoldAscii(static_cast<unsigned char>(b[i]))) {
       return false;
@@ -227,12 +257,59 @@ std::string_view TrimmedView(std::string_view s) {
 
 std::string Trim(std::string_view s) { return std::string(TrimmedView(s)); }
 
+namespace {
+
+std::string PlainToUtf8(std::string_view s) {
+  if (!IconvHasCp932()) return TableToUtf8Impl(s);
+  return Convert(s, "UTF-8", "CP932", true);
+}
+
+}  // namespace
+
 std::string ToUtf8(std::string_view s) {
   bool ascii = true;
   for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(s);
-  if (!IconvHasCp932()) return TableToUtf8Impl(s);
-  return Convert(s, "UTF-8", "CP932", true);
+  if (s.find(static_cast<char>(kWideMark)) == std::string_view::npos) return PlainToUtf8(s);
+  // The text between wide sequences converts as any text.
+  std::string out;
+  size_t start = 0;
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = CharLength(s, i);
+    if (n == kWideLength) {
+      out += PlainToUtf8(s.substr(start, i - start));
+      AppendUtf8(out, WideCharAt(s, i));
+      start = i + n;
+    }
+    i += n;
+  }
+  return out + PlainToUtf8(s.substr(start));
+}
+
+std::string FromUtf8Wide(std::string_view s) {
+  // Runs of characters code page 932 has (and malformed bytes) convert as
+  // FromUtf8 converts them; each other character becomes a wide sequence.
+  std::string out;
+  size_t start = 0;
+  size_t pos = 0;
+  while (pos < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[pos]);
+    const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    char32_t cp = n == 4 ? c & 0x07 : n == 3 ? c & 0x0F : c & 0x1F;
+    size_t k = 1;
+    while (k < n && pos + k < s.size() && (static_cast<unsigned char>(s[pos + k]) & 0xC0) == 0x80) {
+      cp = cp << 6 | (static_cast<unsigned char>(s[pos + k]) & 0x3F);
+      ++k;
+    }
+    const size_t shortest = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    if (n > 1 && k == n && n == shortest && TakesWideSequence(cp)) {
+      out += FromUtf8(s.substr(start, pos - start));
+      AppendWideChar(out, cp);
+      start = pos + k;
+    }
+    pos += k;
+  }
+  return out + FromUtf8(s.substr(start));
 }
 
 std::string FromUtf8(std::string_view s) {

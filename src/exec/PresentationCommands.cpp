@@ -1,6 +1,8 @@
 #include "exec/PresentationCommands.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/MessageTexts.h"
@@ -39,15 +41,45 @@ void TPresentationCommands::HideTextAndShow() {
   FScreen.Paint(kMainWindow);
 }
 
-std::string TPresentationCommands::MessageText(const TPeltoCommand& command) const {
-  const std::string written = command.ReadString(cmdkey::MessageDrawText);
-  if (!FTranslation || FTranslation->Empty()) return written;
+const std::string* TPresentationCommands::Translation(const std::string& written) const {
+  if (!FTranslation || FTranslation->Empty()) return nullptr;
   const TCommandCtrl& commands = FAccess.CommandCtrl();
   // The command was fetched already: the next index is past it.
   const std::string context = TTranslation::Context(sjis::ToUtf8(commands.BookName()),
                                                     sjis::ToUtf8(commands.PageName()), FAccess.NextCommandIndex() - 1);
-  const std::string* translated = FTranslation->Find(context, sjis::ToUtf8(written));
-  return translated ? sjis::FromUtf8(*translated) : written;
+  return FTranslation->Find(context, sjis::ToUtf8(written));
+}
+
+std::vector<TTextTranslation> TPresentationCommands::TranslationsOf(const std::string& savedText) {
+  std::vector<TTextTranslation> found;
+  if (!FTranslation) return found;
+  TVariableCtrl& vars = FAccess.VariableCtrl();
+  // A later page holds the tags that carry the font over, then the rest of
+  // the text: the original ends with what follows the tags.
+  std::string_view rest = savedText;
+  while (!rest.empty() && rest[0] == '<') {
+    const size_t close = rest.find('>');
+    if (close == std::string_view::npos) break;
+    rest.remove_prefix(close + 1);
+  }
+  const std::string here = sjis::ToUtf8(FAccess.CommandCtrl().BookName()) + "/" +
+                           sjis::ToUtf8(FAccess.CommandCtrl().PageName()) + "#";
+  size_t onThisPage = 0;
+  for (const auto& [context, entry] : FTranslation->Entries()) {
+    if (!TTranslation::Usable(entry)) continue;
+    const std::string original = vars.ExpandTextAside(sjis::FromUtf8(entry.Id));
+    const bool fits = original == savedText ||
+                      (!rest.empty() && original.size() >= rest.size() &&
+                       original.compare(original.size() - rest.size(), rest.size(), rest) == 0);
+    if (!fits) continue;
+    TTextTranslation t{original, vars.ExpandTextAside(sjis::FromUtf8Wide(entry.Text))};
+    if (context.rfind(here, 0) == 0) {
+      found.insert(found.begin() + static_cast<std::ptrdiff_t>(onThisPage++), std::move(t));
+    } else {
+      found.push_back(std::move(t));
+    }
+  }
+  return found;
 }
 
 bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
@@ -70,7 +102,13 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
   if (FScreen.GetLayerVisible(kMainWindow, kTextLayerName)) {
     FScreen.SetLayerVisible(kMainWindow, kTextLayerName, false);
   }
-  const std::string text = FAccess.VariableCtrl().ExpandText(MessageText(command));
+  // A translation draws the random numbers the script's text would, and the
+  // script's text is expanded as without it, so the run stays the same.
+  TVariableCtrl& vars = FAccess.VariableCtrl();
+  const std::string written = command.ReadString(cmdkey::MessageDrawText);
+  const std::string* translation = Translation(written);
+  const std::string translated = translation ? vars.ExpandTextAside(sjis::FromUtf8Wide(*translation)) : std::string();
+  const std::string text = vars.ExpandText(written);
 
   const TWindowRecord& main = *FScreen.GetWindow(kMainWindow);
   if (width < 1) width = main.Screen->Width;
@@ -80,7 +118,11 @@ bool TPresentationCommands::DoMessageDraw(TPeltoCommand& command) {
     FScreen.SetLayerPos(kMainWindow, layer, left, top);
     FScreen.SetLayerSize(kMainWindow, layer, width, height);
   }
-  FScreen.DrawLayerText(kMainWindow, layer, text);
+  if (translation) {
+    FScreen.DrawTranslatedText(kMainWindow, layer, translated, text);
+  } else {
+    FScreen.DrawLayerText(kMainWindow, layer, text);
+  }
   FScreen.MessagePageBegun(kMainWindow, layer, true);
   if (LegacyMode() && layer == kBackgroundLayerName) FScreen.MergeLayer1IntoBase(kMainWindow);
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pelto5 {
 
@@ -22,6 +23,7 @@ class TScreenControl;
 class TLasGraphic;
 class TTranslation;
 struct TLayerRect;
+struct TTextTranslation;
 
 class TPresentationCommands {
  public:
@@ -48,6 +50,10 @@ class TPresentationCommands {
   // Messages show the translation's text where it has one (--translation);
   // null for none. The translation must outlive the handlers.
   void SetTranslation(const TTranslation* translation) { FTranslation = translation; }
+  // The translated messages whose script text, expanded with the variables
+  // as they are now, a restored layer text may be a page of: those of the
+  // page the run is on first (see TScreenControl::TranslationsOf).
+  std::vector<TTextTranslation> TranslationsOf(const std::string& savedText);
 
   // Adds one choice of "@Select" at area's left, top and width, and sets
   // area's height to the height of the entry added (0 if it was not added).
@@ -56,9 +62,9 @@ class TPresentationCommands {
 
  private:
   bool LegacyMode() const { return FLegacyMode && FLegacyMode(); }
-  // The message text of the command running now: the translation's, else
-  // the script's (Shift-JIS, not expanded yet).
-  std::string MessageText(const TPeltoCommand& command) const;
+  // The translation (UTF-8) of the message command running now, whose
+  // script text is written; null when it shows the script's text.
+  const std::string* Translation(const std::string& written) const;
   // Compose and paint window 0 with the text layer hidden.
   void HideTextAndShow();
 

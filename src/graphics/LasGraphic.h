@@ -113,6 +113,24 @@ class TLasGraphic {
   // text waits in Text for the next page).
   const std::string& PageText() const { return FPageText; }
 
+  // --- Translated text ----------------------------------------------------
+  // While Translated is set the text is a translation: its lines break at
+  // the last space that fits (a word longer than the line still breaks
+  // where the line is full), and Untranslated holds the scenario's own
+  // text, which saves store in its place. PageNumber counts the pages
+  // DrawText has laid out since the text was set.
+  bool Translated = false;
+  std::string Untranslated;
+  int PageNumber = 0;
+  // LastText as it would be without the translation: the page of
+  // Untranslated with the number of the page shown, its last page when the
+  // last page of the translation shows or it has fewer pages. LastText
+  // itself when the text is no translation.
+  std::string UntranslatedLastText() const;
+  // The page of Untranslated whose LastText is lastText (1 for the first),
+  // and whether it is its last; 0 when no page is.
+  int UntranslatedPageOf(const std::string& lastText, bool& lastPage) const;
+
   TFont Font;
   std::string Text;
   std::string LastText;
@@ -129,6 +147,14 @@ class TLasGraphic {
   void ResetLayoutState();
   int LayoutText(int width, int heightLimit, bool fit);
   int LayoutLine(std::string& text, int width, int bottom, bool render);
+  // One line laid out run by run, ending at the byte limit at the latest;
+  // full tells whether a character did not fit on it.
+  int LayoutRuns(std::string& text, int width, int bottom, bool render, size_t limit, bool* full);
+  // Where a translated line breaks at a space: the position of the space in
+  // text, npos when the line is not full or has no space to break at.
+  size_t SpaceBreak(const std::string& text, int width);
+  // A surface of this size and font that lays out Untranslated page by page.
+  void PrepareUntranslated(TLasGraphic& scratch) const;
   void ApplyTag(std::string_view tag, bool render);
   void RenderRun(std::string_view run, int x, int top, int runWidth, int runHeight);
   std::string PagePrefix() const;

@@ -4,9 +4,11 @@
 // key wait, colour). Lines are laid out run by run: a run grows one
 // character at a time until it meets a tag, a line break, the end of the
 // text or the width limit; each run is measured and drawn with the font the
-// tags have set, all runs of a line sharing its bottom edge. While
-// rendering, every examined character records a CharEnd step so that the
-// message window can reveal the text character by character.
+// tags have set, all runs of a line sharing its bottom edge. A full line
+// of a translated text breaks at its last space instead (the scenario's
+// own text is laid out as it always was). While rendering, every examined
+// character records a CharEnd step so that the message window can reveal
+// the text character by character.
 #include <algorithm>
 #include <cstring>
 
@@ -126,6 +128,54 @@ void TLasGraphic::RenderRun(std::string_view run, int x, int top, int runWidth, 
 }
 
 int TLasGraphic::LayoutLine(std::string& text, int width, int bottom, bool render) {
+  if (!Translated) return LayoutRuns(text, width, bottom, render, std::string::npos, nullptr);
+  const size_t limit = SpaceBreak(text, width);
+  const int height = LayoutRuns(text, width, bottom, render, limit, nullptr);
+  // The spaces the line broke at begin no line.
+  if (limit != std::string::npos) text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+  return height;
+}
+
+size_t TLasGraphic::SpaceBreak(const std::string& text, int width) {
+  // A trial layout that draws nothing, from the same tag state.
+  const int fontSize = FontSize;
+  const uint32_t fontColor = FontColor;
+  const bool bold = Bold;
+  const bool italic = Italic;
+  const TFont layoutFont = FLayoutFont;
+  std::string rest = text;
+  bool full = false;
+  LayoutRuns(rest, width, 0, false, std::string::npos, &full);
+  FontSize = fontSize;
+  FontColor = fontColor;
+  Bold = bold;
+  Italic = italic;
+  FLayoutFont = layoutFont;
+  if (!full) return std::string::npos;
+  const size_t taken = text.size() - rest.size();
+  // The line breaks at the space that did not fit on it, else at the last
+  // space it holds after a character; the bytes of tags are passed over as
+  // the layout passes them.
+  size_t space = std::string::npos;
+  bool character = false;
+  for (size_t p = 0; p < taken;) {
+    if (text[p] == '<') {
+      const size_t close = p + 2 <= text.size() ? text.find('>', p + 2) : std::string::npos;
+      p = close != std::string::npos ? close + 1 : std::min(p + 2, text.size());
+      continue;
+    }
+    if (text[p] == ' ') {
+      if (character) space = p;
+    } else {
+      character = true;
+    }
+    p += sjis::CharLength(text, p);
+  }
+  if (character && taken < text.size() && text[taken] == ' ') return taken;
+  return space;
+}
+
+int TLasGraphic::LayoutRuns(std::string& text, int width, int bottom, bool render, size_t limit, bool* full) {
   TFontService& fonts = FontService();
   int x = 0;
   int lineHeight = 1;
@@ -140,7 +190,7 @@ int TLasGraphic::LayoutLine(std::string& text, int width, int bottom, bool rende
     bool isChar = false;
     size_t skip = 0;
     std::string_view tag;
-    if (p >= text.size()) {
+    if (p >= text.size() || p >= limit) {
       runEnded = lineEnded = true;
     } else if (sjis::IsLeadByte(static_cast<unsigned char>(text[p]))) {
       runLength += sjis::CharLength(text, p);
@@ -162,13 +212,15 @@ int TLasGraphic::LayoutLine(std::string& text, int width, int bottom, bool rende
         skip = std::min<size_t>(2, text.size() - p);
       }
     } else {
-      runLength += 1;
+      // One byte, or a wide sequence as one character.
+      runLength += sjis::CharLength(text, p);
       isChar = true;
     }
     const std::string_view run = std::string_view(text).substr(runStart, runLength);
     const TTextExtent extent = fonts.Measure(run, FLayoutFont);
     if (isChar && x + extent.Width > width) {
       runEnded = lineEnded = true;
+      if (full) *full = true;
       // A character wider than the whole line stays alone on it, so that
       // every text is consumed; otherwise it goes to the next line.
       if (!(x == 0 && previousLength == 0)) runLength = previousLength;
@@ -248,7 +300,45 @@ int TLasGraphic::LayoutText(int width, int heightLimit, bool fit) {
   return total;
 }
 
-int TLasGraphic::DrawText() { return LayoutText(FWidth, FHeight, false); }
+int TLasGraphic::DrawText() {
+  ++PageNumber;
+  return LayoutText(FWidth, FHeight, false);
+}
+
+void TLasGraphic::PrepareUntranslated(TLasGraphic& scratch) const {
+  scratch.SetSize(FWidth, FHeight);
+  scratch.Font = Font;
+  scratch.Text = Untranslated;
+}
+
+// Pages of one text are laid out at most this many times looking for one:
+// every page takes at least one character, so only a text of more pages
+// than this stops early.
+constexpr int kMaxPagesLookedAt = 100000;
+
+std::string TLasGraphic::UntranslatedLastText() const {
+  if (!Translated) return LastText;
+  TLasGraphic scratch;
+  PrepareUntranslated(scratch);
+  const bool last = Text.empty();
+  do {
+    scratch.DrawText();
+  } while (!scratch.Text.empty() && (last || scratch.PageNumber < PageNumber) && scratch.PageNumber < kMaxPagesLookedAt);
+  return scratch.LastText;
+}
+
+int TLasGraphic::UntranslatedPageOf(const std::string& lastText, bool& lastPage) const {
+  TLasGraphic scratch;
+  PrepareUntranslated(scratch);
+  do {
+    scratch.DrawText();
+    if (scratch.LastText == lastText) {
+      lastPage = scratch.Text.empty();
+      return scratch.PageNumber;
+    }
+  } while (!scratch.Text.empty() && scratch.PageNumber < kMaxPagesLookedAt);
+  return 0;
+}
 
 int TLasGraphic::DrawTextFit(int width, int maxHeight) { return LayoutText(width, maxHeight, true); }
 

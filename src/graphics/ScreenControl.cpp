@@ -157,9 +157,9 @@ bool TScreenControl::CreateLayerSurface(int index, const std::string& layerName,
   return true;
 }
 
-int TScreenControl::DrawLayerText(int index, const std::string& layerName, const std::string& text) {
+TLasLayer* TScreenControl::PrepareTextLayer(int index, const std::string& layerName) {
   TLasLayer* layer = FindLayer(index, layerName);
-  if (!layer) return 0;
+  if (!layer) return nullptr;
   FRevealedCharacters = 0;
   const TWindowRecord& main = Windows[0];
   layer->FileName.clear();
@@ -172,8 +172,51 @@ int TScreenControl::DrawLayerText(int index, const std::string& layerName, const
   g.Font.Color = 0;
   g.Font.Bold = main.Bold;
   g.Font.Italic = main.Italic;
+  g.Translated = false;
+  g.Untranslated.clear();
+  g.PageNumber = 0;
+  return layer;
+}
+
+int TScreenControl::DrawLayerText(int index, const std::string& layerName, const std::string& text) {
+  TLasLayer* layer = PrepareTextLayer(index, layerName);
+  if (!layer) return 0;
+  layer->Graphic.Text = text;
+  return layer->Graphic.DrawText();
+}
+
+int TScreenControl::DrawTranslatedText(int index, const std::string& layerName, const std::string& text,
+                                       const std::string& original) {
+  TLasLayer* layer = PrepareTextLayer(index, layerName);
+  if (!layer) return 0;
+  TLasGraphic& g = layer->Graphic;
+  g.Translated = true;
+  g.Untranslated = original;
   g.Text = text;
   return g.DrawText();
+}
+
+void TScreenControl::TranslateRestoredText() {
+  TLasScreen* screen = ScreenOf(0);
+  if (!TranslationsOf || !screen) return;
+  for (TLasLayer* layer = screen->BaseLayer()->UpperLayer; layer; layer = layer->UpperLayer) {
+    TLasGraphic& g = layer->Graphic;
+    if (!layer->FileName.empty() || g.Translated || g.LastText.empty()) continue;
+    const std::string saved = g.LastText;
+    for (const TTextTranslation& candidate : TranslationsOf(saved)) {
+      TLasGraphic probe;
+      probe.SetSize(g.Width(), g.Height());
+      probe.Font = g.Font;
+      probe.Untranslated = candidate.Original;
+      bool lastPage = false;
+      const int page = probe.UntranslatedPageOf(saved, lastPage);
+      if (page == 0) continue;
+      DrawTranslatedText(0, layer->LayerName, candidate.Translated, candidate.Original);
+      // The same page of the translation, or its last for the original's last.
+      while (!g.Text.empty() && (lastPage || g.PageNumber < page)) g.DrawText();
+      break;
+    }
+  }
 }
 
 bool TScreenControl::SetLayerVisible(int index, const std::string& layerName, bool visible) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "graphics/DynamicLayerList.h"
 #include "graphics/LasScreen.h"
@@ -33,6 +34,12 @@ struct TWindowRecord {
   bool Italic = false;
   bool FontShadow = false;
   uint32_t FontShadowColor = 0x00C0C0C0;
+};
+
+// A message text and its translation, both with their variables expanded.
+struct TTextTranslation {
+  std::string Original;
+  std::string Translated;
 };
 
 struct TLayerRect {
@@ -68,6 +75,11 @@ class TScreenControl {
   bool ClearLayer(int index, const std::string& layerName);
   bool CreateLayerSurface(int index, const std::string& layerName, int width, int height);
   int DrawLayerText(int index, const std::string& layerName, const std::string& text);
+  // Draws a translation in place of the scenario's text original: its
+  // lines break at spaces, and saves store the layer as original would
+  // leave it.
+  int DrawTranslatedText(int index, const std::string& layerName, const std::string& text,
+                         const std::string& original);
   bool SetLayerVisible(int index, const std::string& layerName, bool visible);
   [[nodiscard]] bool GetLayerVisible(int index, const std::string& layerName);
   bool SetLayerPos(int index, const std::string& layerName, int left, int top);
@@ -112,6 +124,14 @@ class TScreenControl {
   // The same entries back into window 0; composes and paints it when every
   // part was restored.
   [[nodiscard]] bool LoadInfo(PackageReader& reader, bool withBackground);
+  // After a load (its variables restored): a text layer of window 0 whose
+  // saved text is a page of a translated message's original text shows the
+  // translation again, at the same page (its last page for the original's
+  // last). Does nothing without TranslationsOf.
+  void TranslateRestoredText();
+  // The translated messages whose original a saved layer text may be a
+  // page of, the likeliest first (set while a translation is in use).
+  std::function<std::vector<TTextTranslation>(const std::string& savedText)> TranslationsOf;
 
   TScreenHost* AccessControl = nullptr;
   int MessageMode = MessageEffect;
@@ -121,6 +141,8 @@ class TScreenControl {
   TLasScreen* ScreenOf(int index);
   // The layer of that name, or null; reports nothing.
   const TLasLayer* LayerQuietly(int index, const std::string& layerName);
+  // The layer set up for a new message text, or null.
+  TLasLayer* PrepareTextLayer(int index, const std::string& layerName);
 
   std::mt19937 FRandom;
   int FRevealedCharacters = 0;  // revealed since the last key wait

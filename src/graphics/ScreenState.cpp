@@ -110,7 +110,9 @@ void AddLayerRecord(TStringList& list, const TLasLayer& layer) {
   ListAddString(list, "Layer.LayerName", layer.LayerName);
   ListAddBool(list, "Layer.Visible", layer.Visible);
   ListAddString(list, "Layer.FileName", layer.FileName);
-  ListAddString(list, "Layer.Text", layer.Graphic.LastText);
+  // A translation on the screen is saved as the scenario's own text would
+  // be: a save does not depend on the translation it was made with.
+  ListAddString(list, "Layer.Text", layer.Graphic.UntranslatedLastText());
   ListAddInteger(list, "Layer.Pos.Left", layer.Left);
   ListAddInteger(list, "Layer.Pos.Top", layer.Top);
   ListAddInteger(list, "Layer.Size.Width", layer.Width);

@@ -250,6 +250,8 @@ bool TSaveSystem::LoadGame(const std::string& fileName) {
   FMusicCtrl.LoadInfo(values, [this](const std::string& name) { return FindSavedMusic(name); });
   FAccessControl.VariableCtrl().LoadVariables(reader);
   ClosePackage(reader);
+  // With the variables back, a translated message shows translated again.
+  FScreenControl.TranslateRestoredText();
 
   if (!process.FMessageLayer.empty()) {
     FScreenControl.SetLayerVisible(0, process.FMessageLayer, false);

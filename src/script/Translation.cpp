@@ -207,7 +207,7 @@ const std::string* TTranslation::Find(const std::string& context, const std::str
   const auto it = FEntries.find(context);
   if (it == FEntries.end()) return nullptr;
   const TEntry& e = it->second;
-  if (e.Fuzzy || e.Text.empty() || e.Id != original) return nullptr;
+  if (!Usable(e) || e.Id != original) return nullptr;
   return &e.Text;
 }
 

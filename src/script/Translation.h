@@ -33,6 +33,11 @@ class TTranslation {
   // original; null when there is none to use.
   const std::string* Find(const std::string& context, const std::string& original) const;
   [[nodiscard]] bool Empty() const { return FEntries.empty(); }
+  // Every entry, by context.
+  const std::map<std::string, TEntry>& Entries() const { return FEntries; }
+  // True when an entry's msgstr is to be shown (wherever its msgid is the
+  // script's text).
+  [[nodiscard]] static bool Usable(const TEntry& entry) { return !entry.Fuzzy && !entry.Text.empty(); }
   size_t Count() const { return FEntries.size(); }
 
   // The context of a message command: "BOOK/PAGE#INDEX".

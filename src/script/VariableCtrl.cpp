@@ -198,6 +198,13 @@ std::string TVariableCtrl::ExpandText(std::string_view text) {
   return ExpandText(text, failed);
 }
 
+std::string TVariableCtrl::ExpandTextAside(std::string_view text) {
+  const std::mt19937 random = FRandom;
+  std::string expanded = ExpandText(text);
+  FRandom = random;
+  return expanded;
+}
+
 bool TVariableCtrl::SaveVariables(PackageWriter& writer) const {
   const bool values = AddEntryFromStrings(writer, FValueVars, ValueVarsEntryName);
   const bool strings = AddEntryFromStrings(writer, FStringVars, StringVarsEntryName);

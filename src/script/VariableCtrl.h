@@ -53,6 +53,9 @@ class TVariableCtrl {
   // failed set.
   std::string ExpandText(std::string_view text, bool& failed);
   std::string ExpandText(std::string_view text);
+  // ExpandText with the random sequence left where it was: a text shown in
+  // place of another (a translation) draws the numbers the other draws.
+  std::string ExpandTextAside(std::string_view text);
 
   // Adds "valuevar.info" and "stringvar.info" to a container being written.
   bool SaveVariables(PackageWriter& writer) const;

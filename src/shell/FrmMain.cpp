@@ -215,6 +215,10 @@ void TfrmMain::LoadTranslation() {
     for (const std::string& error : errors) Platform().WarningLine(sjis::FromUtf8(error));
   }
   FPresentationCommands->SetTranslation(FTranslation.get());
+  if (FTranslation->Empty()) return;
+  FScreenControl->TranslationsOf = [this](const std::string& savedText) {
+    return FPresentationCommands->TranslationsOf(savedText);
+  };
 }
 
 void TfrmMain::StopTextListeners() {
@@ -457,6 +461,7 @@ void TfrmMain::FormDestroy() {
   StopTextListeners();
   FDebugInfo.reset();
   FDebugControl.reset();
+  if (FScreenControl) FScreenControl->TranslationsOf = nullptr;
   FPresentationCommands.reset();
   FTranslation.reset();
   FFlowCommands.reset();

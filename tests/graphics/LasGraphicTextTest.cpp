@@ -8,6 +8,7 @@
 
 #include "graphics/FakeFontService.h"
 #include "graphics/LasGraphic.h"
+#include "base/SjisText.h"
 
 namespace pelto5 {
 namespace {
@@ -315,6 +316,96 @@ TEST_F(LasGraphicText, FullStepListStillEnds) {
   while (g.NextTextStep().Code != tsEnd) ++returned;
   EXPECT_EQ(returned, static_cast<int>(TTextStepList::kCapacity) - 5);
   EXPECT_EQ(g.Steps().Position(), TTextStepList::kCapacity);
+}
+
+// Lays text out in a 100-pixel-wide surface (ten characters), translated
+// or not.
+TLasGraphic LaidOut(const std::string& text, bool translated) {
+  TLasGraphic g;
+  g.Translated = translated;
+  g.Text = text;
+  g.DrawTextFit(100, 0);
+  return g;
+}
+
+// The same height and the same pixels.
+void ExpectSamePicture(const TLasGraphic& a, const TLasGraphic& b, const std::string& what) {
+  ASSERT_EQ(a.Height(), b.Height()) << what;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      ASSERT_EQ(a.AlphaRow(y)[x], b.AlphaRow(y)[x]) << what << " at " << x << "," << y;
+    }
+  }
+}
+
+TEST_F(LasGraphicText, TranslatedTextWrapsAtTheLastSpaceThatFits) {
+  // Each translation is laid out as the text with its breaks written out.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"alpha beta gamma", "alpha beta#gamma"},      // the space that does not fit
+      {"ab cdefghij", "ab#cdefghij"},                // the last space on the line
+      {"aaa bbbbbbbbbbbbbb", "aaa#bbbbbbbbbb#bbbb"},  // a longer word still breaks
+      {"aaaa <*20>bbbb", "aaaa#<*20>bbbb"},          // a tag after the break is the next line's
+      {"<B>ab cd<N> efghijk", "<B>ab cd<N>#efghijk"},
+      {"  abcdefghijkl", "  abcdefgh#ijkl"},         // no character before the spaces
+  };
+  for (const auto& [translated, broken] : cases) {
+    ExpectSamePicture(LaidOut(translated, true), LaidOut(broken, false), translated);
+  }
+  // The scenario's own text wraps where the line is full, as it always did.
+  ExpectSamePicture(LaidOut("alpha beta gamma", false), LaidOut("alpha beta# gamma", false), "untranslated");
+  ExpectSamePicture(LaidOut("ab cdefghij", false), LaidOut("ab cdefghi#j", false), "untranslated");
+}
+
+TEST_F(LasGraphicText, AWideSequenceIsOneCharacter) {
+  std::string text = "caf";
+  sjis::AppendWideChar(text, U'\u00E9');
+  text += "<B>x";
+  TLasGraphic g = LaidOut(text, true);
+  int characters = 0;
+  for (size_t i = 0; i < g.Steps().Count(); ++i) characters += g.Steps().Entry(i).Code == tsCharEnd ? 1 : 0;
+  // c, a, f, é, x and the end of the text.
+  EXPECT_EQ(characters, 6);
+  EXPECT_EQ(g.AlphaRow(5)[50], 255);  // bold x ends at 51
+  EXPECT_EQ(g.AlphaRow(5)[51], 0);
+}
+
+TEST_F(LasGraphicText, ASavedTranslationIsTheUntranslatedPageShown) {
+  // 100 x 24: two lines of ten characters a page. The original takes three
+  // pages, the translation two.
+  auto original = [] {
+    TLasGraphic g;
+    g.SetSize(100, 24);
+    g.Text = std::string(60, 'a');
+    return g;
+  };
+  std::vector<std::string> pages;
+  TLasGraphic o = original();
+  while (pages.empty() || !o.Text.empty()) {
+    o.DrawText();
+    pages.push_back(o.LastText);
+  }
+  ASSERT_EQ(pages.size(), 3u);
+
+  TLasGraphic t;
+  t.SetSize(100, 24);
+  t.Translated = true;
+  t.Untranslated = std::string(60, 'a');
+  t.Text = std::string(40, 'b');
+  t.DrawText();
+  EXPECT_EQ(t.UntranslatedLastText(), pages[0]);
+  t.DrawText();
+  // The translation's last page stands for the original's last.
+  EXPECT_EQ(t.UntranslatedLastText(), pages[2]);
+  bool last = false;
+  EXPECT_EQ(t.UntranslatedPageOf(pages[1], last), 2);
+  EXPECT_FALSE(last);
+  EXPECT_EQ(t.UntranslatedPageOf(pages[2], last), 3);
+  EXPECT_TRUE(last);
+  EXPECT_EQ(t.UntranslatedPageOf("bbb", last), 0);
+
+  TLasGraphic plain = original();
+  plain.DrawText();
+  EXPECT_EQ(plain.UntranslatedLastText(), plain.LastText);
 }
 
 }  // namespace

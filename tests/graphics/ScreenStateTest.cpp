@@ -197,6 +197,50 @@ TEST_F(ScreenStateTest, LayersComeBackByPositionWithPicturesAndTexts) {
   EXPECT_TRUE(FPlatform.OutputLines().empty());
 }
 
+TEST_F(ScreenStateTest, ATranslationIsSavedAsTheScenariosTextAndComesBackTranslated) {
+  // Layer "A" holds two lines of four characters a page (16 pixels wide,
+  // 18 high at the message size): the original takes three pages, its
+  // translation two.
+  const std::string original(24, 'a');
+  const std::string translation(16, 'b');
+  FSaved.CreateLayerSurface(0, "A", 64, 36);
+  FSaved.SetLayerSize(0, "A", 64, 36);
+  FSaved.DrawTranslatedText(0, "A", translation, original);
+  TLasGraphic& shown = FSaved.FindLayer(0, "A")->Graphic;
+  shown.DrawText();
+  ASSERT_TRUE(shown.Text.empty());
+  const std::string translatedLast = shown.LastText;
+  ASSERT_TRUE(SaveScreen(false));
+
+  // Saved as the original's last page, as a run without the translation
+  // saves it.
+  TLasGraphic plain;
+  plain.SetSize(64, 36);
+  plain.Font = shown.Font;
+  plain.Text = original;
+  while (plain.PageNumber == 0 || !plain.Text.empty()) plain.DrawText();
+  ASSERT_EQ(plain.PageNumber, 3);
+  ASSERT_TRUE(LoadScreen(false));
+  TLasGraphic& restored = FRestored.FindLayer(0, "A")->Graphic;
+  EXPECT_EQ(restored.LastText, plain.LastText);
+  EXPECT_FALSE(restored.Translated);
+
+  // With the translation, the message whose original has that page shows
+  // translated, at its last page.
+  std::vector<std::string> asked;
+  FRestored.TranslationsOf = [&](const std::string& saved) {
+    asked.push_back(saved);
+    return std::vector<TTextTranslation>{{"aaaa", "cccc"}, {original, translation}};
+  };
+  FRestored.TranslateRestoredText();
+  EXPECT_TRUE(restored.Translated);
+  EXPECT_EQ(restored.Untranslated, original);
+  EXPECT_EQ(restored.LastText, translatedLast);
+  EXPECT_EQ(restored.UntranslatedLastText(), plain.LastText);
+  // Only the text layers with a text were looked up.
+  EXPECT_EQ(asked, std::vector<std::string>{plain.LastText});
+}
+
 TEST_F(ScreenStateTest, StoredLayerRecordsAsWritten) {
   PrepareLayers(FSaved, FDir);
   const TStringList lines = TScreenState(FSaved).LayerInfo();

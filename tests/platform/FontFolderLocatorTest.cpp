@@ -217,5 +217,31 @@ TEST(FontFolderLocator, UnknownFamiliesFallBackToAJapaneseFace) {
   EXPECT_FALSE(empty.Match(query, face));
 }
 
+// The fallback for a character a face lacks (a translation's): the face in
+// the folder that has it, whatever its family; none when no face has it.
+TEST(FontFolderLocator, ACharacterFindsTheFaceThatHasIt) {
+  const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+  if (!fs::exists(std::string(kIpaFolders[0]) + "/ipag.ttf") || !fs::exists(dejaVu)) {
+    GTEST_SKIP() << "IPA or DejaVu fonts not installed";
+  }
+  TFontFolder folder;
+  fs::copy_file(dejaVu, folder.Path() + "/DejaVuSans.ttf");
+  TFontFolderLocator locator(folder.Path());
+  TFaceQuery query;
+  TFaceFile face;
+  query.Covers = U'\u1EA1';  // ạ: DejaVu has it, the IPA faces do not
+  ASSERT_TRUE(locator.Match(query, face));
+  EXPECT_EQ(fs::path(face.Path).filename(), "DejaVuSans.ttf");
+  query.Covers = U'\u3042';  // あ: only the IPA faces
+  ASSERT_TRUE(locator.Match(query, face));
+  EXPECT_EQ(fs::path(face.Path).filename().string().rfind("ipa", 0), 0u) << face.Path;
+  query.Covers = 0x10FFFD;
+  EXPECT_FALSE(locator.Match(query, face));
+  // A family that lacks it is no answer.
+  query.Family = "IPAGothic";
+  query.Covers = U'\u1EA1';
+  EXPECT_FALSE(locator.Match(query, face));
+}
+
 }  // namespace
 }  // namespace pelto5

@@ -13,6 +13,7 @@ struct TFaceQuery {
   bool Bold = false;
   bool Italic = false;
   bool RequireJapanese = false;  // only a face that covers Japanese will do
+  char32_t Covers = 0;           // if not 0, only a face that has this character will do
 };
 
 struct TFaceFile {

@@ -151,11 +151,39 @@ void TFontFolderLocator::ScanFiles() {
   FT_Done_FreeType(library);
 }
 
-const TFontFolderLocator::TEntry* TFontFolderLocator::Find(const TFaceQuery& query) const {
+bool TFontFolderLocator::Covers(TEntry& entry, char32_t cp) {
+  if (!entry.RangesRead) {
+    entry.RangesRead = true;
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    if (TFileSystem::FileExists(entry.File.Path) && FT_Init_FreeType(&library) == 0) {
+      if (OpenFaceFile(library, entry.File.Path, entry.File.Index, &face) == 0) {
+        FT_UInt index = 0;
+        for (FT_ULong c = FT_Get_First_Char(face, &index); index != 0; c = FT_Get_Next_Char(face, c, &index)) {
+          const auto code = static_cast<char32_t>(c);
+          if (!entry.Ranges.empty() && entry.Ranges.back() + 1 == code) {
+            entry.Ranges.back() = code;
+          } else {
+            entry.Ranges.push_back(code);
+            entry.Ranges.push_back(code);
+          }
+        }
+        FT_Done_Face(face);
+      }
+      FT_Done_FreeType(library);
+    }
+  }
+  for (size_t i = 0; i + 1 < entry.Ranges.size(); i += 2) {
+    if (cp >= entry.Ranges[i] && cp <= entry.Ranges[i + 1]) return true;
+  }
+  return false;
+}
+
+TFontFolderLocator::TEntry* TFontFolderLocator::Find(const TFaceQuery& query) {
   const std::string family = Fold(query.Family);
-  const TEntry* best = nullptr;
+  TEntry* best = nullptr;
   int bestScore = -1;
-  for (const TEntry& entry : FEntries) {
+  for (TEntry& entry : FEntries) {
     if (!family.empty() &&
         std::find(entry.Families.begin(), entry.Families.end(), family) == entry.Families.end()) {
       continue;
@@ -165,7 +193,7 @@ const TFontFolderLocator::TEntry* TFontFolderLocator::Find(const TFaceQuery& que
     // missing style is synthesised from it.
     const int score = (entry.Bold == query.Bold ? 2 : entry.Bold ? 0 : 1) +
                       (entry.Italic == query.Italic ? 2 : entry.Italic ? 0 : 1) * 3;
-    if (score > bestScore) {
+    if (score > bestScore && (query.Covers == 0 || Covers(entry, query.Covers))) {
       best = &entry;
       bestScore = score;
     }

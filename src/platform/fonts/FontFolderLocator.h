@@ -6,7 +6,10 @@
 //
 // A folder may instead describe its faces in an index, "faces.txt", one
 // face per line: FILE, BOLD, ITALIC, JAPANESE (0 or 1) and the family
-// names, separated by tabs. The faces are then listed without being read,
+// names, separated by tabs.
+//
+// A query for a character (a fallback face) reads the character map of
+// the faces it looks at, once per face. The faces are then listed without being read,
 // and a face's file is asked for (fetch) only when it is first matched:
 // the browser build downloads only the faces a game draws with. Such a file
 // may be a subset of its face; when a character is missing from it the
@@ -40,11 +43,17 @@ class TFontFolderLocator : public TFaceLocator {
     bool Italic = false;
     bool Japanese = false;
     bool Completed = false;  // the whole face was asked for
+    // The characters of the face as first/last pairs, read when first asked.
+    std::vector<char32_t> Ranges;
+    bool RangesRead = false;
   };
   void Scan();
   void ScanFiles();
   [[nodiscard]] bool ReadIndex();
-  const TEntry* Find(const TFaceQuery& query) const;
+  TEntry* Find(const TFaceQuery& query);
+  // Whether the face of entry has cp; a file that is not here (not fetched
+  // yet) has nothing.
+  static bool Covers(TEntry& entry, char32_t cp);
 
   std::string FFolder;
   TFetch FFetch;

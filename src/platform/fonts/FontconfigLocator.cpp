@@ -37,6 +37,12 @@ bool TFontconfigLocator::Match(const TFaceQuery& query, TFaceFile& face) {
     FcPatternAddLangSet(pattern, FC_LANG, langs);
     FcLangSetDestroy(langs);
   }
+  if (query.Covers != 0) {
+    FcCharSet* chars = FcCharSetCreate();
+    FcCharSetAddChar(chars, query.Covers);
+    FcPatternAddCharSet(pattern, FC_CHARSET, chars);
+    FcCharSetDestroy(chars);
+  }
   FcPatternAddInteger(pattern, FC_WEIGHT, query.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, query.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -51,7 +57,11 @@ bool TFontconfigLocator::Match(const TFaceQuery& query, TFaceFile& face) {
     const bool japanese = FcPatternGetLangSet(match, FC_LANG, 0, &langs) == FcResultMatch &&
                           FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) ==
                               FcLangEqual;
-    if ((!query.RequireJapanese || japanese) &&
+    // The best match may still lack the character when no face has it.
+    FcCharSet* chars = nullptr;
+    const bool covers = query.Covers == 0 || (FcPatternGetCharSet(match, FC_CHARSET, 0, &chars) == FcResultMatch &&
+                                              FcCharSetHasChar(chars, query.Covers) == FcTrue);
+    if ((!query.RequireJapanese || japanese) && covers &&
         FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
       face.Path = reinterpret_cast<const char*>(file);
       face.Index = 0;

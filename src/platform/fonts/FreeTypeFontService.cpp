@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
+#include "base/Cp932Table.h"
 #include "base/SjisText.h"
 #include "platform/fonts/FontFolderLocator.h"
 #include "platform/fonts/FaceOpen.h"
@@ -120,6 +122,8 @@ struct TResolved {
   bool SynthBold = false;
   bool SynthItalic = false;
   TMetricsKind Metrics = TMetricsKind::Face;
+  bool Bold = false;    // the style asked for
+  bool Italic = false;
 };
 
 struct TGlyphKey {
@@ -160,6 +164,11 @@ std::unique_ptr<TFaceLocator> DefaultLocator() {
 #endif
 }
 
+// A character code page 932 lacks: only a translation's text holds one.
+// The scenario's face draws it when it has it, a fallback face otherwise;
+// every other character is the scenario face's to draw, as it always was.
+bool TakesFallback(char32_t cp) { return cp >= 0x80 && cp932::FromUnicode(cp) == 0; }
+
 const TFamilyAlias* FindAlias(const std::string& sjisName) {
   for (const TFamilyAlias& alias : kFamilyAliases) {
     if (sjisName == alias.Name || sjis::SameText(sjisName, alias.Name)) return &alias;
@@ -183,6 +192,9 @@ struct TFreeTypeFontService::TImpl {
   std::map<std::string, std::unique_ptr<TFace>> Faces;  // by "file|index"
   std::map<std::string, TResolved> Resolved;            // by name + style
   std::map<std::string, bool> Installed;
+  // The fallback for a character, by the character and the requested
+  // style; a null face where no face has it.
+  std::map<std::pair<char32_t, int>, TResolved> Fallbacks;
   std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
 
   explicit TImpl(std::unique_ptr<TFaceLocator> locator) : Locator(std::move(locator)) {
@@ -235,6 +247,8 @@ struct TFreeTypeFontService::TImpl {
     // A locator may report the requested style for faces it would only
     // synthesise, so the face's own flags decide what is missing.
     resolved.Face = face;
+    resolved.Bold = query.Bold;
+    resolved.Italic = query.Italic;
     resolved.SynthBold = query.Bold && (face->Face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
     resolved.SynthItalic = query.Italic && (face->Face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
     return true;
@@ -246,6 +260,8 @@ struct TFreeTypeFontService::TImpl {
     auto it = Resolved.find(key);
     if (it != Resolved.end()) return it->second;
     TResolved resolved;
+    resolved.Bold = font.Bold;
+    resolved.Italic = font.Italic;
     TFaceQuery query;
     query.Bold = font.Bold;
     query.Italic = font.Italic;
@@ -307,17 +323,27 @@ struct TFreeTypeFontService::TImpl {
       if (!SetEm(*resolved.Face, em)) return &Glyphs.emplace(key, std::move(glyph)).first->second;
       index = FT_Get_Char_Index(resolved.Face->Face, cp);
     }
-    FT_Face face = resolved.Face->Face;
+    // Cached under the resolved face, a fallback glyph costs its lookup once.
+    TResolved drawing = resolved;
+    if (index == 0 && TakesFallback(cp)) {
+      const TResolved fallback = Fallback(resolved, cp);
+      if (fallback.Face && fallback.Face != resolved.Face && SetEm(*fallback.Face, em)) {
+        drawing = fallback;
+        index = FT_Get_Char_Index(fallback.Face->Face, cp);
+      }
+    }
+    FT_Face face = drawing.Face->Face;
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) == 0) {
       FT_GlyphSlot slot = face->glyph;
       // Full-width glyphs of the fixed-pitch faces are one em wide, the
       // half-width ones half an em (the unhinted advance tells them apart).
       const bool fullWidth = slot->linearHoriAdvance * 4 > (static_cast<FT_Fixed>(em) << 16) * 3;
-      if (resolved.SynthItalic) FT_GlyphSlot_Oblique(slot);
-      if (resolved.SynthBold) FT_GlyphSlot_Embolden(slot);
+      if (drawing.SynthItalic) FT_GlyphSlot_Oblique(slot);
+      if (drawing.SynthBold) FT_GlyphSlot_Embolden(slot);
       glyph.Advance = static_cast<int>((slot->advance.x + 32) >> 6);
       if (resolved.Metrics == TMetricsKind::WindowsFixed) {
-        // A synthesised bold widens every cell by one pixel, as on Windows.
+        // A synthesised bold widens every cell by one pixel, as on Windows
+        // (a fallback glyph keeps the cell of the fixed-pitch face).
         glyph.Advance = (fullWidth ? em : em / 2) + (resolved.SynthBold ? 1 : 0);
       }
       if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 &&
@@ -341,6 +367,25 @@ struct TFreeTypeFontService::TImpl {
       }
     }
     return &Glyphs.emplace(key, std::move(glyph)).first->second;
+  }
+
+  // A face that has cp, for a character the resolved face lacks; null face
+  // when none has it.
+  TResolved Fallback(const TResolved& resolved, char32_t cp) {
+    const std::pair<char32_t, int> key{cp, (resolved.Bold ? 1 : 0) + (resolved.Italic ? 2 : 0)};
+    auto it = Fallbacks.find(key);
+    if (it == Fallbacks.end()) {
+      TResolved found;
+      TFaceQuery query;
+      query.Bold = resolved.Bold;
+      query.Italic = resolved.Italic;
+      query.Covers = cp;
+      if (!MatchFace(query, found) || FT_Get_Char_Index(found.Face->Face, cp) == 0) found = TResolved{};
+      it = Fallbacks.emplace(key, found).first;
+    }
+    TResolved fallback = it->second;
+    fallback.Metrics = resolved.Metrics;
+    return fallback;
   }
 
   // Ascent and descent in pixels at the current em: the Windows face's for
