@@ -19,7 +19,8 @@ list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/media/")
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/fonts/FontconfigLocator.cpp$")
 list(APPEND PELTO5_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/media/AudioGain.cpp
-     ${CMAKE_SOURCE_DIR}/src/media/MidiFile.cpp ${CMAKE_SOURCE_DIR}/src/media/MidiSequencer.cpp)
+     ${CMAKE_SOURCE_DIR}/src/media/MidiFile.cpp ${CMAKE_SOURCE_DIR}/src/media/MidiSequencer.cpp
+     ${CMAKE_SOURCE_DIR}/src/media/MidiScore.cpp)
 add_library(pelto5core STATIC ${PELTO5_CORE_SOURCES})
 target_include_directories(pelto5core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(pelto5core PUBLIC Freetype::Freetype PNG::PNG ZLIB::ZLIB JPEG::JPEG GIF::GIF)

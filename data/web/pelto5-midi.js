@@ -4,7 +4,7 @@
 // are fetched the first time a MIDI file plays, and kept by the service
 // worker as they pass.
 //
-// The engine sequences each file (TWebMidiScore) and sends its score: steps
+// The engine sequences each file (TMidiScore) and sends its score: steps
 // of three words, [0, frames] render, [1, status, data1 | data2 << 8] a
 // channel message, [2, offset, length] a system exclusive body in sysex.
 // This worker plays the score into the synthesizer exactly as the desktop's

@@ -3,7 +3,7 @@
 // receives each event when its frame is reached and renders the frames
 // between events. The desktop's sink is FluidSynth in the process
 // (TMidiDecoder); the browser's writes the same calls down for the page's
-// synthesizer (TWebMidiScore).
+// synthesizer (TMidiScore).
 #pragma once
 
 #include <cstddef>

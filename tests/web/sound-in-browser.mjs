@@ -1,6 +1,7 @@
 // Sound in the web build: a game that plays a sound and waits for its end
-// must really wait for it, through the page's Web Audio, and a sound the
-// browser cannot decode (MIDI) must not hold the game up.
+// must really wait for it, through the page's Web Audio (a MIDI file
+// through the page's synthesizer), and a sound that cannot be played (MIDI
+// without its sound font) must not hold the game up.
 //
 //   node --experimental-websocket tests/web/sound-in-browser.mjs --site DIR
 //
@@ -38,7 +39,8 @@ function toneWav(ms, rate = 22050) {
   return Buffer.concat([header, data]);
 }
 
-// A one-note standard MIDI file: a format the web build does not decode.
+// A one-note standard MIDI file, 2.5 s long (480 ticks at 96 a quarter,
+// 120 bpm).
 function midiFile() {
   const track = Buffer.from([0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00]);
   const head = Buffer.from([0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 0x4D, 0x54, 0x72, 0x6B, 0, 0, 0, track.length]);
@@ -50,17 +52,20 @@ function soundScript(file) {
   return script([`Sound.FileName=${file}`, 'Sound.Wait=1', '@Sound']);
 }
 
-// Plays the game in the page; how long it ran (ms) and how many sound
-// files the page decoded.
+// Plays the game in the page; how long it ran (ms), how many sound files
+// the page decoded and how many MIDI pieces it rendered.
 async function play(browser, url) {
   const page = await browser.newPage();
   await page.navigate(url);
   const deadline = Date.now() + 60000;
   for (;;) {
     const state = await page.evaluate(`({ status: String(window.pelto5Status), times: window.pelto5StatusTimes,
-                                          decoded: window.pelto5Audio ? window.pelto5Audio.decoded : -1 })`);
+                                          decoded: window.pelto5Audio ? window.pelto5Audio.decoded : -1,
+                                          rendered: window.pelto5Audio ? window.pelto5Audio.midiRendered : -1 })`);
     if (state.status.startsWith('error')) throw new Error(`the page failed: ${state.status}`);
-    if (state.status === 'ended') return { ms: state.times.ended - state.times.running, decoded: state.decoded };
+    if (state.status === 'ended') {
+      return { ms: state.times.ended - state.times.running, decoded: state.decoded, rendered: state.rendered };
+    }
     if (Date.now() > deadline) throw new Error(`the game did not end (status ${state.status})`);
     await sleep(50);
   }
@@ -79,24 +84,29 @@ try {
     { name: 'wav', files: { 'pelto.pf5': soundScript('tone.wav'), 'tone.wav': toneWav(1500) },
       check: r => r.decoded === 1 && r.ms >= 1400 && r.ms < 5000, expect: 'decoded once, ran 1.4 to 5 s' },
     { name: 'midi', files: { 'pelto.pf5': soundScript('tone.mid'), 'tone.mid': midiFile() },
-      check: r => r.decoded === 0 && r.ms < 1000, expect: 'nothing decoded, ended within 1 s' },
+      check: r => r.rendered === 1 && r.decoded === 0 && r.ms >= 2400 && r.ms < 20000,
+      expect: 'rendered once by the synthesizer, ran 2.4 to 20 s' },
+    { name: 'midi-no-font', files: { 'pelto.pf5': soundScript('tone.mid'), 'tone.mid': midiFile() },
+      settings: { soundFont: 'midi/missing.sf2' },
+      check: r => r.rendered === 0 && r.ms < 2000, expect: 'nothing rendered, ended within 2 s' },
   ];
   const browser = await launchChromium();
   cleanups.push(() => browser.close());
   let failed = 0;
   for (const c of cases) {
     const dir = path.join(work, c.name);
-    siteWithGame(site, dir, `sound-${c.name}`, c.files);
+    siteWithGame(site, dir, `sound-${c.name}`, c.files, c.settings);
     const server = await serveStatic(dir, 0);
     cleanups.push(() => server.close());
     const result = await play(browser, server.url);
     const ok = c.check(result);
     if (!ok) failed++;
-    console.log(`${ok ? 'ok' : 'FAIL'} ${c.name}: ran ${Math.round(result.ms)} ms, decoded ${result.decoded} ` +
+    console.log(`${ok ? 'ok' : 'FAIL'} ${c.name}: ran ${Math.round(result.ms)} ms, decoded ${result.decoded}, ` +
+                `rendered ${result.rendered} ` +
                 `(expected: ${c.expect})`);
   }
   status = failed ? 1 : 0;
-  if (!failed) console.log('PASS: a waited sound holds the game for its length; an undecodable one does not');
+  if (!failed) console.log('PASS: a waited sound holds the game for its length; one that cannot play does not');
 } catch (err) {
   console.error(`FAIL: ${err.message}`);
 }

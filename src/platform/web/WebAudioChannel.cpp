@@ -5,7 +5,7 @@
 #include "media/AudioGain.h"
 #include "media/MidiFile.h"
 #include "platform/FileSystem.h"
-#include "platform/web/WebMidiScore.h"
+#include "media/MidiScore.h"
 
 namespace pelto5 {
 
@@ -24,7 +24,7 @@ EM_ASYNC_JS(int, pelto5_web_audio_open, (int id, const uint8_t* data, int size),
   return (await Module.pelto5Audio.open(id, HEAPU8.slice(data, data + size))) ? 1 : 0;
 });
 // A MIDI file: the score the engine sequenced, for the page's synthesizer
-// to render (steps of three words, see TWebMidiScore).
+// to render (steps of three words, see TMidiScore).
 EM_JS(int, pelto5_web_audio_open_midi,
       (int id, const int32_t* steps, int stepWords, const uint8_t* sysex, int sysexSize, double frames), {
   if (!Module.pelto5Audio || !Module.pelto5Audio.openMidi) return 0;
@@ -51,7 +51,7 @@ bool TWebAudioChannel::Open(const std::string& path) {
   std::string data;
   if (!TFileSystem::ReadFile(path, data) || data.empty()) return false;
   if (TMidiFile::LooksLikeMidi(data)) {
-    TWebMidiScore score;
+    TMidiScore score;
     if (!score.Parse(data)) return false;
     const std::vector<int32_t>& steps = score.Steps();
     const std::vector<uint8_t>& sysex = score.Sysex();

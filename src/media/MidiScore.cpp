@@ -1,4 +1,4 @@
-#include "platform/web/WebMidiScore.h"
+#include "media/MidiScore.h"
 
 #include <limits>
 
@@ -43,7 +43,7 @@ class TScoreSink : public TMidiSequencer::TSink {
 
 }  // namespace
 
-TResult TWebMidiScore::Parse(const std::string& bytes) {
+TResult TMidiScore::Parse(const std::string& bytes) {
   FSteps.clear();
   TResult read = FFile.Parse(bytes);
   if (!read) return read;

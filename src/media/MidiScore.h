@@ -1,11 +1,11 @@
-// A MIDI file sequenced for the page's synthesizer. The browser build's
-// synthesizer is FluidSynth compiled to WebAssembly as a module of its own
-// (pelto5-midi.js runs it in a worker), so the engine cannot call it; the
-// engine's sequencer (TMidiSequencer, the desktop's) runs here instead and
-// writes down what it would call, in order: the messages, each system
-// exclusive body, and the frames to render between them. The page plays
-// that back into the synthesizer, which yields the samples the desktop's
-// TMidiDecoder renders for the same file.
+// A MIDI file sequenced ahead into a score: what TMidiSequencer would call
+// on a synthesizer, in order, written down as steps (the messages, each
+// system exclusive body, and the frames to render between them). The
+// browser build's synthesizer is FluidSynth compiled to WebAssembly as a
+// module of its own (the page's pelto5-midi.js runs it in a worker), which
+// the engine cannot call: the engine sends it the score, and playing the
+// score back into FluidSynth yields the samples TMidiDecoder renders for the
+// same file.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,7 @@ enum class TMidiStep : int32_t {
   Sysex = 2,    // send the system exclusive body at word 1 of Sysex(), word 2 bytes long
 };
 
-class TWebMidiScore {
+class TMidiScore {
  public:
   static constexpr int kWordsPerStep = 3;
 
