@@ -2,9 +2,9 @@
 // decoded AudioBuffer played through its own gain on one AudioContext.
 // The browser decodes the files (WAV, OGG and MP3 everywhere); a file it
 // cannot decode does not open. MIDI files come sequenced by the engine and
-// are rendered by the synthesizer in pelto5-midi.js (a worker): such a
-// channel opens at once and has its buffer a moment later; played before
-// that, it starts when the buffer is there, and a piece that cannot be
+// are rendered by the synthesizer in pelto5-midi.js (a worker), part by
+// part, each part played as it comes: such a channel opens at once and
+// starts when its first part is there, and a piece that cannot be
 // rendered (no sound font, offline before the first MIDI file) ends at
 // once, as a missing file does. Browsers keep sound off until the player
 // first clicks or presses a key; the context is resumed then. Until it
@@ -18,8 +18,9 @@
   // The MIDI synthesizer's files, below the page.
   const kMidiSynth = 'midi/libfluidsynth-2.3.0.js';
   const kMidiRate = 44100;
-  // A piece is rendered whole before it plays; one past this length (half
-  // an hour) would take too much memory and does not open.
+  // A piece comes in parts of about 3 s and starts with its first part;
+  // one past half an hour would take too much memory and does not open.
+  const kMidiPart = 1 << 17;
   const kMaxMidiFrames = 30 * 60 * kMidiRate;
   let midiWorker = null;
   let midiJobs = 0;
@@ -42,28 +43,55 @@
     }, true);
   }
 
+  // A channel's sound is one AudioBuffer, or for a MIDI piece the parts
+  // the synthesizer has rendered so far (channel.parts, each kMidiPart
+  // frames but the last, of channel.frames in all), played back to back.
   function stopSource(channel) {
-    if (!channel.source) return;
-    channel.source.onended = null;
-    try { channel.source.stop(); } catch (e) { /* never started */ }
-    channel.source.disconnect();
-    channel.source = null;
+    for (const source of channel.sources) {
+      source.onended = null;
+      try { source.stop(); } catch (e) { /* never started */ }
+      source.disconnect();
+    }
+    channel.sources = [];
+    channel.started = false;
   }
 
-  // Starts the buffer from its beginning.
+  // Schedules part index of a started channel at its place in time (at
+  // once when the synthesizer brought it late).
+  function schedulePart(channel, index) {
+    const ac = audioContext();
+    const source = ac.createBufferSource();
+    source.buffer = channel.parts[index];
+    source.connect(channel.gainNode);
+    if (index === channel.partCount - 1) {
+      source.onended = () => {
+        if (channel.sources.includes(source)) channel.ended = true;
+      };
+    }
+    channel.sources.push(source);
+    // A part that comes late moves the rest of the piece with it.
+    const late = ac.currentTime - (channel.startTime + index * channel.partSeconds);
+    if (late > 0) channel.startTime += late;
+    source.start(channel.startTime + index * channel.partSeconds);
+  }
+
+  // Starts the sound from its beginning, with the parts that are there.
   function startSource(channel) {
     const ac = audioContext();
     stopSource(channel);
-    const source = ac.createBufferSource();
-    source.buffer = channel.buffer;
-    source.connect(channel.gainNode);
-    source.onended = () => {
-      if (channel.source === source) channel.ended = true;
-    };
     channel.ended = false;
-    channel.source = source;
+    channel.started = true;
+    channel.startTime = ac.currentTime;
     channel.startedAt = performance.now();
-    source.start();
+    for (let i = 0; i < channel.parts.length; i++) schedulePart(channel, i);
+  }
+
+  function newChannel(gainNode, parts, frames, rate, partFrames) {
+    return {
+      parts, frames, rate, gainNode, partSeconds: partFrames / rate,
+      partCount: Math.max(1, Math.ceil(frames / partFrames)),
+      sources: [], started: false, playing: false, ended: false, failed: false, startTime: 0, startedAt: 0,
+    };
   }
 
   function midiFailed(channel, why) {
@@ -76,24 +104,37 @@
     if (midiWorker) return midiWorker;
     midiWorker = new Worker('pelto5-midi.js');
     midiWorker.onmessage = (event) => {
-      const { job, left, right, error } = event.data || {};
+      const { job, index, left, right, times, error } = event.data || {};
       const pending = midiPending.get(job);
       if (!pending) return;
-      midiPending.delete(job);
       const [id, channel] = pending;
-      if (channels.get(id) !== channel) return;  // closed or opened again meanwhile
+      if (channels.get(id) !== channel) {  // closed or opened again meanwhile
+        midiPending.delete(job);
+        return;
+      }
       if (error) {
+        midiPending.delete(job);
         midiFailed(channel, error);
+        return;
+      }
+      if (times) {  // the last message of a piece
+        midiPending.delete(job);
+        api.midiRendered += 1;
+        api.midiTimes = times;
         return;
       }
       const ac = audioContext();
       const buffer = ac.createBuffer(2, left.length, kMidiRate);
       buffer.copyToChannel(left, 0);
       buffer.copyToChannel(right, 1);
-      channel.buffer = buffer;
+      if (index !== channel.parts.length) return;
+      channel.parts.push(buffer);
       lastMidi = channel;
-      api.midiRendered += 1;
-      if (channel.playing) startSource(channel);
+      if (channel.playing && !channel.started) {
+        startSource(channel);
+      } else if (channel.started) {
+        schedulePart(channel, index);
+      }
     };
     midiWorker.onerror = (event) => {
       event.preventDefault();
@@ -111,6 +152,7 @@
     decoded: 0,  // files decoded so far (for tests and diagnostics)
     midiRendered: 0,  // MIDI pieces rendered so far
     midiError: '',    // why the last MIDI piece did not render
+    midiTimes: null,  // { waitMs, renderMs } of the last piece rendered
     async open(id, bytes) {
       api.close(id);
       const ac = audioContext();
@@ -123,7 +165,7 @@
       }
       const gainNode = ac.createGain();
       gainNode.connect(ac.destination);
-      channels.set(id, { buffer, gainNode, source: null, playing: false, ended: false, startedAt: 0 });
+      channels.set(id, newChannel(gainNode, [buffer], buffer.length, buffer.sampleRate, buffer.length));
       api.decoded += 1;
       return true;
     },
@@ -136,30 +178,33 @@
       if (!ac || !game.soundFont || typeof Worker === 'undefined' || !(frames <= kMaxMidiFrames)) return false;
       const gainNode = ac.createGain();
       gainNode.connect(ac.destination);
-      const channel = { buffer: null, gainNode, source: null, playing: false, ended: false, startedAt: 0, failed: false };
+      const channel = newChannel(gainNode, [], Math.max(frames, 1), kMidiRate, kMidiPart);
       channels.set(id, channel);
       const job = ++midiJobs;
       midiPending.set(job, [id, channel]);
-      startMidiWorker().postMessage({ job, synth: kMidiSynth, font: game.soundFont, steps, sysex, frames },
-                                    [steps.buffer, sysex.buffer]);
+      startMidiWorker().postMessage({ job, synth: kMidiSynth, font: game.soundFont, steps, sysex, frames,
+                                      partFrames: kMidiPart }, [steps.buffer, sysex.buffer]);
       return true;
     },
     // The samples of the MIDI piece rendered last, while its channel is
     // open: { frames, pcm } with pcm the interleaved 16-bit stereo samples
     // in base64, as the synthesizer wrote them (for tests).
     lastMidiSamples() {
-      if (!lastMidi || !lastMidi.buffer) return null;
-      const left = lastMidi.buffer.getChannelData(0);
-      const right = lastMidi.buffer.getChannelData(1);
-      const pcm = new Int16Array(left.length * 2);
-      for (let i = 0; i < left.length; i++) {
-        pcm[2 * i] = Math.round(left[i] * 32768);
-        pcm[2 * i + 1] = Math.round(right[i] * 32768);
+      if (!lastMidi || lastMidi.parts.length < lastMidi.partCount) return null;
+      const pcm = new Int16Array(lastMidi.frames * 2);
+      let at = 0;
+      for (const part of lastMidi.parts) {
+        const left = part.getChannelData(0);
+        const right = part.getChannelData(1);
+        for (let i = 0; i < left.length; i++, at++) {
+          pcm[2 * at] = Math.round(left[i] * 32768);
+          pcm[2 * at + 1] = Math.round(right[i] * 32768);
+        }
       }
       const bytes = new Uint8Array(pcm.buffer);
       let text = '';
       for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-      return { frames: left.length, pcm: btoa(text) };
+      return { frames: at, pcm: btoa(text) };
     },
     close(id) {
       const channel = channels.get(id);
@@ -175,7 +220,7 @@
       const channel = channels.get(id);
       if (!channel || channel.playing) return;
       channel.playing = true;
-      if (channel.buffer) startSource(channel);
+      if (channel.parts.length > 0) startSource(channel);
     },
     stop(id) {
       const channel = channels.get(id);
@@ -186,16 +231,16 @@
     },
     rewind(id) {
       const channel = channels.get(id);
-      if (channel && channel.playing && channel.buffer) startSource(channel);
+      if (channel && channel.playing && channel.parts.length > 0) startSource(channel);
     },
     finished(id) {
       const channel = channels.get(id);
       if (!channel || channel.failed) return true;
-      if (!channel.playing || !channel.buffer) return false;
+      if (!channel.playing || !channel.started) return false;
       if (channel.ended) return true;
       // A context the browser has not let run yet: the wall clock stands in.
       const silent = !context || context.state !== 'running';
-      return silent && performance.now() - channel.startedAt >= channel.buffer.duration * 1000;
+      return silent && performance.now() - channel.startedAt >= channel.frames / channel.rate * 1000;
     },
     gain(id, value) {
       const channel = channels.get(id);

@@ -9,10 +9,14 @@
 // channel message, [2, offset, length] a system exclusive body in sysex.
 // This worker plays the score into the synthesizer exactly as the desktop's
 // TMidiDecoder calls it (the same 16-bit output, the same settings) and
-// answers with the piece as two Float32Arrays, left and right.
+// answers with the piece in parts of partFrames frames, each as two
+// Float32Arrays, left and right, sent as soon as it is rendered.
 //
-// Message in:  { job, synth, font, steps: Int32Array, sysex: Uint8Array, frames }
-// Message out: { job, left, right } or { job, error }
+// Message in:  { job, synth, font, steps: Int32Array, sysex: Uint8Array, frames, partFrames }
+// Messages out: { job, index, left, right } for each part, then
+// { job, times }; or { job, error }. times are how long the piece waited
+// for the synthesizer (its first start: the downloads), how long its first
+// part and the whole took to render, in ms.
 /* global Module */
 'use strict';
 
@@ -75,14 +79,26 @@ function send(M, synth, status, data1, data2) {
   }
 }
 
-function render(state, steps, sysex, frames) {
+// Renders the score, handing each part of partFrames frames (the last may
+// be shorter) to done(index, left, right) as soon as it is complete.
+function render(state, steps, sysex, frames, partFrames, done) {
   const { M, synth, buffer } = state;
   // A synthesizer that played before starts from its power-on state, as a
   // kept one does on the desktop.
   if (state.used) M._fluid_synth_system_reset(synth);
   state.used = true;
-  const left = new Float32Array(Math.max(frames, 1));
-  const right = new Float32Array(Math.max(frames, 1));
+  const total = Math.max(frames, 1);
+  let index = 0;
+  let left = null;
+  let right = null;
+  let fill = 0;  // frames in the current part
+  const newPart = () => {
+    const size = Math.min(partFrames, total - index * partFrames);
+    left = new Float32Array(size);
+    right = new Float32Array(size);
+    fill = 0;
+  };
+  newPart();
   let at = 0;
   for (let i = 0; i + 2 < steps.length; i += 3) {
     const kind = steps[i];
@@ -99,30 +115,42 @@ function render(state, steps, sysex, frames) {
     } else if (kind === 0) {
       let n = Math.min(a, frames - at);
       while (n > 0) {
-        const k = Math.min(n, kChunkFrames);
+        const k = Math.min(n, kChunkFrames, left.length - fill);
         M._fluid_synth_write_s16(synth, k, buffer, 0, 2, buffer, 1, 2);
         // The heap's view is taken afresh: the synthesizer's memory may grow.
         const pcm = M.HEAP16.subarray(buffer >> 1, (buffer >> 1) + k * 2);
         for (let f = 0; f < k; f++) {
-          left[at + f] = pcm[2 * f] / 32768;
-          right[at + f] = pcm[2 * f + 1] / 32768;
+          left[fill + f] = pcm[2 * f] / 32768;
+          right[fill + f] = pcm[2 * f + 1] / 32768;
         }
+        fill += k;
         at += k;
         n -= k;
+        if (fill === left.length && at < total) {
+          done(index++, left, right);
+          newPart();
+        }
       }
     }
   }
-  return { left, right };
+  done(index, left, right);
 }
 
 self.Module = { print() {}, printErr() {} };
 
 self.onmessage = async (event) => {
-  const { job, synth: synthUrl, font, steps, sysex, frames } = event.data || {};
+  const { job, synth: synthUrl, font, steps, sysex, frames, partFrames } = event.data || {};
   try {
+    const start = performance.now();
     const state = await startSynthesizer(synthUrl, font);
-    const { left, right } = render(state, steps, sysex, frames);
-    self.postMessage({ job, left, right }, [left.buffer, right.buffer]);
+    const rendering = performance.now();
+    let firstMs = 0;
+    render(state, steps, sysex, frames, partFrames, (index, left, right) => {
+      if (index === 0) firstMs = performance.now() - rendering;
+      self.postMessage({ job, index, left, right }, [left.buffer, right.buffer]);
+    });
+    const times = { waitMs: rendering - start, firstPartMs: firstMs, renderMs: performance.now() - rendering };
+    self.postMessage({ job, times });
   } catch (err) {
     self.postMessage({ job, error: String(err && err.message || err) });
   }

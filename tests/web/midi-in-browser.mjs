@@ -158,6 +158,7 @@ async function play(browser, server, wantSamples) {
     if (state.error) throw new Error(`MIDI did not render: ${state.error}`);
     if (wantSamples && !samples && state.rendered > 0) {
       samples = await page.evaluate('window.pelto5Audio.lastMidiSamples()');
+      if (samples) samples.times = await page.evaluate('window.pelto5Audio.midiTimes');
     }
     if (state.status === 'ended') {
       return { ms: state.times.ended - state.times.running, rendered: state.rendered, samples };
@@ -230,6 +231,9 @@ try {
            `the waited piece held the game ${Math.round(result.ms)} ms (piece: ${Math.round(lengthMs)} ms)`);
     if (!result.samples) throw new Error('the page gave no samples of the piece');
     const web = samplesOf(Buffer.from(result.samples.pcm, 'base64'));
+    const times = result.samples.times || {};
+    console.log(`  the synthesizer and sound font took ${Math.round(times.waitMs)} ms to load, the piece ` +
+                `${Math.round(times.renderMs)} ms to render (${(desktopFrames / 44.1 / times.renderMs).toFixed(1)} times real time)`);
     report(result.samples.frames === desktopFrames,
            `the page rendered ${result.samples.frames} frames, the desktop ${desktopFrames}`);
     if (web.length === desktop.length) {
