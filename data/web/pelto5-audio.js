@@ -121,6 +121,10 @@
         midiPending.delete(job);
         api.midiRendered += 1;
         api.midiTimes = times;
+        // Kept for offline play from now on.
+        if (api.midiRendered === 1 && window.pelto5Offline) {
+          window.pelto5Offline.keep([kMidiSynth, (window.pelto5Game || {}).soundFont]);
+        }
         return;
       }
       const ac = audioContext();

@@ -24,6 +24,19 @@ export function siteWithGame(site, dir, name, files, settings = {}) {
   new Function('window', fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8'))(window);
   const game = { ...window.pelto5Game, content: '', files: ['peltort5.pml', ...Object.keys(files)], name, ...settings };
   fs.writeFileSync(path.join(dir, 'pelto5-game.js'), `window.pelto5Game = ${JSON.stringify(game)};\n`);
+  // The service worker's start files, as scripts/build-web would list them
+  // for this game: the site's own that are still there, and the game's.
+  const sw = path.join(dir, 'pelto5-sw.js');
+  if (fs.existsSync(sw)) {
+    const text = fs.readFileSync(sw, 'utf8');
+    const line = text.match(/^const pelto5Files = (\[.*\]);$/m);
+    if (line) {
+      const kept = JSON.parse(line[1]).filter(file => fs.existsSync(path.join(dir, ...file.split('/').map(decodeURIComponent))));
+      const added = game.files.map(file => 'game/' + file.split('/').map(encodeURIComponent).join('/'));
+      const files = [...new Set([...kept, ...added])];
+      fs.writeFileSync(sw, text.replace(line[0], `const pelto5Files = ${JSON.stringify(files)};`));
+    }
+  }
 }
 
 const sleep = ms => new Promise(done => setTimeout(done, ms));

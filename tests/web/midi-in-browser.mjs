@@ -25,7 +25,7 @@ import { execFileSync } from 'node:child_process';
 import crypto from 'node:crypto';
 import { serveStatic } from './serve.mjs';
 import { launchChromium } from './browser.mjs';
-import { script, siteWithGame } from './game-site.mjs';
+import { script, siteWithGame, waitInPage } from './game-site.mjs';
 
 const kTolerance = 0.01;  // RMS of the difference over the RMS of the signal
 const kBlock = 64;        // FluidSynth's rendering block, in frames
@@ -161,7 +161,7 @@ async function play(browser, server, wantSamples) {
       if (samples) samples.times = await page.evaluate('window.pelto5Audio.midiTimes');
     }
     if (state.status === 'ended') {
-      return { ms: state.times.ended - state.times.running, rendered: state.rendered, samples };
+      return { ms: state.times.ended - state.times.running, rendered: state.rendered, samples, page };
     }
     if (Date.now() > deadline) throw new Error(`the game did not end (status ${state.status})`);
     await sleep(20);
@@ -225,7 +225,24 @@ try {
     cleanups.push(() => server.close());
     const result = await play(browser, server, true);
     const fontFetches = server.requests.filter(r => r.endsWith(soundFont)).length;
-    report(fontFetches === 1, `the sound font was fetched ${fontFetches} time(s) once the piece played (expected 1)`);
+    // Once by the synthesizer, and once more by the service worker when it
+    // started after that.
+    report(fontFetches >= 1 && fontFetches <= 2,
+           `the sound font was fetched ${fontFetches} time(s) once the piece played (expected 1 or 2)`);
+    // The service worker keeps the synthesizer and the font for offline play.
+    const kept = await waitInPage(result.page, `(async () => {
+        const keys = await caches.keys();
+        let found = 0;
+        for (const name of keys) {
+          const cache = await caches.open(name);
+          for (const file of ['midi/libfluidsynth-2.3.0.js', ${JSON.stringify(soundFont)}]) {
+            if (await cache.match(new URL(file, location.href).href)) found++;
+          }
+        }
+        return found;
+      })()`, n => n === 2, 60000, 'the synthesizer kept for offline play').catch(err => err.message);
+    const offline = await result.page.evaluate('JSON.stringify([window.pelto5Offline.state, window.pelto5Offline.detail])');
+    report(kept === 2, `the service worker keeps the synthesizer and the sound font (${kept}; offline ${offline})`);
     const lengthMs = desktopFrames / 44.1;
     report(result.ms >= lengthMs - 100 && result.ms < lengthMs + 20000,
            `the waited piece held the game ${Math.round(result.ms)} ms (piece: ${Math.round(lengthMs)} ms)`);
