@@ -84,6 +84,7 @@
     channel.startTime = ac.currentTime;
     channel.startedAt = performance.now();
     for (let i = 0; i < channel.parts.length; i++) schedulePart(channel, i);
+    api.started += 1;
   }
 
   function newChannel(gainNode, parts, frames, rate, partFrames) {
@@ -154,6 +155,7 @@
 
   const api = {
     decoded: 0,  // files decoded so far (for tests and diagnostics)
+    started: 0,       // times a channel started from its beginning
     midiRendered: 0,  // MIDI pieces rendered so far
     midiError: '',    // why the last MIDI piece did not render
     midiTimes: null,  // { waitMs, renderMs } of the last piece rendered

@@ -63,10 +63,12 @@ async function play(browser, url) {
   for (;;) {
     const state = await page.evaluate(`({ status: String(window.pelto5Status), times: window.pelto5StatusTimes,
                                           decoded: window.pelto5Audio ? window.pelto5Audio.decoded : -1,
-                                          rendered: window.pelto5Audio ? window.pelto5Audio.midiRendered : -1 })`);
+                                          rendered: window.pelto5Audio ? window.pelto5Audio.midiRendered : -1,
+                                          started: window.pelto5Audio ? window.pelto5Audio.started : -1 })`);
     if (state.status.startsWith('error')) throw new Error(`the page failed: ${state.status}`);
     if (state.status === 'ended') {
-      return { ms: state.times.ended - state.times.running, decoded: state.decoded, rendered: state.rendered };
+      return { ms: state.times.ended - state.times.running, decoded: state.decoded, rendered: state.rendered,
+               started: state.started };
     }
     if (Date.now() > deadline) throw new Error(`the game did not end (status ${state.status})`);
     await sleep(50);
@@ -88,6 +90,12 @@ try {
     { name: 'midi', files: { 'pelto.pf5': soundScript('tone.mid'), 'tone.mid': midiFile() },
       check: r => r.rendered === 1 && r.decoded === 0 && r.ms >= 2400 && r.ms < 20000,
       expect: 'rendered once by the synthesizer, ran 2.4 to 20 s' },
+    // Music that loops twice: rendered once, started from its beginning
+    // twice, while the game waits 6 s.
+    { name: 'midi-loop', files: { 'pelto.pf5': script(['Music.FileName=loop.mid', 'Music.Loop=2', '@Music',
+                                                       'Wait.TimeBreak=1', 'Wait.Time=6000', '@Wait']),
+                                  'loop.mid': midiFile(2) },
+      check: r => r.rendered === 1 && r.started === 2, expect: 'rendered once, started twice' },
     { name: 'midi-no-font', files: { 'pelto.pf5': soundScript('long.mid'), 'long.mid': midiFile(60) },
       settings: { soundFont: 'midi/missing.sf2' },
       check: r => r.rendered === 0 && r.ms < 10000, expect: 'nothing rendered, ended well within the piece\'s 30 s' },
@@ -104,7 +112,7 @@ try {
     const ok = c.check(result);
     if (!ok) failed++;
     console.log(`${ok ? 'ok' : 'FAIL'} ${c.name}: ran ${Math.round(result.ms)} ms, decoded ${result.decoded}, ` +
-                `rendered ${result.rendered} ` +
+                `rendered ${result.rendered}, started ${result.started} ` +
                 `(expected: ${c.expect})`);
   }
   status = failed ? 1 : 0;
