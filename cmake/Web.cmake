@@ -12,12 +12,15 @@ find_package(Freetype REQUIRED)
 
 file(GLOB_RECURSE PELTO5_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/app/")
-# No SDL, no FFmpeg or synthesizer (the page decodes sound), no fontconfig
-# (the faces are the font files shipped with the page).
+# No SDL, no FFmpeg or synthesizer (the page decodes sound, and its own
+# FluidSynth renders the MIDI files the engine's sequencer plays), no
+# fontconfig (the faces are the font files shipped with the page).
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/media/")
 list(FILTER PELTO5_CORE_SOURCES EXCLUDE REGEX "/src/platform/fonts/FontconfigLocator.cpp$")
-list(APPEND PELTO5_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/media/AudioGain.cpp)
+list(APPEND PELTO5_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/media/AudioGain.cpp
+     ${CMAKE_SOURCE_DIR}/src/media/MidiFile.cpp ${CMAKE_SOURCE_DIR}/src/media/MidiSequencer.cpp
+     ${CMAKE_SOURCE_DIR}/src/media/MidiScore.cpp)
 add_library(pelto5core STATIC ${PELTO5_CORE_SOURCES})
 target_include_directories(pelto5core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(pelto5core PUBLIC Freetype::Freetype PNG::PNG ZLIB::ZLIB JPEG::JPEG GIF::GIF)

@@ -1,6 +1,7 @@
 // Offline play: once the game is on screen the page registers its service
 // worker (pelto5-sw.js), which keeps every file the game needs, then asks it
-// to keep the faces too. Nothing here is needed to play: without service
+// to keep the faces too, and the MIDI synthesizer once the game has played
+// MIDI (keep). Nothing here is needed to play: without service
 // workers, or with storage that is full or refused, the page goes on
 // loading from the network.
 //
@@ -18,8 +19,10 @@
 // and .detail the worker's last answer ({ version, kept, total, ... }).
 window.pelto5Offline = (function () {
   'use strict';
-  const self = { state: 'off', detail: null, start };
+  const self = { state: 'off', detail: null, start, keep };
   const answerMs = 120000;
+  let keeper = null;  // the active worker, once the game's files are kept
+  const toKeep = [];  // files to keep as soon as there is one
 
   function set(state, detail) {
     self.state = state;
@@ -53,6 +56,24 @@ window.pelto5Offline = (function () {
     });
   }
 
+  // Files the page fetched that the worker does not keep from the start
+  // (the MIDI synthesizer and sound font, once a piece has played): kept
+  // too, now or once the worker has kept the game's files. Fetched before
+  // the worker ran, they are fetched once more for it.
+  function keep(files) {
+    toKeep.push(...files);
+    flush();
+  }
+
+  async function flush() {
+    if (!keeper || toKeep.length === 0) return;
+    try {
+      await ask(keeper, { type: 'keep', files: toKeep.splice(0) });
+    } catch (err) {
+      // Offline play without MIDI; the page plays on.
+    }
+  }
+
   // faces: the face files (site paths); the ones already in the player's
   // file system were fetched before the worker could keep them.
   async function start(faces, drawnWith) {
@@ -78,6 +99,8 @@ window.pelto5Offline = (function () {
         return;
       }
       set('ready', first);
+      keeper = worker;
+      await flush();
       const rest = await ask(worker, { type: 'keep', files: faces.filter((face) => !used.includes(face)) });
       set(rest.extraKept === rest.extraTotal ? 'complete' : 'ready', rest);
     } catch (err) {

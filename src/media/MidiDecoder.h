@@ -1,8 +1,9 @@
 // A MIDI file (".mid" or ".rmi") played by a FluidSynth software
 // synthesizer (TMidiSynth) with the General MIDI sound font
 // TSoundFontLocator finds.
-// The file is sequenced here, event by event at its exact frame, so the
-// sound lasts exactly the file's length (the time of its last event).
+// The file is sequenced by TMidiSequencer, event by event at its exact
+// frame, so the sound lasts exactly the file's length (the time of its last
+// event).
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "base/Result.h"
 #include "media/AudioDecoder.h"
 #include "media/MidiFile.h"
+#include "media/MidiSequencer.h"
 #include "media/MidiSynth.h"
 
 namespace pelto5 {
@@ -38,14 +40,12 @@ class TMidiDecoder : public TAudioDecoder {
 
  private:
   TResult StartSynth();
-  void Send(fluid_synth_t* synth, const TMidiEvent& event);
 
   TMidiFile FFile;
   std::string FSoundFont;
   std::unique_ptr<TMidiSynth> FSynth;
   bool FSynthFailed = false;
-  size_t FNextEvent = 0;
-  uint64_t FPosition = 0;  // frames synthesized since the start
+  TMidiSequencer FSequencer{FFile};
 };
 
 }  // namespace pelto5

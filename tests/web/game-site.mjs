@@ -11,8 +11,9 @@ export function script(lines) {
 }
 
 // Makes dir a copy of the web folder site playing a game folder of files
-// (name -> bytes), its saves kept under name.
-export function siteWithGame(site, dir, name, files) {
+// (name -> bytes), its saves kept under name; settings replace entries of
+// the site's pelto5Game.
+export function siteWithGame(site, dir, name, files, settings = {}) {
   fs.cpSync(site, dir, { recursive: true, filter: src => path.relative(site, src) !== 'game' });
   const gameDir = path.join(dir, 'game');
   fs.mkdirSync(gameDir);
@@ -21,8 +22,21 @@ export function siteWithGame(site, dir, name, files) {
   // The site's own description, with this game in place of its game.
   const window = {};
   new Function('window', fs.readFileSync(path.join(site, 'pelto5-game.js'), 'utf8'))(window);
-  const game = { ...window.pelto5Game, content: '', files: ['peltort5.pml', ...Object.keys(files)], name };
+  const game = { ...window.pelto5Game, content: '', files: ['peltort5.pml', ...Object.keys(files)], name, ...settings };
   fs.writeFileSync(path.join(dir, 'pelto5-game.js'), `window.pelto5Game = ${JSON.stringify(game)};\n`);
+  // The service worker's start files, as scripts/build-web would list them
+  // for this game: the site's own that are still there, and the game's.
+  const sw = path.join(dir, 'pelto5-sw.js');
+  if (fs.existsSync(sw)) {
+    const text = fs.readFileSync(sw, 'utf8');
+    const line = text.match(/^const pelto5Files = (\[.*\]);$/m);
+    if (line) {
+      const kept = JSON.parse(line[1]).filter(file => fs.existsSync(path.join(dir, ...file.split('/').map(decodeURIComponent))));
+      const added = game.files.map(file => 'game/' + file.split('/').map(encodeURIComponent).join('/'));
+      const files = [...new Set([...kept, ...added])];
+      fs.writeFileSync(sw, text.replace(line[0], `const pelto5Files = ${JSON.stringify(files)};`));
+    }
+  }
 }
 
 const sleep = ms => new Promise(done => setTimeout(done, ms));

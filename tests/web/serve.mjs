@@ -58,10 +58,13 @@ function resolve(root, urlPath) {
 }
 
 // Starts serving dir on 127.0.0.1:port (0 = a free port). Resolves to
-// { server, port, url, close() }.
+// { server, port, url, requests, close() }; requests lists the paths asked
+// for so far.
 export function serveStatic(dir, port = 0, host = '127.0.0.1') {
   const root = fs.realpathSync(path.resolve(dir));
+  const requests = [];  // the paths asked for, in order
   const server = http.createServer((req, res) => {
+    requests.push(req.url ?? '/');
     if (req.method !== 'GET' && req.method !== 'HEAD') {
       res.writeHead(405, { Allow: 'GET, HEAD' }).end();
       return;
@@ -93,6 +96,7 @@ export function serveStatic(dir, port = 0, host = '127.0.0.1') {
         server,
         port: actual,
         url: `http://${host}:${actual}/`,
+        requests,
         close: () => new Promise(done => {
           server.closeAllConnections?.();
           server.close(() => done());

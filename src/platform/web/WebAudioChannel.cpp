@@ -2,8 +2,10 @@
 
 #include <emscripten.h>
 
-#include "platform/FileSystem.h"
 #include "media/AudioGain.h"
+#include "media/MidiFile.h"
+#include "platform/FileSystem.h"
+#include "media/MidiScore.h"
 
 namespace pelto5 {
 
@@ -20,6 +22,14 @@ int NextChannelId() {
 EM_ASYNC_JS(int, pelto5_web_audio_open, (int id, const uint8_t* data, int size), {
   if (!Module.pelto5Audio) return 0;
   return (await Module.pelto5Audio.open(id, HEAPU8.slice(data, data + size))) ? 1 : 0;
+});
+// A MIDI file: the score the engine sequenced, for the page's synthesizer
+// to render (steps of three words, see TMidiScore).
+EM_JS(int, pelto5_web_audio_open_midi,
+      (int id, const int32_t* steps, int stepWords, const uint8_t* sysex, int sysexSize, double frames), {
+  if (!Module.pelto5Audio || !Module.pelto5Audio.openMidi) return 0;
+  const score = HEAP32.slice(steps >> 2, (steps >> 2) + stepWords);
+  return Module.pelto5Audio.openMidi(id, score, HEAPU8.slice(sysex, sysex + sysexSize), frames) ? 1 : 0;
 });
 EM_JS(void, pelto5_web_audio_close, (int id), { if (Module.pelto5Audio) Module.pelto5Audio.close(id); });
 EM_JS(void, pelto5_web_audio_play, (int id), { if (Module.pelto5Audio) Module.pelto5Audio.play(id); });
@@ -40,6 +50,16 @@ bool TWebAudioChannel::Open(const std::string& path) {
   Close();
   std::string data;
   if (!TFileSystem::ReadFile(path, data) || data.empty()) return false;
+  if (TMidiFile::LooksLikeMidi(data)) {
+    TMidiScore score;
+    if (!score.Parse(data)) return false;
+    const std::vector<int32_t>& steps = score.Steps();
+    const std::vector<uint8_t>& sysex = score.Sysex();
+    FOpen = pelto5_web_audio_open_midi(FId, steps.data(), static_cast<int>(steps.size()), sysex.data(),
+                                       static_cast<int>(sysex.size()),
+                                       static_cast<double>(score.LengthFrames())) != 0;
+    return FOpen;
+  }
   FOpen = pelto5_web_audio_open(FId, reinterpret_cast<const uint8_t*>(data.data()),
                                 static_cast<int>(data.size())) != 0;
   return FOpen;

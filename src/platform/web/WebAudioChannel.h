@@ -1,7 +1,8 @@
 // A playback channel on the page's Web Audio: the file is read from the
 // build's file system and decoded by the browser (WAV, OGG and MP3 in every
-// browser; whatever else the browser decodes). A file the browser cannot
-// decode, MIDI among them, does not open.
+// browser; whatever else the browser decodes). A MIDI file is sequenced by
+// the engine (TMidiScore) and rendered by the page's synthesizer. A file
+// neither decodes does not open.
 #pragma once
 
 #include <string>
