@@ -22,6 +22,9 @@ add_subdirectory(${PELTO5_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCL
 enable_testing()
 file(GLOB_RECURSE PELTO5_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 list(FILTER PELTO5_TEST_SOURCES EXCLUDE REGEX "/tests/(layers|windows)/")
+# The MIDI score is checked against Linux's FluidSynth, which the Windows
+# build does not link (it plays MIDI through the system's synthesizer).
+list(FILTER PELTO5_TEST_SOURCES EXCLUDE REGEX "/tests/audio/MidiScoreTest\\.cpp$")
 add_executable(pelto5_tests ${PELTO5_TEST_SOURCES})
 target_include_directories(pelto5_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src
                            ${SDL2_INCLUDE_DIRS} ${SDL2_MIXER_INCLUDE_DIRS} ${FFMPEG_INCLUDE_DIRS})
