@@ -245,10 +245,7 @@ TEST(ReadOnlyContent, ExtractedFilesAndScreenshotsGoToTheUsersFolder) {
   const std::string package = disc + "/story.pp5";
   std::filesystem::create_directories(disc + "/story");
   dir.Write("disc/story/shipped.wav", WaveOfMs(300));
-  ASSERT_EQ(std::system(("'" + std::string(PELTO5_PACK) + "' create --extract '*.wav' '" + package + "' '" +
-                         dir.Path() + "/src' >/dev/null")
-                            .c_str()),
-            0);
+  ASSERT_EQ(RunPack({"create", "--extract", "*.wav", package, dir.Path() + "/src"}).ExitStatus, 0);
   const std::string xdg = dir.Path() + "/xdg";
   const std::string events = dir.Write("events.txt", "1000 key 123\n");
   const TPlayerResult r = RunOnReadOnly(
