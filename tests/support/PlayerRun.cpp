@@ -126,6 +126,14 @@ TPlayerResult PlayerResultOf(const TProgramResult& run) {
 
 }  // namespace
 
+#ifdef _WIN32
+std::vector<std::string> UserDataAt(const std::string& folder) { return {"APPDATA=" + folder}; }
+std::vector<std::string> UserConfigAt(const std::string& folder) { return {"APPDATA=" + folder}; }
+#else
+std::vector<std::string> UserDataAt(const std::string& folder) { return {"XDG_DATA_HOME=" + folder}; }
+std::vector<std::string> UserConfigAt(const std::string& folder) { return {"XDG_CONFIG_HOME=" + folder}; }
+#endif
+
 TProgramOptions PlayerOptions(const std::vector<std::string>& environment) {
   TProgramOptions options;
   options.Environment = {"LC_ALL", "LC_MESSAGES", "LANG=C.UTF-8"};

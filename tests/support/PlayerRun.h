@@ -54,6 +54,12 @@ TPlayerResult RunPlayer(const std::vector<std::string>& args);
 // added to its environment (LANG=ja_JP.UTF-8 for the Japanese texts).
 TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
                               const std::vector<std::string>& environment = {});
+// The environment settings ("NAME=value") that put the player's per-user
+// data folder (where saves of read-only content go) or its settings folder
+// at folder: $XDG_DATA_HOME and $XDG_CONFIG_HOME on Linux, %APPDATA% (the
+// one folder for both) on Windows.
+std::vector<std::string> UserDataAt(const std::string& folder);
+std::vector<std::string> UserConfigAt(const std::string& folder);
 // The options RunPlayerBinary starts the player with: the English locale
 // and the settings added.
 TProgramOptions PlayerOptions(const std::vector<std::string>& environment = {});
