@@ -1,4 +1,4 @@
-// RunProgram's Linux half (posix_spawnp, outputs into files of a temporary
+// RunProgram's Linux half (fork and exec, outputs into files of a temporary
 // folder, wait4 for the status and the peak resident size) and the parts
 // both systems share. The Windows half is ProgramRunWindows.cpp.
 #include "support/ProgramRun.h"
@@ -6,7 +6,6 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,28 +94,21 @@ std::string FindProgram(const std::string& name) {
 }
 
 #ifndef _WIN32
+// fork and exec rather than posix_spawn: a child that shares the test's
+// memory until its exec (vfork) inherits the test's peak resident size,
+// and the memory tests read the player's own.
 TProgramResult RunProgram(const std::vector<std::string>& argv, const TProgramOptions& options) {
   TProgramResult result;
   if (argv.empty()) return result;
+  const std::string program = argv[0].find('/') == std::string::npos ? FindProgram(argv[0]) : argv[0];
+  if (program.empty()) return result;
   TTempDir io;
   const std::string outPath = io.Path() + "/stdout";
   const std::string errPath = io.Path() + "/stderr";
-  const std::string inPath =
-      options.InputFile.empty() ? "/dev/null" : std::filesystem::absolute(options.InputFile).string();
+  const std::string inPath = options.InputFile.empty() ? "/dev/null" : options.InputFile;
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (options.ErrorIntoOutput) {
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  }
-  if (!options.WorkingDirectory.empty()) {
-    posix_spawn_file_actions_addchdir_np(&actions, options.WorkingDirectory.c_str());
-  }
-
+  // Everything the child needs is made before the fork: between fork and
+  // exec only async-signal-safe calls are made.
   std::vector<std::string> current;
   for (char** e = environ; *e; ++e) current.emplace_back(*e);
   std::vector<std::string> environment = EnvironmentWith(current, options.Environment);
@@ -127,12 +119,35 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const TProgramOp
   std::vector<char*> argp;
   for (std::string& w : words) argp.push_back(w.data());
   argp.push_back(nullptr);
+  // The child writes its errno here when it cannot start the program; the
+  // exec closes it otherwise.
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return result;
 
-  pid_t child = -1;
-  const int spawned = posix_spawnp(&child, argp[0], &actions, nullptr, argp.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return result;
-  result.Started = true;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int in = open(inPath.c_str(), O_RDONLY);
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = options.ErrorIntoOutput ? out : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in >= 0 && out >= 0 && err >= 0 && dup2(in, 0) >= 0 && dup2(out, 1) >= 0 && dup2(err, 2) >= 0 &&
+        (options.WorkingDirectory.empty() || chdir(options.WorkingDirectory.c_str()) == 0)) {
+      execve(program.c_str(), argp.data(), envp.data());
+    }
+    const int error = errno;
+    (void)!write(report[1], &error, sizeof error);
+    _exit(127);
+  }
+  close(report[1]);
+  if (child < 0) {
+    close(report[0]);
+    return result;
+  }
+  int error = 0;
+  ssize_t got;
+  while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  close(report[0]);
+  result.Started = got == 0;
 
   int status = 0;
   rusage usage{};
@@ -153,7 +168,7 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const TProgramOp
     while ((waited = wait4(child, &status, 0, &usage)) < 0 && errno == EINTR) {
     }
   }
-  if (waited == child) {
+  if (waited == child && result.Started) {
     result.ExitStatus = !result.TimedOut && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.PeakResidentKb = usage.ru_maxrss;
   }

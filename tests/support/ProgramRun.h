@@ -1,6 +1,6 @@
 // Starts a program from an argument vector, without a shell, and collects
 // its exit status and outputs: the one way the tests run the player, the
-// pack tool and the build machine's tools, on Linux (posix_spawn) and on
+// pack tool and the build machine's tools, on Linux (fork and exec) and on
 // Windows (CreateProcessW, each argument quoted for the C runtime).
 #pragma once
 
