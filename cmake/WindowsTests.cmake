@@ -47,6 +47,8 @@ target_compile_definitions(pelto5_tests PRIVATE
   PELTO5_SAMPLE_PLUGIN="${drive}$<TARGET_FILE:ppm-spi>"
   PELTO5_TEST_PLUGINS="${drive}${CMAKE_BINARY_DIR}/test-plugins")
 add_dependencies(pelto5_tests pelto5 pelto5-plugin-host pelto5-pack ppm-spi)
+include(${CMAKE_SOURCE_DIR}/cmake/TestSounds.cmake)
+pelto5_test_sounds(pelto5_tests "${drive}")
 if(TARGET runtime-library)
   add_dependencies(pelto5_tests runtime-library demo-package)
 endif()

@@ -18,6 +18,12 @@ namespace pelto5 {
 
 namespace {
 
+#ifdef _WIN32
+constexpr bool kFileNamesIgnoreCase = true;
+#else
+constexpr bool kFileNamesIgnoreCase = false;
+#endif
+
 bool LowerEqual(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -240,13 +246,20 @@ std::string TFileSystem::ResolveParts(const std::string& directory, const std::v
     }
     const std::string native = sjis::ToUtf8(part);
     std::string candidate = path + native;
-    if (!Exists(candidate)) {
+    // The name as it is spelled on disk, so that paths the player shows or
+    // stores are the same on every system: a case-insensitive file system
+    // (Windows) opens the name in any case, so there the folder is read
+    // even when the name as asked for exists.
+    if (kFileNamesIgnoreCase || !Exists(candidate)) {
+      std::string folded;
       for (const std::string& entry : DirectoryEntries(path.empty() ? "." : path)) {
-        if (LowerEqual(entry, native)) {
-          candidate = path + entry;
+        if (entry == native) {
+          folded.clear();
           break;
         }
+        if (folded.empty() && LowerEqual(entry, native)) folded = entry;
       }
+      if (!folded.empty()) candidate = path + folded;
     }
     path = candidate + "/";
   }

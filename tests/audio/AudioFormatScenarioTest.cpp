@@ -16,11 +16,11 @@ namespace {
 
 const std::string kPage = "スタートブック/スタートページ";
 
-// Makes a tone of ms milliseconds with ffmpeg; false if that failed.
-bool MakeTone(const std::string& path, int ms, const std::string& encoder) {
-  const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=" +
-                              std::to_string(ms / 1000.0) + "' " + encoder + " '" + path + "'";
-  return std::system(command.c_str()) == 0;
+// Puts the scenario sound name (sounds.txt) into dir; false if that failed.
+::testing::AssertionResult MakeTone(const std::string& dir, const std::string& name) {
+  std::string failed;
+  if (CopyTestSound(name, dir, failed)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << failed;
 }
 
 // The time of the trace line of command index of the start page, or -1.
@@ -44,10 +44,10 @@ long OpenedLength(const TPlayerResult& r, const std::string& name) {
 
 TEST(AudioFormatScenario, AWaitedSoundHoldsTheScriptForItsDecodedLengthInEveryFormat) {
   TTempDir dir;
-  ASSERT_TRUE(MakeTone(dir.Path() + "/chime.ogg", 700, "-c:a libvorbis"));
-  ASSERT_TRUE(MakeTone(dir.Path() + "/knock.wav", 300, "-ar 22050 -c:a adpcm_ms"));
-  ASSERT_TRUE(MakeTone(dir.Path() + "/voice.wma", 1200, "-c:a wmav2"));
-  ASSERT_TRUE(MakeTone(dir.Path() + "/bell.wav", 400, "-c:a libmp3lame -f wav"));
+  ASSERT_TRUE(MakeTone(dir.Path(), "chime.ogg"));
+  ASSERT_TRUE(MakeTone(dir.Path(), "knock.wav"));
+  ASSERT_TRUE(MakeTone(dir.Path(), "voice.wma"));
+  ASSERT_TRUE(MakeTone(dir.Path(), "bell.wav"));
   dir.Write("fanfare.mid", OneSecondMidi());
   const std::vector<std::string> sounds = {"chime.ogg", "knock.wav", "voice.wma", "bell.wav", "fanfare.mid"};
   const std::vector<long> nominal = {700, 300, 1200, 400, 1000};
@@ -75,7 +75,7 @@ TEST(AudioFormatScenario, AWaitedSoundHoldsTheScriptForItsDecodedLengthInEveryFo
 
 TEST(AudioFormatScenario, ADamagedFileIsMissingAndTheTraceSaysWhy) {
   TTempDir dir;
-  ASSERT_TRUE(MakeTone(dir.Path() + "/whole.mp3", 1000, "-c:a libmp3lame"));
+  ASSERT_TRUE(MakeTone(dir.Path(), "whole.mp3"));
   dir.Write("cut.mp3", ReadFileText(dir.Path() + "/whole.mp3").substr(0, 90));
   std::string noise;
   for (int i = 0; i < 5000; ++i) noise += static_cast<char>((i * 2654435761u) >> 24);

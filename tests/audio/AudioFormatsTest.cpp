@@ -1,8 +1,8 @@
 // Every sound format the player takes, through the real decoding path: the
 // shared decoding layer (FFmpeg and the MIDI synthesizer), the headless
 // channel's timing and the SDL channel on SDL's dummy audio driver. The
-// files are made by the test (ffmpeg's tone generator and encoders, MIDI
-// written byte by byte).
+// files are made at build time (ffmpeg's tone generator and encoders, see
+// sounds.txt) and by the test (MIDI written byte by byte).
 #include <gtest/gtest.h>
 
 #include <SDL_mixer.h>

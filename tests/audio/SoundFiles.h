@@ -1,5 +1,5 @@
-// Sound files for the decoding tests, made on the spot: a one-second 440 Hz
-// tone in every format the player takes (encoded by the ffmpeg command-line
+// Sound files for the decoding tests: a one-second 440 Hz tone in every
+// format the player takes (encoded at build time by the ffmpeg command-line
 // tool), MIDI files written byte by byte, and measurements of decoded PCM.
 #pragma once
 
@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,45 +17,58 @@
 namespace pelto5::test {
 
 struct TToneFile {
-  std::string Name;     // file name in the set's directory
-  int Channels;         // 1 or 2
-  std::string Encoder;  // ffmpeg options that make it
+  std::string Name;  // file name in the set's directory
+  int Channels;      // 1 or 2
 };
 
-// One second of a 440 Hz tone at three quarters of full scale, in each
-// sampled format, mono or stereo, at various rates.
-inline const std::vector<TToneFile>& ToneFiles() {
-  static const std::vector<TToneFile> files = {
-      {"pcm.wav", 1, "-ar 22050 -c:a pcm_s16le"},
-      {"pcm8.wav", 1, "-ar 11025 -c:a pcm_u8"},
-      {"msadpcm.wav", 1, "-ar 22050 -c:a adpcm_ms"},
-      {"imaadpcm.wav", 2, "-ar 22050 -c:a adpcm_ima_wav"},
-      {"ulaw.wav", 1, "-ar 8000 -c:a pcm_mulaw"},
-      {"alaw.wav", 1, "-ar 8000 -c:a pcm_alaw"},
-      {"mp3data.wav", 2, "-ar 44100 -c:a libmp3lame -b:a 128k -f wav"},
-      {"tone.mp3", 1, "-ar 44100 -c:a libmp3lame -b:a 128k"},
-      {"tone.wma", 2, "-ar 44100 -c:a wmav2 -b:a 128k"},
-      {"tone.ogg", 2, "-ar 44100 -c:a libvorbis"},
-      {"tone.opus", 2, "-ar 48000 -c:a libopus"},
-      {"tone.flac", 2, "-ar 44100 -c:a flac"},
-      {"tone.aiff", 2, "-ar 44100 -c:a pcm_s16be"},
-      {"tone.voc", 1, "-ar 22050 -c:a pcm_u8"},
-  };
+// The sound files of one set of tests/audio/sounds.txt ("tone": one second
+// of a 440 Hz tone at three quarters of full scale, in each sampled format,
+// mono or stereo, at various rates).
+inline std::vector<TToneFile> SoundFilesOf(const std::string& set) {
+  std::vector<TToneFile> files;
+  std::istringstream list(ReadFileText(std::string(PELTO5_SOURCE_DIR) + "/tests/audio/sounds.txt"));
+  std::string line;
+  while (std::getline(list, line)) {
+    std::istringstream words(line);
+    std::string lineSet, name;
+    int channels = 0;
+    if (line.empty() || line[0] == '#' || !(words >> lineSet >> name >> channels) || lineSet != set) continue;
+    files.push_back({name, channels});
+  }
   return files;
 }
 
-// Makes every tone file in dir; false (with the failing command in failed)
-// if ffmpeg could not make one.
+inline const std::vector<TToneFile>& ToneFiles() {
+  static const std::vector<TToneFile> files = SoundFilesOf("tone");
+  return files;
+}
+
+// Copies the test sound name (made at build time with ffmpeg, see
+// sounds.txt) into dir; false, with the reason in failed, if there is none.
+inline bool CopyTestSound(const std::string& name, const std::string& dir, std::string& failed) {
+#ifdef PELTO5_TEST_SOUNDS
+  std::error_code ec;
+  std::filesystem::copy_file(std::string(PELTO5_TEST_SOUNDS) + "/" + name, dir + "/" + name,
+                             std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ec) return true;
+  failed = std::string(PELTO5_TEST_SOUNDS) + "/" + name + ": " + ec.message();
+#else
+  (void)name;
+  (void)dir;
+  failed = "the build made no test sounds (ffmpeg was not found when it was configured)";
+#endif
+  return false;
+}
+
+// Puts every tone file into dir; false (with the reason in failed) if one
+// is missing.
 inline bool MakeToneFiles(const std::string& dir, std::string& failed) {
+  if (ToneFiles().empty()) {
+    failed = "tests/audio/sounds.txt lists no tone files";
+    return false;
+  }
   for (const TToneFile& f : ToneFiles()) {
-    const std::string tone = "0.75*sin(2*PI*440*t)";
-    const std::string source = f.Channels == 2 ? tone + "|" + tone : tone;
-    const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=" + source +
-                                ":s=44100:d=1' " + f.Encoder + " '" + dir + "/" + f.Name + "'";
-    if (std::system(command.c_str()) != 0) {
-      failed = command;
-      return false;
-    }
+    if (!CopyTestSound(f.Name, dir, failed)) return false;
   }
   return true;
 }

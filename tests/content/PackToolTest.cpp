@@ -1,10 +1,6 @@
 // The pelto5-pack tool, run as users run it.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +8,7 @@
 #include "content/PackageReader.h"
 #include "content/PackageTestSupport.h"
 #include "content/PackageWriter.h"
+#include "support/ProgramRun.h"
 
 #ifdef PELTO5_PACK
 
@@ -22,32 +19,19 @@ namespace fs = std::filesystem;
 
 class PackToolTest : public testing::Test {
  protected:
-  // Runs the tool; its standard output and error land in FOut and FErr.
-  // With runner, the tool runs under that command (such as "prlimit ...").
-  int Pack(const std::string& arguments, const std::string& runner = "") {
-    const std::string out = FFolder.File("stdout.txt");
-    const std::string err = FFolder.File("stderr.txt");
-#ifdef _WIN32
-    // cmd.exe quotes with double quotes only, and strips one pair around
-    // the whole line.
-    std::string words = arguments;
-    std::replace(words.begin(), words.end(), '\'', '"');
-    const std::string command = "\"" + runner + " \"" + PELTO5_PACK + "\" " + words + " >\"" + out + "\" 2>\"" +
-                                err + "\"\"";
-#else
-    const std::string command = runner + " \"" + PELTO5_PACK + "\" " + arguments + " >\"" + out +
-                                "\" 2>\"" + err + "\"";
-#endif
-    const int status = std::system(command.c_str());
-    FOut = test::ReadFileBytes(out);
-    FErr = test::ReadFileBytes(err);
-#ifdef _WIN32
-    return status;
-#else
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+  // Runs the tool with the arguments; its standard output and error land
+  // in FOut and FErr. With runner, the tool runs under that command (such
+  // as "prlimit ...").
+  int Pack(const std::vector<std::string>& arguments, const std::vector<std::string>& runner = {}) {
+    std::vector<std::string> argv = runner;
+    argv.push_back(PELTO5_PACK);
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const test::TProgramResult run = test::RunProgram(argv);
+    FOut = run.StdOut;
+    FErr = run.StdErr;
+    return run.ExitStatus;
   }
-  std::string Quoted(const std::string& name) { return "\"" + FFolder.File(name) + "\""; }
+  std::string At(const std::string& name) { return FFolder.File(name); }
   void MakeFile(const std::string& name, const std::string& bytes) {
     fs::create_directories(fs::path(FFolder.File(name)).parent_path());
     test::WriteFileBytes(FFolder.File(name), bytes);
@@ -67,8 +51,8 @@ class PackToolTest : public testing::Test {
 
 TEST_F(PackToolTest, CreateListExtractAndCatRoundTrip) {
   MakeSources();
-  ASSERT_EQ(Pack("create --compress --scramble --extract '*.png' --extract 'sound/*' --no-extract "
-                 "'SECRET/*' " + Quoted("out.pp5") + " " + Quoted("src")),
+  ASSERT_EQ(Pack({"create", "--compress", "--scramble", "--extract", "*.png", "--extract", "sound/*", "--no-extract",
+                 "SECRET/*", At("out.pp5"), At("src")}),
             0)
       << FErr;
   PackageReader reader;
@@ -85,7 +69,7 @@ TEST_F(PackToolTest, CreateListExtractAndCatRoundTrip) {
   EXPECT_FALSE(reader.Entries[0].Extract || reader.Entries[0].NoExtract);
   EXPECT_TRUE(HasMagic(FFolder.File("out.pp5"), std::string("PV5PKG\0", 7)));
 
-  ASSERT_EQ(Pack("list " + Quoted("out.pp5")), 0);
+  ASSERT_EQ(Pack({"list", At("out.pp5")}), 0);
   EXPECT_NE(FOut.find("pelto.pf5\t" + std::to_string(reader.Entries[0].StoredSize) + "\t5\tcs\n"),
             std::string::npos)
       << FOut;
@@ -93,36 +77,36 @@ TEST_F(PackToolTest, CreateListExtractAndCatRoundTrip) {
   EXPECT_NE(FOut.find("\t1\tcsn\n"), std::string::npos);
   EXPECT_NE(FOut.find("\xE7\x94\xBB\xE5\x83\x8F\\\xE8\x83\x8C\xE6\x99\xAF.png\t"), std::string::npos);
 
-  ASSERT_EQ(Pack("extract " + Quoted("out.pp5") + " -o " + Quoted("x")), 0) << FErr;
+  ASSERT_EQ(Pack({"extract", At("out.pp5"), "-o", At("x")}), 0) << FErr;
   for (const char* name : {"pelto.pf5", "\xE7\x94\xBB\xE5\x83\x8F/\xE8\x83\x8C\xE6\x99\xAF.png",
                            "sound/bgm.wav", "secret/key.txt"}) {
     EXPECT_EQ(test::ReadFileBytes(FFolder.File(std::string("x/") + name)),
               test::ReadFileBytes(FFolder.File(std::string("src/") + name)))
         << name;
   }
-  ASSERT_EQ(Pack("extract " + Quoted("out.pp5") + " -o " + Quoted("y") + " SOUND/BGM.WAV"), 0) << FErr;
+  ASSERT_EQ(Pack({"extract", At("out.pp5"), "-o", At("y"), "SOUND/BGM.WAV"}), 0) << FErr;
   EXPECT_TRUE(fs::exists(FFolder.File("y/sound/bgm.wav")));
   EXPECT_FALSE(fs::exists(FFolder.File("y/pelto.pf5")));
 
-  ASSERT_EQ(Pack("cat " + Quoted("out.pp5") + " 'sound\\bgm.wav'"), 0);
+  ASSERT_EQ(Pack({"cat", At("out.pp5"), "sound\\bgm.wav"}), 0);
   EXPECT_EQ(FOut, test::SampleData(20000, 2));
-  EXPECT_EQ(Pack("cat " + Quoted("out.pp5") + " missing.txt"), 1);
+  EXPECT_EQ(Pack({"cat", At("out.pp5"), "missing.txt"}), 1);
   EXPECT_NE(FErr.find("missing.txt"), std::string::npos);
-  EXPECT_EQ(Pack("verify " + Quoted("out.pp5")), 0) << FErr;
+  EXPECT_EQ(Pack({"verify", At("out.pp5")}), 0) << FErr;
 }
 
 TEST_F(PackToolTest, CreateIsReproducibleApartFromTheKeyTable) {
   MakeSources();
-  ASSERT_EQ(Pack("create --magic PV5LIB --compress " + Quoted("a.pml") + " " + Quoted("src")), 0);
-  ASSERT_EQ(Pack("create --magic PV5LIB --compress " + Quoted("b.pml") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack({"create", "--magic", "PV5LIB", "--compress", At("a.pml"), At("src")}), 0);
+  ASSERT_EQ(Pack({"create", "--magic", "PV5LIB", "--compress", At("b.pml"), At("src")}), 0);
   const std::string a = test::ReadFileBytes(FFolder.File("a.pml"));
   const std::string b = test::ReadFileBytes(FFolder.File("b.pml"));
   ASSERT_EQ(a.size(), b.size());
   EXPECT_EQ(a.substr(0, 280), b.substr(0, 280));
   EXPECT_EQ(a.substr(536), b.substr(536));
   // The archive being written is never packed into itself.
-  ASSERT_EQ(Pack("create " + Quoted("src/self.pp5") + " " + Quoted("src")), 0);
-  ASSERT_EQ(Pack("create " + Quoted("src/self.pp5") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack({"create", At("src/self.pp5"), At("src")}), 0);
+  ASSERT_EQ(Pack({"create", At("src/self.pp5"), At("src")}), 0);
   PackageReader reader;
   ASSERT_TRUE(OpenPackage(FFolder.File("src/self.pp5"), reader));
   EXPECT_EQ(FindEntry(reader, "self.pp5"), -1);
@@ -131,43 +115,41 @@ TEST_F(PackToolTest, CreateIsReproducibleApartFromTheKeyTable) {
 TEST_F(PackToolTest, CreateWithAnExecutableAndRefusals) {
   MakeSources();
   MakeFile("player.exe", "MZ" + std::string(100, '\x01'));
-  ASSERT_EQ(Pack("create --exe " + Quoted("player.exe") + " " + Quoted("game.exe") + " " +
-                 Quoted("src/pelto.pf5")),
+  ASSERT_EQ(Pack({"create", "--exe", At("player.exe"), At("game.exe"), At("src/pelto.pf5")}),
             0)
       << FErr;
-  ASSERT_EQ(Pack("list " + Quoted("game.exe")), 0);
+  ASSERT_EQ(Pack({"list", At("game.exe")}), 0);
   EXPECT_EQ(FOut, "pelto.pf5\t5\t5\t-\n");
   // Bad usage.
-  EXPECT_EQ(Pack(""), 2);
-  EXPECT_EQ(Pack("frobnicate"), 2);
-  EXPECT_EQ(Pack("create " + Quoted("only-out.pp5")), 2);
-  EXPECT_EQ(Pack("create --magic PV5XYZ " + Quoted("o.pp5") + " " + Quoted("src")), 2);
-  EXPECT_EQ(Pack("create --bogus " + Quoted("o.pp5") + " " + Quoted("src")), 2);
-  EXPECT_EQ(Pack("list"), 2);
-  EXPECT_EQ(Pack("create --help"), 0);
+  EXPECT_EQ(Pack({}), 2);
+  EXPECT_EQ(Pack({"frobnicate"}), 2);
+  EXPECT_EQ(Pack({"create", At("only-out.pp5")}), 2);
+  EXPECT_EQ(Pack({"create", "--magic", "PV5XYZ", At("o.pp5"), At("src")}), 2);
+  EXPECT_EQ(Pack({"create", "--bogus", At("o.pp5"), At("src")}), 2);
+  EXPECT_EQ(Pack({"list"}), 2);
+  EXPECT_EQ(Pack({"create", "--help"}), 0);
   EXPECT_NE(FOut.find("usage: pelto5-pack create"), std::string::npos);
   // Failures name the file in one line.
-  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("nothing-here")), 1);
+  EXPECT_EQ(Pack({"create", At("o.pp5"), At("nothing-here")}), 1);
   EXPECT_NE(FErr.find("nothing-here"), std::string::npos);
   EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1);
   MakeFile("dupes/A.TXT", "1");
   MakeFile("dupes/sub/x", "2");
   MakeFile("other/a.txt", "3");
-  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("dupes") + " " + Quoted("other")), 1);
+  EXPECT_EQ(Pack({"create", At("o.pp5"), At("dupes"), At("other")}), 1);
   EXPECT_NE(FErr.find("already used"), std::string::npos);
   MakeFile("long/" + std::string(200, 'n') + "/" + std::string(60, 'n'), "x");
-  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("long")), 1);
+  EXPECT_EQ(Pack({"create", At("o.pp5"), At("long")}), 1);
   EXPECT_NE(FErr.find("255"), std::string::npos);
   MakeFile("empty/.keep", "");
   fs::remove(FFolder.File("empty/.keep"));
-  EXPECT_EQ(Pack("create " + Quoted("o.pp5") + " " + Quoted("empty")), 1);
+  EXPECT_EQ(Pack({"create", At("o.pp5"), At("empty")}), 1);
   EXPECT_FALSE(fs::exists(FFolder.File("o.pp5")));
   EXPECT_FALSE(fs::exists(FFolder.File("o.pp5.tmp")));
-  EXPECT_EQ(Pack("create --exe " + Quoted("src/pelto.pf5") + " " + Quoted("o.pp5") + " " +
-                 Quoted("src")),
+  EXPECT_EQ(Pack({"create", "--exe", At("src/pelto.pf5"), At("o.pp5"), At("src")}),
             1);
   EXPECT_NE(FErr.find("MZ"), std::string::npos);
-  EXPECT_EQ(Pack("list " + Quoted("src/pelto.pf5")), 1);
+  EXPECT_EQ(Pack({"list", At("src/pelto.pf5")}), 1);
   EXPECT_NE(FErr.find("pelto.pf5: "), std::string::npos);
 }
 
@@ -190,7 +172,7 @@ TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
   fs::create_directories(FFolder.File("target"));
   fs::create_directories(FFolder.File("elsewhere"));
   fs::create_directory_symlink(FFolder.File("elsewhere"), FFolder.File("target/link"));
-  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target")), 3) << FErr;
+  EXPECT_EQ(Pack({"extract", At("evil.pp5"), "-o", At("target")}), 3) << FErr;
   EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/good.txt")), "ok\\good.txt");
   EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/ok/slash.txt")), "ok/slash.txt");
   EXPECT_EQ(test::ReadFileBytes(FFolder.File("target/a/double.txt")), "a\\\\double.txt");
@@ -209,13 +191,14 @@ TEST_F(PackToolTest, ExtractNeverLeavesItsFolder) {
     ++files;
     EXPECT_NE(test::ReadFileBytes(entry.path().string()), "bad") << entry.path();
   }
-  // The package, the tool's two outputs and the seven good entries.
-  EXPECT_EQ(files, 10u);
+  // The package and the seven good entries (the tool's outputs are kept
+  // elsewhere).
+  EXPECT_EQ(files, 8u);
   EXPECT_FALSE(fs::exists("/absolute.txt"));
   EXPECT_FALSE(fs::exists("/absolute2.txt"));
 
   // Naming a refused entry refuses it in the same way.
-  EXPECT_EQ(Pack("extract " + Quoted("evil.pp5") + " -o " + Quoted("target") + " nul.txt ok/good.txt"), 3);
+  EXPECT_EQ(Pack({"extract", At("evil.pp5"), "-o", At("target"), "nul.txt", "ok/good.txt"}), 3);
   EXPECT_EQ(static_cast<size_t>(std::count(FErr.begin(), FErr.end(), '\n')), 1u) << FErr;
 }
 
@@ -227,10 +210,10 @@ TEST_F(PackToolTest, CreateOverAPackageOnAFullDiskKeepsTheOldOne) {
   GTEST_SKIP() << "Windows has no file-size limit (prlimit --fsize) to stand in for a full disk";
 #endif
   MakeSources();
-  ASSERT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src")), 0) << FErr;
+  ASSERT_EQ(Pack({"create", At("out.pp5"), At("src")}), 0) << FErr;
   const std::string old = test::ReadFileBytes(FFolder.File("out.pp5"));
   MakeFile("src/big.bin", test::SampleData(200000, 7));
-  EXPECT_EQ(Pack("create " + Quoted("out.pp5") + " " + Quoted("src"), "prlimit --fsize=65536"), 1);
+  EXPECT_EQ(Pack({"create", At("out.pp5"), At("src")}, {"prlimit", "--fsize=65536"}), 1);
   EXPECT_NE(FErr.find("pelto5-pack: " + FFolder.File("out.pp5") + ": cannot write"), std::string::npos) << FErr;
   EXPECT_NE(FErr.find("File too large"), std::string::npos) << FErr;
   EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1) << FErr;
@@ -240,8 +223,8 @@ TEST_F(PackToolTest, CreateOverAPackageOnAFullDiskKeepsTheOldOne) {
 
 TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {
   MakeSources();
-  ASSERT_EQ(Pack("create --compress " + Quoted("c.pp5") + " " + Quoted("src")), 0);
-  ASSERT_EQ(Pack("create " + Quoted("p.pp5") + " " + Quoted("src")), 0);
+  ASSERT_EQ(Pack({"create", "--compress", At("c.pp5"), At("src")}), 0);
+  ASSERT_EQ(Pack({"create", At("p.pp5"), At("src")}), 0);
   PackageReader reader;
   ASSERT_TRUE(OpenPackage(FFolder.File("c.pp5"), reader));
   const PackageEntry compressed = reader.Entries[2];
@@ -249,7 +232,7 @@ TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {
   std::string bytes = test::ReadFileBytes(FFolder.File("c.pp5"));
   bytes[compressed.DataPosition + compressed.StoredSize / 2] ^= 0x40;
   test::WriteFileBytes(FFolder.File("c.pp5"), bytes);
-  EXPECT_EQ(Pack("verify " + Quoted("c.pp5")), 1);
+  EXPECT_EQ(Pack({"verify", At("c.pp5")}), 1);
   EXPECT_NE(FErr.find("sound\\bgm.wav\": data checksum mismatch"), std::string::npos) << FErr;
   EXPECT_NE(FErr.find("corrupt"), std::string::npos) << FErr;
 
@@ -258,15 +241,15 @@ TEST_F(PackToolTest, VerifyNamesWhatIsWrong) {
   ClosePackage(reader);
   bytes = test::ReadFileBytes(FFolder.File("p.pp5"));
   test::WriteFileBytes(FFolder.File("trailing.pp5"), bytes + "junk");
-  EXPECT_EQ(Pack("verify " + Quoted("trailing.pp5")), 1);
+  EXPECT_EQ(Pack({"verify", At("trailing.pp5")}), 1);
   EXPECT_NE(FErr.find("4 bytes follow the end marker"), std::string::npos) << FErr;
   bytes[plain.DataPosition] ^= 1;
   test::WriteFileBytes(FFolder.File("p.pp5"), bytes);
-  EXPECT_EQ(Pack("verify " + Quoted("p.pp5")), 1);
+  EXPECT_EQ(Pack({"verify", At("p.pp5")}), 1);
   EXPECT_NE(FErr.find("pelto.pf5\": data checksum mismatch"), std::string::npos) << FErr;
   bytes[plain.DataPosition - 21] ^= 1;  // the name's last byte
   test::WriteFileBytes(FFolder.File("p.pp5"), bytes);
-  EXPECT_EQ(Pack("verify " + Quoted("p.pp5")), 1);
+  EXPECT_EQ(Pack({"verify", At("p.pp5")}), 1);
   EXPECT_NE(FErr.find("entry header checksum"), std::string::npos) << FErr;
   EXPECT_EQ(std::count(FErr.begin(), FErr.end(), '\n'), 1);
 }

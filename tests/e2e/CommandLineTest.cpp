@@ -92,9 +92,18 @@ TEST(CommandLine, AHeadlessRunStoppedByItsTimeLimitSaysSo) {
 // The libraries a program names in its --version text, against those its
 // dynamic section asks for: every library linked is named.
 void ExpectVersionNamesTheLinkedLibraries(const std::string& program, const std::string& firstLine) {
-  const std::string version = CaptureOutput(program + " --version");
+  const std::string version = RunProgram({program, "--version"}).StdOut;
   EXPECT_EQ(version.substr(0, version.find('\n')), firstLine);
-  const std::string needed = CaptureOutput("readelf -d " + program + " | sed -n 's/.*(NEEDED).*\\[\\(.*\\)\\]/\\1/p'");
+  // The libraries named in the dynamic section, one a line:
+  // " 0x0000000000000001 (NEEDED)  Shared library: [libSDL2-2.0.so.0]".
+  const TProgramResult dynamic = RunProgram({"readelf", "-d", program});
+  ASSERT_EQ(dynamic.ExitStatus, 0) << dynamic.StdErr;
+  std::string needed;
+  for (const std::string& line : SplitLines(dynamic.StdOut)) {
+    const size_t open = line.find('[');
+    if (line.find("(NEEDED)") == std::string::npos || open == std::string::npos) continue;
+    needed += line.substr(open + 1, line.find(']', open) - open - 1) + "\n";
+  }
   ASSERT_FALSE(needed.empty());
   // The soname's beginning and how --version's line for it begins
   // (libjpeg may be libjpeg-turbo).
@@ -125,6 +134,10 @@ void ExpectVersionNamesTheLinkedLibraries(const std::string& program, const std:
 }
 
 TEST(CommandLine, VersionNamesEveryLibraryTheProgramsLink) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the Windows programs link their libraries statically: they have no list of libraries to read";
+#endif
+  if (FindProgram("readelf").empty()) GTEST_SKIP() << "needs readelf (binutils)";
   ExpectVersionNamesTheLinkedLibraries(PELTO5_PLAYER, "pelto5 " PELTO5_TEST_VERSION);
   ExpectVersionNamesTheLinkedLibraries(PELTO5_PACK, "pelto5-pack " PELTO5_TEST_VERSION);
 }

@@ -11,11 +11,7 @@
 namespace pelto5::test {
 namespace {
 
-int Pack(const std::vector<std::string>& args) {
-  std::string command = PELTO5_PACK;
-  for (const std::string& a : args) command += " '" + a + "'";
-  return std::system((command + " >/dev/null 2>&1").c_str());
-}
+int Pack(const std::vector<std::string>& args) { return RunPack(args).ExitStatus; }
 
 std::string DemoPng() { return ReadFileText(std::string(PELTO5_SOURCE_DIR) + "/data/demo/night.png"); }
 

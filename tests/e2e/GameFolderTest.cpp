@@ -19,10 +19,12 @@ std::string MarkedScript(int mark) {
 
 // Packs the folder source into out with pelto5-pack; extra options first.
 void Pack(const std::vector<std::string>& options, const std::string& out, const std::string& source) {
-  std::string command = std::string("'") + PELTO5_PACK + "' create";
-  for (const std::string& o : options) command += " '" + o + "'";
-  command += " '" + out + "' '" + source + "' >/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::vector<std::string> args = {"create"};
+  args.insert(args.end(), options.begin(), options.end());
+  args.push_back(out);
+  args.push_back(source);
+  const TProgramResult run = RunPack(args);
+  ASSERT_EQ(run.ExitStatus, 0) << out << ": " << run.StdErr;
 }
 
 // A package holding a marked script as "pelto.pf5".

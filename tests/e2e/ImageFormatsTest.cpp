@@ -18,11 +18,7 @@ namespace {
 
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
-int Pack(const std::vector<std::string>& args) {
-  std::string command = PELTO5_PACK;
-  for (const std::string& a : args) command += " '" + a + "'";
-  return std::system((command + " >/dev/null 2>&1").c_str());
-}
+int Pack(const std::vector<std::string>& args) { return RunPack(args).ExitStatus; }
 
 // A picture file and the colours (0x00BBGGRR colour values) it should show.
 struct TSample {

@@ -78,7 +78,9 @@ TEST(MainLoop, TooManyCommandsShowsItsMessageAndEndsCleanly) {
 // A copy of the player in a folder without the runtime library.
 std::string PlayerWithoutLibrary(const TTempDir& dir) {
   const std::string copy = dir.Path() + "/pelto5";
-  std::system(("cp '" + std::string(PELTO5_PLAYER) + "' '" + copy + "'").c_str());
+  std::error_code ec;
+  std::filesystem::copy_file(PELTO5_PLAYER, copy, ec);
+  EXPECT_FALSE(ec) << copy << ": " << ec.message();
   return copy;
 }
 

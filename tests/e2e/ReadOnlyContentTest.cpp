@@ -19,6 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 
 bool CanMountPrivately() {
+#ifdef _WIN32
+  return false;  // no mount namespaces
+#endif
   return std::system("unshare -m sh -c 'mount --bind / /mnt 2>/dev/null || mount -t tmpfs none /mnt' "
                      ">/dev/null 2>&1") == 0;
 }
@@ -197,8 +200,9 @@ TEST(ReadOnlyContent, ASaveDirThatCannotBeWrittenIsSaidAndAvoided) {
   const std::string underFile = dir.Path() + "/file/saves";
   const std::string xdg1 = dir.Path() + "/xdg1";
   runs.push_back({underFile, xdg1,
-                  RunPlayerBinary("/usr/bin/env", {"XDG_DATA_HOME=" + xdg1, PELTO5_PLAYER, "--headless", "--trace",
-                                                   "--save-dir", underFile, dir.Path() + "/g/story.pf5"})});
+                  RunPlayerBinary(PELTO5_PLAYER,
+                                  {"--headless", "--trace", "--save-dir", underFile, dir.Path() + "/g/story.pf5"},
+                                  UserDataAt(xdg1))});
   if (CanMountPrivately()) {
     const std::string mounted = dir.Path() + "/ro saves";
     const std::string xdg2 = dir.Path() + "/xdg2";
@@ -245,10 +249,7 @@ TEST(ReadOnlyContent, ExtractedFilesAndScreenshotsGoToTheUsersFolder) {
   const std::string package = disc + "/story.pp5";
   std::filesystem::create_directories(disc + "/story");
   dir.Write("disc/story/shipped.wav", WaveOfMs(300));
-  ASSERT_EQ(std::system(("'" + std::string(PELTO5_PACK) + "' create --extract '*.wav' '" + package + "' '" +
-                         dir.Path() + "/src' >/dev/null")
-                            .c_str()),
-            0);
+  ASSERT_EQ(RunPack({"create", "--extract", "*.wav", package, dir.Path() + "/src"}).ExitStatus, 0);
   const std::string xdg = dir.Path() + "/xdg";
   const std::string events = dir.Write("events.txt", "1000 key 123\n");
   const TPlayerResult r = RunOnReadOnly(

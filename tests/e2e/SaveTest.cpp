@@ -121,17 +121,11 @@ TEST(SaveEndToEnd, ASaveWithAnEmptyStackLoads) {
   ASSERT_EQ(RunPlayer({"--headless", writer}).ExitStatus, 0);
   // The same save with its stack emptied.
   const std::string entries = dir.Path() + "/entries";
-  ASSERT_EQ(std::system((std::string(PELTO5_PACK) + " extract '" + dir.Path() + "/save/top.sav' -o '" + entries +
-                         "' >/dev/null 2>&1")
-                            .c_str()),
-            0);
+  ASSERT_EQ(RunPack({"extract", dir.Path() + "/save/top.sav", "-o", entries}).ExitStatus, 0);
   ASSERT_TRUE(std::filesystem::exists(entries + "/stack.info"));
   EXPECT_NE(ReadFileText(entries + "/stack.info"), "");
   dir.Write("entries/stack.info", "");
-  ASSERT_EQ(std::system((std::string(PELTO5_PACK) + " create --magic PV5SAVE '" + dir.Path() + "/save/old.sav' '" +
-                         entries + "' >/dev/null 2>&1")
-                            .c_str()),
-            0);
+  ASSERT_EQ(RunPack({"create", "--magic", "PV5SAVE", dir.Path() + "/save/old.sav", entries}).ExitStatus, 0);
 
   const std::string reader = dir.Write(
       "reader.pf5",

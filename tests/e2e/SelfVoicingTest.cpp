@@ -31,7 +31,7 @@ TRun RunGame(const TTempDir& config, const TTempDir& game, const std::string& ev
   run.Result = RunPlayerBinary(PELTO5_PLAYER,
                                {"--headless", "--max-time", "10000", "--events", game.Write("events.txt", events),
                                 game.Write("game.pf5", MakeScript(kScenario))},
-                               {"XDG_CONFIG_HOME=" + config.Path()});
+                               UserConfigAt(config.Path()));
   run.Speech = run.Result.LinesStartingWith("speech: ");
   return run;
 }

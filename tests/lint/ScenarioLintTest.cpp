@@ -450,11 +450,7 @@ TEST(ScenarioLintCommand, ChecksWithTheLibraryThePlayerWouldUse) {
   EXPECT_EQ(beside.StdOut, "");
 }
 
-int Pack(const std::vector<std::string>& args) {
-  std::string command = PELTO5_PACK;
-  for (const std::string& a : args) command += " '" + a + "'";
-  return std::system((command + " >/dev/null 2>&1").c_str());
-}
+int Pack(const std::vector<std::string>& args) { return RunPack(args).ExitStatus; }
 
 TEST(ScenarioLint, PackagesAreLookedUpInThePlayersOrderAndNothingIsWritten) {
   TTempDir dir;

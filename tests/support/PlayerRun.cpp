@@ -1,10 +1,7 @@
 #include "support/PlayerRun.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 #endif
 
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include <sstream>
 
 #include "base/SjisText.h"
+#include "support/ProgramRun.h"
 
 namespace pelto5::test {
 
@@ -115,6 +113,51 @@ std::vector<std::string> ScriptWithPage(const std::vector<std::string>& pageLine
 
 TPlayerResult RunPlayer(const std::vector<std::string>& args) { return RunPlayerBinary(PELTO5_PLAYER, args); }
 
+namespace {
+
+TPlayerResult PlayerResultOf(const TProgramResult& run) {
+  TPlayerResult result;
+  result.ExitStatus = run.ExitStatus;
+  result.ErrorLines = SplitLines(run.StdErr);
+  result.StdOut = run.StdOut;
+  result.PeakResidentKb = run.PeakResidentKb;
+  return result;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+std::vector<std::string> UserDataAt(const std::string& folder) { return {"APPDATA=" + folder}; }
+std::vector<std::string> UserConfigAt(const std::string& folder) { return {"APPDATA=" + folder}; }
+#else
+std::vector<std::string> UserDataAt(const std::string& folder) { return {"XDG_DATA_HOME=" + folder}; }
+std::vector<std::string> UserConfigAt(const std::string& folder) { return {"XDG_CONFIG_HOME=" + folder}; }
+#endif
+
+TProgramOptions PlayerOptions(const std::vector<std::string>& environment) {
+  TProgramOptions options;
+  options.Environment = {"LC_ALL", "LC_MESSAGES", "LANG=C.UTF-8"};
+  options.Environment.insert(options.Environment.end(), environment.begin(), environment.end());
+  return options;
+}
+
+TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
+                              const std::vector<std::string>& environment) {
+  std::vector<std::string> argv = {player};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return PlayerResultOf(RunProgram(argv, PlayerOptions(environment)));
+}
+
+TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) { return RunPlayerBinary(PELTO5_PLAYER, args); }
+
+#ifdef PELTO5_PACK
+TProgramResult RunPack(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {PELTO5_PACK};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProgram(argv, PlayerOptions({}));
+}
+#endif
+
 #ifndef _WIN32
 std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
                           const std::vector<std::string>& environment) {
@@ -123,55 +166,6 @@ std::string PlayerCommand(const std::string& player, const std::vector<std::stri
   command += " " + ShellQuote(player);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   return command;
-}
-
-TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
-                              const std::vector<std::string>& environment) {
-  TTempDir io;
-  const std::string errPath = io.Path() + "/stderr";
-  const std::string outPath = io.Path() + "/stdout";
-  const std::string command = PlayerCommand(player, args, environment) + " </dev/null >" + ShellQuote(outPath) +
-                              " 2>" + ShellQuote(errPath);
-  TPlayerResult result;
-  const int status = std::system(command.c_str());
-  result.ExitStatus = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
-  result.ErrorLines = SplitLines(ReadFileText(errPath));
-  result.StdOut = ReadFileText(outPath);
-  return result;
-}
-
-TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args) {
-  TTempDir io;
-  const std::string errPath = io.Path() + "/stderr";
-  const std::string outPath = io.Path() + "/stdout";
-  std::vector<std::string> words = {PELTO5_PLAYER};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  TPlayerResult result;
-  const pid_t child = fork();
-  if (child == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-    // The same locale as RunPlayer's, so the player's own texts are English.
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", "C.UTF-8", 1);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  if (child < 0) return result;
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child) return result;
-  result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.PeakResidentKb = usage.ru_maxrss;
-  result.ErrorLines = SplitLines(ReadFileText(errPath));
-  result.StdOut = ReadFileText(outPath);
-  return result;
 }
 
 std::string CaptureOutput(const std::string& command) {

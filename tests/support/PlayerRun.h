@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "support/ProgramRun.h"
+
 namespace pelto5::test {
 
 struct TPlayerResult {
   int ExitStatus = -1;
   std::vector<std::string> ErrorLines;  // standard error, UTF-8
   std::string StdOut;
-  long PeakResidentKb = -1;  // the player's largest resident size (RunPlayerMeasured)
+  long PeakResidentKb = -1;  // the player's largest resident size
 
   // Lines of standard error starting with prefix.
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
@@ -52,10 +54,21 @@ TPlayerResult RunPlayer(const std::vector<std::string>& args);
 // added to its environment (LANG=ja_JP.UTF-8 for the Japanese texts).
 TPlayerResult RunPlayerBinary(const std::string& player, const std::vector<std::string>& args,
                               const std::vector<std::string>& environment = {});
+// The environment settings ("NAME=value") that put the player's per-user
+// data folder (where saves of read-only content go) or its settings folder
+// at folder: $XDG_DATA_HOME and $XDG_CONFIG_HOME on Linux, %APPDATA% (the
+// one folder for both) on Windows.
+std::vector<std::string> UserDataAt(const std::string& folder);
+std::vector<std::string> UserConfigAt(const std::string& folder);
+// The options RunPlayerBinary starts the player with: the English locale
+// and the settings added.
+TProgramOptions PlayerOptions(const std::vector<std::string>& environment = {});
+// Runs pelto5-pack with the arguments, in the player's locale.
+TProgramResult RunPack(const std::vector<std::string>& args);
 // The shell command that runs player so (without redirections).
 std::string PlayerCommand(const std::string& player, const std::vector<std::string>& args,
                           const std::vector<std::string>& environment = {});
-// The same, run directly (no shell) so that its peak resident size is
+// RunPlayer under the name the memory tests use: its peak resident size is
 // measured.
 TPlayerResult RunPlayerMeasured(const std::vector<std::string>& args);
 // Runs a shell command and returns its standard output without the final
