@@ -270,7 +270,14 @@ long SdlPlayingTime(TSdlAudioChannel& channel, const std::string& path) {
 TEST_F(AudioFormats, SdlPlaysEachKindForItsDecodedLength) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   TSdlAudioChannel sound(TAudioKind::Sound);
-  for (const std::string name : {"msadpcm.wav", "tone.wma", "tone.mid"}) {
+#ifdef _WIN32
+  // MIDI plays on the system's synthesizer on Windows, not through the
+  // channel's decoder; the other tests of it are left out there too.
+  const std::vector<std::string> names = {"msadpcm.wav", "tone.wma"};
+#else
+  const std::vector<std::string> names = {"msadpcm.wav", "tone.wma", "tone.mid"};
+#endif
+  for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const long length = HeadlessLength(PathOf(name));
     const long played = SdlPlayingTime(sound, PathOf(name));

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/NativeFile.h"
 #include "content/PackageFormat.h"
 
 namespace pelto5::test {
@@ -34,24 +35,27 @@ class TTempFolder {
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;
 
-  std::string File(const std::string& name) const { return (FPath / name).generic_string(); }
+  // The UTF-8 path of name (UTF-8) in the folder.
+  std::string File(const std::string& name) const { return native::Utf8(FPath / native::Path(name)); }
   const std::filesystem::path& Path() const { return FPath; }
 
  private:
   std::filesystem::path FPath;
 };
 
+// Paths are UTF-8, as the player's are (on Windows a narrow path would be
+// read in the system's code page).
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(native::Path(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(native::Path(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool FileExists(const std::string& path) { return std::filesystem::exists(native::Path(path)); }
 
 // A 536-byte current-layout header with a valid checksum and the given key
 // table (zeros unless given).

@@ -71,6 +71,9 @@ class ScreenStateTest : public ::testing::Test {
   // Writes a save container with whatever add() puts in it.
   template <typename F>
   bool WriteSave(F add) {
+    // The last save loaded is closed first: Windows replaces no file that
+    // is open.
+    ClosePackage(FReader);
     PackageWriter writer;
     if (!SetWriterMagic(writer, "PV5SAVE") || !CreatePackage(writer, FSavePath)) return false;
     const bool added = add(writer);

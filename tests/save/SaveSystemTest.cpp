@@ -187,6 +187,9 @@ TEST_F(SaveSystemTest, AStateSaveHoldsItsEntriesVersionIdentifiersDateAndThumbna
   ASSERT_TRUE(OpenPackage(path, reader));
   std::string bmp;
   ASSERT_TRUE(ExtractEntry(reader, "_smallimage.bmp", bmp));
+  // Closed before the file is saved again: Windows replaces no file that
+  // is open.
+  ClosePackage(reader);
   TPicture thumbnail;
   ASSERT_TRUE(DecodeBmp(bmp, thumbnail));
   EXPECT_EQ(thumbnail.Width, 80);
