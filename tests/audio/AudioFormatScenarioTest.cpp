@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/SoundFiles.h"
+#include "audio/TrackerModules.h"
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {
@@ -70,6 +71,34 @@ TEST(AudioFormatScenario, AWaitedSoundHoldsTheScriptForItsDecodedLengthInEveryFo
     at += (length + 99) / 100 * 100;
   }
   EXPECT_EQ(TimeOf(r, static_cast<int>(sounds.size())), at);
+  EXPECT_TRUE(r.LinesStartingWith("message (").empty());
+}
+
+TEST(AudioFormatScenario, TrackerModulesPlayAsMusicAndHoldAWaitForTheirRowsAndFadeOut) {
+  TTempDir dir;
+  const std::vector<TTrackerModule> modules = TrackerModules();
+  // The first module is the music; the script waits for each of the others.
+  std::vector<std::string> page = {"Music.FileName=" + modules[0].Name, "@Music"};
+  for (const TTrackerModule& m : modules) {
+    dir.Write(m.Name, m.Bytes);
+    if (&m != &modules[0]) page.insert(page.end(), {"Sound.FileName=" + m.Name, "Sound.Wait=1", "@Sound"});
+  }
+  page.push_back("@rem");
+  const std::string script = dir.Write("game.pf5", MakeScript(ScriptWithPage(page)));
+  const TPlayerResult r = RunPlayer({"--headless", "--trace", "--trace-audio", "--max-time", "20000", script});
+  ASSERT_EQ(r.ExitStatus, 0);
+  // libopenmpt fades a song out over 100 ms after its last row.
+  EXPECT_TRUE(r.HasLine("audio: 200 music open " + modules[0].Name + " " +
+                        std::to_string(modules[0].LengthMs() + 100) + "ms"));
+  EXPECT_TRUE(r.HasLine("audio: 200 music play"));
+  long at = 200;
+  for (size_t i = 1; i < modules.size(); ++i) {
+    SCOPED_TRACE(modules[i].Name);
+    EXPECT_EQ(OpenedLength(r, modules[i].Name), static_cast<long>(modules[i].LengthMs() + 100));
+    EXPECT_EQ(TimeOf(r, static_cast<int>(i)), at);
+    at += (modules[i].LengthMs() + 100 + 99) / 100 * 100;
+  }
+  EXPECT_EQ(TimeOf(r, static_cast<int>(modules.size())), at) << "the @rem after the last wait";
   EXPECT_TRUE(r.LinesStartingWith("message (").empty());
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "audio/SoundFiles.h"
+#include "audio/TrackerModules.h"
 #include "media/AudioFileOpener.h"
 #include "media/AudioGain.h"
 #include "media/AudioStream.h"
@@ -146,6 +147,36 @@ TEST_F(AudioFormats, AMidiSynthesizerIsKeptForTheNextFile) {
   TMidiSynth::Release(std::move(second));
   TMidiSynth::Release(std::move(third));
 #endif
+}
+
+// libopenmpt fades the sound out over this long once a song has ended.
+constexpr uint32_t kModuleFadeMs = 100;
+
+TEST(TrackerModules, EachFormatPlaysItsNoteForItsRowsAndTheFadeOut) {
+  TTempDir dir;
+  for (const TTrackerModule& module : TrackerModules()) {
+    SCOPED_TRACE(module.Name);
+    TAudioOpenResult opened = TAudioFileOpener::Open(dir.Write(module.Name, module.Bytes), TAudioUse::Play);
+    ASSERT_TRUE(opened.Decoder) << opened.Reason;
+    EXPECT_EQ(opened.Decoder->LengthMs(), module.LengthMs() + kModuleFadeMs);
+    const std::vector<int16_t> samples = ReadAll(*opened.Decoder);
+    EXPECT_NEAR(samples.size() / 2 * 1000.0 / kPcmRate, module.LengthMs() + kModuleFadeMs, 1);
+    // The note sounds until the song ends, then fades away.
+    const size_t end = static_cast<size_t>(module.LengthMs()) * kPcmRate / 1000 * 2;
+    ASSERT_LT(end, samples.size());
+    const std::vector<int16_t> song(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(end));
+    EXPECT_GT(Peak(song, song.size() / 2), 2000);
+    EXPECT_NEAR(ToneFrequency(song), module.ToneHz, module.ToneHz * 0.01);
+    EXPECT_LT(Peak(samples, samples.size() - 200), Peak(song) / 4);
+
+    ASSERT_TRUE(opened.Decoder->Rewind());
+    EXPECT_EQ(ReadAll(*opened.Decoder), samples) << "rewinding plays the same sound again";
+  }
+  // A module cut short, or its header alone, does not open.
+  const TTrackerModule it = ImpulseTrackerModule();
+  EXPECT_FALSE(TAudioFileOpener::Open(dir.Write("cut.it", it.Bytes.substr(0, 100)), TAudioUse::Check).Decoder);
+  EXPECT_FALSE(TAudioFileOpener::Open(dir.Write("cut.s3m", ScreamTrackerModule().Bytes.substr(0, 60)),
+                                      TAudioUse::Check).Decoder);
 }
 
 TEST(MidiFile, ReadsTempoMapsRunningStatusAndRefusesDamage) {
