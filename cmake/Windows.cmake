@@ -1,7 +1,7 @@
 # The Windows build (cross-compiled with mingw-w64, see cmake/mingw-*.cmake
 # and scripts/build-windows): the same engine layers with the SDL backend,
 # linked statically to SDL2, SDL2_mixer, FreeType, libpng, zlib,
-# libjpeg-turbo, giflib and FFmpeg built for Windows by
+# libjpeg-turbo, giflib and FFmpeg (with libopenmpt) built for Windows by
 # scripts/build-windows-deps (their prefix is PELTO5_WINDOWS_DEPS). No
 # fontconfig (the faces are the system's and those shipped in fonts/), no
 # FluidSynth (MIDI plays on the system's synthesizer). Everything installs
