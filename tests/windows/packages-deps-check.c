@@ -3,7 +3,12 @@
  * best audio stream, all its frames, converted to 16-bit stereo at 44.1 kHz
  * by libswresample) and prints one line per file with the demuxer, the
  * codec and the number of samples, then opens SDL2_mixer on SDL's dummy
- * audio driver and plays a raw PCM chunk on a channel.
+ * audio driver and plays a raw PCM chunk on a channel. For PCM codecs the
+ * line also gives a hash of the decoder's samples before any conversion:
+ * those decoders only copy or convert sample words, so their output is the
+ * same bits on every machine. Tracker modules are among them (FFmpeg's
+ * libopenmpt demuxer hands on 32-bit float PCM, and libopenmpt mixes in
+ * integers), so the hash shows that a module sounds the same.
  *
  * scripts/build-windows-deps --check compiles this twice, natively against
  * the host's FFmpeg and with mingw-w64 against build-windows/<arch>/deps, runs
@@ -26,6 +31,22 @@
 #include <SDL_mixer.h>
 #endif
 
+/* 64-bit FNV-1a of size bytes, continuing from hash. */
+static uint64_t fnv1a(uint64_t hash, const uint8_t *bytes, size_t size) {
+  for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001b3ULL;
+  return hash;
+}
+
+/* Adds a decoded frame's samples, every plane, to hash. */
+static uint64_t hash_frame(uint64_t hash, const AVFrame *frame) {
+  const int planar = av_sample_fmt_is_planar(frame->format);
+  const int planes = planar ? frame->ch_layout.nb_channels : 1;
+  const size_t size = (size_t)frame->nb_samples * av_get_bytes_per_sample(frame->format) *
+                      (planar ? 1 : frame->ch_layout.nb_channels);
+  for (int p = 0; p < planes; ++p) hash = fnv1a(hash, frame->extended_data[p], size);
+  return hash;
+}
+
 /* Decodes one file; prints its line and returns 0, or 1 when it fails. */
 static int decode(const char *path) {
   const char *name = strrchr(path, '/');
@@ -42,6 +63,7 @@ static int decode(const char *path) {
   AVFrame *frame = av_frame_alloc();
   const AVCodec *decoder = NULL;
   long long samples = 0;
+  uint64_t hash = 0xcbf29ce484222325ULL;
   uint8_t out[4 * 8192];
   if (avformat_find_stream_info(format, NULL) < 0) goto done;
   int stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
@@ -71,6 +93,7 @@ static int decode(const char *path) {
   while (1) {
     int received = avcodec_receive_frame(codec, frame);
     if (received == 0) {
+      hash = hash_frame(hash, frame);
       uint8_t *planes[1] = {out};
       int converted = swr_convert(swr, planes, 8192, (const uint8_t **)frame->extended_data,
                                   frame->nb_samples);
@@ -93,8 +116,12 @@ static int decode(const char *path) {
   uint8_t *planes[1] = {out};
   int rest;
   while ((rest = swr_convert(swr, planes, 8192, NULL, 0)) > 0) samples += rest;
-  printf("%s: %s %s %d Hz %d channels, %lld samples at 44.1 kHz\n", name, format->iformat->name,
+  printf("%s: %s %s %d Hz %d channels, %lld samples at 44.1 kHz", name, format->iformat->name,
          decoder->name, codec->sample_rate, codec->ch_layout.nb_channels, samples);
+  if (decoder->id >= AV_CODEC_ID_PCM_S16LE && decoder->id < AV_CODEC_ID_ADPCM_IMA_QT) {
+    printf(", PCM %016llx", (unsigned long long)hash);
+  }
+  printf("\n");
   failed = samples > 0 ? 0 : 1;
 done:
   swr_free(&swr);

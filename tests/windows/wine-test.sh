@@ -2,6 +2,9 @@
 # The Windows player under wine, against the Linux player:
 #  1. the demo's walkthrough, played headless, gives scene pictures identical
 #     pixel for pixel to the Linux headless player's, and the same output;
+#     1b. a game playing a tracker module of each format (MOD, S3M, XM, IT)
+#     as music and as waited-for sounds gives the same audio trace (each
+#     module opened with the same length) and timing as on Linux;
 #  2. a game whose folder, script and picture have Japanese names plays on a
 #     non-Japanese system (LANG=en_US.UTF-8): the picture is shown, and a
 #     save is written under its Japanese name into the game's data folder;
@@ -13,7 +16,8 @@
 #
 # WINDOWS_PLAYER_DIR holds pelto5.exe, demo.pp5 and the fonts/ folder (a
 # Windows build folder or an unpacked zip); LINUX_BUILD_DIR holds pelto5 and
-# demo.pp5. Needs wine, and xvfb-run, xdotool and ImageMagick for part 3.
+# demo.pp5. Needs wine and a C++ compiler, and xvfb-run, xdotool and
+# ImageMagick for part 3.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -56,6 +60,35 @@ done
 cmp -s "$work/linux/out.txt" "$work/windows/out.txt" || fail "the players' output differs: $(diff "$work/linux/out.txt" "$work/windows/out.txt" | head -5)"
 cmp -s "$work/linux/state.txt" "$work/windows/state.txt" ||
   fail "the state dumps differ: $(diff "$work/linux/state.txt" "$work/windows/state.txt" | head -5)"
+
+# --- 1b. Tracker modules -------------------------------------------------------
+modules=$work/modules
+mkdir -p "$modules"
+if c++ -std=c++20 -O2 -I "$top/tests" -o "$work/make-test-modules" "$top/tests/windows/make-test-modules.cc" &&
+  "$work/make-test-modules" "$modules" >/dev/null; then
+  {
+    printf '/// Game Creative Tool - Peltoforge Fifth -\n/// modules test\n'
+    printf '<Head="Pelto">\nFileType=PV5\nCommandVersion=19\nImageWidth=40\nImageHeight=30\n<Head End>\n'
+    printf '<Book="スタートブック">\n<Page="スタートページ">\n'
+    printf 'Music.FileName=tone.xm\n@Music\n'
+    for name in tone.mod tone.s3m tone.it; do printf 'Sound.FileName=%s\nSound.Wait=1\n@Sound\n' "$name"; done
+    printf '@rem\n<Page End>\n<Book End>\n'
+  } | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' >"$modules/game.pf5"
+  (cd "$modules" && "$linux/pelto5" --headless --trace --trace-audio --max-time 20000 game.pf5 >linux.txt 2>&1) ||
+    fail "the Linux player failed the modules game: $(head -3 "$modules/linux.txt")"
+  (cd "$modules" && timeout 120 wine "$windows/pelto5.exe" --headless --trace --trace-audio --max-time 20000 \
+    game.pf5 >windows.txt 2>&1) || fail "the Windows player failed the modules game: $(head -3 "$modules/windows.txt")"
+  for name in tone.xm tone.mod tone.s3m tone.it; do
+    grep -qE "^audio: [0-9]+ (music|sound) open $name [1-9][0-9]*ms$" "$modules/linux.txt" ||
+      fail "the Linux player did not open $name: $(grep "$name" "$modules/linux.txt" | head -2)"
+  done
+  grep -E '^(audio|trace): ' "$modules/linux.txt" >"$modules/linux-trace.txt" || true
+  grep -E '^(audio|trace): ' "$modules/windows.txt" | tr -d '\r' >"$modules/windows-trace.txt" || true
+  cmp -s "$modules/linux-trace.txt" "$modules/windows-trace.txt" ||
+    fail "the modules play otherwise than on Linux: $(diff "$modules/linux-trace.txt" "$modules/windows-trace.txt" | head -6)"
+else
+  fail "could not write the test modules"
+fi
 
 # --- 2. Japanese names on an English system ------------------------------------
 game=$work/ゲーム
