@@ -92,13 +92,13 @@ struct TSapiSpeech::TVoiceThread {
     const HRESULT apartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     {
       TComPointer<ISpVoice> voice;
-      TComPointer<ISpObjectToken> any;
+      TComPointer<ISpObjectToken> anyVoice;
       // A speech API that cannot even stop (wine's says "not implemented")
       // cannot speak either.
       const bool ready = SUCCEEDED(apartment) &&
                          SUCCEEDED(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_INPROC_SERVER, IID_ISpVoice,
                                                     voice.PutVoid())) &&
-                         FindVoice(L"", any) && SUCCEEDED(voice->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr));
+                         FindVoice(L"", anyVoice) && SUCCEEDED(voice->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr));
       {
         const std::lock_guard<std::mutex> lock(Mutex);
         State = ready ? TState::Ready : TState::Failed;
