@@ -51,7 +51,8 @@ endfunction()
 
 pelto5_layer(base base)
 pelto5_layer(platform platform base)
-target_link_libraries(pelto5_platform PUBLIC PNG::PNG comdlg32 shell32)
+# ole32 and sapi (the speech API's interface identifiers) for reading aloud.
+target_link_libraries(pelto5_platform PUBLIC PNG::PNG comdlg32 shell32 ole32 sapi)
 pelto5_layer(content content platform)
 target_link_libraries(pelto5_content PUBLIC ZLIB::ZLIB)
 pelto5_layer(script script content)

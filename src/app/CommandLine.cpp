@@ -6,6 +6,7 @@
 #include "lint/LintOptions.h"
 #include "base/SjisText.h"
 #include "platform/FileSystem.h"
+#include "platform/TextOutput.h"
 #include "shell/DebugControl.h"
 
 namespace pelto5 {
@@ -158,7 +159,8 @@ TResult TCommandLine::CheckOutputFolders() const {
                                                                 {"--junit", &JUnitPath},
                                                                 {"--text-out", &TextOut}};
   for (const auto& [option, path] : outputs) {
-    if (path->empty() || *path == "-" || (path == &TextOut && *path == "clipboard")) continue;
+    if (path->empty() || *path == "-") continue;
+    if (path == &TextOut && (*path == TTextOutput::kClipboard || TTextOutput::IsNamedPipe(*path))) continue;
     const std::string folder = TFileSystem::DirectoryOf(*path);
     if (!folder.empty() && !TFileSystem::DirectoryExists(folder)) {
       return Refuse(TOwnText::OutputFolderMissing, {option, *path, folder});

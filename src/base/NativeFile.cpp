@@ -87,14 +87,62 @@ std::string ExecutablePath() {
   return Utf8(std::filesystem::path(buffer));
 }
 
+namespace {
+
+// The absolute extended-length form of a wide path ("\\?\C:\..." or
+// "\\?\UNC\server\..."): separators made "\" and "." and ".." resolved, as
+// that form is taken literally. "" when wide is.
+std::wstring ExtendedPath(const std::wstring& wide) {
+  if (wide.empty() || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return wide;
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return wide;
+  full.resize(n);
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+}  // namespace
+
+std::wstring FileCallPath(const std::string& utf8) {
+  const std::wstring wide = Wide(utf8);
+  // Below the limit, the name goes as it is (a device name such as "CON"
+  // or a relative path keeps its usual meaning).
+  if (wide.size() < MAX_PATH - 12) return wide;
+  return ExtendedPath(wide);
+}
+
+bool ListFolder(const std::string& utf8, std::vector<TFolderEntry>& entries) {
+  std::wstring pattern = ExtendedPath(Wide(utf8.empty() ? "." : utf8));
+  if (pattern.empty()) return false;
+  if (pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entries.push_back({FromWide(name), folder && !link, !folder});
+  } while (FindNextFileW(find, &data));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(find);
+  return complete;
+}
+
 std::FILE* OpenFile(const std::string& utf8, const char* mode) {
   if (utf8.empty()) return nullptr;
   const std::string m = mode;
-  if (m != "r" && m != "rb") return _wfopen(Wide(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
+  if (m != "r" && m != "rb") return _wfopen(FileCallPath(utf8).c_str(), std::wstring(m.begin(), m.end()).c_str());
   // A reader lets others delete and replace the file while it reads, as on
   // POSIX: a save written over a file that is open for reading (its
   // thumbnail shown, its values read) replaces it instead of failing.
-  const HANDLE handle = CreateFileW(Wide(utf8).c_str(), GENERIC_READ,
+  const HANDLE handle = CreateFileW(FileCallPath(utf8).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -115,7 +163,8 @@ std::FILE* OpenFile(const std::string& utf8, const char* mode) {
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
-  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (MoveFileExW(FileCallPath(from).c_str(), FileCallPath(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   const DWORD error = GetLastError();
@@ -125,7 +174,7 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
   return false;
 }
 
-bool RemoveFile(const std::string& utf8) { return _wremove(Wide(utf8).c_str()) == 0; }
+bool RemoveFile(const std::string& utf8) { return _wremove(FileCallPath(utf8).c_str()) == 0; }
 
 bool SyncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
@@ -141,6 +190,17 @@ std::string Environment(const char* name) {
 bool HasEnvironment(const char* name) { return _wgetenv(Wide(name).c_str()) != nullptr; }
 
 #else
+
+bool ListFolder(const std::string& utf8, std::vector<TFolderEntry>& entries) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(Path(utf8.empty() ? "." : utf8), error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::error_code kind;
+    const bool link = it->is_symlink(kind);
+    entries.push_back({Utf8(it->path().filename()), !link && it->is_directory(kind), it->is_regular_file(kind)});
+  }
+  return !error;
+}
 
 std::FILE* OpenFile(const std::string& utf8, const char* mode) {
   if (utf8.empty()) return nullptr;

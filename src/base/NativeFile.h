@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pelto5::native {
 
@@ -31,6 +32,17 @@ std::FILE* OpenFile(const std::string& utf8, const char* mode);
 [[nodiscard]] bool SyncFile(std::FILE* file);
 // Makes a rename in the folder of utf8 durable, where the system can.
 void SyncFolderOf(const std::string& utf8);
+// One entry of a folder. A link to a folder is neither (it is not walked
+// into, so a link cannot make a walk go round); a link to a file is a file.
+struct TFolderEntry {
+  std::string Name;  // UTF-8
+  bool IsFolder = false;
+  bool IsFile = false;
+};
+// The entries of a folder, without "." and ".."; false when it cannot be
+// read. On Windows the folder is read through its extended-length form, so
+// folders deeper than the old 260-character limit are read too.
+[[nodiscard]] bool ListFolder(const std::string& utf8, std::vector<TFolderEntry>& entries);
 // The value of an environment variable, UTF-8; "" when it is not set.
 std::string Environment(const char* name);
 [[nodiscard]] bool HasEnvironment(const char* name);
@@ -44,6 +56,10 @@ std::string Environment(const char* name);
 std::string ExecutablePath();
 std::wstring Wide(const std::string& utf8);
 std::string FromWide(const std::wstring& wide);
+// The wide path for the file calls: in the extended-length form ("\\?\")
+// when it is too long for the old limit, which Windows otherwise applies
+// unless long paths are switched on for the whole system.
+std::wstring FileCallPath(const std::string& utf8);
 #endif
 
 }  // namespace pelto5::native

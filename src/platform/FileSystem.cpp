@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <utility>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -57,12 +58,11 @@ bool MatchMask(const char* mask, const char* name) {
 namespace fs = std::filesystem;
 
 std::vector<std::string> DirectoryEntries(const std::string& directory) {
+  std::vector<native::TFolderEntry> entries;
+  static_cast<void>(native::ListFolder(directory, entries));
   std::vector<std::string> names;
-  std::error_code error;
-  fs::directory_iterator it(native::Path(directory.empty() ? "." : directory), error);
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-    names.push_back(native::Utf8(it->path().filename()));
-  }
+  names.reserve(entries.size());
+  for (native::TFolderEntry& entry : entries) names.push_back(std::move(entry.Name));
   return names;
 }
 

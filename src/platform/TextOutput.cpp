@@ -17,19 +17,26 @@
 #include "base/SjisText.h"
 #include "platform/Platform.h"
 #include "platform/ProcessSignals.h"
+#ifdef _WIN32
+#include "platform/PipeWriter.h"
+#endif
 
 namespace pelto5 {
 
 namespace {
 
 // Lines to a descriptor: standard output, or a file or FIFO opened on the
-// first line. A line that the descriptor cannot take at once is dropped;
-// a line it took only in part is finished before the next one goes out,
-// so the stream never holds a broken line.
+// first line (on Windows a named pipe instead of a FIFO). A line that the
+// descriptor cannot take at once is dropped; a line it took only in part
+// is finished before the next one goes out, so the stream never holds a
+// broken line.
 class TStreamTextOutput : public TTextOutput {
  public:
   // path "" = standard output.
   explicit TStreamTextOutput(std::string path) : FPath(std::move(path)) {
+#ifdef _WIN32
+    FIsPipe = TPipeWriter::IsPipeName(FPath);
+#endif
     if (!FPath.empty()) return;
 #ifdef _WIN32
     // JSON lines are UTF-8 bytes: no "\r" may be put in.
@@ -40,7 +47,7 @@ class TStreamTextOutput : public TTextOutput {
 #endif
   }
   ~TStreamTextOutput() override {
-    if (!FPath.empty() && FDescriptor >= 0) CloseDescriptor();
+    if (!FPath.empty()) CloseDescriptor();
   }
 
   void Put(const std::string& jsonLine, const std::string&) override {
@@ -62,6 +69,9 @@ class TStreamTextOutput : public TTextOutput {
 
  private:
   bool EnsureOpen() {
+#ifdef _WIN32
+    if (FIsPipe) return FPipe.IsOpen() || FPipe.Open(FPath);
+#endif
     if (FDescriptor >= 0) return true;
 #ifdef _WIN32
     FDescriptor = _wopen(native::Wide(FPath).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
@@ -77,10 +87,12 @@ class TStreamTextOutput : public TTextOutput {
   // Writes what is pending; true when all of it went out.
   bool Flush() {
 #ifdef _WIN32
-    // A file or the console takes a line whole; pipes there have no
-    // non-blocking writes to wait on.
+    // A named pipe takes what fits (nothing while its reader does not
+    // read); a file or the console takes a line whole.
     while (!FPending.empty()) {
-      const int written = _write(FDescriptor, FPending.data(), static_cast<unsigned>(FPending.size()));
+      const long written = FIsPipe ? FPipe.Write(FPending.data(), FPending.size())
+                                   : _write(FDescriptor, FPending.data(), static_cast<unsigned>(FPending.size()));
+      if (written == 0 && FIsPipe) return false;
       if (written <= 0) {
         Lost();
         return false;
@@ -112,15 +124,16 @@ class TStreamTextOutput : public TTextOutput {
     FPending.clear();
     if (FPath.empty()) return;
     CloseDescriptor();
-    FDescriptor = -1;
   }
 
   void CloseDescriptor() {
 #ifdef _WIN32
-    _close(FDescriptor);
+    FPipe.Close();
+    if (FDescriptor >= 0) _close(FDescriptor);
 #else
-    ::close(FDescriptor);
+    if (FDescriptor >= 0) ::close(FDescriptor);
 #endif
+    FDescriptor = -1;
   }
 
   void Drop() {
@@ -132,6 +145,10 @@ class TStreamTextOutput : public TTextOutput {
 
   std::string FPath;
   int FDescriptor = -1;
+#ifdef _WIN32
+  bool FIsPipe = false;
+  TPipeWriter FPipe;
+#endif
   std::string FPending;
   int FDropped = 0;
 };
@@ -149,6 +166,15 @@ class TClipboardTextOutput : public TTextOutput {
 };
 
 }  // namespace
+
+bool TTextOutput::IsNamedPipe(const std::string& destination) {
+#ifdef _WIN32
+  return TPipeWriter::IsPipeName(destination);
+#else
+  static_cast<void>(destination);
+  return false;
+#endif
+}
 
 std::unique_ptr<TTextOutput> TTextOutput::Open(const std::string& destination) {
   if (destination == kClipboard) return std::make_unique<TClipboardTextOutput>();

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "support/PlayerRun.h"
+#ifdef _WIN32
+#include "support/PipeServer.h"
+#endif
 
 namespace pelto5::test {
 namespace {
@@ -151,6 +154,73 @@ TEST(TextOut, FifoWithoutReaderDropsLinesAndSaysSoOnceWithReaderGetsThemAll) {
   for (const std::string& l : read.ErrorLines) EXPECT_EQ(l.find("--text-out"), std::string::npos) << l;
 #endif
 }
+
+#ifdef _WIN32
+// The run with --text-out to pipe, ended after 60 s if it hangs.
+TProgramResult RunToPipe(const std::string& pipe, const std::string& events, const std::string& script) {
+  TProgramOptions options = PlayerOptions();
+  options.TimeoutSeconds = 60;
+  return RunProgram(
+      {PELTO5_PLAYER, "--headless", "--max-time", "20000", "--events", events, "--text-out", pipe, script}, options);
+}
+
+// The lines of standard error that tell of lines dropped on the way to
+// pipe (in whichever language the player speaks).
+size_t DropWarnings(const TProgramResult& run, const std::string& pipe) {
+  const std::string name = pipe.substr(pipe.find_last_of('\\') + 1);
+  size_t said = 0;
+  for (const std::string& l : SplitLines(run.StdErr)) {
+    said += l.find("--text-out ") != l.npos && l.find(name) != l.npos ? 1 : 0;
+  }
+  return said;
+}
+
+TEST(TextOut, NamedPipeWithAReaderGetsEveryRecord) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const std::string events = dir.Write("events.txt", kEvents);
+  TPipeServer reader(64 * 1024);
+  ASSERT_TRUE(reader.IsOpen());
+  // Given as the reader names it, with backslashes.
+  const TProgramResult run = RunToPipe(reader.Name(), events, script);
+  EXPECT_EQ(run.ExitStatus, 0) << run.StdErr;
+  std::vector<long> ms;
+  EXPECT_EQ(WithoutTimes(SplitLines(reader.ReadAvailable()), ms), ExpectedRecords());
+  EXPECT_EQ(DropWarnings(run, reader.Name()), 0u) << run.StdErr;
+}
+
+TEST(TextOut, NamedPipeWithoutAReaderOrWithOneThatDoesNotReadNeverHoldsThePlayerUp) {
+  TTempDir dir;
+  const std::string script = dir.Write("game.pf5", MakeScript(kScenario));
+  const std::string events = dir.Write("events.txt", kEvents);
+  // Nobody serves the pipe: the run is the same (the pipe is not refused
+  // as a file in a missing folder), and one line says that lines are
+  // dropped.
+  {
+    TPipeServer gone(1);
+    const std::string name = gone.Name();
+    gone.Close();
+    const TProgramResult run = RunToPipe(name, events, script);
+    EXPECT_FALSE(run.TimedOut);
+    EXPECT_EQ(run.ExitStatus, 0) << run.StdErr;
+    EXPECT_EQ(DropWarnings(run, name), 1u) << run.StdErr;
+  }
+  // A reader that is connected but never reads, with a pipe too small for
+  // a line: a blocking write would wait for it for ever.
+  TPipeServer stuck(1);
+  ASSERT_TRUE(stuck.IsOpen());
+  const TProgramResult run = RunToPipe(stuck.Name(), events, script);
+  EXPECT_FALSE(run.TimedOut);
+  EXPECT_EQ(run.ExitStatus, 0) << run.StdErr;
+  EXPECT_EQ(DropWarnings(run, stuck.Name()), 1u) << run.StdErr;
+  // What the pipe did take is whole records of the run, in order.
+  const std::vector<std::string> expected = ExpectedRecords();
+  std::vector<long> ms;
+  const std::vector<std::string> got = WithoutTimes(SplitLines(stuck.ReadAvailable()), ms);
+  ASSERT_LT(got.size(), expected.size());
+  EXPECT_EQ(got, std::vector<std::string>(expected.begin(), expected.begin() + static_cast<long>(got.size())));
+}
+#endif
 
 TEST(TextOut, DestinationInAMissingFolderIsABadCommandLine) {
   TTempDir dir;

@@ -20,6 +20,8 @@
 # its prefix.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=scripts/lib/wine32.sh
+source "$top/scripts/lib/wine32.sh"
 arch=x86_64
 while [ $# -gt 0 ]; do
   case $1 in
@@ -110,8 +112,8 @@ pass "zip: no DLL needed that Windows or the package lacks"
 
 # --- The installer ---------------------------------------------------------
 # NSIS installers are 32-bit programs: without wine32 only the zip is tested.
-if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  echo "skipped: the installer and uninstaller (wine32 is not installed)"
+if ! wine32_works; then
+  echo "skipped: the installer and uninstaller (wine32 is not installed, or this system runs no 32-bit x86 programs)"
   [ "$failures" -eq 0 ] || { echo "packages-test: $failures failures" >&2; exit 1; }
   exit 0
 fi

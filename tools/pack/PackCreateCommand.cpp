@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 
 #include "PackToolSupport.h"
 #include "base/NativeFile.h"
@@ -138,26 +138,42 @@ bool TPackCreateCommand::AddInput(const std::string& input) {
     return false;
   }
   std::vector<TInputFile> found;
-  fs::recursive_directory_iterator it(root, error);
-  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (!it->is_regular_file(error)) continue;
-    const fs::path path = it->path();
-    // Never pack the archive being written (or its temporary file).
-    if (SameFile(path, native::Path(FOutput)) || SameFile(path, native::Path(FOutput + ".tmp"))) continue;
-    const std::string name = EntryNameFromPath(path.lexically_relative(root), problem);
-    if (name.empty()) {
-      ReportProblem(native::Utf8(path), problem);
-      return false;
-    }
-    found.push_back({native::Utf8(path), name});
-  }
-  if (error) {
-    ReportProblem(input, "cannot list the folder: " + error.message());
-    return false;
-  }
+  if (!AddFolder(input, fs::path(), found)) return false;
   std::sort(found.begin(), found.end(),
             [](const TInputFile& a, const TInputFile& b) { return a.EntryName < b.EntryName; });
   FFiles.insert(FFiles.end(), found.begin(), found.end());
+  return true;
+}
+
+bool TPackCreateCommand::AddFolder(const std::string& folder, const fs::path& relative,
+                                   std::vector<TInputFile>& found) {
+  // The platform's own listing: it reads folders past Windows' old path
+  // limit, where the C runtime's cannot.
+  std::vector<native::TFolderEntry> entries;
+  if (!native::ListFolder(folder, entries)) {
+    ReportProblem(folder, "cannot list the folder");
+    return false;
+  }
+  for (const native::TFolderEntry& entry : entries) {
+    const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+    const std::string path = folder + (separated ? "" : "/") + entry.Name;
+    const fs::path name = relative / native::Path(entry.Name);
+    if (entry.IsFolder) {
+      if (!AddFolder(path, name, found)) return false;
+      continue;
+    }
+    if (!entry.IsFile) continue;
+    // Never pack the archive being written (or its temporary file).
+    const fs::path onDisk = native::Path(path);
+    if (SameFile(onDisk, native::Path(FOutput)) || SameFile(onDisk, native::Path(FOutput + ".tmp"))) continue;
+    std::string problem;
+    const std::string entryName = EntryNameFromPath(name, problem);
+    if (entryName.empty()) {
+      ReportProblem(path, problem);
+      return false;
+    }
+    found.push_back({path, entryName});
+  }
   return true;
 }
 
@@ -178,7 +194,7 @@ bool TPackCreateCommand::Write() {
     progress.Step(file.Path);
     writer.Extract = MatchesAny(file.EntryName, FExtractPatterns);
     writer.NoExtract = MatchesAny(file.EntryName, FNoExtractPatterns);
-    std::ifstream in(native::Path(file.Path), std::ios::binary);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(native::OpenFile(file.Path, "rb"), &std::fclose);
     if (!in) {
       ReportProblem(file.Path, "cannot open the file");
       return false;
@@ -187,15 +203,14 @@ bool TPackCreateCommand::Write() {
       ReportProblem(file.Path, writer.FailureReason);
       return false;
     }
-    while (in) {
-      in.read(block.data(), static_cast<std::streamsize>(block.size()));
-      const auto got = static_cast<size_t>(in.gcount());
-      if (got > 0 && WriteEntryData(writer, block.data(), got) != got) {
+    size_t got = 0;
+    while ((got = std::fread(block.data(), 1, block.size(), in.get())) > 0) {
+      if (WriteEntryData(writer, block.data(), got) != got) {
         ReportProblem(FOutput, writer.FailureReason);
         return false;
       }
     }
-    if (in.bad()) {
+    if (std::ferror(in.get())) {
       ReportProblem(file.Path, "cannot read the file");
       return false;
     }

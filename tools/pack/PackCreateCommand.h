@@ -1,6 +1,7 @@
 // pelto5-pack create: builds a container from files and folders.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class TPackCreateCommand {
   int ParseArguments(const std::vector<std::string>& args);
   bool CollectInputs();
   bool AddInput(const std::string& input);
+  // Adds the files below folder (relative names under relative) to found.
+  bool AddFolder(const std::string& folder, const std::filesystem::path& relative, std::vector<TInputFile>& found);
   bool Write();
 
   std::string FMagic = "PV5PKG";

@@ -12,7 +12,11 @@
 #include "platform/Letterbox.h"
 #include "base/SjisText.h"
 #include "platform/FileChooser.h"
+#ifdef _WIN32
+#include "platform/SapiSpeech.h"
+#else
 #include "platform/SpeechDispatcher.h"
+#endif
 #include "platform/SystemClock.h"
 #include "platform/VirtualClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
@@ -49,7 +53,11 @@ struct TSdlPlatform::TImpl {
   bool NoDisplay = false;
   TSdlWindowSurface Main;
   TSdlGamepads Gamepads;
+#ifdef _WIN32
+  TSapiSpeech Speech;
+#else
   TSpeechDispatcher Speech;
+#endif
   // Live tool windows (owned by their creators), in creation order.
   std::vector<TSdlToolWindow*> ToolWindows;
   uint32_t LastToolPaint = 0;

@@ -81,7 +81,8 @@ class TSdlPlatform : public TPlatform {
   void TraceLine(const std::string& text) override;
   [[nodiscard]] bool TraceEnabled() const override;
   bool SetClipboardText(const std::string& utf8) override;
-  // Through speech-dispatcher, when it is there.
+  // Through speech-dispatcher (on Windows the system's speech API), when
+  // it is there.
   [[nodiscard]] bool StartSpeech() override;
   void Speak(const std::string& utf8, const std::string& language) override;
   void StopSpeech() override;
