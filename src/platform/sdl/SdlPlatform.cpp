@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "base/MessageTexts.h"
@@ -20,13 +19,15 @@
 #include "platform/SystemClock.h"
 #include "platform/VirtualClock.h"
 #include "platform/sdl/SdlAudioChannel.h"
+#include "platform/sdl/SdlClientInput.h"
 #include "platform/sdl/SdlCursors.h"
 #include "platform/sdl/SdlGamepads.h"
-#include "platform/sdl/SdlInputDialog.h"
-#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlInputQuery.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlTicks.h"
 #include "platform/sdl/SdlToolWindow.h"
+#include "platform/sdl/SdlToolWindowList.h"
+#include "platform/sdl/SdlVideo.h"
 #include "platform/sdl/SdlWindowSurface.h"
 
 namespace pelto5 {
@@ -37,19 +38,14 @@ constexpr uint32_t kTimerInterval = 200;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kMaxScale = 16;
-// How often, and how many milliseconds apart, a named display is tried.
-constexpr int kDisplayAttempts = 5;
-constexpr uint32_t kDisplayRetryDelay = 100;
 // Larger windows than this are refused by every display server we know.
 constexpr int kMaxWindowSide = 16384;
-// Tool windows are painted at most this often while steps run back to back.
-constexpr uint32_t kToolPaintInterval = 20;
 
 }  // namespace
 
 struct TSdlPlatform::TImpl {
   TSdlOptions Options;
-  bool VideoStarted = false;
+  TSdlVideo Video;
   bool NoDisplay = false;
   TSdlWindowSurface Main;
   TSdlGamepads Gamepads;
@@ -58,9 +54,7 @@ struct TSdlPlatform::TImpl {
 #else
   TSpeechDispatcher Speech;
 #endif
-  // Live tool windows (owned by their creators), in creation order.
-  std::vector<TSdlToolWindow*> ToolWindows;
-  uint32_t LastToolPaint = 0;
+  TSdlToolWindowList ToolWindows;
   SDL_Cursor* ArrowCursor = nullptr;
   SDL_Cursor* SelectCursor = nullptr;
   bool Shown = false;
@@ -85,55 +79,13 @@ struct TSdlPlatform::TImpl {
 
   ~TImpl() { Shutdown(); }
 
-  // Starts SDL's video. Without a display SDL quietly falls back to a video
-  // driver that draws into memory only, and the player would run with
-  // nothing on screen: that is accepted only when the user asked for such a
-  // driver. A display that is named but refuses a connection for a moment
-  // (a busy X server does) is tried again a few times first.
-  TResult StartVideo() {
-    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    const bool driverAsked = wanted && *wanted;
-    const bool displayNamed = HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY");
-    for (int attempt = 1;; ++attempt) {
-      if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        if (!displayNamed || attempt >= kDisplayAttempts) {
-          return TResult::Fail(std::string("cannot open the main window: no display is available (") +
-                               SDL_GetError() + ")");
-        }
-        SDL_Delay(kDisplayRetryDelay);
-        continue;
-      }
-      VideoStarted = true;
-      const char* driver = SDL_GetCurrentVideoDriver();
-      const bool fallback =
-          driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-      if (driverAsked || !fallback) return TResult::Ok();
-      const std::string name = driver;
-      Shutdown();
-      if (!displayNamed || attempt >= kDisplayAttempts) {
-        return TResult::Fail("no display could be opened (SDL fell back to its \"" + name +
-                             "\" video driver); --headless runs the player without one");
-      }
-      SDL_Delay(kDisplayRetryDelay);
-    }
-  }
-
-  static bool HasEnvironment(const char* name) {
-    const char* value = SDL_getenv(name);
-    return value && *value;
-  }
-
   void Shutdown() {
     Gamepads.Stop();
     if (SelectCursor) SDL_FreeCursor(SelectCursor);
     if (ArrowCursor) SDL_FreeCursor(ArrowCursor);
     Main.Destroy();
     SelectCursor = ArrowCursor = nullptr;
-    if (VideoStarted) {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
-      if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
-      VideoStarted = false;
-    }
+    Video.Stop();
   }
 
   int Scale() const { return std::clamp(Options.Scale, 1, kMaxScale); }
@@ -146,15 +98,6 @@ struct TSdlPlatform::TImpl {
     if (Window()) SDL_GetWindowSize(Window(), &w, &h);
     return TLetterbox::Fit(Canvas.Width(), Canvas.Height(), w, h);
   }
-  // A pointer event's position turned into picture pixels in place.
-  void MapPointer(SDL_Event& event) const {
-    const TLetterbox box = PointerBox();
-    if (event.type == SDL_MOUSEMOTION) {
-      box.ToPicture(event.motion.x, event.motion.y, event.motion.x, event.motion.y);
-    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
-      box.ToPicture(event.button.x, event.button.y, event.button.x, event.button.y);
-    }
-  }
 
   int ScaledSide(int side) const {
     const long long scaled = static_cast<long long>(std::max(side, 1)) * Scale();
@@ -164,40 +107,6 @@ struct TSdlPlatform::TImpl {
   void Present(const std::vector<TRect>* changed = nullptr) { Main.Present(changed); }
 
   SDL_Window* Window() const { return Main.Window(); }
-
-  // Paints the tool windows that asked for it; while steps run back to
-  // back (throttled) not more often than every kToolPaintInterval ms.
-  void PaintToolWindows(bool throttled) {
-    const uint32_t now = SDL_GetTicks();
-    if (throttled && !TickReached(now, LastToolPaint + kToolPaintInterval)) return;
-    LastToolPaint = now;
-    for (TSdlToolWindow* tool : ToolWindows) tool->PaintIfInvalid();
-  }
-
-  TSdlToolWindow* ToolWindowOf(uint32_t windowId) const {
-    if (windowId == 0) return nullptr;
-    for (TSdlToolWindow* tool : ToolWindows) {
-      if (tool->Id() == windowId) return tool;
-    }
-    return nullptr;
-  }
-
-  // The window an event belongs to, for window and input events.
-  static uint32_t EventWindow(const SDL_Event& event) {
-    return event.type == SDL_WINDOWEVENT ? event.window.windowID : InputEventWindow(event);
-  }
-
-  // Gives a tool window its event; false if the event is not a tool window's.
-  bool DispatchToToolWindow(const SDL_Event& event, bool inputAllowed) {
-    TSdlToolWindow* tool = ToolWindowOf(EventWindow(event));
-    if (!tool) return false;
-    tool->HandleEvent(event, inputAllowed);
-    return true;
-  }
-
-  void SuspendToolWindows(bool suspended) {
-    for (TSdlToolWindow* tool : ToolWindows) tool->SetSuspended(suspended);
-  }
 
   // A real display-mode change where the display has width x height,
   // else the desktop covered with the picture letterboxed.
@@ -227,7 +136,7 @@ struct TSdlPlatform::TImpl {
     if (!entered) return false;
     FullScreen = true;
     // The debug window cannot stand beside a full-screen picture.
-    SuspendToolWindows(true);
+    ToolWindows.SetSuspended(true);
     return true;
   }
 
@@ -236,7 +145,7 @@ struct TSdlPlatform::TImpl {
     if (SDL_SetWindowFullscreen(Window(), 0) != 0) return false;
     FullScreen = false;
     SDL_SetWindowSize(Window(), ScaledSide(Canvas.Width()), ScaledSide(Canvas.Height()));
-    SuspendToolWindows(false);
+    ToolWindows.SetSuspended(false);
     return true;
   }
 
@@ -277,14 +186,12 @@ struct TSdlPlatform::TImpl {
 
   void DeviceReset() {
     Main.ResetTexture();
-    for (TSdlToolWindow* tool : ToolWindows) tool->DeviceReset();
+    ToolWindows.DeviceReset();
   }
 
   void Dispatch(const SDL_Event& event) {
     // A tool window's own events go to it; its input only while no dialog is up.
-    if ((event.type == SDL_WINDOWEVENT || IsInputEvent(event.type)) && DispatchToToolWindow(event, ModalDepth == 0)) {
-      return;
-    }
+    if (ToolWindows.Dispatch(event, ModalDepth == 0)) return;
     switch (event.type) {
       case SDL_QUIT:
         Terminated = true;
@@ -309,71 +216,23 @@ struct TSdlPlatform::TImpl {
     // Plugging controllers in and out is followed even while a dialog is up.
     if (Gamepads.Handle(event, ModalDepth == 0 ? Client : nullptr)) return;
     if (!Client || ModalDepth > 0) return;
-    SDL_Event mapped = event;
-    MapPointer(mapped);
-    switch (event.type) {
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: {
-        if (!IsOurWindow(event.button.windowID)) return;
-        TMouseButton button;
-        if (!MouseButtonFromSdl(event.button.button, button)) return;
-        if (event.type == SDL_MOUSEBUTTONDOWN) {
-          Client->FormMouseDown(button, mapped.button.x, mapped.button.y);
-        } else {
-          Client->FormMouseUp(button, mapped.button.x, mapped.button.y);
-        }
-        return;
-      }
-      case SDL_MOUSEMOTION:
-        if (!IsOurWindow(event.motion.windowID)) return;
-        Client->FormMouseMove(mapped.motion.x, mapped.motion.y);
-        return;
-      case SDL_MOUSEWHEEL: {
-        if (!IsOurWindow(event.wheel.windowID) || event.wheel.y == 0) return;
-        const int delta = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-        int x = 0;
-        int y = 0;
-        SDL_GetMouseState(&x, &y);
-        PointerBox().ToPicture(x, y, x, y);
-        Client->FormMouseWheel(delta, x, y);
-        return;
-      }
-      case SDL_KEYDOWN:
-      case SDL_KEYUP: {
-        if (!IsOurWindow(event.key.windowID)) return;
-        if (event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
-          // Alt+Enter switches full screen; the script sees no Enter.
-          if (event.type == SDL_KEYDOWN && !event.key.repeat) Client->FormToggleFullScreen();
-          return;
-        }
-        const int key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
-        if (key == 0) return;
-        if (event.type == SDL_KEYDOWN) {
-          Client->FormKeyDown(key);
-        } else {
-          Client->FormKeyUp(key);
-        }
-        return;
-      }
-      default:
-        return;
-    }
+    DeliverInput(event, Window() ? Main.Id() : 0, PointerBox(), *Client);
   }
 
   // Handles every event pending now (and those the handlers push), without
   // waiting for new ones.
   void DrainEvents() {
-    if (!VideoStarted) return;
+    if (!Video.Started()) return;
     SDL_PumpEvents();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Dispatch(event);
-    PaintToolWindows(true);
+    ToolWindows.Paint(true);
   }
 
   // Waits up to timeoutMs for one event (forever when negative) and
   // handles it. False when nothing came.
   bool WaitAndDispatch(int timeoutMs) {
-    PaintToolWindows(false);
+    ToolWindows.Paint(false);
     SDL_Event event;
     const int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
     if (!got) {
@@ -390,9 +249,7 @@ struct TSdlPlatform::TImpl {
   // input is dropped. True when the application is to end, which closes
   // the box or dialog.
   bool DispatchBehindModal(const SDL_Event& event) {
-    if ((event.type == SDL_WINDOWEVENT || IsInputEvent(event.type)) && DispatchToToolWindow(event, false)) {
-      return false;
-    }
+    if (ToolWindows.Dispatch(event, false)) return false;
     switch (event.type) {
       case SDL_QUIT:
         Terminated = true;
@@ -418,59 +275,6 @@ struct TSdlPlatform::TImpl {
       default:
         return false;
     }
-  }
-
-  // Handles one event while dialog is open; true when the dialog changed.
-  bool DispatchToDialog(const SDL_Event& event, TSdlInputDialog& dialog) {
-    if (IsInputEvent(event.type) && IsOurWindow(InputEventWindow(event))) {
-      SDL_Event mapped = event;
-      MapPointer(mapped);
-      return dialog.HandleEvent(mapped);
-    }
-    if (!DispatchBehindModal(event)) return false;
-    dialog.Cancel();
-    return true;
-  }
-
-  // The modal text-input dialog drawn over the current frame. The frame is
-  // restored when it closes. Closing the window cancels and terminates.
-  bool RunInputDialog(const std::string& caption, const std::string& prompt, std::string& value) {
-    const TCanvas frame = Canvas;
-    // The dialog works in picture pixels; pointer events are mapped for it.
-    TSdlInputDialog dialog(caption, prompt, value, frame.Width(), frame.Height(), 1);
-    ++ModalDepth;
-    SDL_StartTextInput();
-    auto show = [&] {
-      dialog.Draw(frame, Canvas);
-      const SDL_Rect inPicture = dialog.CaretWindowRect();
-      const TLetterbox box = PointerBox();
-      SDL_Rect caret{};
-      box.ToOutput(inPicture.x, inPicture.y, caret.x, caret.y);
-      int right = 0;
-      int bottom = 0;
-      box.ToOutput(inPicture.x + inPicture.w, inPicture.y + inPicture.h, right, bottom);
-      caret.w = std::max(right - caret.x, 1);
-      caret.h = std::max(bottom - caret.y, 1);
-      SDL_SetTextInputRect(&caret);
-      Present();
-    };
-    show();
-    while (dialog.State() == TInputDialogState::Open) {
-      SDL_Event event;
-      if (!SDL_WaitEvent(&event)) {
-        SDL_Delay(10);  // an error, not an event: do not spin
-        continue;
-      }
-      if (DispatchToDialog(event, dialog) && dialog.State() == TInputDialogState::Open) show();
-    }
-    SDL_StopTextInput();
-    --ModalDepth;
-    SwallowKeyUp = dialog.EndingScancode();
-    Canvas = frame;
-    Present();
-    if (dialog.State() != TInputDialogState::Accepted) return false;
-    value = dialog.Text();
-    return true;
   }
 
   // Delivers the due tick. Ticks missed while the program was busy are not
@@ -509,7 +313,7 @@ TResult TSdlPlatform::Initialize() {
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
 #endif
   d.NoDisplay = false;
-  const TResult video = d.StartVideo();
+  const TResult video = d.Video.Start();
   if (!video) {
     d.NoDisplay = true;
     return video;
@@ -570,7 +374,7 @@ void TSdlPlatform::WaitUntil(uint32_t tick) {
       const uint32_t now = SDL_GetTicks();
       if (TickReached(now, realEnd)) break;
       d.Virtual = tick - (realEnd - now);
-      if (d.VideoStarted) {
+      if (d.Video.Started()) {
         d.WaitAndDispatch(static_cast<int>(realEnd - now));
       } else {
         SDL_Delay(realEnd - now);
@@ -579,7 +383,7 @@ void TSdlPlatform::WaitUntil(uint32_t tick) {
     if (!d.Terminated) d.Virtual = tick;
     return;
   }
-  if (!d.VideoStarted) {
+  if (!d.Video.Started()) {
     while (!d.Terminated && !TickReached(SDL_GetTicks(), tick)) SDL_Delay(tick - SDL_GetTicks());
     return;
   }
@@ -612,7 +416,7 @@ int TSdlPlatform::Run(TPlatformClient& client) {
     }
     // Positive: the tick is not due yet.
     const uint32_t untilTick = d.NextTick - now;
-    if (!d.VideoStarted) {
+    if (!d.Video.Started()) {
       // Without a window only the timer can make progress.
       if (!d.TimerEnabled) break;
       SDL_Delay(untilTick);
@@ -632,7 +436,7 @@ TMessageResult TSdlPlatform::ShowMessageBox(const std::string& text, TMessageIco
   ++d.ModalDepth;
   SDL_Scancode endingKey = SDL_SCANCODE_UNKNOWN;
   const TMessageResult result =
-      ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.VideoStarted,
+      ShowSdlMessageBox(text, icon, buttons, title, d.Shown ? d.Main.Window() : nullptr, d.Video.Started(),
                         [&d](const SDL_Event& event) { return d.DispatchBehindModal(event); }, endingKey);
   --d.ModalDepth;
   // The key that answered is released over the game: that belongs to the box.
@@ -650,12 +454,22 @@ bool TSdlPlatform::ShowInputQuery(const std::string& caption, const std::string&
     return false;
   }
   if (!d.Shown) ShowMainWindow();
-  return d.RunInputDialog(caption.empty() ? d.Caption : caption, prompt, value);
+  const TSdlQueryWindow window{d.Canvas, d.Main.Id(), [&d] { return d.PointerBox(); }, [&d] { d.Present(); },
+                               [&d](const SDL_Event& event) { return d.DispatchBehindModal(event); }};
+  // While the dialog is up the game gets no input and no timer tick.
+  ++d.ModalDepth;
+  SDL_Scancode endingKey = SDL_SCANCODE_UNKNOWN;
+  const bool accepted =
+      RunSdlInputQuery(caption.empty() ? d.Caption : caption, prompt, value, window, endingKey);
+  --d.ModalDepth;
+  // The key that closed it is released over the game: that belongs to the dialog.
+  d.SwallowKeyUp = endingKey;
+  return accepted;
 }
 
 TChooseResult TSdlPlatform::ChooseContentFile(const std::string& title, std::string& path) {
   // Without a display no chooser can be shown either.
-  if (!FImpl->VideoStarted) return TChooseResult::Unavailable;
+  if (!FImpl->Video.Started()) return TChooseResult::Unavailable;
   const std::vector<TFileChooser::TFilter> filters = {
       {LocalizedUtf8(TOwnText::GameFiles), {"*.pp5", "*.PP5", "*.pf5", "*.PF5", "*.exe", "*.EXE"}},
       {LocalizedUtf8(TOwnText::AllFiles), {"*"}}};
@@ -763,10 +577,9 @@ std::unique_ptr<TToolWindow> TSdlPlatform::CreateToolWindow(TToolWindowClient& c
   TImpl& d = *FImpl;
   return std::make_unique<TSdlToolWindow>(client, [&d](TSdlToolWindow* window, bool created) {
     if (created) {
-      d.ToolWindows.push_back(window);
-      if (d.FullScreen) window->SetSuspended(true);
+      d.ToolWindows.Add(window, d.FullScreen);
     } else {
-      std::erase(d.ToolWindows, window);
+      d.ToolWindows.Remove(window);
     }
   });
 }
