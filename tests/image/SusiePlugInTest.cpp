@@ -10,6 +10,7 @@
 #include <string>
 
 #include "image/NativePlugIn.h"
+#include "image/PortableExecutable.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/PlayerRun.h"
@@ -84,21 +85,50 @@ TEST_F(SusiePlugInTest, APlugInOpenedTwiceIsListedOnceAndCopiesAreListedEach) {
   EXPECT_EQ(FPlugIns.OpenPlugIn(Mask()), 3);  // closed plug-ins load again
 }
 
+// The start of a PE file built for machine: "MZ", the pointer to the PE
+// header at 0x3C, "PE\0\0" and the machine's number.
+std::string PeHeadFor(uint16_t machine) {
+  std::string head = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0", 4) + std::string("PE\0\0", 4);
+  head.push_back(static_cast<char>(machine & 0xFF));
+  head.push_back(static_cast<char>(machine >> 8));
+  return head + std::string(200, 'x');
+}
+
+// The trace lines of skipped plug-ins that contain reason.
+std::vector<std::string> SkipLines(const THeadlessPlatform& platform, const std::string& reason) {
+  std::vector<std::string> lines;
+  for (const std::string& line : platform.OutputLines()) {
+    if (line.rfind("plug-in skipped (" + reason + "): ", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
 TEST_F(SusiePlugInTest, WrongVersionsWindowsDllsAndOtherFilesAreSkipped) {
   Place(TestPlugIn("oldver"), "archive.spi");
-  FDir.Write("windows.spi", std::string("MZ\x90\0\x03\0\0\0", 8) + std::string(200, 'x'));
   FDir.Write("text.spi", "not a library");
   Place(SamplePlugIn(), "ppm.dll");  // not the extension
+#ifdef _WIN32
+  // Here a DLL of the other machine is skipped, and so is a file that is
+  // no DLL at all, each with one line.
+  const bool is64 = TPortableExecutable::OwnMachine() == TPortableExecutable::kMachineAmd64;
+  FDir.Write("other.spi",
+             PeHeadFor(is64 ? TPortableExecutable::kMachineI386 : TPortableExecutable::kMachineAmd64));
   EXPECT_EQ(FPlugIns.OpenPlugIn(Mask()), 0);
   EXPECT_EQ(FPlugIns.GetPlugNum(), 0);
-  int dllLines = 0;
-  for (const std::string& line : FPlatform.OutputLines()) {
-    if (line.find("Windows DLL") != std::string::npos) {
-      ++dllLines;
-      EXPECT_NE(line.find("windows.spi"), std::string::npos) << line;
-    }
-  }
-  EXPECT_EQ(dllLines, 1);
+  const std::vector<std::string> other = SkipLines(FPlatform, is64 ? "a 32-bit x86 DLL" : "a 64-bit x86 DLL");
+  ASSERT_EQ(other.size(), 1u);
+  EXPECT_NE(other[0].find("other.spi"), std::string::npos) << other[0];
+  const std::vector<std::string> noDll = SkipLines(FPlatform, "not a Windows DLL");
+  ASSERT_EQ(noDll.size(), 1u);
+  EXPECT_NE(noDll[0].find("text.spi"), std::string::npos) << noDll[0];
+#else
+  FDir.Write("windows.spi", PeHeadFor(TPortableExecutable::kMachineI386));
+  EXPECT_EQ(FPlugIns.OpenPlugIn(Mask()), 0);
+  EXPECT_EQ(FPlugIns.GetPlugNum(), 0);
+  const std::vector<std::string> dll = SkipLines(FPlatform, "a Windows DLL");
+  ASSERT_EQ(dll.size(), 1u);
+  EXPECT_NE(dll[0].find("windows.spi"), std::string::npos) << dll[0];
+#endif
 
   TPicture picture;
   EXPECT_FALSE(FPlugIns.LoadFromMemory(Ppm(1, 1, {0x123456}), picture));

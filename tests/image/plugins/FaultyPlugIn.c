@@ -7,10 +7,10 @@
  */
 #include <pelto5/spi.h>
 
-#include <stdlib.h>
 #include <string.h>
+
+#include "FixtureBlocks.h"
 #ifdef _WIN32
-#include <windows.h>
 #define sleep(seconds) Sleep((seconds) * 1000)
 #else
 #include <unistd.h>
@@ -46,7 +46,7 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, vo
   }
   /* "LIAR": a 4000 x 4000 picture of 24 bits in a bits block of 16 bytes,
    * with biSizeImage promising only those 16. */
-  SpiBitmapInfoHeader* header = calloc(1, sizeof *header);
+  SpiBitmapInfoHeader* header = NewBlock(sizeof *header);
   header->biSize = sizeof *header;
   header->biWidth = 4000;
   header->biHeight = 4000;
@@ -54,6 +54,6 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, vo
   header->biBitCount = 24;
   header->biSizeImage = 16;
   *info = header;
-  *bits = calloc(1, 16);
+  *bits = NewBlock(16);
   return SPI_SUCCESS;
 }

@@ -3,12 +3,13 @@
  * definitions: FIXED_VERSION (the API version text), FIXED_COLOUR (the one
  * colour, 0xRRGGBB, of the 2 x 1 picture it returns for anything starting
  * with "P6") and FIXED_FAIL (GetPicture accepts nothing). It exports no
- * FreePicture, so the player releases its blocks with free().
+ * FreePicture, so the player releases its blocks itself (FixtureBlocks.h).
  */
 #include <pelto5/spi.h>
 
-#include <stdlib.h>
 #include <string.h>
+
+#include "FixtureBlocks.h"
 
 int32_t GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
   const char* text = infono == 0 ? FIXED_VERSION : infono == 2 ? "*.ppm" : "fixed test plug-in";
@@ -31,8 +32,8 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, void** info, vo
   (void)info, (void)bits;
   return SPI_BROKEN_DATA;
 #else
-  SpiBitmapInfoHeader* header = calloc(1, sizeof *header);
-  unsigned char* rows = calloc(1, 8);
+  SpiBitmapInfoHeader* header = NewBlock(sizeof *header);
+  unsigned char* rows = NewBlock(8);
   header->biSize = sizeof *header;
   header->biWidth = 2;
   header->biHeight = 1;
