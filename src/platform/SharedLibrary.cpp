@@ -1,13 +1,14 @@
 #include "platform/SharedLibrary.h"
 
+#include "base/IntegerConversion.h"
+#include "base/NativeFile.h"
+
 #ifndef _WIN32
 
 #include <dlfcn.h>
 
 #include <cstdint>
 #include <cstdlib>
-
-#include "base/IntegerConversion.h"
 
 namespace pelto5 {
 
@@ -41,13 +42,25 @@ const void* TSharedLibrary::LockBlock(void* block, size_t& available) {
 
 void TSharedLibrary::ReleaseBlock(void* block) { std::free(block); }
 
+}  // namespace pelto5
+
+#endif  // !_WIN32
+
+namespace pelto5 {
+
+// The environment's plug-in settings, read alike on every system.
+
 std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
   std::vector<std::string> folders;
-  const char* value = std::getenv("PELTO5_PLUGIN_PATH");
-  if (!value) return folders;
-  std::string rest = value;
+  std::string rest = native::Environment("PELTO5_PLUGIN_PATH");
+#ifdef _WIN32
+  // The player's paths have "/" between folders.
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+#endif
   size_t start = 0;
-  while (start <= rest.size()) {
+  while (start < rest.size()) {
     size_t end = rest.find(kPathListSeparator, start);
     if (end == std::string::npos) end = rest.size();
     if (end > start) folders.push_back(rest.substr(start, end - start));
@@ -57,12 +70,8 @@ std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
 }
 
 int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
-  const char* value = std::getenv("PELTO5_PLUGIN_TIMEOUT_MS");
-  if (!value) return fallbackMs;
-  const int32_t milliseconds = StrToIntDef(value, 0);
+  const int32_t milliseconds = StrToIntDef(native::Environment("PELTO5_PLUGIN_TIMEOUT_MS"), 0);
   return milliseconds > 0 ? milliseconds : fallbackMs;
 }
 
 }  // namespace pelto5
-
-#endif  // !_WIN32

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/IntegerConversion.h"
 #include "platform/SharedLibrary.h"
 
 namespace pelto5 {
@@ -88,33 +87,6 @@ void TSharedLibrary::ReleaseBlock(void* block) {
   // A movable block is locked once by LockBlock; a fixed one ignores this.
   LocalUnlock(handle);
   LocalFree(handle);
-}
-
-std::vector<std::string> TSharedLibrary::PluginPathFromEnvironment() {
-  std::vector<std::string> folders;
-  std::string rest;
-  if (!native::HasEnvironment("PELTO5_PLUGIN_PATH")) return folders;
-  rest = native::Environment("PELTO5_PLUGIN_PATH");
-  // The player's paths have "/" between folders.
-  for (char& c : rest) {
-    if (c == '\\') c = '/';
-  }
-  size_t start = 0;
-  while (start <= rest.size()) {
-    size_t end = rest.find(kPathListSeparator, start);
-    if (end == std::string::npos) end = rest.size();
-    if (end > start) folders.push_back(rest.substr(start, end - start));
-    start = end + 1;
-  }
-  return folders;
-}
-
-int TSharedLibrary::PluginTimeoutFromEnvironment(int fallbackMs) {
-  std::string value;
-  if (!native::HasEnvironment("PELTO5_PLUGIN_TIMEOUT_MS")) return fallbackMs;
-  value = native::Environment("PELTO5_PLUGIN_TIMEOUT_MS");
-  const int32_t milliseconds = StrToIntDef(value, 0);
-  return milliseconds > 0 ? milliseconds : fallbackMs;
 }
 
 }  // namespace pelto5
