@@ -24,8 +24,16 @@ TResult TSdlVideo::Start() {
   const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
   const bool driverAsked = wanted && *wanted;
   const bool displayNamed = HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY");
+  // With only an X display named, SDL is not to go on to Wayland when the X
+  // server refuses a connection for a moment: there is no Wayland session
+  // to find, its library complains about that on standard error, and the
+  // attempt is made again here anyway.
+  const bool onlyX = !driverAsked && HasEnvironment("DISPLAY") && !HasEnvironment("WAYLAND_DISPLAY");
   for (int attempt = 1;; ++attempt) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (onlyX) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    const int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    if (onlyX) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (started != 0) {
       if (!displayNamed || attempt >= kDisplayAttempts) {
         return TResult::Fail(std::string("cannot open the main window: no display is available (") +
                              SDL_GetError() + ")");
