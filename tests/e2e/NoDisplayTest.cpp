@@ -2,6 +2,7 @@
 // stops, instead of running with its window only in memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -31,6 +32,24 @@ TEST(NoDisplay, WindowedPlayerSaysSoAndExitsWithItsOwnStatus) {
   size_t ours = 0;
   for (size_t at = output.find("pelto5:"); at != std::string::npos; at = output.find("pelto5:", at + 1)) ++ours;
   EXPECT_EQ(ours, 1u) << output;
+}
+
+TEST(NoDisplay, ANamedXDisplayThatDoesNotAnswerGivesOneLineAndNothingElse) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows program always has a desktop to open its window on";
+#endif
+  TTempDir dir;
+  const std::string script = dir.Write("pelto.pf5", MakeScript(ScriptWithPage({"@Wait"})));
+  // An X display no server answers for. The player tries X alone, several
+  // times, and no other window system's library has its say.
+  TProgramOptions options;
+  options.Environment = {"DISPLAY=:97", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XDG_RUNTIME_DIR"};
+  options.TimeoutSeconds = 30;
+  const TProgramResult run = RunProgram({PELTO5_PLAYER, script}, options);
+  EXPECT_FALSE(run.TimedOut) << run.StdErr;
+  EXPECT_EQ(run.ExitStatus, 4) << run.StdErr;
+  EXPECT_EQ(run.StdErr.rfind("pelto5: cannot open the main window: no display is available (", 0), 0u) << run.StdErr;
+  EXPECT_EQ(std::count(run.StdErr.begin(), run.StdErr.end(), '\n'), 1) << run.StdErr;
 }
 
 TEST(NoDisplay, AskedForOffscreenDriverStillRuns) {
