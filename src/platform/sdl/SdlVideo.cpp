@@ -18,6 +18,15 @@ bool HasEnvironment(const char* name) {
   return value && *value;
 }
 
+// Whether this SDL was built with the named video driver.
+bool HasDriver(const char* name) {
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* driver = SDL_GetVideoDriver(i);
+    if (driver && std::strcmp(driver, name) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TResult TSdlVideo::Start() {
@@ -28,7 +37,9 @@ TResult TSdlVideo::Start() {
   // server refuses a connection for a moment: there is no Wayland session
   // to find, its library complains about that on standard error, and the
   // attempt is made again here anyway.
-  const bool onlyX = !driverAsked && HasEnvironment("DISPLAY") && !HasEnvironment("WAYLAND_DISPLAY");
+  // (Windows and macOS builds have no X11 driver, whatever DISPLAY says.)
+  const bool onlyX =
+      !driverAsked && HasEnvironment("DISPLAY") && !HasEnvironment("WAYLAND_DISPLAY") && HasDriver("x11");
   for (int attempt = 1;; ++attempt) {
     if (onlyX) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     const int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
