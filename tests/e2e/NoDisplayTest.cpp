@@ -5,24 +5,31 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/PlayerRun.h"
 
 namespace pelto5::test {
 namespace {
 
+// The windowed player on a page that waits for a click, with environment
+// (variables set or unset); the timeout turns a hang into a failure instead
+// of a stuck test run.
+TProgramResult RunWindowed(const std::vector<std::string>& environment) {
+  TTempDir dir;
+  const std::string script = dir.Write("pelto.pf5", MakeScript(ScriptWithPage({"@Wait"})));
+  TProgramOptions options;
+  options.Environment = environment;
+  options.TimeoutSeconds = 30;
+  return RunProgram({PELTO5_PLAYER, script}, options);
+}
+
 TEST(NoDisplay, WindowedPlayerSaysSoAndExitsWithItsOwnStatus) {
 #ifdef _WIN32
   GTEST_SKIP() << "a Windows program always has a desktop to open its window on";
 #endif
-  TTempDir dir;
-  const std::string script = dir.Write("pelto.pf5", MakeScript(ScriptWithPage({"@Wait"})));
-  // No display variables and no driver asked for; the timeout turns a hang
-  // into a failure instead of a stuck test run.
-  TProgramOptions options;
-  options.Environment = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
-  options.TimeoutSeconds = 30;
-  const TProgramResult run = RunProgram({PELTO5_PLAYER, script}, options);
+  // No display variables and no driver asked for.
+  const TProgramResult run = RunWindowed({"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
   const std::string& output = run.StdErr;
   EXPECT_FALSE(run.TimedOut) << output;
   EXPECT_EQ(run.ExitStatus, 4) << output;
@@ -38,14 +45,9 @@ TEST(NoDisplay, ANamedXDisplayThatDoesNotAnswerGivesOneLineAndNothingElse) {
 #ifdef _WIN32
   GTEST_SKIP() << "a Windows program always has a desktop to open its window on";
 #endif
-  TTempDir dir;
-  const std::string script = dir.Write("pelto.pf5", MakeScript(ScriptWithPage({"@Wait"})));
   // An X display no server answers for. The player tries X alone, several
   // times, and no other window system's library has its say.
-  TProgramOptions options;
-  options.Environment = {"DISPLAY=:97", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XDG_RUNTIME_DIR"};
-  options.TimeoutSeconds = 30;
-  const TProgramResult run = RunProgram({PELTO5_PLAYER, script}, options);
+  const TProgramResult run = RunWindowed({"DISPLAY=:97", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XDG_RUNTIME_DIR"});
   EXPECT_FALSE(run.TimedOut) << run.StdErr;
   EXPECT_EQ(run.ExitStatus, 4) << run.StdErr;
   EXPECT_EQ(run.StdErr.rfind("pelto5: cannot open the main window: no display is available (", 0), 0u) << run.StdErr;
